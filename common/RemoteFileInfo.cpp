@@ -1,0 +1,141 @@
+#include "common/RemoteFileInfo.h"
+
+#include "common/Buffer.h"
+#include "common/CodePage.h"
+#include "common/HttpGetter.h"
+#include "common/ServerNumber.h"
+#include "common/TextUtil.h"
+#include "common/XmlDocument.h"
+#include "common/XmlElement.h"
+
+#include <cstring>
+
+namespace Tessar {
+
+namespace {
+
+// Names of the reply's elements.
+const char kFileElement[] = "FILE";
+const char kIncrementElement[] = "Increment";
+const char kDownloadUrlElement[] = "DownloadUrl";
+const char kSpareUrlElement[] = "SpareUrl";
+const char kMd5Element[] = "Md5";
+const char kFileSizeElement[] = "FileSize";
+const char kFileNameElement[] = "FileName";
+const char kDownloadTypeElement[] = "DownloadType";
+const char kTorrentUrlElement[] = "TorrentUrl";
+
+bool IsUtf8Document(const std::string& text, const TiXmlDocument& document) {
+    if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
+        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
+        return true;
+    for (const TiXmlNode* node = document.FirstChild(); node != nullptr; node = node->NextSibling()) {
+        const TiXmlDeclaration* declaration = node->ToDeclaration();
+        if (declaration == nullptr)
+            continue;
+        std::wstring encoding = NarrowToWide(declaration->Encoding());
+        MakeLower(encoding);
+        return encoding == L"utf-8" || encoding == L"utf8";
+    }
+    return false;
+}
+
+bool ReadText(const TiXmlElement* element, bool utf8, std::wstring& text) {
+    if (!utf8)
+        return GetElementText(element, text);
+    text.clear();
+    const TiXmlNode* first = element->FirstChild();
+    if (first == nullptr || first->ToText() == nullptr)
+        return false;
+    text = Utf8ToWide(std::string(first->Value()));
+    return true;
+}
+
+bool ParseFileSize(const std::wstring& text) {
+    uint64_t value = 0;
+    std::wstring digits = text;
+    TrimLeftChars(digits, kWhiteSpace);
+    if (!digits.empty() && digits[0] == L'-')
+        digits.erase(0, 1);
+    return ParseServerNumber(digits, UINT64_MAX, value);
+}
+
+// Stores one child; false for a malformed number.
+bool ApplyField(const char* name, const std::wstring& text, VQRemoteFileInfo& info) {
+    uint64_t number = 0;
+    if (std::strcmp(name, kIncrementElement) == 0) {
+        if (!ParseServerNumber(text, UINT32_MAX, number))
+            return false;
+        info.increment = number == 1 ? 1 : 0;
+    } else if (std::strcmp(name, kDownloadTypeElement) == 0) {
+        if (!ParseServerNumber(text, UINT32_MAX, number))
+            return false;
+        info.downloadType = static_cast<uint32_t>(number);
+    } else if (std::strcmp(name, kFileSizeElement) == 0) {
+        if (!ParseFileSize(text))
+            return false;
+        info.fileSize = text;
+    } else if (std::strcmp(name, kDownloadUrlElement) == 0) {
+        info.downloadUrl = text;
+    } else if (std::strcmp(name, kSpareUrlElement) == 0) {
+        info.spareUrl = text;
+    } else if (std::strcmp(name, kMd5Element) == 0) {
+        info.md5 = text;
+    } else if (std::strcmp(name, kFileNameElement) == 0) {
+        info.fileName = text;
+    } else if (std::strcmp(name, kTorrentUrlElement) == 0) {
+        info.torrentUrl = text;
+    }
+    return true;
+}
+
+}  // namespace
+
+VQRemoteFileInfo::VQRemoteFileInfo() : downloadType(1), increment(1) {}
+
+VQRemoteFileInfo::~VQRemoteFileInfo() = default;
+
+bool ParseDownloadInfo(const unsigned char* bytes, uint32_t length, VQRemoteFileInfo& info) {
+    info = VQRemoteFileInfo();
+    if (bytes == nullptr || length == 0)
+        return false;
+    const char* begin = reinterpret_cast<const char*>(bytes);
+    const void* zero = std::memchr(begin, 0, length);
+    std::string text(begin, zero != nullptr ? static_cast<const char*>(zero) : begin + length);
+
+    VQXmlDocument document;
+    if (!document.ParseText(text.c_str()))
+        return false;
+    const TiXmlElement* file = document.FirstChildElement(kFileElement);
+    if (file == nullptr)
+        return false;
+    bool utf8 = IsUtf8Document(text, document);
+
+    VQRemoteFileInfo parsed;
+    for (const TiXmlElement* child = file->FirstChildElement(); child != nullptr;
+         child = child->NextSiblingElement()) {
+        std::wstring value;
+        if (!ReadText(child, utf8, value) || value.empty())
+            continue;
+        if (!ApplyField(child->Value(), value, parsed))
+            return false;
+    }
+    if (parsed.downloadUrl.empty())
+        return false;
+    info = parsed;
+    return true;
+}
+
+bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info) {
+    VQBuffer<unsigned char> reply;
+    uint32_t length = 0;
+    if (!HttpGetToMemory(url, reply, length)) {
+        info = VQRemoteFileInfo();
+        return false;
+    }
+    bool parsed = ParseDownloadInfo(reply.data, length, info);
+    reply.Resize(0);
+    return parsed;
+}
+
+}  // namespace Tessar

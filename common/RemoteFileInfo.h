@@ -1,0 +1,48 @@
+#pragma once
+// The download-information reply of the update server: an XML document
+// with one element FILE whose children name a file to fetch, e.g.
+//
+//   <FILE><DownloadUrl>http://.../db.vqx</DownloadUrl><Md5>...</Md5>
+//         <FileSize>1234</FileSize><Increment>0</Increment></FILE>
+//
+// Download tasks, the range downloader and the data updates read it.
+
+#include <cstdint>
+#include <string>
+
+namespace Tessar {
+
+struct VQRemoteFileInfo {
+    VQRemoteFileInfo();
+    ~VQRemoteFileInfo();
+
+    // 2 peer-to-peer, any other value HTTP; 1 unless the reply says.
+    uint32_t downloadType;
+    std::wstring downloadUrl;
+    // A second URL of the same file.
+    std::wstring spareUrl;
+    // MD5 of the whole file, 32 hexadecimal characters.
+    std::wstring md5;
+    // Decimal text; a leading "-" is accepted.
+    std::wstring fileSize;
+    // A file name, or an absolute path.
+    std::wstring fileName;
+    // True (1) only when the reply's value is exactly 1; true unless the reply says.
+    uint8_t increment;
+    std::wstring torrentUrl;
+};
+
+// Parses the reply (text up to length bytes or its first zero byte). True
+// when it has a FILE element whose DownloadUrl is not empty. False as well
+// when DownloadType, Increment or FileSize is not a well-formed number in
+// range, so that a garbled reply is never taken as a record; on false the
+// record holds the defaults. Element names are compared exactly; unknown
+// and empty children are ignored and a later child overwrites an earlier
+// one of the same name. A document declared UTF-8 (or starting with its
+// byte-order mark) is read as UTF-8, any other in the system code page.
+bool ParseDownloadInfo(const unsigned char* bytes, uint32_t length, VQRemoteFileInfo& info);
+
+// HttpGetToMemory of the URL, then ParseDownloadInfo of the reply.
+bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info);
+
+}  // namespace Tessar

@@ -1,0 +1,46 @@
+#include "common/ServerNumber.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace Tessar {
+namespace {
+
+TEST(ServerNumberTest, TakesOnlyWellFormedNumbersInRange) {
+    struct Case {
+        const wchar_t* text;
+        uint64_t max;
+        bool ok;
+        uint64_t value;
+    };
+    const Case cases[] = {
+        {L"0", 10, true, 0},
+        {L"200", 999, true, 200},
+        {L" 42\r\n", 100, true, 42},
+        {L"\t7 ", 7, true, 7},
+        {L"8", 7, false, 0},
+        {L"1000", 999, false, 0},
+        {L"4294967295", UINT32_MAX, true, UINT32_MAX},
+        {L"4294967296", UINT32_MAX, false, 0},
+        {L"18446744073709551615", UINT64_MAX, true, UINT64_MAX},
+        {L"18446744073709551616", UINT64_MAX, false, 0},
+        {L"99999999999999999999999", UINT64_MAX, false, 0},
+        {L"", 10, false, 0},
+        {L"   ", 10, false, 0},
+        {L"12abc", 1000, false, 0},
+        {L"-1", 1000, false, 0},
+        {L"+1", 1000, false, 0},
+        {L"1 2", 1000, false, 0},
+        {L"0x10", 1000, false, 0},
+        {L"5", 1, false, 0},
+    };
+    for (const Case& c : cases) {
+        uint64_t value = 12345;
+        EXPECT_EQ(c.ok, ParseServerNumber(c.text, c.max, value)) << "text " << testing::PrintToString(c.text);
+        EXPECT_EQ(c.value, value) << "text " << testing::PrintToString(c.text);
+    }
+}
+
+}  // namespace
+}  // namespace Tessar
