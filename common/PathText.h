@@ -2,9 +2,14 @@
 // Path texts: splitting, joining, validity and existence. Both the backslash
 // and the slash are accepted as separators; joined paths use backslashes.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// commdlg.h maps GetFileTitle to GetFileTitleW; ours is the path helper.
+#undef GetFileTitle
 
 namespace Tessar {
 

@@ -43,6 +43,8 @@ bool WildcardMatch(const wchar_t* text, const wchar_t* pattern, bool ignoreCase)
 
 // Empty parts are kept, except after a trailing separator.
 void SplitAtChar(const std::wstring& text, wchar_t separator, std::vector<std::wstring>& parts);
+// The same, splitting at every character of the set.
+void SplitAtAnyOf(const std::wstring& text, const std::wstring& separators, std::vector<std::wstring>& parts);
 // Splits at blanks outside double quotes; quotes and backslashes stay in
 // the arguments as they are.
 void SplitCommandLine(const std::wstring& text, std::vector<std::wstring>& args);

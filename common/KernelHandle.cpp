@@ -1,0 +1,26 @@
+#include "common/KernelHandle.h"
+
+namespace Tessar {
+
+DWORD CloseKernelHandle(HANDLE& handle) {
+    if (handle != nullptr) {
+        if (!::CloseHandle(handle))
+            return ::GetLastError();
+    }
+    handle = nullptr;
+    return 0;
+}
+
+void VQKernelHandle::Reset(HANDLE handle) {
+    if (IsValid())
+        ::CloseHandle(m_handle);
+    m_handle = handle;
+}
+
+HANDLE VQKernelHandle::Release() {
+    HANDLE handle = m_handle;
+    m_handle = nullptr;
+    return handle;
+}
+
+}  // namespace Tessar
