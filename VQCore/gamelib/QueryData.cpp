@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <unordered_set>
 
@@ -111,33 +110,31 @@ bool VQQueryData::OpenIndex(const std::wstring& indexPath) {
 }
 
 template <class Visit>
-bool VQQueryData::RunSearches(const std::wstring& text, int32_t limit, Visit visit) {
+bool VQQueryData::RunMatches(const std::wstring& text, int32_t limit, Visit visit) {
     const std::string escaped = EscapeLikePattern(WideToUtf8(text));
     const std::string prefix = escaped + "%";
     const std::string anywhere = "%" + escaped + "%";
-    // %Q makes SQLite quote the pattern itself, so no text can end the
-    // literal; "limit -1" means no limit.
-    SqliteText statements[] = {
-        SqliteText(sqlite3_mprintf("select * from GAME_NAME_SPELL where name like %Q escape '\\' limit %d;",
-                                   prefix.c_str(), limit)),
-        SqliteText(sqlite3_mprintf("select * from GAME_NAME_SPELL where spell like %Q escape '\\' limit %d;",
-                                   prefix.c_str(), limit)),
-        SqliteText(sqlite3_mprintf("select * from GAME_NAME_SPELL where name like %Q escape '\\' "
-                                   "or spell like %Q escape '\\' limit %d;",
-                                   anywhere.c_str(), anywhere.c_str(), limit)),
-    };
-    for (const SqliteText& statement : statements) {
-        if (!statement)
-            return false;
-        ScopedResult query;
-        const int32_t rows = SqliteQuery(m_connection, statement.get(), query.result);
-        if (rows < 0)
-            return false;
-        for (int32_t row = 1; row <= rows; ++row) {
-            const char* id = SqliteResultText(query.result, row, 0);
-            if (!visit(id ? atoi(id) : 0, SqliteResultText(query.result, row, 1)))
-                return true;
-        }
+    // One pass over the table instead of three: every prefix match is also a
+    // match anywhere, so the rows of the three searches are the matches
+    // anywhere, ordered by the first search that finds them, then by id (the
+    // order of a table scan). %Q makes SQLite quote each pattern itself, so
+    // no text can end the literal; "limit -1" means no limit.
+    SqliteText statement(sqlite3_mprintf(
+        "select id, name from GAME_NAME_SPELL"
+        " where name like %Q escape '\\' or spell like %Q escape '\\'"
+        " order by case when name like %Q escape '\\' then 0"
+        " when spell like %Q escape '\\' then 1 else 2 end, id limit %d;",
+        anywhere.c_str(), anywhere.c_str(), prefix.c_str(), prefix.c_str(), limit));
+    if (!statement)
+        return false;
+    ScopedResult query;
+    const int32_t rows = SqliteQuery(m_connection, statement.get(), query.result);
+    if (rows < 0)
+        return false;
+    for (int32_t row = 1; row <= rows; ++row) {
+        const char* id = SqliteResultText(query.result, row, 0);
+        if (!visit(id ? atoi(id) : 0, SqliteResultText(query.result, row, 1)))
+            break;
     }
     return true;
 }
@@ -146,10 +143,10 @@ bool VQQueryData::Search(const std::wstring& indexPath, const std::wstring& text
                          std::vector<VQSearchResult>& results) {
     if (!OpenIndex(indexPath))
         return false;
-    // Each game's id is unique in the table, so at most as many rows of one
-    // query repeat a listed game as the list holds: the first
-    // kSearchResultLimit rows always fill the list.
-    return RunSearches(text, static_cast<int32_t>(kSearchResultLimit), [&](int32_t id, const char* name) {
+    // Each game's id is unique in the table, so at most as many matching
+    // rows repeat a listed game as the list holds: the first
+    // kSearchResultLimit rows always fill the list when enough games match.
+    return RunMatches(text, static_cast<int32_t>(kSearchResultLimit), [&](int32_t id, const char* name) {
         if (results.size() >= kSearchResultLimit)
             return false;
         for (const VQSearchResult& listed : results) {
@@ -166,7 +163,7 @@ bool VQQueryData::SearchIds(const std::wstring& indexPath, const std::wstring& t
         return false;
     // A set beside the list: an empty text matches every game of the index.
     std::unordered_set<uint32_t> listed(ids.begin(), ids.end());
-    return RunSearches(text, -1, [&](int32_t id, const char*) {
+    return RunMatches(text, -1, [&](int32_t id, const char*) {
         if (listed.insert(static_cast<uint32_t>(id)).second)
             ids.push_back(static_cast<uint32_t>(id));
         return true;

@@ -45,10 +45,11 @@ public:
     // The same from records the caller already holds.
     bool RebuildIndexFromGames(const std::wstring& indexPath, const std::vector<VQSearchSourceGame>& games);
 
-    // Appends games whose name or pinyin begins with the text, then those
-    // whose name or pinyin holds it, each game once, until the list holds
-    // kSearchResultLimit entries (entries already in the list count).
-    // False when the index is missing or cannot be queried.
+    // Appends games whose name begins with the text, then those whose pinyin
+    // does, then those whose name or pinyin holds it (ASCII letters in any
+    // case), each group in id order and each game once, until the list
+    // holds kSearchResultLimit entries (entries already in it count). Opens
+    // the index on first use. False when it is missing or cannot be queried.
     bool Search(const std::wstring& indexPath, const std::wstring& text, std::vector<VQSearchResult>& results);
     // The same without a limit, ids only.
     bool SearchIds(const std::wstring& indexPath, const std::wstring& text, std::vector<uint32_t>& ids);
@@ -66,10 +67,11 @@ private:
     template <class Fill>
     bool RecreateIndex(const std::wstring& indexPath, Fill fill);
     bool OpenIndex(const std::wstring& indexPath);
-    // Runs the three searches; the visitor takes (id, name entry) and
-    // returns false to stop. False when a query fails.
+    // Visits the matching rows in the order described at Search, at most
+    // limit of them (-1: all); the visitor takes (id, name entry or null) and
+    // returns false to stop. False when the query fails.
     template <class Visit>
-    bool RunSearches(const std::wstring& text, int32_t limit, Visit visit);
+    bool RunMatches(const std::wstring& text, int32_t limit, Visit visit);
 
     std::wstring m_openIndexPath;
     SqliteConnection m_connection;
