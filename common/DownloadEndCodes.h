@@ -1,0 +1,28 @@
+#pragma once
+// End codes of downloads: the results of the HTTP range downloader and of
+// the download tasks, reported to the owner with the task's end event.
+
+#include <cstdint>
+
+namespace Tessar {
+
+const uint32_t kDownloadFinished = 0;
+// The task's worker could not be started, or waiting for the range
+// workers failed.
+const uint32_t kDownloadWaitFailed = 1;
+const uint32_t kDownloadInfoFailed = 0xE0000003;
+const uint32_t kDownloadBadUrl = 0xE0000004;
+const uint32_t kDownloadSizeQueryFailed = 0xE0000005;
+const uint32_t kDownloadSizeMismatch = 0xE0000006;
+const uint32_t kDownloadRangeFailed = 0xE0000007;
+const uint32_t kDownloadRecordUnreadable = 0xE0000008;
+const uint32_t kDownloadCountedFailure = 0xE0000009;
+const uint32_t kDownloadCancelled = 0xE000000A;
+const uint32_t kDownloadOtherTransport = 0xE000000B;
+// A range worker stopped because its run was stopping.
+const uint32_t kDownloadStopping = 0x80004004;
+// A range worker could not open, seek or write a file, or no worker
+// thread could be made.
+const uint32_t kDownloadFileFailed = 0x80004005;
+
+}  // namespace Tessar

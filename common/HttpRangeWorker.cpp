@@ -1,0 +1,149 @@
+// The body of one range worker: fetch the range's missing bytes into the
+// data file, keep the resume record up to date, and keep to the speed
+// limit.
+#include "common/HttpRangeDownloader.h"
+
+#include "common/DownloadEndCodes.h"
+#include "common/FileHandle.h"
+#include "common/HttpReply.h"
+#include "common/HttpRequest.h"
+
+#include <algorithm>
+
+namespace Tessar {
+
+namespace {
+
+const int kReceiveBlock = 4096;
+// The record is rewritten at most once per this many bytes of a range.
+const uint64_t kSaveEvery = 1024 * 1024;
+
+// Sleeps in short steps so that a stopping run does not wait for it.
+void SleepUnlessStopped(uint64_t milliseconds, const std::atomic<bool>& stop) {
+    const uint64_t kStep = 50;
+    while (milliseconds > 0 && !stop.load()) {
+        uint64_t step = std::min(milliseconds, kStep);
+        Sleep(static_cast<DWORD>(step));
+        milliseconds -= step;
+    }
+}
+
+}  // namespace
+
+uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
+    const uint32_t index = worker.index;
+    VQHttpSocket& socket = worker.socket;
+    VQSocketAddress address;
+    if (!socket.Open() || !VQHttpSocket::Resolve(worker.source.host, worker.source.port, address))
+        return kDownloadRangeFailed;
+    socket.SetTimeouts(m_socketTimeoutMs);
+    if (index == 0)
+        m_callback->OnStage(2);
+    if (worker.stop->load())
+        return kDownloadStopping;
+    if (!socket.Connect(address))
+        return kDownloadRangeFailed;
+
+    VQRangeRecord range;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        range = m_ranges[index];
+    }
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (!OpenFileHandle(worker.dataFile, GetDataPath(), GENERIC_WRITE, share, OPEN_EXISTING, 0) ||
+        !SeekFileHandle(worker.dataFile, static_cast<int64_t>(range.position), FILE_BEGIN) ||
+        !OpenFileHandle(worker.recordFile, m_recordPath, GENERIC_WRITE, share, OPEN_EXISTING, 0))
+        return kDownloadFileFailed;
+    if (index == 0)
+        m_callback->OnStage(3);
+
+    uint64_t done = range.length - range.remaining;
+    std::wstring rangeText = FormatRangeText(range.position, range.position + range.remaining - 1);
+    std::string request;
+    if (!BuildHttpGetRequest(worker.source.path, rangeText.c_str(), request, worker.source.host,
+                             worker.source.port) ||
+        !socket.SendAll(request))
+        return kDownloadRangeFailed;
+
+    // Only the reply for exactly the requested bytes is written: a 200
+    // with the whole file, an error page or another range would land
+    // outside this range's part of the data file.
+    uint32_t result = kDownloadRangeFailed;
+    VQHttpReplyHead head;
+    std::string body;
+    if (!ReceiveReplyHead(socket, head, body) ||
+        !IsMatchingRangeReply(head, range.position, range.remaining, m_head.totalSize))
+        return kDownloadRangeFailed;
+
+    std::vector<char> block(kReceiveBlock);
+    const char* data = body.data();
+    size_t size = body.size();
+    uint64_t unsaved = 0;
+    DWORD lastTick = GetTickCount();
+    uint64_t lastBytes = done;
+    while (done < range.length) {
+        if (size == 0) {
+            int n = socket.Receive(block.data(), kReceiveBlock);
+            if (n <= 0)
+                break;
+            data = block.data();
+            size = static_cast<size_t>(n);
+        }
+        // Bytes past the range's end are dropped.
+        uint32_t piece = static_cast<uint32_t>(std::min<uint64_t>(size, range.length - done));
+        size = 0;
+        if (!WriteFileHandle(worker.dataFile, data, piece)) {
+            result = kDownloadFileFailed;
+            break;
+        }
+        done += piece;
+        unsaved += piece;
+        m_callback->OnData(piece, true);
+        bool cancelled = m_callback->IsCancelled();
+        if (unsaved >= kSaveEvery || cancelled) {
+            WriteResumeRecord(index, done, worker.recordFile);
+            if (unsaved >= kSaveEvery)
+                unsaved -= kSaveEvery;
+            if (cancelled) {
+                result = kDownloadCancelled;
+                break;
+            }
+        }
+        if (worker.stop->load()) {
+            result = kDownloadStopping;
+            break;
+        }
+        Throttle(done, lastTick, lastBytes, *worker.stop);
+    }
+    WriteResumeRecord(index, done, worker.recordFile);
+    return done == range.length ? 0 : result;
+}
+
+bool HttpRangeDownloader::Throttle(uint64_t bytes, DWORD& lastTick, uint64_t& lastBytes,
+                                   const std::atomic<bool>& stop) {
+    uint32_t limit = 0;
+    if (m_callback->GetSpeedLimit(&limit) != 0 || limit == 0)
+        return false;
+    // Each range gets an equal part of the limit, in bytes per second.
+    uint64_t share = static_cast<uint64_t>(limit) * 1024 / m_head.rangeCount;
+    if (share == 0)
+        return false;
+    DWORD now = GetTickCount();
+    if (now != lastTick) {
+        uint64_t rate = (bytes - lastBytes) * 1000 / static_cast<DWORD>(now - lastTick);
+        if (rate > share) {
+            lastTick = now;
+            lastBytes = bytes;
+            SleepUnlessStopped((rate - share) * 1000 / rate, stop);
+            return true;
+        }
+    } else if (bytes - lastBytes > share) {
+        lastTick = now;
+        lastBytes = bytes;
+        SleepUnlessStopped(1000, stop);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace Tessar

@@ -1,0 +1,52 @@
+#pragma once
+// A blocking TCP connection for the raw HTTP downloads. The header stays
+// free of the Winsock headers, which must come before <windows.h>.
+//
+// Threads: one thread opens, uses and closes the socket; Shutdown alone may
+// be called from another thread, to wake a blocked Receive. Whoever calls
+// Shutdown from elsewhere must close the socket only after the user
+// thread has left, so that the number is never reused under it.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace Tessar {
+
+// Starts Winsock 2.2 once per process; a failed start is tried again next
+// time.
+bool EnsureWinsockStarted();
+
+struct VQSocketAddress {
+    uint32_t ipv4 = 0;  // network byte order
+    uint16_t port = 0;
+};
+
+class VQHttpSocket {
+public:
+    VQHttpSocket() = default;
+    ~VQHttpSocket() { Close(); }
+    VQHttpSocket(const VQHttpSocket&) = delete;
+    VQHttpSocket& operator=(const VQHttpSocket&) = delete;
+
+    // A new TCP socket; one opened before is closed first.
+    bool Open();
+    // The host's first address (the name in the ANSI code page).
+    static bool Resolve(const std::wstring& host, uint16_t port, VQSocketAddress& address);
+    // Send and receive time-outs.
+    bool SetTimeouts(uint32_t milliseconds);
+    bool Connect(const VQSocketAddress& address);
+    // True only when every byte was sent.
+    bool SendAll(const std::string& bytes);
+    // The byte count, 0 when the peer closed, below 0 on an error or a
+    // time-out.
+    int Receive(char* buffer, int size);
+    void Shutdown();
+    void Close();
+    bool IsOpen() const;
+
+private:
+    std::atomic<uintptr_t> m_socket{~static_cast<uintptr_t>(0)};  // INVALID_SOCKET
+};
+
+}  // namespace Tessar
