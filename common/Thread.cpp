@@ -38,6 +38,8 @@ VQThread::~VQThread() {
 bool VQThread::Start() {
     if (m_state == nullptr || m_state->function == nullptr)
         return false;
+    // A handle still open belongs to an earlier thread that goes on alone.
+    CloseHandle();
     // The thread's own reference, given back when it leaves EntryPoint.
     m_state->references.fetch_add(1);
     unsigned threadId = 0;

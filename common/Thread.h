@@ -36,7 +36,8 @@ public:
 
     // Starts the function on a new thread. False without a function or
     // when no thread could be started and resumed. The running flag is
-    // true on return from a successful Start.
+    // true on return from a successful Start. A handle still open from an
+    // earlier start is closed first; that thread goes on unjoined.
     bool Start();
     // Waits without a limit, then closes the handle.
     void Wait();

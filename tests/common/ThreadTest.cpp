@@ -102,6 +102,21 @@ TEST(ThreadTest, StartsAgainAfterJoin) {
     EXPECT_EQ(3, runs.load());
 }
 
+TEST(ThreadTest, StartWhileRunningStartsASecondThread) {
+    Gate gate;
+    VQThread thread(&GatedRun, &gate);
+    ASSERT_TRUE(thread.Start());
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(gate.entered.Get(), 10000));
+    DWORD firstId = thread.GetThreadId();
+    ASSERT_TRUE(thread.Start());
+    EXPECT_NE(firstId, thread.GetThreadId());
+    ::SetEvent(gate.release.Get());
+    thread.Wait();
+    for (int i = 0; i < 500 && gate.runs < 2; ++i)
+        ::Sleep(10);
+    EXPECT_EQ(2, gate.runs.load());
+}
+
 TEST(ThreadTest, CloseHandleClearsIdAndFlagWithoutWaiting) {
     Gate gate;
     VQThread thread(&GatedRun, &gate);
