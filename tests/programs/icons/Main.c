@@ -1,0 +1,2 @@
+/* A program that only carries resources for the icon tests. */
+int main(void) { return 0; }
