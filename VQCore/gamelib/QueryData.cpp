@@ -60,8 +60,10 @@ void VQQueryData::Close() {
 
 template <class Fill>
 bool VQQueryData::RecreateIndex(const std::wstring& indexPath, Fill fill) {
-    if (FileExists(indexPath))
-        DeleteFileClearReadOnly(indexPath);
+    // An index that cannot be deleted is in use by a search: creating over
+    // it would cut the file from under that connection.
+    if (FileExists(indexPath) && !DeleteFileClearReadOnly(indexPath))
+        return false;
     bool ok;
     {
         // Held open while the index is filled, as the file's first writer.
@@ -105,6 +107,10 @@ bool VQQueryData::OpenIndex(const std::wstring& indexPath) {
     m_openIndexPath.clear();
     if (!SqliteOpen(m_connection, WideToUtf8(indexPath).c_str()))
         return false;
+    // Searches only read, and an index is never changed in place: keeping
+    // the read lock from the first query on spares every later query the
+    // lock and unlock calls and the check for a changed file.
+    SqliteExec(m_connection, "pragma locking_mode=exclusive;");
     m_openIndexPath = indexPath;
     return true;
 }

@@ -38,7 +38,8 @@ public:
     void Close() override;
 
     // Builds a new index file from the catalogue file. False when the
-    // catalogue is missing (an existing index then stays) or the build
+    // catalogue is missing or the old index cannot be deleted because a
+    // search holds it open (the old index then stays), or when the build
     // fails (the unfinished index file is then deleted, so that the next
     // search builds it again instead of searching an empty index).
     bool RebuildIndex(const std::wstring& indexPath, const std::wstring& sourcePath);
@@ -59,7 +60,8 @@ public:
     bool BuildIndex(const std::wstring& indexPath);
 
     // The searches' connection, open from the first search until destruction
-    // or a search of another index.
+    // or a search of another index. It keeps a read lock on the index file
+    // while open.
     const SqliteConnection& GetConnection() const { return m_connection; }
     const std::wstring& GetOpenIndexPath() const { return m_openIndexPath; }
 

@@ -169,6 +169,21 @@ TEST_F(QueryDataTest, ReplacesAReadOnlyIndex) {
     EXPECT_EQ((std::vector<uint32_t>{3}), AllIds(index));
 }
 
+TEST_F(QueryDataTest, AnIndexInUseIsNotReplaced) {
+    VQQueryData builder;
+    ASSERT_TRUE(builder.RebuildIndexFromGames(index, Games({{3, L"three"}})));
+    VQQueryData query;
+    std::vector<VQSearchResult> results;
+    ASSERT_TRUE(query.Search(index, L"three", results));
+
+    VQQueryData other;
+    EXPECT_FALSE(other.RebuildIndexFromGames(index, Games({{4, L"four"}})));
+    results.clear();
+    ASSERT_TRUE(query.Search(index, L"", results));
+    EXPECT_EQ((std::vector<int32_t>{3}), IdsOf(results));
+    EXPECT_EQ((std::vector<uint32_t>{3}), AllIds(index));  // a second reader
+}
+
 TEST_F(QueryDataTest, NeverFillsAnIndexTwice) {
     VQQueryData builder;
     ASSERT_TRUE(builder.RebuildIndexFromGames(index, Games({{3, L"three"}})));
