@@ -56,7 +56,7 @@ std::wstring VQRegistryRoot::PathOf(const std::wstring& path) const {
 }
 
 bool VQRegistryRoot::Open(VQRegKeyHolder& holder, const std::wstring& path) const {
-    return holder.RegOpenKeyPath(key, PathOf(path), KEY_QUERY_VALUE);
+    return holder.RegOpenKeyPath(key, PathOf(path), KEY_QUERY_VALUE | KEY_WOW64_32KEY);
 }
 
 VQDetectEnvironment::VQDetectEnvironment()

@@ -23,7 +23,9 @@ struct VQRegistryRoot {
     std::wstring base;  // empty: the root itself
 
     std::wstring PathOf(const std::wstring& path) const;
-    // Opens root\path with KEY_QUERY_VALUE.
+    // Opens root\path with KEY_QUERY_VALUE in the 32-bit registry view:
+    // runtime installers write their keys there, and the detectors must see
+    // what they wrote whatever the bitness of this program.
     bool Open(VQRegKeyHolder& holder, const std::wstring& path) const;
 };
 
