@@ -4,6 +4,8 @@
 
 #include "common/AdapterCollector.h"
 
+#include "common/Registry.h"
+
 #include <vector>
 
 namespace Tessar {
@@ -17,36 +19,14 @@ const wchar_t kTcpipInterfacesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Tcp
 const DWORD kMaxCardKeys = 1024;
 const DWORD kMaxRegistryTextChars = 260;
 
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const std::wstring& path) {
-        if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &m_key) != ERROR_SUCCESS)
-            m_key = nullptr;
-    }
-    ~RegistryKey() {
-        if (m_key != nullptr)
-            ::RegCloseKey(m_key);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
-    HKEY Get() const { return m_key; }
-    bool IsOpen() const { return m_key != nullptr; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 // The connection name of the card's service, or empty when the service
 // has no connection or no TCP/IP interface.
 std::wstring ReadConnectionName(HKEY root, const std::wstring& serviceName) {
     std::wstring name;
-    {
-        RegistryKey connection(root, kNetworkClassKey + serviceName + L"\\Connection");
-        if (connection.IsOpen())
-            name = ReadRegistryText(connection.Get(), L"Name");
-    }
-    if (!name.empty() && !RegistryKey(root, kTcpipInterfacesKey + serviceName).IsOpen())
+    VQRegKeyHolder key;
+    if (key.RegOpenKeyPath(root, kNetworkClassKey + serviceName + L"\\Connection", KEY_READ))
+        name = ReadRegistryText(key.Key(), L"Name");
+    if (!name.empty() && !key.RegOpenKeyPath(root, kTcpipInterfacesKey + serviceName, KEY_READ))
         name.clear();
     return name;
 }
@@ -66,12 +46,12 @@ std::wstring ReadRegistryText(HKEY key, const wchar_t* valueName) {
 }
 
 bool AdapterCollector::CollectNetworkCards() {
-    RegistryKey cards(m_source.registryRoot, kNetworkCardsKey);
-    if (!cards.IsOpen())
+    VQRegKeyHolder cards;
+    if (!cards.RegOpenKeyPath(m_source.registryRoot, kNetworkCardsKey, KEY_READ))
         return false;
     DWORD count = 0;
     DWORD longestName = 0;
-    if (::RegQueryInfoKeyW(cards.Get(), nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr,
+    if (::RegQueryInfoKeyW(cards.Key(), nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
         count > kMaxCardKeys || longestName > kMaxCardKeys)
         return false;
@@ -79,16 +59,16 @@ bool AdapterCollector::CollectNetworkCards() {
     for (DWORD index = 0; index < count; ++index) {
         std::vector<wchar_t> name(longestName + 2, L'\0');
         DWORD nameLength = longestName + 1;
-        if (::RegEnumKeyExW(cards.Get(), index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+        if (::RegEnumKeyExW(cards.Key(), index, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             continue;
         name[nameLength] = L'\0';
-        RegistryKey card(cards.Get(), name.data());
-        if (!card.IsOpen())
+        VQRegKeyHolder card;
+        if (!card.RegOpenKeyPath(cards.Key(), name.data(), KEY_READ))
             continue;
         VQStringTriple record;
-        record.first = ReadRegistryText(card.Get(), L"ServiceName");
-        record.second = ReadRegistryText(card.Get(), L"Description");
+        record.first = ReadRegistryText(card.Key(), L"ServiceName");
+        record.second = ReadRegistryText(card.Key(), L"Description");
         if (!record.first.empty())
             record.third = ReadConnectionName(m_source.registryRoot, record.first);
         if (!record.third.empty())
