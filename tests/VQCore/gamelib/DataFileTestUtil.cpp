@@ -1,5 +1,10 @@
 #include "tests/VQCore/gamelib/DataFileTestUtil.h"
 
+#include "common/FileUtil.h"
+#include "tests/support/LocalServer.h"
+
+#include <windows.h>
+
 namespace Tessar {
 
 std::string ReadTextLines(const VQTempFolder& folder, const std::wstring& name) {
@@ -11,6 +16,15 @@ std::string ReadTextLines(const VQTempFolder& folder, const std::wstring& name) 
             lines += c;
     }
     return lines;
+}
+
+std::wstring FixturePath(const std::string& name) {
+    return Test::UnixToWindowsPath(Test::BinaryDirUnix() + "/fixtures/" + name);
+}
+
+bool CopyFixture(const std::string& name, const std::wstring& target) {
+    std::wstring folder = GetFullPathFolder(target);
+    return CreateFolderChain(folder) && ::CopyFileW(FixturePath(name).c_str(), target.c_str(), FALSE) != FALSE;
 }
 
 }  // namespace Tessar

@@ -1,0 +1,289 @@
+#include "VQCore/gamelib/DatabaseXmlFile.h"
+
+#include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/GameRecordFields.h"
+#include "common/ScrambledXmlFile.h"
+#include "common/XmlDocument.h"
+#include "common/XmlElement.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Tessar {
+
+namespace {
+
+const char kDatabaseSection[] = "DATABASE";
+const char kAddSection[] = "ADD";
+const char kModifySection[] = "MODIFY";
+const wchar_t kVersionElement[] = L"VERSION";
+const wchar_t kMd5Element[] = L"MD5";
+const wchar_t kDatabaseElement[] = L"DATABASE";
+const wchar_t kGameElement[] = L"GAME";
+
+// The published-game list (0-4) of the id's kind, or -1 for none.
+int PublishedListOf(uint32_t id) {
+    if (IsSingleGameId(id))
+        return VQDatabaseXmlFile::kPublishedSingleList;
+    if (IsOnlineGameId(id))
+        return VQDatabaseXmlFile::kPublishedOnlineList;
+    if (IsFlashGameId(id))
+        return VQDatabaseXmlFile::kPublishedFlashList;
+    if (IsWebGameId(id))
+        return VQDatabaseXmlFile::kPublishedWebList;
+    if (IsToolGameId(id))
+        return VQDatabaseXmlFile::kPublishedToolList;
+    return -1;
+}
+
+void Unlink(VQDatabaseXmlFile::GameIndex& index, const std::wstring& key, const VQGameRecord* record) {
+    auto found = index.find(key);
+    if (found == index.end())
+        return;
+    if (found->second == record) {
+        found->second = record->NextSameKey;
+        return;
+    }
+    for (VQGameRecord* at = found->second; at != nullptr; at = at->NextSameKey) {
+        if (at->NextSameKey == record) {
+            at->NextSameKey = record->NextSameKey;
+            return;
+        }
+    }
+}
+
+// Appends at the end of the key's chain; an emptied chain keeps its key.
+void Link(VQDatabaseXmlFile::GameIndex& index, const std::wstring& key, VQGameRecord* record) {
+    record->NextSameKey = nullptr;
+    VQGameRecord*& first = index[key];
+    if (first == nullptr) {
+        first = record;
+        return;
+    }
+    VQGameRecord* last = first;
+    while (last->NextSameKey != nullptr)
+        last = last->NextSameKey;
+    last->NextSameKey = record;
+}
+
+}  // namespace
+
+VQDatabaseXmlFile::VQDatabaseXmlFile(const std::wstring& path) : VQXmlFile(path) {}
+
+VQDatabaseXmlFile::~VQDatabaseXmlFile() {
+    Close();
+}
+
+bool VQDatabaseXmlFile::Load() {
+    Close();
+    for (IdList& list : m_lists)
+        list.clear();
+    m_md5.clear();
+    m_version.clear();
+    if (LoadScrambledXmlFile(*this, m_path) != kScrambledLoaded || !ParseRawText())
+        return false;
+    GetElementText(FindChildElement(m_document, kVersionElement), m_version);
+    GetElementText(FindChildElement(m_document, kMd5Element), m_md5);
+    if (!ParseGames(m_document, kDatabaseSection)) {
+        // A malformed number makes the whole file unusable, not a wrong record.
+        Close();
+        for (IdList& list : m_lists)
+            list.clear();
+        return false;
+    }
+    return true;
+}
+
+void VQDatabaseXmlFile::Close() {
+    m_update.reset();
+    DeleteDocument();
+    m_md5Index.clear();
+    m_exeIndex.clear();
+    m_games.clear();
+}
+
+bool VQDatabaseXmlFile::ParseGames(const TiXmlDocument* document, const char* section) {
+    if (document == nullptr || section == nullptr)
+        return true;
+    const bool isAdd = std::strcmp(section, kAddSection) == 0;
+    const bool isModify = std::strcmp(section, kModifySection) == 0;
+    const TiXmlElement* top = document->FirstChildElement(section);
+    if (top == nullptr)
+        return true;
+    for (const TiXmlElement* game = top->FirstChildElement(); game != nullptr; game = game->NextSiblingElement()) {
+        if (!ParseGame(game, isAdd, isModify))
+            return false;
+    }
+    return true;
+}
+
+bool VQDatabaseXmlFile::ParseGame(const TiXmlElement* game, bool isAdd, bool isModify) {
+    std::unique_ptr<VQGameRecord> fresh;
+    VQGameRecord* target = nullptr;  // MODIFY: the record being changed
+    bool wasPublished = false;
+    bool publishSeen = false;
+    if (!isModify)
+        fresh.reset(new VQGameRecord);
+    VQGameFieldCursor cursor;
+    for (const TiXmlElement* field = game->FirstChildElement(); field != nullptr;
+         field = field->NextSiblingElement()) {
+        const char* text = GameElementText(field);
+        if (text == nullptr) {
+            // Outside MODIFY an empty element leaves the default; inside it
+            // clears the field.
+            if (!isModify)
+                continue;
+            text = "";
+        }
+        const char* name = field->Value();
+        if (IsGameIdField(name)) {
+            uint32_t id = 0;
+            if (*text != '\0' && !ReadGameId(text, id))
+                return false;
+            if (!isModify) {
+                fresh->ID = id;
+                continue;
+            }
+            if (target != nullptr)
+                continue;  // the id of a record is never changed
+            auto found = m_games.find(id);
+            if (found == m_games.end() || !found->second)
+                return true;  // nothing to modify: the entry is dropped
+            target = found->second.get();
+            wasPublished = target->Publish != 0;
+            UnlinkFromIndexes(target);
+            continue;
+        }
+        if (isModify && target == nullptr)
+            continue;  // fields before ID have nothing to change yet
+        VQGameRecord& record = isModify ? *target : *fresh;
+        if (ReadGameField(record, name, text, publishSeen, cursor) == kGameFieldMalformed) {
+            if (target != nullptr)
+                LinkToIndex(target);
+            return false;
+        }
+    }
+
+    if (isModify) {
+        if (target == nullptr)
+            return true;
+        // Only a game that becomes published is new; one that was already
+        // published is neither listed again nor counted.
+        bool published = target->Publish != 0;
+        if (published && !wasPublished)
+            ListPublished(target->ID, publishSeen);
+        else if (!published && wasPublished)
+            UnlistPublished(target->ID);
+        LinkToIndex(target);
+        return true;
+    }
+    uint32_t id = fresh->ID;
+    if (id == 0 || m_games.count(id) != 0)
+        return true;  // no id, or the first entry of the id wins
+    VQGameRecord* record = fresh.get();
+    m_games.emplace(id, std::move(fresh));
+    if (record->Publish != 0)
+        ListPublished(id, isAdd && publishSeen);
+    LinkToIndex(record);
+    return true;
+}
+
+bool VQDatabaseXmlFile::AddGames() {
+    return ParseGames(m_update.get(), kAddSection);
+}
+
+bool VQDatabaseXmlFile::ModifyGames() {
+    return ParseGames(m_update.get(), kModifySection);
+}
+
+void VQDatabaseXmlFile::RemoveGames(const TiXmlElement* remove) {
+    if (remove == nullptr)
+        return;
+    for (const TiXmlElement* entry = remove->FirstChildElement(); entry != nullptr;
+         entry = entry->NextSiblingElement()) {
+        const char* text = GameElementText(entry);
+        uint32_t id = 0;
+        if (text == nullptr || !ReadGameId(text, id))
+            continue;
+        auto found = m_games.find(id);
+        if (found == m_games.end())
+            continue;
+        if (found->second) {
+            UnlinkFromIndexes(found->second.get());
+            if (found->second->Publish != 0)
+                UnlistPublished(id);
+        }
+        m_games.erase(found);
+    }
+}
+
+void VQDatabaseXmlFile::LinkToIndex(VQGameRecord* record) {
+    record->NextSameKey = nullptr;
+    uint32_t id = record->ID;
+    if (IsSingleGameId(id)) {
+        if (!record->Md5.empty())
+            Link(m_md5Index, record->Md5, record);
+    } else if (IsOnlineGameId(id) || IsToolGameId(id)) {
+        if (!record->ExeName.empty())
+            Link(m_exeIndex, record->ExeName, record);
+    }
+}
+
+void VQDatabaseXmlFile::UnlinkFromIndexes(const VQGameRecord* record) {
+    Unlink(m_md5Index, record->Md5, record);
+    Unlink(m_exeIndex, record->ExeName, record);
+}
+
+void VQDatabaseXmlFile::ListPublished(uint32_t id, bool alsoAsNew) {
+    int list = PublishedListOf(id);
+    if (list < 0)
+        return;
+    m_lists[list].push_back(id);
+    if (alsoAsNew)
+        m_lists[kNewSingleList + list].push_back(id);
+}
+
+void VQDatabaseXmlFile::UnlistPublished(uint32_t id) {
+    int list = PublishedListOf(id);
+    if (list < 0)
+        return;
+    for (IdList* ids : {&m_lists[list], &m_lists[kNewSingleList + list]})
+        ids->erase(std::remove(ids->begin(), ids->end(), id), ids->end());
+}
+
+bool VQDatabaseXmlFile::Save() {
+    VQXmlDocument* document = NewDocument();
+    AddElementText(AddElement(document, kVersionElement), m_version);
+    TiXmlElement* database = AddElement(document, kDatabaseElement);
+    if (database == nullptr)
+        return false;
+    for (const auto& entry : m_games) {
+        if (entry.second)
+            WriteGameFields(AddElement(database, kGameElement), *entry.second);
+    }
+    // The checksum element goes first; the file is replaced only when
+    // everything was written.
+    return SaveScrambledXmlFile(*document, m_path);
+}
+
+const VQGameRecord* VQDatabaseXmlFile::FindById(uint32_t id) const {
+    auto found = m_games.find(id);
+    return found != m_games.end() ? found->second.get() : nullptr;
+}
+
+const VQGameRecord* VQDatabaseXmlFile::FindByMd5(const std::wstring& md5) const {
+    auto found = m_md5Index.find(md5);
+    return found != m_md5Index.end() ? found->second : nullptr;
+}
+
+const VQGameRecord* VQDatabaseXmlFile::FindByExeName(const std::wstring& exeName) const {
+    auto found = m_exeIndex.find(exeName);
+    return found != m_exeIndex.end() ? found->second : nullptr;
+}
+
+const VQDatabaseXmlFile::IdList& VQDatabaseXmlFile::GetIdList(uint32_t index) const {
+    static const IdList kEmpty;
+    return index < kIdListCount ? m_lists[index] : kEmpty;
+}
+
+}  // namespace Tessar
