@@ -110,17 +110,15 @@ TEST_F(HttpRangeFaults, ACutShortRangeKeepsWhatItGot) {
     ASSERT_EQ(2u, ranges.size());
     std::string data = ReadWholeFile(target + L".vqt");
     ASSERT_EQ(kFileSize, data.size());
-    // The range that failed for the seventh time ended the run; the other
-    // one was stopped during its sixth or seventh try.
+    // The range that failed for the seventh time ended the run with exactly
+    // seven halves; the other one was stopped wherever it was (how far it
+    // got depends on scheduling), but never beyond seven halves.
     int ended = 0;
     for (const VQRangeRecord& range : ranges) {
         uint64_t done = range.length - range.remaining;
         uint64_t left = range.length;
-        for (int attempt = 0; attempt < 5; ++attempt)
+        for (int attempt = 0; attempt < 7; ++attempt)
             left -= left / 2;
-        EXPECT_GE(done, range.length - left);
-        left -= left / 2;
-        left -= left / 2;
         EXPECT_LE(done, range.length - left);
         ended += done == range.length - left;
         EXPECT_EQ(content_.substr(range.first, done), data.substr(range.first, done));
