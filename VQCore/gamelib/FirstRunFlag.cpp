@@ -11,7 +11,8 @@ VQFirstRunEntry DefaultFirstRunEntry() {
 
 bool TakeFirstRunFlag(const VQFirstRunEntry& entry) {
     VQRegKeyHolder key;
-    if (!key.RegOpenKeyPath(entry.root, entry.keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE))
+    // The installer is a 32-bit program: its key lies in the 32-bit view.
+    if (!key.RegOpenKeyPath(entry.root, entry.keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_32KEY))
         return false;
     std::wstring text;
     if (!key.RegQueryString(entry.valueName, text))
