@@ -16,13 +16,20 @@ const uint32_t kDownloadSizeQueryFailed = 0xE0000005;
 const uint32_t kDownloadSizeMismatch = 0xE0000006;
 const uint32_t kDownloadRangeFailed = 0xE0000007;
 const uint32_t kDownloadRecordUnreadable = 0xE0000008;
-const uint32_t kDownloadCountedFailure = 0xE0000009;
+// The finished file does not match the MD5 of the download information.
+const uint32_t kDownloadVerifyFailed = 0xE0000009;
 const uint32_t kDownloadCancelled = 0xE000000A;
+// The download information names another transport than the task's.
 const uint32_t kDownloadOtherTransport = 0xE000000B;
 // A range worker stopped because its run was stopping.
 const uint32_t kDownloadStopping = 0x80004004;
 // A range worker could not open, seek or write a file, or no worker
 // thread could be made.
 const uint32_t kDownloadFileFailed = 0x80004005;
+
+// The failures a task counts: each one makes its next start wait longer.
+inline bool IsCountedFailure(uint32_t code) {
+    return code >= kDownloadInfoFailed && code <= kDownloadVerifyFailed;
+}
 
 }  // namespace Tessar

@@ -34,8 +34,16 @@ HttpRangeDownloader::HttpRangeDownloader()
       m_currentPort(0xFFFF),
       m_maySwitch(false),
       m_sparePresent(false),
-      m_socketTimeoutMs(kDefaultSocketTimeoutMs) {
+      m_socketTimeoutMs(kDefaultSocketTimeoutMs),
+      m_rangeCount(kDefaultRangeCount) {
     ResetResumeHead(m_head);
+}
+
+bool HttpRangeDownloader::SetRangeCount(uint32_t count) {
+    if (count < 1 || count > kMaxRangeCount)
+        return false;
+    m_rangeCount = count;
+    return true;
 }
 
 HttpRangeDownloader::~HttpRangeDownloader() = default;
@@ -48,6 +56,7 @@ uint32_t HttpRangeDownloader::Download(VQHttpDownloadCallback* callback, const V
     callback->OnTotalSize(0);
 
     ResetResumeHead(m_head);
+    m_head.rangeCount = m_rangeCount;
     m_loaded = false;
     std::wstring host, path;
     uint16_t port = m_head.port;

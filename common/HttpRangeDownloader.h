@@ -81,6 +81,9 @@ public:
 
     // Shorter waits let tests see a stalled server give up quickly.
     void SetSocketTimeout(uint32_t milliseconds) { m_socketTimeoutMs = milliseconds; }
+    // How many ranges a fresh download splits into (kDefaultRangeCount
+    // unless set); counts outside 1 to kMaxRangeCount are not taken.
+    bool SetRangeCount(uint32_t count);
 
 private:
     struct Source {
@@ -118,7 +121,13 @@ private:
     uint32_t SwitchToSpare();
     static void ReceiveRangeEntry(void* worker);
     uint32_t ReceiveRange(RangeWorker& worker);
-    bool Throttle(uint64_t bytes, DWORD& lastTick, uint64_t& lastBytes, const std::atomic<bool>& stop);
+    // One range's part of the callback's speed limit in bytes per second;
+    // 0 without a limit.
+    uint64_t RangeShare();
+    // Sleeps as long as the range is ahead of its share over the current
+    // window (lastTick, lastBytes); true when it slept.
+    bool Throttle(uint64_t bytes, uint64_t share, DWORD& lastTick, uint64_t& lastBytes,
+                  const std::atomic<bool>& stop);
 
     std::atomic<bool> m_loaded;
     VQResumeHead m_head;
@@ -133,6 +142,7 @@ private:
     std::vector<int64_t> m_stamps;  // per range, _time64 of the last record write; m_lock
     std::wstring m_recordPath;      // the record this run writes
     uint32_t m_socketTimeoutMs;
+    uint32_t m_rangeCount;  // of a fresh download
     mutable std::mutex m_lock;
 };
 

@@ -145,22 +145,29 @@ void HttpRangeDownloader::CloseWorker(RangeWorker& worker) {
 }
 
 void HttpRangeDownloader::StopWorkers(std::vector<std::unique_ptr<RangeWorker>>& workers) {
-    // Wakes workers blocked on a silent server; they save their progress
-    // and leave by themselves.
-    std::vector<HANDLE> handles;
-    for (auto& worker : workers) {
-        if (worker && m_workers[worker->index]) {
-            worker->socket.Shutdown();
-            handles.push_back(m_workers[worker->index]->GetHandle());
+    // The workers leave by themselves: they poll the stop flag while
+    // connecting and between blocks, and a shut-down socket wakes a blocked
+    // send or receive. None is ever terminated: a worker may be inside the
+    // task's callback holding its lock, or writing its record. The shutdown
+    // is repeated, as a worker may open its socket after the first one.
+    for (;;) {
+        std::vector<HANDLE> handles;
+        for (auto& worker : workers) {
+            if (worker && m_workers[worker->index]) {
+                worker->socket.Shutdown();
+                handles.push_back(m_workers[worker->index]->GetHandle());
+            }
         }
-    }
-    if (handles.empty())
-        return;
-    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, kWaitStepMs);
-    for (HANDLE handle : handles) {
-        if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
-            TerminateThread(handle, kDownloadStopping);
-            WaitForSingleObject(handle, 5000);
+        if (handles.empty())
+            return;
+        DWORD wait = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, kWaitStepMs);
+        if (wait != WAIT_TIMEOUT) {
+            // All have left (or the wait itself broke: wait for each alone).
+            for (auto& worker : workers) {
+                if (worker && m_workers[worker->index])
+                    WaitForSingleObject(m_workers[worker->index]->GetHandle(), INFINITE);
+            }
+            return;
         }
     }
 }

@@ -14,9 +14,21 @@ namespace Tessar {
 
 namespace {
 
-const int kReceiveBlock = 4096;
+// Large reads keep the number of calls (and of callbacks) per byte low;
+// under a speed limit a read takes at most a quarter of a second's share,
+// so that throttling stays smooth, but never less than kMinReceiveBlock.
+const int kReceiveBlock = 256 * 1024;
+const int kMinReceiveBlock = 4096;
 // The record is rewritten at most once per this many bytes of a range.
 const uint64_t kSaveEvery = 1024 * 1024;
+// The throttle measures a range's rate over windows of about this length.
+const DWORD kThrottleWindowMs = 1000;
+
+int ReceiveSizeFor(uint64_t share) {
+    if (share == 0)
+        return kReceiveBlock;
+    return static_cast<int>(std::max<uint64_t>(kMinReceiveBlock, std::min<uint64_t>(kReceiveBlock, share / 4)));
+}
 
 // Sleeps in short steps so that a stopping run does not wait for it.
 void SleepUnlessStopped(uint64_t milliseconds, const std::atomic<bool>& stop) {
@@ -41,8 +53,8 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
         m_callback->OnStage(2);
     if (worker.stop->load())
         return kDownloadStopping;
-    if (!socket.Connect(address))
-        return kDownloadRangeFailed;
+    if (!socket.Connect(address, m_socketTimeoutMs, worker.stop))
+        return worker.stop->load() ? kDownloadStopping : kDownloadRangeFailed;
 
     VQRangeRecord range;
     {
@@ -82,8 +94,9 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
     DWORD lastTick = GetTickCount();
     uint64_t lastBytes = done;
     while (done < range.length) {
+        uint64_t share = RangeShare();
         if (size == 0) {
-            int n = socket.Receive(block.data(), kReceiveBlock);
+            int n = socket.Receive(block.data(), ReceiveSizeFor(share));
             if (n <= 0)
                 break;
             data = block.data();
@@ -113,37 +126,48 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
             result = kDownloadStopping;
             break;
         }
-        Throttle(done, lastTick, lastBytes, *worker.stop);
+        Throttle(done, share, lastTick, lastBytes, *worker.stop);
     }
     WriteResumeRecord(index, done, worker.recordFile);
     return done == range.length ? 0 : result;
 }
 
-bool HttpRangeDownloader::Throttle(uint64_t bytes, DWORD& lastTick, uint64_t& lastBytes,
-                                   const std::atomic<bool>& stop) {
+uint64_t HttpRangeDownloader::RangeShare() {
     uint32_t limit = 0;
     if (m_callback->GetSpeedLimit(&limit) != 0 || limit == 0)
-        return false;
+        return 0;
     // Each range gets an equal part of the limit, in bytes per second.
-    uint64_t share = static_cast<uint64_t>(limit) * 1024 / m_head.rangeCount;
-    if (share == 0)
-        return false;
+    return static_cast<uint64_t>(limit) * 1024 / m_head.rangeCount;
+}
+
+bool HttpRangeDownloader::Throttle(uint64_t bytes, uint64_t share, DWORD& lastTick, uint64_t& lastBytes,
+                                   const std::atomic<bool>& stop) {
     DWORD now = GetTickCount();
-    if (now != lastTick) {
-        uint64_t rate = (bytes - lastBytes) * 1000 / static_cast<DWORD>(now - lastTick);
-        if (rate > share) {
-            lastTick = now;
-            lastBytes = bytes;
-            SleepUnlessStopped((rate - share) * 1000 / rate, stop);
-            return true;
-        }
-    } else if (bytes - lastBytes > share) {
+    if (share == 0) {
+        // Without a limit the window follows along, so that a limit set
+        // later is measured from then on.
         lastTick = now;
         lastBytes = bytes;
-        SleepUnlessStopped(1000, stop);
-        return true;
+        return false;
     }
-    return false;
+    // The time the bytes of this window should have taken at the share;
+    // the range sleeps off what it is ahead. Whole windows keep the
+    // millisecond rounding of each sleep from adding up.
+    DWORD elapsed = now - lastTick;
+    uint64_t due = (bytes - lastBytes) * 1000 / share;
+    bool slept = false;
+    if (due > elapsed) {
+        SleepUnlessStopped(due - elapsed, stop);
+        slept = true;
+        now = GetTickCount();
+    }
+    if (elapsed >= kThrottleWindowMs) {
+        // What the window is behind (a stall, a slow server) is not made
+        // up later with a burst.
+        lastTick = now;
+        lastBytes = bytes;
+    }
+    return slept;
 }
 
 }  // namespace Tessar

@@ -12,33 +12,44 @@ namespace {
 
 const DWORD kWaitStepMs = 333;
 
-// Shared with the query thread; freed by the caller once the thread is
-// known to have ended (left behind when it could not be ended).
+// Shared by the caller and the query thread; the last of the two to let go
+// frees it. A cancelled caller leaves at once and the thread, woken by the
+// stop flag and the shut-down socket, ends on its own: it touches nothing
+// but this record, so it is never terminated.
 struct SizeQuery {
     std::wstring host;
     std::wstring path;
     uint16_t port = 0;
     uint32_t timeoutMs = 0;
     VQHttpSocket socket;
+    std::atomic<bool> stop{false};
+    std::atomic<long> references{2};
     uint64_t size = 0;
+
+    void Release() {
+        if (references.fetch_sub(1) == 1)
+            delete this;
+    }
 };
 
 DWORD WINAPI SizeQueryThread(void* argument) {
     SizeQuery* query = static_cast<SizeQuery*>(argument);
-    return ParseHttpResponseHeader(query->socket, query->host, query->path, query->port, query->timeoutMs,
-                                   query->size) == 0
-               ? 0
-               : 1;
+    DWORD code = ParseHttpResponseHeader(query->socket, query->host, query->path, query->port, query->timeoutMs,
+                                         &query->stop, query->size) == 0
+                     ? 0
+                     : 1;
+    query->Release();
+    return code;
 }
 
 }  // namespace
 
 int ParseHttpResponseHeader(VQHttpSocket& socket, const std::wstring& host, const std::wstring& path,
-                            uint16_t port, uint32_t timeoutMs, uint64_t& size) {
+                            uint16_t port, uint32_t timeoutMs, const std::atomic<bool>* stop, uint64_t& size) {
     VQSocketAddress address;
     std::string request;
     if (!socket.Open() || !VQHttpSocket::Resolve(host, port, address) || !socket.SetTimeouts(timeoutMs) ||
-        !socket.Connect(address) || !BuildHttpGetRequest(path, nullptr, request, host, port) ||
+        !socket.Connect(address, timeoutMs, stop) || !BuildHttpGetRequest(path, nullptr, request, host, port) ||
         !socket.SendAll(request))
         return -1;
     VQHttpReplyHead head;
@@ -81,22 +92,15 @@ uint32_t HttpRangeDownloader::QueryRemoteSize(const std::wstring& path, const st
         bool cancelled = wait == WAIT_TIMEOUT && m_callback != nullptr && m_callback->IsCancelled();
         if (wait == WAIT_TIMEOUT && !cancelled)
             continue;
-        // Cancelled (or the wait broke): wake the thread's blocked
-        // receive, and end it when it does not leave at once.
+        // Cancelled (or the wait broke): stop the thread's connect, wake
+        // its blocked receive, and leave it to finish alone.
         result = cancelled ? kDownloadCancelled : kDownloadSizeQueryFailed;
+        query->stop = true;
         query->socket.Shutdown();
-        if (WaitForSingleObject(thread, 100) != WAIT_OBJECT_0) {
-            TerminateThread(thread, 1);
-            if (WaitForSingleObject(thread, 5000) != WAIT_OBJECT_0) {
-                // Still running: its record must outlive it.
-                CloseHandle(thread);
-                return result;
-            }
-        }
         break;
     }
     CloseHandle(thread);
-    delete query;
+    query->Release();
     return result;
 }
 

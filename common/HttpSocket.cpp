@@ -57,13 +57,49 @@ bool VQHttpSocket::SetTimeouts(uint32_t milliseconds) {
            setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, option, sizeof(value)) == 0;
 }
 
-bool VQHttpSocket::Connect(const VQSocketAddress& address) {
+bool VQHttpSocket::Connect(const VQSocketAddress& address, uint32_t timeoutMs, const std::atomic<bool>* stop) {
+    const DWORD kPollMs = 50;
+    SOCKET s = m_socket.load();
     sockaddr_in target;
     ZeroMemory(&target, sizeof(target));
     target.sin_family = AF_INET;
     target.sin_port = htons(address.port);
     target.sin_addr.s_addr = address.ipv4;
-    return connect(m_socket.load(), reinterpret_cast<const sockaddr*>(&target), sizeof(target)) == 0;
+    // Non-blocking while connecting, so that the wait can watch the stop flag.
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
+        return false;
+    bool connected = connect(s, reinterpret_cast<const sockaddr*>(&target), sizeof(target)) == 0;
+    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK) {
+        DWORD start = GetTickCount();
+        for (;;) {
+            if (stop != nullptr && stop->load())
+                break;
+            fd_set writable, failed;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+            timeval wait = {0, static_cast<long>(kPollMs * 1000)};
+            int ready = select(0, nullptr, &writable, &failed, &wait);
+            if (ready < 0)
+                break;
+            if (ready > 0) {
+                int error = 0;
+                int size = sizeof(error);
+                connected = FD_ISSET(s, &writable) &&
+                            getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 &&
+                            error == 0;
+                break;
+            }
+            if (GetTickCount() - start >= timeoutMs)
+                break;
+        }
+    }
+    u_long blocking = 0;
+    if (ioctlsocket(s, FIONBIO, &blocking) != 0)
+        return false;
+    return connected && (stop == nullptr || !stop->load());
 }
 
 bool VQHttpSocket::SendAll(const std::string& bytes) {

@@ -35,7 +35,10 @@ public:
     static bool Resolve(const std::wstring& host, uint16_t port, VQSocketAddress& address);
     // Send and receive time-outs.
     bool SetTimeouts(uint32_t milliseconds);
-    bool Connect(const VQSocketAddress& address);
+    // Connects within timeoutMs. A set stop flag (may be null), polled
+    // every 50 ms, gives up at once: a stopping download never waits for a
+    // peer that does not answer.
+    bool Connect(const VQSocketAddress& address, uint32_t timeoutMs, const std::atomic<bool>* stop);
     // True only when every byte was sent.
     bool SendAll(const std::string& bytes);
     // The byte count, 0 when the peer closed, below 0 on an error or a

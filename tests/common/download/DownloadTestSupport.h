@@ -1,12 +1,13 @@
-// Shared pieces of the range downloader's tests: generated file contents,
-// a web root both Unix servers and the Windows test can reach, the two
-// servers, and a callback that records what the downloader reports.
+// Shared pieces of the range downloader's tests: the information of a
+// served file, a callback that records what the downloader reports, and
+// resume records read raw. The web root and its servers are in
+// tests/support/WebRoot.h.
 #pragma once
 
 #include "common/HttpDownloadCallback.h"
 #include "common/RemoteFileInfo.h"
 #include "common/ResumeRecord.h"
-#include "tests/support/LocalServer.h"
+#include "tests/support/WebRoot.h"
 
 #include <windows.h>
 
@@ -18,35 +19,6 @@
 
 namespace Tessar {
 namespace Test {
-
-// Deterministic pseudo-random bytes.
-std::string MakeTestBytes(size_t size, uint32_t seed);
-std::wstring Md5Of(const std::string& bytes);
-
-// A folder under the build folder, known by its Unix path (for the
-// servers) and its Windows path; deleted with its contents at the end.
-class VQWebRoot {
-public:
-    VQWebRoot();
-    ~VQWebRoot();
-    VQWebRoot(const VQWebRoot&) = delete;
-    VQWebRoot& operator=(const VQWebRoot&) = delete;
-
-    const std::string& UnixPath() const { return m_unix; }
-    std::wstring WindowsPath(const std::wstring& name) const;
-    bool WriteFile(const std::wstring& name, const std::string& bytes) const;
-
-private:
-    std::string m_unix;
-};
-
-bool StartNginx(VQLocalServer& server, const VQWebRoot& root);
-bool StartFaultServer(VQLocalServer& server, const VQWebRoot& root);
-
-// Whole-file helpers on Windows paths.
-std::string ReadWholeFile(const std::wstring& path);
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
-bool FileIsThere(const std::wstring& path);
 
 VQRemoteFileInfo MakeInfo(const std::wstring& url, const std::string& content, const std::wstring& spareUrl = L"");
 

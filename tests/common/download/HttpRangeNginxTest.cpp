@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace Tessar {
@@ -252,6 +253,61 @@ TEST_F(HttpRangeNginx, SpeedLimitIsSharedByTheRanges) {
     start = GetTickCount();
     ASSERT_EQ(0u, downloader.Download(&unlimited, MakeInfo(Url(L"limited.bin"), content), temp_.PathOf(L"u.bin")));
     EXPECT_LT(GetTickCount() - start, 1000u);
+}
+
+TEST_F(HttpRangeNginx, AFreshDownloadSplitsIntoTheRangeCountSet) {
+    struct Case {
+        uint32_t count;
+        bool taken;
+        uint32_t ranges;  // in the record of a download cut short
+    } cases[] = {{4, true, 4}, {1, true, 1}, {0, false, 2}, {kMaxRangeCount + 1, false, 2}, {kMaxRangeCount, true, 64}};
+    for (const Case& c : cases) {
+        std::wstring target = temp_.PathOf(L"split.bin");
+        HttpRangeDownloader downloader;
+        EXPECT_EQ(c.taken, downloader.SetRangeCount(c.count)) << c.count;
+        VQRecordingCallback callback;
+        callback.cancelAfterBytes = 1;
+        EXPECT_EQ(kDownloadCancelled, downloader.Download(&callback, MakeInfo(Url(L"game.bin"), content_), target))
+            << c.count;
+        VQRecordImage image = ReadRecordImage(target + L".vql");
+        ASSERT_TRUE(image.read) << c.count;
+        EXPECT_EQ(c.ranges, image.head.rangeCount) << c.count;
+        EXPECT_EQ(c.ranges, image.ranges.size()) << c.count;
+
+        // The same downloader then fetches the whole file in that many ranges.
+        VQRecordingCallback whole;
+        ASSERT_EQ(0u, downloader.Download(&whole, MakeInfo(Url(L"game.bin"), content_), target)) << c.count;
+        EXPECT_EQ(Md5Of(content_), Md5OfFile(target)) << c.count;
+        EXPECT_EQ(c.ranges, downloader.GetRanges().size()) << c.count;
+        DeleteFileW(target.c_str());
+    }
+}
+
+TEST_F(HttpRangeNginx, SpeedLimitHoldsTheRateWhateverTheReadSize) {
+    // 1.5 MiB at 512 KB/s: three seconds, whether the reads are small (a
+    // low limit) or large (a high one and more ranges).
+    struct Case {
+        uint32_t limitKb;
+        uint32_t ranges;
+        size_t size;
+    } cases[] = {{512, 2, 3 * 512 * 1024}, {4096, 4, 3 * 4096 * 1024}};
+    for (const Case& c : cases) {
+        std::string content = content_.substr(0, std::min(c.size, kFileSize));
+        if (content.size() < c.size)
+            content += MakeTestBytes(c.size - content.size(), 3);
+        ASSERT_TRUE(root_->WriteFile(L"rate.bin", content));
+        VQRecordingCallback callback;
+        callback.speedLimitKb = c.limitKb;
+        HttpRangeDownloader downloader;
+        downloader.SetRangeCount(c.ranges);
+        DWORD start = GetTickCount();
+        ASSERT_EQ(0u, downloader.Download(&callback, MakeInfo(Url(L"rate.bin"), content), temp_.PathOf(L"r.bin")))
+            << c.limitKb;
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, 2700u) << c.limitKb;
+        EXPECT_LT(elapsed, 4000u) << c.limitKb;
+        EXPECT_EQ(Md5Of(content), Md5OfFile(temp_.PathOf(L"r.bin"))) << c.limitKb;
+    }
 }
 
 }  // namespace
