@@ -28,14 +28,20 @@ struct VideoControllerInfo {
     uint32_t maxRefreshRate = 0;
 };
 
-// OS codes.
-enum : uint8_t {
+// OS codes, one bit per Windows version; a server shares the code of the
+// workstation version it was built with. Windows 10 and later outgrow the
+// 8 bits the first codes fitted in.
+enum : uint16_t {
     kOsWindows9x = 1,
     kOsWindows2000 = 2,
     kOsWindowsXp = 4,
     kOsWindowsServer2003 = 8,  // version 5.2
     kOsWindowsVista = 16,      // version 6.0, also Server 2008
-    kOsWindows7 = 32,
+    kOsWindows7 = 32,          // version 6.1, also Server 2008 R2
+    kOsWindows8 = 64,          // version 6.2, also Server 2012
+    kOsWindows81 = 128,        // version 6.3, also Server 2012 R2
+    kOsWindows10 = 256,        // version 10.0 below build 22000, also Server 2016, 2019, 2022
+    kOsWindows11 = 512,        // version 10.0 from build 22000, also Server 2025
 };
 
 struct HardwareReport {
@@ -49,7 +55,7 @@ struct HardwareReport {
     ProcessorInfo processor;
     std::vector<VideoControllerInfo> videoControllers;
     std::wstring osText;
-    uint8_t osCode = 0;
+    uint16_t osCode = 0;
     uint8_t is64Bit = 0;
 };
 
@@ -63,8 +69,10 @@ bool QueryWmiVideo(HardwareReport& report);
 bool GetOsDescription(HardwareReport& report);
 
 std::wstring GetCpuBrandString();
-// 7 "i7", 6 "i5", 5 "i3", 4 "core2" or "core(tm)2", 3 "core", 2 "pentium",
-// 1 "celeron", the first word found in that order (case ignored); else 0.
+// Case ignored, trademark marks "(TM)" and "(R)" left out, first match in
+// this order: in an Intel name 7 "Core i7", 6 "Core i5", 5 "Core i3",
+// 4 "Core2", 3 any other "Core" word ("Dual-Core" is none); then 2
+// "pentium", 1 "celeron"; else 0.
 uint8_t ProcessorFamilyCode(const std::wstring& processorName);
 
 }  // namespace Tessar

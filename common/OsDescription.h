@@ -11,7 +11,7 @@ namespace Tessar {
 struct HardwareReport;
 
 struct OsVersionFacts {
-    OSVERSIONINFOEXW version;  // zero when it cannot be read
+    OSVERSIONINFOEXW version;  // the true version (not the one GetVersionEx gives); zero when unreadable
     uint16_t architecture;     // PROCESSOR_ARCHITECTURE_*, of the native system
     uint32_t productType;      // GetProductInfo(6, 0, 0, 0); 0 without it
     int serverR2;              // GetSystemMetrics(SM_SERVERR2)

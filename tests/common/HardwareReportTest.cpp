@@ -17,24 +17,56 @@ std::wstring ProcessorPath(int n) {
     return L"Win32_Processor.DeviceID=\"CPU" + std::to_wstring(n) + L"\"";
 }
 
-TEST(ProcessorFamilyTest, FirstWordFoundInTableOrderGivesTheCode) {
+// CPUID brand strings, padding blanks included.
+TEST(ProcessorFamilyTest, IntelBrandWordsGiveTheFamily) {
     struct Case {
         const wchar_t* name;
         uint8_t code;
     } cases[] = {
         {L"Intel(R) Core(TM) i7-2600 CPU @ 3.40GHz", 7},
+        {L"Intel(R) Core(TM) i7 CPU         920  @ 2.67GHz", 7},
+        {L"12th Gen Intel(R) Core(TM) i7-12700K", 7},
         {L"Intel(R) Core(TM) i5-2400 CPU @ 3.10GHz", 6},
-        {L"Intel(R) Core(TM) i3-2100 CPU", 5},
-        {L"Intel(R) Core(TM)2 Duo CPU E8400", 4},  // core(tm)2, not core2
+        {L"Intel(R) Core(TM) i5 CPU       M 520  @ 2.40GHz", 6},
+        {L"INTEL CORE I5", 6},
+        {L"Intel(R) Core(TM) i3-2100 CPU @ 3.10GHz", 5},
+        {L"Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", 4},  // "Core(TM)2", not "Core2"
+        {L"Intel(R) Core(TM)2 Quad CPU    Q6600  @ 2.40GHz", 4},
         {L"Intel Core2 Quad", 4},
         {L"Intel(R) Core(TM) CPU", 3},
-        {L"Intel(R) Pentium(R) 4 CPU", 2},
-        {L"Intel(R) Celeron(R) CPU", 1},
-        {L"AMD Athlon(tm) 64 X2", 0},
+        {L"Intel(R) Core(TM) Duo CPU      T2500  @ 2.00GHz", 3},
+        {L"Intel(R) Core(TM) i9-9900K CPU @ 3.60GHz", 3},
+        {L"Intel(R) Core(TM) Ultra 7 155H", 3},
+        {L"Intel(R) Pentium(R) 4 CPU 3.00GHz", 2},
+        {L"Intel(R) Pentium(R) CPU G4560 @ 3.50GHz", 2},
+        {L"Intel(R) Pentium(R) Dual  CPU  E2180  @ 2.00GHz", 2},
+        {L"Pentium(R) Dual-Core  CPU      E5200  @ 2.50GHz", 2},  // "Dual-Core" is no Core
+        {L"Intel(R) Celeron(R) CPU G1820 @ 2.70GHz", 1},
+        {L"Celeron(R) Dual-Core CPU       T3000  @ 1.80GHz", 1},
+        {L"Genuine Intel(R) CPU           T2300  @ 1.66GHz", 0},
+        {L"Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", 0},
+        {L"Intel(R) Atom(TM) CPU N270   @ 1.60GHz", 0},
         {L"", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.code, ProcessorFamilyCode(c.name)) << testing::PrintToString(std::wstring(c.name));
+}
+
+TEST(ProcessorFamilyTest, CoreWordsOfOtherMakersAreNoIntelCore) {
+    const wchar_t* names[] = {
+        L"AMD FX(tm)-8350 Eight-Core Processor",
+        L"AMD Ryzen 7 5800X 8-Core Processor",
+        L"AMD Ryzen 9 5950X 16-Core Processor",
+        L"AMD Ryzen 3 1200 Quad-Core Processor",
+        L"AMD Ryzen 5 1600 Six-Core Processor",
+        L"Quad-Core AMD Opteron(tm) Processor 2356",
+        L"AMD Athlon(tm) 64 X2 Dual Core Processor 4200+",
+        L"AMD A10-7850K Radeon R7, 12 Compute Cores 4C+8G",
+        L"AMD Phenom(tm) II X4 965 Processor",
+        L"AMD Athlon(tm) 64 X2",
+    };
+    for (const wchar_t* name : names)
+        EXPECT_EQ(0, ProcessorFamilyCode(name)) << testing::PrintToString(std::wstring(name));
 }
 
 TEST(CpuBrandTest, BrandStringIsAtMost48Characters) {

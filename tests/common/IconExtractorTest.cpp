@@ -3,13 +3,20 @@
 #include "common/PathText.h"
 #include "tests/support/LocalServer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UnixProgramOutput.h"
+#include "tests/support/UpdateServer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace Tessar {
 namespace {
+
+using Test::RunUnixProgramForOutput;
+using Test::UnixProgramOutput;
+using Test::WindowsToUnixPath;
 
 // Built by the test build from tests/programs/icons; the .ico files are
 // vqtool's, made from the recipes in tests/CMakeLists.txt.
@@ -68,6 +75,70 @@ TEST_F(IconExtractorTest, ImageOf256PixelsIsWrittenWithSizeBytesZero) {
     EXPECT_EQ(0, entry.height);
     EXPECT_EQ(2, entry.colorCount);
     EXPECT_EQ(1, entry.bitCount);
+}
+
+// icotool (Debian's icoutils) reads the written files on its own: the
+// images it lists, and a PNG image, which it hands out unchanged.
+TEST_F(IconExtractorTest, WrittenIconsAreReadByIcotool) {
+    struct Image {
+        unsigned width, height, bits, palette;
+        bool png;
+    };
+    struct Case {
+        const char* name;
+        const char* program;
+        const wchar_t* group;  // null: the first group, through ExtractIconGroup
+        std::vector<Image> images;
+    } cases[] = {
+        {"first numbered group", "IconsNumbered.exe", nullptr,
+         {{16, 16, 4, 16, false}, {32, 32, 8, 256, false}, {48, 48, 32, 0, false}}},
+        {"group with a short palette", "IconsNumbered.exe", MAKEINTRESOURCEW(5),
+         {{32, 32, 1, 2, false}, {24, 24, 24, 0, false}, {16, 16, 8, 16, false}}},
+        {"first named group", "IconsNamed.exe", nullptr,
+         {{16, 16, 32, 0, false}, {256, 256, 1, 2, false}, {256, 256, 32, 0, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring out = temp.PathOf(L"listed.ico");
+        IconExtractor extractor(IconFixture(c.program));
+        if (c.group == nullptr) {
+            ASSERT_TRUE(extractor.ExtractIconGroup(out));
+        } else {
+            std::unique_ptr<IconResource> icon = extractor.LoadIconGroup(c.group);
+            ASSERT_NE(nullptr, icon);
+            ASSERT_TRUE(WriteIconFile(out, *icon));
+        }
+        const std::string unixPath = WindowsToUnixPath(out);
+        ASSERT_FALSE(unixPath.empty());
+
+        UnixProgramOutput listed = RunUnixProgramForOutput({"/usr/bin/icotool", "-l", unixPath});
+        ASSERT_TRUE(listed.ended) << "icotool did not run";
+        EXPECT_EQ(0, listed.exitCode);
+        EXPECT_EQ("", listed.err) << "icotool found faults";
+        std::string expected;
+        for (size_t i = 0; i < c.images.size(); ++i) {
+            const Image& image = c.images[i];
+            expected += "--icon --index=" + std::to_string(i + 1) + " --width=" + std::to_string(image.width) +
+                        " --height=" + std::to_string(image.height) + " --bit-depth=" + std::to_string(image.bits) +
+                        " --palette-size=" + std::to_string(image.palette) + "\n";
+        }
+        EXPECT_EQ(expected, listed.out);
+
+        // A bitmap image comes out converted to PNG, a PNG image as it is.
+        const std::string ico = temp.ReadFile(out);
+        for (size_t i = 0; i < c.images.size(); ++i) {
+            SCOPED_TRACE(i);
+            UnixProgramOutput extracted = RunUnixProgramForOutput(
+                {"/usr/bin/icotool", "-x", "-i", std::to_string(i + 1), "-o", "-", unixPath});
+            ASSERT_TRUE(extracted.ended);
+            EXPECT_EQ("", extracted.err);
+            ASSERT_GT(extracted.out.size(), 8u);
+            EXPECT_EQ(0, std::memcmp(extracted.out.data(), "\x89PNG", 4));
+            const IconDirectoryEntry entry = EntryOf(ico, i);
+            const std::string written = ico.substr(entry.imageOffset, entry.bytesInRes);
+            EXPECT_EQ(c.images[i].png, extracted.out == written);
+        }
+    }
 }
 
 TEST_F(IconExtractorTest, WithoutIconGroupNothingIsWritten) {
