@@ -5,6 +5,8 @@
 
 namespace Tessar {
 
+const wchar_t kRegClassesPath[] = L"Software\\Classes";
+
 namespace {
 
 const VQRegRootEntry kRoots[kRegRootCount] = {
@@ -12,6 +14,9 @@ const VQRegRootEntry kRoots[kRegRootCount] = {
     {0x80000003, L"HKEY_USERS", 10},         {0x80000002, L"HKEY_LOCAL_MACHINE", 18},
     {0x80000004, L"HKEY_PERFORMANCE_DATA", 21}, {0x80000006, L"HKEY_DYN_DATA", 13},
 };
+
+const wchar_t kClassesRootName[] = L"HKEY_CLASSES_ROOT";
+const size_t kClassesRootLength = 17;
 
 // Deeper than the registry itself allows; bounds the recursion over a
 // damaged or hostile undo block.
@@ -129,6 +134,19 @@ bool VQRegKey::SetFullName(const std::wstring& fullName) {
         root = entry.root;
         path = rest;
         break;
+    }
+    if (root == kRegNoRoot && text.size() >= kClassesRootLength &&
+        CompareNoCase(text, kClassesRootName, kClassesRootLength) == 0 &&
+        (text.size() == kClassesRootLength || text[kClassesRootLength] == L'\\')) {
+        std::wstring rest = text.size() > kClassesRootLength ? text.substr(kClassesRootLength + 1) : std::wstring();
+        while (!rest.empty() && rest.back() == L'\\')
+            rest.pop_back();
+        // Deleting the whole of the classes root is no more allowed than
+        // deleting any other root.
+        if (!(deleteKey && rest.empty())) {
+            root = kRegRootCurrentUser;
+            path = rest.empty() ? std::wstring(kRegClassesPath) : std::wstring(kRegClassesPath) + L"\\" + rest;
+        }
     }
     if (!IsWritable()) {
         root = kRegNoRoot;

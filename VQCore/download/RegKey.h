@@ -15,7 +15,9 @@
 namespace Tessar {
 
 // The roots a .reg file and the undo data may name, in table order. There
-// is no HKEY_CLASSES_ROOT and no short form.
+// is no short form. HKEY_CLASSES_ROOT is no root of the table either: its
+// keys are written below HKEY_CURRENT_USER\Software\Classes, the user's
+// part of that merged view.
 struct VQRegRootEntry {
     uint32_t root;  // predefined key handle value, e.g. 0x80000001
     const wchar_t* name;
@@ -26,6 +28,9 @@ const size_t kRegRootCount = 6;
 const uint32_t kRegRootCurrentUser = 0x80000001;
 // 0 for a key whose name named no root of the table.
 const uint32_t kRegNoRoot = 0;
+// Where the keys of a .reg file's HKEY_CLASSES_ROOT go, below
+// HKEY_CURRENT_USER.
+extern const wchar_t kRegClassesPath[];
 
 bool IsRegRoot(uint32_t root);
 // The predefined handle of a root value (sign-extended as the system does).

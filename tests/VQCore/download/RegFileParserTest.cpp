@@ -136,7 +136,8 @@ TEST(RegFileParserTest, KeyLines) {
         {L"[HKEY_CURRENT_USER]", 0x80000001, L"", 0},
         // Roots outside the table, short forms and whole-root deletions
         // give keys that are never written.
-        {L"[HKEY_CLASSES_ROOT\\.txt]", kRegNoRoot, L"", 0},
+        {L"[HKEY_CLASSES_ROOT\\.txt]", 0x80000001, L"Software\\Classes\\.txt", 0},
+        {L"[-HKEY_CLASSES_ROOT]", kRegNoRoot, L"", 1},
         {L"[HKCU\\Software\\X]", kRegNoRoot, L"", 0},
         {L"[HKEY_CURRENT_USERX\\Software]", kRegNoRoot, L"", 0},
         {L"[-HKEY_CURRENT_USER]", kRegNoRoot, L"", 1},

@@ -39,7 +39,13 @@ TEST(RegKeyTest, NamesAndEmptyKeys) {
     EXPECT_FALSE(other.IsWritable());
 
     VQRegKey named;
-    EXPECT_FALSE(named.SetFullName(L"HKEY_CLASSES_ROOT\\x"));
+    // The classes root's keys go below the user's Software\Classes.
+    EXPECT_TRUE(named.SetFullName(L"hkey_classes_root\\.x\\"));
+    EXPECT_EQ(0x80000001u, named.root);
+    EXPECT_EQ(L"Software\\Classes\\.x", named.path);
+    EXPECT_FALSE(named.SetFullName(L"-HKEY_CLASSES_ROOT"));
+    EXPECT_EQ(kRegNoRoot, named.root);
+    EXPECT_FALSE(named.SetFullName(L"HKEY_CLASSES_ROOTX\\x"));
     EXPECT_EQ(kRegNoRoot, named.root);
     EXPECT_TRUE(named.SetFullName(L"HKEY_USERS"));
     EXPECT_EQ(0x80000003u, named.root);

@@ -206,8 +206,6 @@ TEST_F(RegUndoTest, KeysOutsideTheRootTableAreNeverWritten) {
     std::deque<VQRegKey> undo = Import(
         L"[%ROOT%\\Before]\r\n"
         L"\"ok\"=dword:1\r\n"
-        L"[HKEY_CLASSES_ROOT\\" + probe + L"]\r\n"
-        L"\"v\"=\"1\"\r\n"
         L"[HKCU\\" + probe + L"]\r\n"
         L"\"v\"=\"1\"\r\n"
         L"[HKEY_CURRENT_USERX\\" + probe + L"]\r\n"
@@ -217,11 +215,10 @@ TEST_F(RegUndoTest, KeysOutsideTheRootTableAreNeverWritten) {
         L"\"ok\"=dword:1\r\n",
         imported);
     EXPECT_FALSE(imported);
-    ASSERT_EQ(6u, undo.size());
-    for (size_t i = 1; i <= 4; ++i)
+    ASSERT_EQ(5u, undo.size());
+    for (size_t i = 1; i <= 3; ++i)
         EXPECT_TRUE(undo[i].IsNoOp()) << i;
     HKEY key = nullptr;
-    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CLASSES_ROOT, probe.c_str(), 0, KEY_READ, &key));
     EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, probe.c_str(), 0, KEY_READ, &key));
     EXPECT_NE(ERROR_SUCCESS, ::RegQueryValueExW(HKEY_CURRENT_USER, L"v", nullptr, nullptr, nullptr, nullptr));
     EXPECT_TRUE(scratch.KeyExists(L"Before"));
@@ -393,7 +390,7 @@ TEST_F(RegUndoTest, MalformedBlocksApplyNothing) {
         {"payload longer than the block", longPayload},
         {"root outside the table",
          BlockOf({KeyBytes(L"-" + scratch.FullName() + L"\\A", noValues),
-                  KeyBytes(L"-HKEY_CLASSES_ROOT\\TessarTest", noValues)})},
+                  KeyBytes(L"-HKEY_SOMEWHERE_ELSE\\TessarTest", noValues)})},
         {"deletion of a whole root",
          BlockOf({KeyBytes(L"-" + scratch.FullName() + L"\\A", noValues), KeyBytes(L"-HKEY_CURRENT_USER", noValues)})},
         {"dword of three bytes",
@@ -415,6 +412,36 @@ TEST_F(RegUndoTest, MalformedBlocksApplyNothing) {
     EXPECT_TRUE(ApplyRegUndoData(good));
     EXPECT_FALSE(scratch.KeyExists(L"A"));
     EXPECT_FALSE(scratch.KeyExists(L"B"));
+}
+
+// A game's .reg file registering its file types under HKEY_CLASSES_ROOT
+// writes them to the user's Software\Classes (never to the root of
+// HKEY_CURRENT_USER), and its undo data removes them again.
+TEST_F(RegUndoTest, ClassesRootKeysGoToTheUsersSoftwareClasses) {
+    const std::wstring probe = L".tessartest" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring classesKey = std::wstring(L"Software\\Classes\\") + probe;
+    bool imported = false;
+    std::deque<VQRegKey> undo = Import(
+        L"[HKEY_CLASSES_ROOT\\" + probe + L"]\r\n"
+        L"@=\"TessarTest.Save\"\r\n",
+        imported);
+    EXPECT_TRUE(imported);
+
+    VQRegKeyHolder holder;
+    ASSERT_TRUE(holder.RegOpenKeyPath(HKEY_CURRENT_USER, classesKey, KEY_READ));
+    std::wstring value;
+    EXPECT_TRUE(holder.RegQueryString(L"", value));
+    EXPECT_EQ(L"TessarTest.Save", value);
+    holder.RegCloseKeyHandle();
+    HKEY atRoot = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, probe.c_str(), 0, KEY_READ, &atRoot));
+
+    VQBuffer<unsigned char> block;
+    WriteRegUndoData(undo, block);
+    EXPECT_TRUE(ApplyRegUndoData(block));
+    HKEY gone = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, classesKey.c_str(), 0, KEY_READ, &gone));
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, classesKey.c_str());
 }
 
 }  // namespace
