@@ -5,14 +5,31 @@
 
 namespace Tessar {
 
+namespace {
+
+// Every ANSI code page keeps ASCII as it is, so ASCII text (most texts of
+// the data files: numbers, addresses, file names) widens byte by byte
+// without asking the system.
+std::wstring AnsiToWide(const char* text, size_t length) {
+    if (text == nullptr)
+        return std::wstring();
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return CodePageToWide(CP_ACP, text, length);
+    }
+    return std::wstring(text, text + length);
+}
+
+}  // namespace
+
 std::wstring CodePageToWide(UINT codePage, const char* text, size_t length) {
     if (text == nullptr || length == 0 || length > INT_MAX)
         return std::wstring();
-    int count = ::MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), nullptr, 0);
-    if (count <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    count = ::MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), &wide[0], count);
+    // Every character takes at least one byte, so one call into a buffer
+    // of the byte length is enough.
+    std::wstring wide(length, L'\0');
+    int count = ::MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), &wide[0],
+                                      static_cast<int>(length));
     wide.resize(count > 0 ? static_cast<size_t>(count) : 0);
     return wide;
 }
@@ -40,15 +57,15 @@ std::string WideToCodePage(UINT codePage, const std::wstring& text, char default
 }
 
 std::wstring NarrowToWide(const char* text) {
-    return text != nullptr ? CodePageToWide(CP_ACP, text, std::strlen(text)) : std::wstring();
+    return text != nullptr ? AnsiToWide(text, std::strlen(text)) : std::wstring();
 }
 
 std::wstring NarrowStringToWide(const std::string& text) {
-    return CodePageToWide(CP_ACP, text.data(), text.size());
+    return AnsiToWide(text.data(), text.size());
 }
 
 std::wstring NarrowToWideEx(const char* text, size_t length) {
-    return CodePageToWide(CP_ACP, text, length);
+    return AnsiToWide(text, length);
 }
 
 std::string WideToNarrow(const std::wstring& text) {

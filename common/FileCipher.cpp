@@ -1,6 +1,11 @@
 #include "common/FileCipher.h"
 
+#include <algorithm>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <thread>
+#include <vector>
 
 namespace Tessar {
 
@@ -25,21 +30,33 @@ const unsigned char kSBox[8][16] = {
     {14, 4, 13, 1, 2, 15, 11, 8, 3, 10, 6, 12, 5, 9, 0, 7},   // 8
 };
 
+// One table per input byte: the substitution of that byte, shifted to its
+// place and rotated left by 11, so that a round function is four look-ups
+// (the substituted bytes occupy separate bits, so the rotation of their
+// union is the union of their rotations).
 struct GostTables {
-    unsigned char k87[256];  // bits 24-31
-    unsigned char k65[256];  // bits 16-23
-    unsigned char k43[256];  // bits 8-15
-    unsigned char k21[256];  // bits 0-7
+    uint32_t byte0[256];  // bits 0-7
+    uint32_t byte1[256];  // bits 8-15
+    uint32_t byte2[256];  // bits 16-23
+    uint32_t byte3[256];  // bits 24-31
 };
+
+inline uint32_t RotateLeft11(uint32_t x) {
+    return x << 11 | x >> 21;
+}
 
 GostTables MakeTables() {
     GostTables t;
-    for (int i = 0; i < 256; ++i) {
-        int high = i >> 4, low = i & 15;
-        t.k87[i] = static_cast<unsigned char>(kSBox[7][high] << 4 | kSBox[6][low]);
-        t.k65[i] = static_cast<unsigned char>(kSBox[5][high] << 4 | kSBox[4][low]);
-        t.k43[i] = static_cast<unsigned char>(kSBox[3][high] << 4 | kSBox[2][low]);
-        t.k21[i] = static_cast<unsigned char>(kSBox[1][high] << 4 | kSBox[0][low]);
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t high = i >> 4, low = i & 15;
+        uint32_t k87 = static_cast<uint32_t>(kSBox[7][high] << 4 | kSBox[6][low]);
+        uint32_t k65 = static_cast<uint32_t>(kSBox[5][high] << 4 | kSBox[4][low]);
+        uint32_t k43 = static_cast<uint32_t>(kSBox[3][high] << 4 | kSBox[2][low]);
+        uint32_t k21 = static_cast<uint32_t>(kSBox[1][high] << 4 | kSBox[0][low]);
+        t.byte3[i] = RotateLeft11(k87 << 24);
+        t.byte2[i] = RotateLeft11(k65 << 16);
+        t.byte1[i] = RotateLeft11(k43 << 8);
+        t.byte0[i] = RotateLeft11(k21);
     }
     return t;
 }
@@ -52,9 +69,7 @@ const GostTables& Tables() {
 }
 
 inline uint32_t F(const GostTables& t, uint32_t x) {
-    x = static_cast<uint32_t>(t.k87[x >> 24 & 255]) << 24 | static_cast<uint32_t>(t.k65[x >> 16 & 255]) << 16 |
-        static_cast<uint32_t>(t.k43[x >> 8 & 255]) << 8 | t.k21[x & 255];
-    return x << 11 | x >> 21;
+    return t.byte3[x >> 24] ^ t.byte2[x >> 16 & 255] ^ t.byte1[x >> 8 & 255] ^ t.byte0[x & 255];
 }
 
 inline uint32_t LoadWord(const unsigned char* p) {
@@ -70,19 +85,75 @@ inline void StoreWord(uint32_t value, unsigned char* p) {
 }
 
 // Eight rounds with the key words in rising (k0..k7) or falling (k7..k0)
-// order; written out so that the compiler unrolls all 32 rounds.
-inline void RoundsRising(const GostTables& t, const uint32_t* k, uint32_t& n1, uint32_t& n2) {
-    n2 ^= F(t, n1 + k[0]); n1 ^= F(t, n2 + k[1]);
-    n2 ^= F(t, n1 + k[2]); n1 ^= F(t, n2 + k[3]);
-    n2 ^= F(t, n1 + k[4]); n1 ^= F(t, n2 + k[5]);
-    n2 ^= F(t, n1 + k[6]); n1 ^= F(t, n2 + k[7]);
+// order, on N independent blocks side by side: interleaving them hides the
+// latency of each round's look-ups, which one block alone must wait for.
+template <int N>
+inline void RoundsRising(const GostTables& t, const uint32_t* k, uint32_t* n1, uint32_t* n2) {
+#pragma GCC unroll 4
+    for (int r = 0; r < 8; r += 2) {
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            n2[j] ^= F(t, n1[j] + k[r]);
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            n1[j] ^= F(t, n2[j] + k[r + 1]);
+    }
 }
 
-inline void RoundsFalling(const GostTables& t, const uint32_t* k, uint32_t& n1, uint32_t& n2) {
-    n2 ^= F(t, n1 + k[7]); n1 ^= F(t, n2 + k[6]);
-    n2 ^= F(t, n1 + k[5]); n1 ^= F(t, n2 + k[4]);
-    n2 ^= F(t, n1 + k[3]); n1 ^= F(t, n2 + k[2]);
-    n2 ^= F(t, n1 + k[1]); n1 ^= F(t, n2 + k[0]);
+template <int N>
+inline void RoundsFalling(const GostTables& t, const uint32_t* k, uint32_t* n1, uint32_t* n2) {
+#pragma GCC unroll 4
+    for (int r = 0; r < 8; r += 2) {
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            n2[j] ^= F(t, n1[j] + k[7 - r]);
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            n1[j] ^= F(t, n2[j] + k[6 - r]);
+    }
+}
+
+// Deciphering takes the key words in the reverse order of enciphering,
+// which it undoes. The halves come out swapped.
+template <int N>
+inline void CipherBlocks(const GostTables& t, const uint32_t* key, bool encrypt, uint32_t* n1, uint32_t* n2) {
+    RoundsRising<N>(t, key, n1, n2);
+    if (encrypt) {
+        RoundsRising<N>(t, key, n1, n2);
+        RoundsRising<N>(t, key, n1, n2);
+    } else {
+        RoundsFalling<N>(t, key, n1, n2);
+        RoundsFalling<N>(t, key, n1, n2);
+    }
+    RoundsFalling<N>(t, key, n1, n2);
+}
+
+template <int N>
+inline void CipherBytes(const GostTables& t, const uint32_t* key, bool encrypt, const unsigned char* in,
+                        unsigned char* out) {
+    uint32_t n1[N], n2[N];
+    for (int j = 0; j < N; ++j) {
+        n1[j] = LoadWord(in + 8 * j);
+        n2[j] = LoadWord(in + 8 * j + 4);
+    }
+    CipherBlocks<N>(t, key, encrypt, n1, n2);
+    for (int j = 0; j < N; ++j) {
+        StoreWord(n2[j], out + 8 * j);
+        StoreWord(n1[j], out + 8 * j + 4);
+    }
+}
+
+const uint32_t kLanes = 4;
+const uint32_t kParallelMinBytes = 1u << 20;
+const unsigned kMaxCipherThreads = 4;
+
+void CipherRange(const GostTables& t, const uint32_t* key, bool encrypt, const unsigned char* in,
+                 unsigned char* out, uint32_t blocks) {
+    uint32_t i = 0;
+    for (; i + kLanes <= blocks; i += kLanes, in += 8 * kLanes, out += 8 * kLanes)
+        CipherBytes<kLanes>(t, key, encrypt, in, out);
+    for (; i < blocks; ++i, in += 8, out += 8)
+        CipherBytes<1>(t, key, encrypt, in, out);
 }
 
 }  // namespace
@@ -97,24 +168,15 @@ void GostInitTables() {
 }
 
 void GostEncryptBlock(const uint32_t* key, uint32_t in1, uint32_t in2, uint32_t& out1, uint32_t& out2) {
-    const GostTables& t = Tables();
     uint32_t n1 = in1, n2 = in2;
-    RoundsRising(t, key, n1, n2);
-    RoundsRising(t, key, n1, n2);
-    RoundsRising(t, key, n1, n2);
-    RoundsFalling(t, key, n1, n2);
+    CipherBlocks<1>(Tables(), key, true, &n1, &n2);
     out1 = n2;
     out2 = n1;
 }
 
-// The key words in the reverse order of GostEncryptBlock, which it undoes.
 void GostDecryptBlock(const uint32_t* key, uint32_t in1, uint32_t in2, uint32_t& out1, uint32_t& out2) {
-    const GostTables& t = Tables();
     uint32_t n1 = in1, n2 = in2;
-    RoundsRising(t, key, n1, n2);
-    RoundsFalling(t, key, n1, n2);
-    RoundsFalling(t, key, n1, n2);
-    RoundsFalling(t, key, n1, n2);
+    CipherBlocks<1>(Tables(), key, false, &n1, &n2);
     out1 = n2;
     out2 = n1;
 }
@@ -122,22 +184,45 @@ void GostDecryptBlock(const uint32_t* key, uint32_t in1, uint32_t in2, uint32_t&
 bool CipherBuffer(uint32_t length, const uint32_t* key, const void* input, void* output, bool encrypt) {
     if (input == nullptr || output == nullptr || key == nullptr || length < 4)
         return false;
-    GostInitTables();
     const unsigned char* in = static_cast<const unsigned char*>(input);
     unsigned char* out = static_cast<unsigned char*>(output);
-    uint32_t blocks = length / 8;
-    for (uint32_t i = 0; i < blocks; ++i, in += 8, out += 8) {
-        uint32_t a = 0, b = 0;
-        if (encrypt)
-            GostEncryptBlock(key, LoadWord(in), LoadWord(in + 4), a, b);
-        else
-            GostDecryptBlock(key, LoadWord(in), LoadWord(in + 4), a, b);
-        StoreWord(a, out);
-        StoreWord(b, out + 4);
+    const GostTables& t = Tables();
+    const uint32_t blocks = length / 8;
+
+    // Large buffers (the catalogue) are shared out over a few threads; a
+    // part no thread could be started for is done here.
+    unsigned parts = 1;
+    if (length >= kParallelMinBytes) {
+        unsigned cores = std::thread::hardware_concurrency();
+        parts = cores < 2 ? 1 : cores < kMaxCipherThreads ? cores : kMaxCipherThreads;
     }
+    const uint32_t perPart = (blocks + parts - 1) / parts;
+    std::vector<std::thread> workers;
+    unsigned started = 1;
+    try {
+        for (; started < parts; ++started) {
+            uint32_t first = started * perPart;
+            uint32_t count = first < blocks ? std::min(perPart, blocks - first) : 0;
+            workers.emplace_back(CipherRange, std::cref(t), key, encrypt, in + 8 * static_cast<size_t>(first),
+                                 out + 8 * static_cast<size_t>(first), count);
+        }
+    } catch (const std::exception&) {
+        // Fewer threads than parts: the rest below.
+    }
+    CipherRange(t, key, encrypt, in, out, std::min(perPart, blocks));
+    for (unsigned part = started; part < parts; ++part) {
+        uint32_t first = part * perPart;
+        if (first < blocks)
+            CipherRange(t, key, encrypt, in + 8 * static_cast<size_t>(first), out + 8 * static_cast<size_t>(first),
+                        std::min(perPart, blocks - first));
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+
     uint32_t tail = length % 8;
+    const size_t done = 8 * static_cast<size_t>(blocks);
     if (tail != 0 && in != out)
-        std::memmove(out, in, tail);
+        std::memmove(out + done, in + done, tail);
     return true;
 }
 

@@ -33,7 +33,8 @@ bool ReadWholeFile(HANDLE file, char* block, uint32_t size) {
     uint32_t total = 0;
     while (total < size) {
         uint32_t got = 0;
-        if (!ReadFileHandle(file, block + total, size - total, &got))
+        // Nothing read before the size is reached: the file was cut meanwhile.
+        if (!ReadFileHandle(file, block + total, size - total, &got) || got == 0)
             return false;
         total += got;
     }
@@ -65,16 +66,20 @@ int32_t ReadAndDecipher(HANDLE file, VQBuffer<char>& plain) {
     if (!GetFileHandleSize(file, size) || size == 0 || size > kScrambledMaxFileSize)
         return kScrambledUnreadable;
     uint32_t length = static_cast<uint32_t>(size);
-    VQBuffer<char> block(length);
-    std::memset(block.data, 0, length);
-    if (!ReadWholeFile(file, block.data, length))
+    // Read and deciphered in place: large files (the catalogue) are not
+    // held twice.
+    VQBuffer<char> text(length + 1);
+    text.data[length] = '\0';
+    if (!ReadWholeFile(file, text.data, length))
         return kScrambledUnreadable;
 
     uint32_t key[kCipherKeyWords];
     BuildCipherKey(key);
-    plain.Resize(length + 1);
-    std::memset(plain.data, 0, plain.size);
-    if (!CipherBuffer(length, key, block.data, plain.data, false))
+    bool deciphered = CipherBuffer(length, key, text.data, text.data, false);
+    if (!deciphered)
+        std::memset(text.data, 0, text.size);
+    plain = std::move(text);
+    if (!deciphered)
         return kScrambledRefused;
     return HeadMatches(plain.data, length) ? kScrambledLoaded : kScrambledBadHead;
 }

@@ -36,6 +36,22 @@ TEST(CodePageTest, GbkTextRoundTrips) {
     EXPECT_EQ(L"游", NarrowToWideEx(narrow.data(), 2));
 }
 
+// ASCII widens without the system; the result must be the system's.
+TEST(CodePageTest, AsciiAndMixedTextsWidenAsTheSystemDoes) {
+    const std::string texts[] = {
+        "http://www.example.com/a?b=1&c=2", std::string("with\0zero", 9), "x", "~\x7F",
+        WideToNarrow(L"ascii then 游戏"), WideToNarrow(L"游戏 then ascii"),
+        std::string("\xD3\xCE\xD3", 3),  // a lead byte without its trail byte
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        const std::wstring expected = CodePageToWide(CP_ACP, text.data(), text.size());
+        EXPECT_EQ(expected, NarrowToWideEx(text.data(), text.size()));
+        EXPECT_EQ(expected, NarrowStringToWide(text));
+    }
+    EXPECT_EQ(L"with", NarrowToWide("with\0zero"));
+}
+
 TEST(CodePageTest, UnrepresentableCharactersBecomeTheDefault) {
     // Hangul and Thai have no place in GBK.
     EXPECT_EQ("a_b_", WideToNarrow(L"a\xD55C" L"b\x0E01"));

@@ -122,6 +122,32 @@ TEST(FileCipherTest, DecryptBlockInvertsEncryptBlock) {
     }
 }
 
+// Large buffers are shared out over threads; every block, the last ones
+// and the tail included, must come out as from the block transform.
+TEST(FileCipherTest, LargeBuffersMatchTheBlockTransform) {
+    uint32_t key[kCipherKeyWords];
+    BuildCipherKey(key);
+    for (uint32_t length : {(3u << 20) + 5, (1u << 20) + 8 * 3, 1u << 20}) {
+        SCOPED_TRACE(length);
+        std::string plain(length, '\0');
+        for (uint32_t i = 0; i < length; ++i)
+            plain[i] = static_cast<char>(i * 2654435761u >> 24);
+        const std::string cipher = Cipher(plain, true);
+        for (uint32_t at = 0; at + 8 <= length; at += 8) {
+            uint32_t in[2], out[2], expected[2];
+            std::memcpy(in, plain.data() + at, 8);
+            GostEncryptBlock(key, in[0], in[1], expected[0], expected[1]);
+            std::memcpy(out, cipher.data() + at, 8);
+            ASSERT_EQ(expected[0], out[0]) << "block at " << at;
+            ASSERT_EQ(expected[1], out[1]) << "block at " << at;
+        }
+        EXPECT_EQ(plain.substr(length / 8 * 8), cipher.substr(length / 8 * 8));
+        std::string inPlace = cipher;
+        ASSERT_TRUE(CipherBuffer(length, key, &inPlace[0], &inPlace[0], false));
+        EXPECT_TRUE(inPlace == plain);
+    }
+}
+
 TEST(FileCipherTest, ThreadsCipherAtOnceWithTheSameResult) {
     std::string plain(4096 + 5, '\0');
     for (size_t i = 0; i < plain.size(); ++i)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Tessar {
 namespace {
@@ -39,7 +40,18 @@ TEST(ServerNumberTest, TakesOnlyWellFormedNumbersInRange) {
         uint64_t value = 12345;
         EXPECT_EQ(c.ok, ParseServerNumber(c.text, c.max, value)) << "text " << testing::PrintToString(c.text);
         EXPECT_EQ(c.value, value) << "text " << testing::PrintToString(c.text);
+        // The narrow form reads the same texts the same way.
+        const std::wstring wide(c.text);
+        const std::string narrow(wide.begin(), wide.end());
+        value = 12345;
+        EXPECT_EQ(c.ok, ParseServerNumber(narrow.c_str(), narrow.size(), c.max, value)) << "narrow " << narrow;
+        EXPECT_EQ(c.value, value) << "narrow " << narrow;
     }
+    uint64_t value = 1;
+    EXPECT_FALSE(ParseServerNumber(nullptr, 3, 10, value));
+    EXPECT_EQ(0u, value);
+    EXPECT_TRUE(ParseServerNumber("12345", 2, 100, value));  // only the given length counts
+    EXPECT_EQ(12u, value);
 }
 
 }  // namespace
