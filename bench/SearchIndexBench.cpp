@@ -3,6 +3,7 @@
 // (Chinese prefixes, pinyin prefixes, initials) beside a linear scan over
 // the same names in memory.
 
+#include "bench/BenchClock.h"
 #include "common/CodePage.h"
 #include "common/TempFile.h"
 #include "VQCore/gamelib/Pinyin.h"
@@ -19,34 +20,13 @@
 #include <vector>
 
 using namespace Tessar;
+using namespace Tessar::Bench;
 
 namespace {
 
 const int kGames = 10000;
 const int kSearches = 1000;
 const int kBuildRuns = 5;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    size_t at = static_cast<size_t>(p * (values.size() - 1) + 0.5);
-    return values[std::min(at, values.size() - 1)];
-}
-
-void PrintLine(const char* what, double ours, const char* reference, double theirs) {
-    printf("%s: ours %.3f ms, %s %.3f ms, ratio %.2f\n", what, ours, reference, theirs,
-           theirs > 0 ? ours / theirs : 0.0);
-}
 
 // Names of 2-6 level-1 characters, some with a Latin word or a number.
 std::vector<VQSearchSourceGame> MakeCatalogue(std::mt19937& random) {
@@ -196,7 +176,7 @@ int main() {
     }
     char what[128];
     _snprintf(what, sizeof(what), "search index build %d games (median of %d)", kGames, kBuildRuns);
-    PrintLine(what, Percentile(ours, 0.5), "bare insert", Percentile(bare, 0.5));
+    PrintRatioLine(what, Percentile(ours, 0.5), "bare insert", Percentile(bare, 0.5));
 
     const std::vector<std::wstring> texts = MakeSearchTexts(rows, random);
     VQQueryData query;
@@ -219,9 +199,9 @@ int main() {
         foundLinear += results.size();
     }
     _snprintf(what, sizeof(what), "search median of %d searches", kSearches);
-    PrintLine(what, Percentile(searchOurs, 0.5), "linear scan", Percentile(searchLinear, 0.5));
+    PrintRatioLine(what, Percentile(searchOurs, 0.5), "linear scan", Percentile(searchLinear, 0.5));
     _snprintf(what, sizeof(what), "search 99th percentile of %d searches", kSearches);
-    PrintLine(what, Percentile(searchOurs, 0.99), "linear scan", Percentile(searchLinear, 0.99));
+    PrintRatioLine(what, Percentile(searchOurs, 0.99), "linear scan", Percentile(searchLinear, 0.99));
     if (found != foundLinear)
         printf("note: %zu results from the index, %zu from the linear scan\n", found, foundLinear);
     return 0;

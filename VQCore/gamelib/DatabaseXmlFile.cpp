@@ -66,6 +66,28 @@ void Link(VQDatabaseXmlFile::GameIndex& index, const std::wstring& key, VQGameRe
     last->NextSameKey = record;
 }
 
+// Reads an entry outside MODIFY into a new record; elements without text
+// leave their field at its default. False for a malformed number.
+bool ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
+    parsed.record.reset(new VQGameRecord);
+    parsed.publishSeen = false;
+    VQGameFieldCursor cursor;
+    for (const TiXmlElement* field = game->FirstChildElement(); field != nullptr;
+         field = field->NextSiblingElement()) {
+        const char* text = GameElementText(field);
+        if (text == nullptr)
+            continue;
+        const char* name = field->Value();
+        if (IsGameIdField(name)) {
+            if (!ReadGameId(text, parsed.record->ID))
+                return false;
+        } else if (ReadGameField(*parsed.record, name, text, parsed.publishSeen, cursor) == kGameFieldMalformed) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 VQDatabaseXmlFile::VQDatabaseXmlFile(const std::wstring& path) : VQXmlFile(path) {}
@@ -75,23 +97,24 @@ VQDatabaseXmlFile::~VQDatabaseXmlFile() {
 }
 
 bool VQDatabaseXmlFile::Load() {
+    Reset();
+    if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && ParseRawText()) {
+        GetElementText(FindChildElement(m_document, kVersionElement), m_version);
+        GetElementText(FindChildElement(m_document, kMd5Element), m_md5);
+        // A malformed number makes the whole file unusable, not a wrong record.
+        if (ParseGames(m_document, kDatabaseSection))
+            return true;
+    }
+    Reset();
+    return false;
+}
+
+void VQDatabaseXmlFile::Reset() {
     Close();
     for (IdList& list : m_lists)
         list.clear();
     m_md5.clear();
     m_version.clear();
-    if (LoadScrambledXmlFile(*this, m_path) != kScrambledLoaded || !ParseRawText())
-        return false;
-    GetElementText(FindChildElement(m_document, kVersionElement), m_version);
-    GetElementText(FindChildElement(m_document, kMd5Element), m_md5);
-    if (!ParseGames(m_document, kDatabaseSection)) {
-        // A malformed number makes the whole file unusable, not a wrong record.
-        Close();
-        for (IdList& list : m_lists)
-            list.clear();
-        return false;
-    }
-    return true;
 }
 
 void VQDatabaseXmlFile::Close() {
@@ -110,40 +133,44 @@ bool VQDatabaseXmlFile::ParseGames(const TiXmlDocument* document, const char* se
     const TiXmlElement* top = document->FirstChildElement(section);
     if (top == nullptr)
         return true;
-    for (const TiXmlElement* game = top->FirstChildElement(); game != nullptr; game = game->NextSiblingElement()) {
-        if (!ParseGame(game, isAdd, isModify))
+    std::vector<const TiXmlElement*> entries;
+    for (const TiXmlElement* game = top->FirstChildElement(); game != nullptr; game = game->NextSiblingElement())
+        entries.push_back(game);
+    if (isModify) {
+        for (const TiXmlElement* game : entries) {
+            if (!ModifyGame(game))
+                return false;
+        }
+        return true;
+    }
+    // All entries are read before any is inserted, so that a malformed
+    // number leaves the records as they were.
+    std::vector<VQNewGame> games(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!ReadNewGame(entries[i], games[i]))
             return false;
     }
+    for (VQNewGame& game : games)
+        InsertGame(game, isAdd);
     return true;
 }
 
-bool VQDatabaseXmlFile::ParseGame(const TiXmlElement* game, bool isAdd, bool isModify) {
-    std::unique_ptr<VQGameRecord> fresh;
-    VQGameRecord* target = nullptr;  // MODIFY: the record being changed
+bool VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
+    VQGameRecord* target = nullptr;
     bool wasPublished = false;
     bool publishSeen = false;
-    if (!isModify)
-        fresh.reset(new VQGameRecord);
     VQGameFieldCursor cursor;
     for (const TiXmlElement* field = game->FirstChildElement(); field != nullptr;
          field = field->NextSiblingElement()) {
+        // An empty element clears its field.
         const char* text = GameElementText(field);
-        if (text == nullptr) {
-            // Outside MODIFY an empty element leaves the default; inside it
-            // clears the field.
-            if (!isModify)
-                continue;
+        if (text == nullptr)
             text = "";
-        }
         const char* name = field->Value();
         if (IsGameIdField(name)) {
             uint32_t id = 0;
             if (*text != '\0' && !ReadGameId(text, id))
                 return false;
-            if (!isModify) {
-                fresh->ID = id;
-                continue;
-            }
             if (target != nullptr)
                 continue;  // the id of a record is never changed
             auto found = m_games.find(id);
@@ -154,38 +181,37 @@ bool VQDatabaseXmlFile::ParseGame(const TiXmlElement* game, bool isAdd, bool isM
             UnlinkFromIndexes(target);
             continue;
         }
-        if (isModify && target == nullptr)
+        if (target == nullptr)
             continue;  // fields before ID have nothing to change yet
-        VQGameRecord& record = isModify ? *target : *fresh;
-        if (ReadGameField(record, name, text, publishSeen, cursor) == kGameFieldMalformed) {
-            if (target != nullptr)
-                LinkToIndex(target);
+        if (ReadGameField(*target, name, text, publishSeen, cursor) == kGameFieldMalformed) {
+            LinkToIndex(target);
             return false;
         }
     }
-
-    if (isModify) {
-        if (target == nullptr)
-            return true;
-        // Only a game that becomes published is new; one that was already
-        // published is neither listed again nor counted.
-        bool published = target->Publish != 0;
-        if (published && !wasPublished)
-            ListPublished(target->ID, publishSeen);
-        else if (!published && wasPublished)
-            UnlistPublished(target->ID);
-        LinkToIndex(target);
+    if (target == nullptr)
         return true;
-    }
-    uint32_t id = fresh->ID;
-    if (id == 0 || m_games.count(id) != 0)
-        return true;  // no id, or the first entry of the id wins
-    VQGameRecord* record = fresh.get();
-    m_games.emplace(id, std::move(fresh));
-    if (record->Publish != 0)
-        ListPublished(id, isAdd && publishSeen);
-    LinkToIndex(record);
+    // Only a game that becomes published is new; one that was already
+    // published is neither listed again nor counted.
+    bool published = target->Publish != 0;
+    if (published && !wasPublished)
+        ListPublished(target->ID, publishSeen);
+    else if (!published && wasPublished)
+        UnlistPublished(target->ID);
+    LinkToIndex(target);
     return true;
+}
+
+void VQDatabaseXmlFile::InsertGame(VQNewGame& game, bool isAdd) {
+    if (!game.record)
+        return;
+    uint32_t id = game.record->ID;
+    if (id == 0 || m_games.count(id) != 0)
+        return;  // no id, or the first entry of the id wins
+    VQGameRecord* record = game.record.get();
+    m_games.emplace(id, std::move(game.record));
+    if (record->Publish != 0)
+        ListPublished(id, isAdd && game.publishSeen);
+    LinkToIndex(record);
 }
 
 bool VQDatabaseXmlFile::AddGames() {

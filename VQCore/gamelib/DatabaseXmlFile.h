@@ -36,6 +36,12 @@ namespace Tessar {
 class VQXmlDocument;
 struct VQRemoteFileInfo;
 
+// A record read from an entry, before it is inserted.
+struct VQNewGame {
+    std::unique_ptr<VQGameRecord> record;
+    bool publishSeen = false;  // the entry had a Publish element
+};
+
 class VQDatabaseXmlFile : public VQXmlFile {
 public:
     typedef std::map<uint32_t, std::unique_ptr<VQGameRecord>> GameMap;
@@ -48,7 +54,12 @@ public:
         kPublishedFlashList = 2,
         kPublishedWebList = 3,
         kPublishedToolList = 4,
-        kNewSingleList = 5,  // the kinds again, as newly published by the last increment
+        // The kinds again, as newly published by the last increment.
+        kNewSingleList = 5,
+        kNewOnlineList = 6,
+        kNewFlashList = 7,
+        kNewWebList = 8,
+        kNewToolList = 9,
         kIdListCount = 10,
     };
 
@@ -64,7 +75,8 @@ public:
 
     // Reads the GAME children of the top-level element named section
     // ("DATABASE", "ADD" or "MODIFY") of the document. False when a number
-    // is malformed; the entries before it are applied.
+    // is malformed: then nothing of a DATABASE or ADD section is applied,
+    // and of MODIFY the entries before it.
     bool ParseGames(const TiXmlDocument* document, const char* section);
     // The update document's ADD, MODIFY and REMOVE.
     bool AddGames();
@@ -81,6 +93,8 @@ public:
     bool UpdateFromServer(const std::wstring& request, bool& changed, bool& incremental);
     // Fetches the whole file and moves it into place. Without a reply (or
     // one without DownloadUrl) asks the server with the request as it is.
+    // The copy must match the reply's MD5 (when it gives one) and load as a
+    // catalogue before it replaces the file; the records are not reloaded.
     bool Download(const std::wstring& request, const VQRemoteFileInfo* reply, bool& changed);
     // Writes the file enciphered, through a temporary file.
     bool Save();
@@ -100,8 +114,11 @@ public:
     const std::wstring& GetMd5() const { return m_md5; }
 
 private:
+    // Close, and the lists and texts emptied as well.
+    void Reset();
     bool ApplyIncrement(const unsigned char* text, uint32_t length);
-    bool ParseGame(const TiXmlElement* game, bool isAdd, bool isModify);
+    bool ModifyGame(const TiXmlElement* game);
+    void InsertGame(VQNewGame& game, bool isAdd);
     void LinkToIndex(VQGameRecord* record);
     void UnlinkFromIndexes(const VQGameRecord* record);
     void ListPublished(uint32_t id, bool alsoAsNew);

@@ -1,5 +1,6 @@
 #include "VQCore/gamelib/DownloadXmlFile.h"
 
+#include "VQCore/gamelib/ListFileFields.h"
 #include "VQCore/gamelib/RecordNumber.h"
 #include "common/NumberText.h"
 #include "common/XmlDocument.h"
@@ -30,53 +31,38 @@ bool ReadSize(const std::wstring& text, int64_t& field) {
     return true;
 }
 
-// False when a number of the record is malformed or out of range.
-bool ReadRecord(const TiXmlElement* node, VQGameDownloadInfo& record) {
-    for (const TiXmlElement* field = node->FirstChildElement(); field != nullptr;
-         field = field->NextSiblingElement()) {
-        std::wstring text;
-        if (!GetElementText(field, text))
-            continue;
-        const std::wstring name = MakeWideString(field->Value());
-        bool ok = true;
-        if (name == kIdElement)
-            ok = ReadRecordField(text, record.ID);
-        else if (name == kStateElement)
-            ok = ReadRecordField(text, record.State);
-        else if (name == kTypeElement)
-            ok = ReadRecordField(text, record.Type);
-        else if (name == kTotalElement)
-            ok = ReadSize(text, record.Total);
-        else if (name == kCompletedElement)
-            ok = ReadSize(text, record.Completed);
-        else if (name == kUrlElement)
-            record.URL = text;
-        else if (name == kLogPathElement)
-            record.LogPath = text;
-        else if (name == kSetupPathElement)
-            record.SetupPath = text;
-        if (!ok)
-            return false;
-    }
+// False when the field holds a malformed or out-of-range number.
+bool ReadField(VQGameDownloadInfo& record, const std::wstring& name, const std::wstring& text) {
+    if (name == kIdElement)
+        return ReadRecordField(text, record.ID);
+    if (name == kStateElement)
+        return ReadRecordField(text, record.State);
+    if (name == kTypeElement)
+        return ReadRecordField(text, record.Type);
+    if (name == kTotalElement)
+        return ReadSize(text, record.Total);
+    if (name == kCompletedElement)
+        return ReadSize(text, record.Completed);
+    if (name == kUrlElement)
+        record.URL = text;
+    else if (name == kLogPathElement)
+        record.LogPath = text;
+    else if (name == kSetupPathElement)
+        record.SetupPath = text;
     return true;
 }
 
-void AddText(TiXmlElement* node, const wchar_t* name, const std::wstring& text) {
-    if (!text.empty())
-        AddElementText(AddElement(node, name), text);
-}
-
-void WriteRecord(TiXmlElement* node, const VQGameDownloadInfo& record) {
-    AddElementText(AddElement(node, kIdElement), UIntToString(record.ID));
-    AddText(node, kUrlElement, record.URL);
-    AddText(node, kLogPathElement, record.LogPath);
-    AddText(node, kSetupPathElement, record.SetupPath);
-    AddElementText(AddElement(node, kStateElement), UIntToString(record.State));
-    AddElementText(AddElement(node, kTypeElement), UIntToString(record.Type));
+void WriteFields(TiXmlElement* node, const VQGameDownloadInfo& record) {
+    AddListField(node, kIdElement, UIntToString(record.ID));
+    AddListField(node, kUrlElement, record.URL);
+    AddListField(node, kLogPathElement, record.LogPath);
+    AddListField(node, kSetupPathElement, record.SetupPath);
+    AddListField(node, kStateElement, UIntToString(record.State));
+    AddListField(node, kTypeElement, UIntToString(record.Type));
     if (record.Total > 0)
-        AddElementText(AddElement(node, kTotalElement), Int64ToString(record.Total));
+        AddListField(node, kTotalElement, Int64ToString(record.Total));
     if (record.Completed > 0)
-        AddElementText(AddElement(node, kCompletedElement), Int64ToString(record.Completed));
+        AddListField(node, kCompletedElement, Int64ToString(record.Completed));
 }
 
 }  // namespace
@@ -105,11 +91,7 @@ bool VQDownloadXmlFile::LoadFile(const std::wstring& path) {
     const TiXmlElement* top = FindChildElement(m_document, kTopElement);
     if (top == nullptr)
         return true;
-    for (const TiXmlElement* node = top->FirstChildElement(); node != nullptr; node = node->NextSiblingElement()) {
-        Record record(new VQGameDownloadInfo);
-        if (ReadRecord(node, *record))
-            m_records.push_back(record);
-    }
+    ReadListRecords(top, m_records, ReadField);
     return true;
 }
 
@@ -119,10 +101,7 @@ bool VQDownloadXmlFile::Save(const std::wstring& path) {
     TiXmlElement* top = AddElement(&document, kTopElement);
     if (top == nullptr)
         return false;
-    for (const Record& record : m_records) {
-        if (record)
-            WriteRecord(AddElement(top, kNodeElement), *record);
-    }
+    WriteListRecords(top, kNodeElement, m_records, WriteFields);
     return SaveXmlDocument(document, path);
 }
 

@@ -98,15 +98,18 @@ void StoreNumber(VQGameRecord& record, NumberField field, uint64_t value) {
 }
 
 // An empty text (an empty element of a MODIFY entry) clears the number.
-bool ReadNumber(const std::string& text, uint64_t maxValue, uint64_t& value) {
+bool ReadNumber(const char* text, uint64_t maxValue, uint64_t& value) {
     value = 0;
-    return text.empty() || ReadRecordNumber(NarrowStringToWide(text), maxValue, value);
+    return *text == '\0' || ReadRecordNumber(text, maxValue, value);
 }
 
 // Plain decimal, optionally with a fraction or an exponent as "%g" writes
 // it; never negative, infinite or beyond a float.
-bool ReadSpeed(const std::string& text, float& speed) {
+bool ReadSpeed(std::string text, float& speed) {
     speed = 0.0f;
+    const char kBlanks[] = " \t\r\n";
+    text.erase(0, text.find_first_not_of(kBlanks));
+    text.erase(text.find_last_not_of(kBlanks) + 1);
     if (text.empty())
         return true;
     if (text.find_first_not_of("0123456789.eE+-") != std::string::npos || text[0] < '0' || text[0] > '9')
@@ -123,7 +126,7 @@ bool ReadCpu(VQGameRecord& record, const std::string& text) {
     size_t bar = text.find(kCpuSeparator);
     uint64_t count = 0;
     float speed = 0.0f;
-    if (!ReadNumber(text.substr(0, bar), kMax8, count))
+    if (!ReadNumber(text.substr(0, bar).c_str(), kMax8, count))
         return false;
     if (bar != std::string::npos && !ReadSpeed(text.substr(bar + 1), speed))
         return false;
@@ -155,14 +158,15 @@ VQGameFieldResult ReadGameField(VQGameRecord& record, const char* name, const ch
     const FieldDef* field = name != nullptr ? FindField(name, cursor) : nullptr;
     if (field == nullptr || field->kind == kIdField)
         return kGameFieldIgnored;
-    const std::string value = text != nullptr ? text : "";
+    if (text == nullptr)
+        text = "";
     switch (field->kind) {
     case kTextField:
-        record.*field->text = NarrowStringToWide(value);
+        record.*field->text = NarrowToWide(text);
         break;
     case kNumberField: {
         uint64_t number = 0;
-        if (!ReadNumber(value, field->maxValue, number))
+        if (!ReadNumber(text, field->maxValue, number))
             return kGameFieldMalformed;
         StoreNumber(record, field->number, number);
         if (field->number == kPublish)
@@ -171,10 +175,10 @@ VQGameFieldResult ReadGameField(VQGameRecord& record, const char* name, const ch
     }
     case kStatusField:
         std::memset(record.Status, 0, sizeof(record.Status));
-        std::memcpy(record.Status, value.data(), value.size() < kGameStatusLength ? value.size() : kGameStatusLength);
+        std::memcpy(record.Status, text, strnlen(text, kGameStatusLength));
         break;
     case kCpuField:
-        if (!ReadCpu(record, value))
+        if (!ReadCpu(record, text))
             return kGameFieldMalformed;
         break;
     case kIdField:
@@ -191,7 +195,7 @@ const char* GameElementText(const TiXmlElement* element) {
 bool ReadGameId(const char* text, uint32_t& id) {
     uint64_t value = 0;
     id = 0;
-    if (text == nullptr || !ReadRecordNumber(NarrowToWide(text), kMax32, value))
+    if (text == nullptr || !ReadRecordNumber(text, kMax32, value))
         return false;
     id = static_cast<uint32_t>(value);
     return true;

@@ -1,5 +1,6 @@
 #include "VQCore/gamelib/InstalledXmlFile.h"
 
+#include "VQCore/gamelib/ListFileFields.h"
 #include "VQCore/gamelib/RecordNumber.h"
 #include "common/FormatText.h"
 #include "common/NumberText.h"
@@ -25,75 +26,43 @@ const wchar_t kLastRunTimeElement[] = L"LastRunTime";
 const wchar_t kRunCountElement[] = L"RunCount";
 const wchar_t kRegisteredElement[] = L"Registered";
 
-// False when a number of the record is malformed or out of range.
-bool ReadRecord(const TiXmlElement* node, VQGameInstalledInfo& record) {
-    for (const TiXmlElement* field = node->FirstChildElement(); field != nullptr;
-         field = field->NextSiblingElement()) {
-        std::wstring text;
-        if (!GetElementText(field, text))
-            continue;
-        const std::wstring name = MakeWideString(field->Value());
-        bool ok = true;
-        if (name == kIdElement)
-            ok = ReadRecordField(text, record.ID);
-        else if (name == kRunCountElement)
-            ok = ReadRecordField(text, record.RunCount);
-        else if (name == kRegisteredElement)
-            ok = ReadRecordField(text, record.Registered);
-        else if (name == kSetupTimeElement)
-            ok = ReadSignedRecordNumber(text, record.SetupTime);
-        else if (name == kLastRunTimeElement)
-            ok = ReadSignedRecordNumber(text, record.LastRunTime);
-        else if (name == kNameElement)
-            record.Name = text;
-        else if (name == kFullPathElement)
-            record.FullPath = text;
-        else if (name == kRunArgElement)
-            record.RunArg = text;
-        else if (name == kWorkingDirElement)
-            record.WorkingDir = text;
-        else if (name == kSetupDirElement)
-            record.SetupDir = text;
-        if (!ok)
-            return false;
-    }
+// False when the field holds a malformed or out-of-range number.
+bool ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std::wstring& text) {
+    if (name == kIdElement)
+        return ReadRecordField(text, record.ID);
+    if (name == kRunCountElement)
+        return ReadRecordField(text, record.RunCount);
+    if (name == kRegisteredElement)
+        return ReadRecordField(text, record.Registered);
+    if (name == kSetupTimeElement)
+        return ReadSignedRecordNumber(text, record.SetupTime);
+    if (name == kLastRunTimeElement)
+        return ReadSignedRecordNumber(text, record.LastRunTime);
+    if (name == kNameElement)
+        record.Name = text;
+    else if (name == kFullPathElement)
+        record.FullPath = text;
+    else if (name == kRunArgElement)
+        record.RunArg = text;
+    else if (name == kWorkingDirElement)
+        record.WorkingDir = text;
+    else if (name == kSetupDirElement)
+        record.SetupDir = text;
     return true;
 }
 
-void ReadList(const TiXmlElement* list, VQInstalledXmlFile::Records& records) {
-    for (const TiXmlElement* node = list->FirstChildElement(); node != nullptr; node = node->NextSiblingElement()) {
-        VQInstalledXmlFile::Record record(new VQGameInstalledInfo);
-        if (ReadRecord(node, *record))
-            records.push_back(record);
-    }
-}
-
-void AddText(TiXmlElement* node, const wchar_t* name, const std::wstring& text) {
-    if (!text.empty())
-        AddElementText(AddElement(node, name), text);
-}
-
-void WriteRecord(TiXmlElement* node, const VQGameInstalledInfo& record) {
-    AddElementText(AddElement(node, kIdElement), FormatString(L"%05u", record.ID));
-    AddText(node, kNameElement, record.Name);
-    AddText(node, kFullPathElement, record.FullPath);
-    AddText(node, kRunArgElement, record.RunArg);
-    AddText(node, kWorkingDirElement, record.WorkingDir);
-    AddText(node, kSetupDirElement, record.SetupDir);
-    AddElementText(AddElement(node, kSetupTimeElement), Int64ToString(record.SetupTime));
-    AddElementText(AddElement(node, kLastRunTimeElement), Int64ToString(record.LastRunTime));
-    AddElementText(AddElement(node, kRunCountElement), UIntToString(record.RunCount));
+void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
+    AddListField(node, kIdElement, FormatString(L"%05u", record.ID));
+    AddListField(node, kNameElement, record.Name);
+    AddListField(node, kFullPathElement, record.FullPath);
+    AddListField(node, kRunArgElement, record.RunArg);
+    AddListField(node, kWorkingDirElement, record.WorkingDir);
+    AddListField(node, kSetupDirElement, record.SetupDir);
+    AddListField(node, kSetupTimeElement, Int64ToString(record.SetupTime));
+    AddListField(node, kLastRunTimeElement, Int64ToString(record.LastRunTime));
+    AddListField(node, kRunCountElement, UIntToString(record.RunCount));
     if (record.Registered == 1)
-        AddElementText(AddElement(node, kRegisteredElement), L"1");
-}
-
-void WriteList(TiXmlElement* list, const VQInstalledXmlFile::Records& records) {
-    if (list == nullptr)
-        return;
-    for (const VQInstalledXmlFile::Record& record : records) {
-        if (record)
-            WriteRecord(AddElement(list, kNodeElement), *record);
-    }
+        AddListField(node, kRegisteredElement, L"1");
 }
 
 }  // namespace
@@ -127,9 +96,9 @@ bool VQInstalledXmlFile::LoadFile(const std::wstring& path) {
     for (const TiXmlElement* list = top->FirstChildElement(); list != nullptr; list = list->NextSiblingElement()) {
         const std::wstring name = MakeWideString(list->Value());
         if (name == kCommonElement)
-            ReadList(list, m_common);
+            ReadListRecords(list, m_common, ReadField);
         else if (name == kQuickElement)
-            ReadList(list, m_quick);
+            ReadListRecords(list, m_quick, ReadField);
     }
     return true;
 }
@@ -142,8 +111,8 @@ bool VQInstalledXmlFile::Save(const std::wstring& path) {
     TiXmlElement* quick = AddElement(top, kQuickElement);
     if (top == nullptr || common == nullptr || quick == nullptr)
         return false;
-    WriteList(common, m_common);
-    WriteList(quick, m_quick);
+    WriteListRecords(common, kNodeElement, m_common, WriteFields);
+    WriteListRecords(quick, kNodeElement, m_quick, WriteFields);
     return SaveXmlDocument(document, path);
 }
 

@@ -9,6 +9,10 @@ bool ReadRecordNumber(const std::wstring& text, uint64_t maxValue, uint64_t& val
     return ParseServerNumber(text, maxValue, value);
 }
 
+bool ReadRecordNumber(const char* text, uint64_t maxValue, uint64_t& value) {
+    return ParseServerNumber(text, text != nullptr ? std::strlen(text) : 0, maxValue, value);
+}
+
 bool ReadSignedRecordNumber(const std::wstring& text, int64_t& value) {
     value = 0;
     std::wstring digits = text;

@@ -12,6 +12,7 @@
 #include "common/PathText.h"
 #include "common/RemoteFileInfo.h"
 #include "common/ServerAddresses.h"
+#include "tests/support/ReceiveTimeout.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UpdateServer.h"
 
@@ -67,16 +68,6 @@ public:
 private:
     SOCKET m_socket = INVALID_SOCKET;
     uint16_t m_port = 0;
-};
-
-// Shortens the receive time-out for one test.
-class ReceiveTimeout {
-public:
-    explicit ReceiveTimeout(DWORD ms) : m_before(SetHttpReceiveTimeout(ms)) {}
-    ~ReceiveTimeout() { SetHttpReceiveTimeout(m_before); }
-
-private:
-    DWORD m_before;
 };
 
 class HttpGetterTest : public ::testing::Test {
@@ -252,7 +243,7 @@ TEST_F(HttpGetterTest, SetStopEventEndsTheTransferWithFalse) {
 }
 
 TEST_F(HttpGetterTest, StalledServerFailsAfterTheReceiveTimeout) {
-    ReceiveTimeout shortTimeout(1000);
+    Tessar::Test::VQReceiveTimeout shortTimeout(1000);
     const std::wstring data = L"/files/data.bin";
     struct Case {
         const char* name;
@@ -277,7 +268,7 @@ TEST_F(HttpGetterTest, StalledServerFailsAfterTheReceiveTimeout) {
 }
 
 TEST_F(HttpGetterTest, PauseShorterThanTheTimeoutIsWaitedOut) {
-    ReceiveTimeout timeout(4000);
+    Tessar::Test::VQReceiveTimeout timeout(4000);
     VQBuffer<unsigned char> buffer;
     uint32_t length = 0;
     ASSERT_TRUE(HttpGetToMemory(Fault(L"stall-500", L"/files/data.bin"), buffer, length));

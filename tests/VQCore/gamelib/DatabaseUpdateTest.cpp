@@ -11,6 +11,7 @@
 #include "common/ServerAddresses.h"
 #include "tests/VQCore/gamelib/DataFileTestUtil.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ReceiveTimeout.h"
 #include "tests/support/UpdateServer.h"
 
 #include <windows.h>
@@ -154,16 +155,6 @@ VQTempFolder* DatabaseUpdateTest::s_root = nullptr;
 Tessar::Test::VQUpdateServer* DatabaseUpdateTest::s_server = nullptr;
 bool DatabaseUpdateTest::s_ready = false;
 
-// Shortens the receive time-out for one test.
-class ReceiveTimeout {
-public:
-    explicit ReceiveTimeout(DWORD ms) : m_before(SetHttpReceiveTimeout(ms)) {}
-    ~ReceiveTimeout() { SetHttpReceiveTimeout(m_before); }
-
-private:
-    DWORD m_before;
-};
-
 TEST_F(DatabaseUpdateTest, NothingNewLeavesEverythingAlone) {
     VQDatabaseXmlFile database(m_path);
     ASSERT_TRUE(database.Load());
@@ -243,7 +234,7 @@ TEST_F(DatabaseUpdateTest, BadIncrementsAreNotApplied) {
 }
 
 TEST_F(DatabaseUpdateTest, TransferFaultsOfTheIncrementChangeNothing) {
-    ReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
+    Tessar::Test::VQReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
     for (const wchar_t* fault : kTransferFaults) {
         SCOPED_TRACE(fault);
         const std::wstring version = std::wstring(L"inc-") + fault;
@@ -259,7 +250,7 @@ TEST_F(DatabaseUpdateTest, TransferFaultsOfTheIncrementChangeNothing) {
 }
 
 TEST_F(DatabaseUpdateTest, FaultsOfTheInformationRequestChangeNothing) {
-    ReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
+    Tessar::Test::VQReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
     std::vector<std::wstring> faults(std::begin(kTransferFaults), std::end(kTransferFaults));
     faults.push_back(L"corrupt");  // the reply's XML no longer parses
     for (const std::wstring& fault : faults) {
@@ -305,7 +296,7 @@ TEST_F(DatabaseUpdateTest, FullCopyReplacesTheFileButNotTheRecords) {
 // A full copy that fails its MD5, is cut or stalls, or would not load,
 // never replaces the catalogue.
 TEST_F(DatabaseUpdateTest, BadFullCopiesKeepTheOldFile) {
-    ReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
+    Tessar::Test::VQReceiveTimeout shortTimeout(kTestReceiveTimeoutMs);
     std::vector<std::wstring> versions = {L"full-corrupt", L"full-broken"};
     for (const wchar_t* fault : kTransferFaults)
         versions.push_back(std::wstring(L"full-") + fault);

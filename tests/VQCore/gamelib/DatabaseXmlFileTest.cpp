@@ -251,6 +251,7 @@ TEST_F(DatabaseXmlFileTest, NumbersAreRangeChecked) {
         {L"DLType", L"65536", false},
         {L"OS", L"-1", false},
         {L"CPU", L"2|1e3", true},
+        {L"CPU", L" 2 | 2.5 ", true},
         {L"CPU", L"2|x", false},
         {L"CPU", L"2|-1", false},
         {L"CPU", L"2|1e99", false},
