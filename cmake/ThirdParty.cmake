@@ -57,3 +57,25 @@ target_compile_options(sqlite3 PRIVATE -w)
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+
+# libtorrent-rasterbar, for the peer-to-peer engine DLL only: cross-built
+# once from Debian's source package by scripts/build-libtorrent (a stamp file
+# keeps the built library for later configures). Its users need the ABI
+# defines it was built with; they come from its installed pkg-config file.
+execute_process(
+  COMMAND bash "${CMAKE_SOURCE_DIR}/scripts/build-libtorrent" "${VQ_THIRD_PARTY}" "${CMAKE_TOOLCHAIN_FILE}"
+  RESULT_VARIABLE libtorrent_result)
+if(NOT libtorrent_result EQUAL 0)
+  message(FATAL_ERROR "building libtorrent-rasterbar failed")
+endif()
+set(VQ_LIBTORRENT "${VQ_THIRD_PARTY}/libtorrent")
+file(STRINGS "${VQ_LIBTORRENT}/lib/pkgconfig/libtorrent-rasterbar.pc" libtorrent_cflags REGEX "^Cflags:")
+string(REGEX MATCHALL "-D[^ ]+" libtorrent_defines "${libtorrent_cflags}")
+list(TRANSFORM libtorrent_defines REPLACE "^-D" "")
+add_library(libtorrent STATIC IMPORTED GLOBAL)
+set_target_properties(libtorrent PROPERTIES
+  IMPORTED_LOCATION "${VQ_LIBTORRENT}/lib/libtorrent-rasterbar.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${VQ_LIBTORRENT}/include"
+  INTERFACE_COMPILE_DEFINITIONS "${libtorrent_defines}"
+  INTERFACE_COMPILE_OPTIONS "-fexceptions"
+  INTERFACE_LINK_LIBRARIES "boost_headers;bcrypt;mswsock;ws2_32;iphlpapi;crypt32")

@@ -38,9 +38,23 @@ bool StartUnixProcess(const std::vector<std::string>& argv, PROCESS_INFORMATION*
   }
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
+  // The child's standard handles are one NUL device handle kept for the
+  // whole run, never ours: Wine, when a Unix child ends, may close the
+  // descriptor behind the handles it was given, and a test program whose own
+  // output went that way loses the rest of it.
+  static HANDLE nul = [] {
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    return CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       OPEN_EXISTING, 0, nullptr);
+  }();
+  if (nul != INVALID_HANDLE_VALUE) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
+  }
   std::vector<wchar_t> buf(cmd.begin(), cmd.end());
   buf.push_back(0);
-  return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) != FALSE;
+  return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr,
+                        &si, pi) != FALSE;
 }
 
 bool UnixProcessAlive(unsigned long pid) {
@@ -80,8 +94,12 @@ VQLocalServer::~VQLocalServer() { Stop(); }
 bool VQLocalServer::Start(const std::vector<std::string>& argv, unsigned timeoutMs) {
   Stop();
   static std::atomic<unsigned> counter{0};
+  // Windows process ids repeat between Wine prefixes: the clock tells
+  // concurrent test runs apart.
+  LARGE_INTEGER now = {};
+  QueryPerformanceCounter(&now);
   std::string ready = "/tmp/vq-test-server-" + std::to_string(GetCurrentProcessId()) + "-" +
-                      std::to_string(++counter) + ".ready";
+                      std::to_string(now.QuadPart) + "-" + std::to_string(++counter) + ".ready";
   std::wstring readyWin = UnixToWindowsPath(ready);
   DeleteFileW(readyWin.c_str());
 

@@ -1,0 +1,152 @@
+"""Runs aria2c (Debian's aria2) as a peer of the peer-to-peer tests, on
+127.0.0.1, with DHT, local discovery and peer exchange off, so it meets
+peers only through the torrent's tracker.
+
+  aria2_peer.py --seed --torrent FILE --dir DIR --ready-file PATH
+      seeds DIR's copy of the torrent's content (checked first); ready once
+      the tracker lists it as a seeder.
+  aria2_peer.py --fetch --torrent FILE --dir DIR --done-file PATH --ready-file PATH
+      ready at once; waits until the tracker lists a seeder, then downloads
+      into DIR and ends; aria2c's exit code goes to the done file.
+
+The ready file holds this wrapper's pid (which the test ends; aria2c ends
+with it) and aria2c's listening port. The wrapper stays until it is ended,
+also after aria2c has.
+"""
+import argparse
+import hashlib
+import os
+import signal
+import socket
+import subprocess
+import sys
+import time
+import urllib.parse
+import urllib.request
+
+sys.path.insert(0, os.path.dirname(__file__))
+from readiness import announce  # noqa: E402
+
+
+def bdecode(data, i=0):
+    c = data[i:i + 1]
+    if c == b"i":
+        end = data.index(b"e", i)
+        return int(data[i + 1:end]), end + 1
+    if c == b"l":
+        out, i = [], i + 1
+        while data[i:i + 1] != b"e":
+            v, i = bdecode(data, i)
+            out.append(v)
+        return out, i + 1
+    if c == b"d":
+        out, i = {}, i + 1
+        while data[i:i + 1] != b"e":
+            k, i = bdecode(data, i)
+            v, i = bdecode(data, i)
+            out[k] = v
+        return out, i + 1
+    colon = data.index(b":", i)
+    n = int(data[i:colon])
+    return data[colon + 1:colon + 1 + n], colon + 1 + n
+
+
+def info_hash_and_tracker(torrent):
+    data = open(torrent, "rb").read()
+    meta, _ = bdecode(data)
+    start = data.index(b"4:info") + 6
+    _, end = bdecode(data, start)
+    return hashlib.sha1(data[start:end]).digest(), meta.get(b"announce", b"").decode()
+
+
+def seeders(tracker, info_hash):
+    url = tracker.rsplit("/announce", 1)[0] + "/scrape?info_hash=" + urllib.parse.quote_from_bytes(info_hash)
+    try:
+        reply, _ = bdecode(urllib.request.urlopen(url, timeout=5).read())
+        return reply[b"files"][info_hash][b"complete"]
+    except Exception:
+        return 0
+
+
+def free_port():
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    mode = parser.add_mutually_exclusive_group(required=True)
+    mode.add_argument("--seed", action="store_true")
+    mode.add_argument("--fetch", action="store_true")
+    parser.add_argument("--torrent", required=True)
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--done-file")
+    parser.add_argument("--ready-file", required=True)
+    parser.add_argument("--timeout", type=int, default=120)
+    args = parser.parse_args()
+
+    info_hash, tracker = info_hash_and_tracker(args.torrent)
+    port = free_port()
+    common = ["aria2c", "--dir=" + args.dir, "--listen-port=%d" % port, "--enable-dht=false",
+              "--enable-dht6=false", "--bt-enable-lpd=false", "--enable-peer-exchange=false",
+              "--disable-ipv6=true", "--console-log-level=warn", "--summary-interval=0",
+              "--file-allocation=none", "--auto-save-interval=0", "--bt-save-metadata=false",
+              "--bt-stop-timeout=0"]
+    if args.seed:
+        argv = common + ["--check-integrity=true", "--seed-ratio=0.0", "--seed-time=100000", args.torrent]
+    else:
+        argv = common + ["--seed-time=0", "--allow-overwrite=true", args.torrent]
+
+    child = None
+
+    def stop(*_):
+        # aria2c's first signal only starts a graceful end (a last tracker
+        # request); the second one ends it.
+        for wait in (1, 3):
+            if child and child.poll() is None:
+                child.terminate()
+                try:
+                    child.wait(wait)
+                except subprocess.TimeoutExpired:
+                    pass
+        if child and child.poll() is None:
+            child.kill()
+            child.wait()
+        sys.exit(0)
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+
+    deadline = time.time() + args.timeout
+    if args.fetch:
+        announce(args.ready_file, port)
+        while seeders(tracker, info_hash) < 1:
+            if time.time() > deadline:
+                return 1
+            time.sleep(0.2)
+    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if args.seed:
+        while seeders(tracker, info_hash) < 1:
+            if child.poll() is not None or time.time() > deadline:
+                return 1
+            time.sleep(0.2)
+        announce(args.ready_file, port)
+        child.wait()
+    else:
+        code = child.wait()
+        if args.done_file:
+            tmp = args.done_file + ".tmp"
+            with open(tmp, "w") as f:
+                f.write("%d\n" % code)
+            os.replace(tmp, args.done_file)
+    # Stay until the test ends us: a pid that vanished on its own could be
+    # handed to another process before the test's kill arrives.
+    while True:
+        signal.pause()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
