@@ -1,0 +1,101 @@
+#pragma once
+// The download cache: downloaded game files stay in the download folder
+// (setting CacheDir) after installation. "cache.ini" in the shared folder
+// records, per game (section "%05d"), which file a download left there
+// (Path: the resume record "<target>.vql" of a download, or a finished
+// file) and when (Time, decimal _time64), and [CHECK] Time the last
+// start-up check. Cached files go when the disk runs short, or once they
+// are three days old, or when they lie on another drive than CacheDir -
+// but only files the record names, and only of games that are installed,
+// not installed or no longer known; waiting, running, paused and finished
+// downloads keep theirs.
+//
+// Threads: the status list is filled before the worker starts and only
+// read by it; cache.ini is written through the profile functions, which
+// serialise file access. StampEntry and CleanupEntry run on the main and
+// install threads.
+
+#include "common/Thread.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Tessar {
+
+extern const wchar_t kCacheCheckSection[];  // "CHECK"
+extern const wchar_t kCachePathKey[];       // "Path"
+extern const wchar_t kCacheTimeKey[];       // "Time"
+
+class VQCleanupDiskSpace {
+public:
+    struct VQGameStatusInfo {
+        uint32_t gameId;
+        uint32_t state;  // tile state: 1 installed, 2 not installed, 3-6 queued or downloading
+    };
+
+    // What the cache reads of the system; tests give their own.
+    struct VQCacheSource {
+        std::function<std::wstring()> iniPath;   // cache.ini; empty: no record kept
+        std::function<std::wstring()> cacheDir;  // the CacheDir setting
+        std::function<int64_t()> now;            // _time64
+        // Free bytes of a drive root ("C:\"); false when it cannot be asked.
+        std::function<bool(const std::wstring& root, uint64_t& freeBytes)> freeSpace;
+    };
+    // The system's: GetCacheIniPath, the settings, the clock, the drive.
+    static VQCacheSource SystemSource();
+
+    VQCleanupDiskSpace();
+    explicit VQCleanupDiskSpace(const VQCacheSource& source);
+    // Waits for a running worker.
+    ~VQCleanupDiskSpace();
+    VQCleanupDiskSpace(const VQCleanupDiskSpace&) = delete;
+    VQCleanupDiskSpace& operator=(const VQCleanupDiskSpace&) = delete;
+
+    // The game's section: Path and the current time. True.
+    bool StampEntry(uint32_t gameId, const std::wstring& path);
+    // Both empty deletes the section; makes the folder of cache.ini.
+    bool WriteEntry(const std::wstring& path, const std::wstring& section, const std::wstring& time);
+    // True when [CHECK] Time lies less than a day back; otherwise stamps it
+    // with now and returns false.
+    bool CacheCheckedRecently();
+    // True when the CacheDir drive has more than bytes free, or cannot be
+    // asked.
+    bool CacheDriveHasSpace(uint64_t bytes);
+    void CollectGameStatus(const std::vector<VQGameStatusInfo>& installed,
+                           const std::vector<VQGameStatusInfo>& downloads);
+    // The start-up step: when the last check is a day old and the cache
+    // drive has at most 20 GiB free, takes the games' states and starts
+    // the worker. True when it started.
+    bool StartupCheck(const std::vector<VQGameStatusInfo>& installed, const std::vector<VQGameStatusInfo>& downloads);
+    bool Start();
+    // Waits for the worker to end.
+    void Wait();
+    // After a game was installed from path: when the game's record names
+    // that file (or its download's resume record) and the file lies on
+    // another drive than CacheDir or that drive is short of 5 GiB, the
+    // files go and the section with them.
+    void CleanupEntry(const std::wstring& path, uint32_t gameId);
+    // Deletes the files a recorded path stands for: for a resume record
+    // "<target>.vql" the record, "<target>.vqt" and the finished target;
+    // for any other file that file. Only files, and only full paths.
+    void DeleteCachedFiles(const std::wstring& path);
+    // The worker's pass, on the calling thread.
+    void CleanupOldFiles();
+
+private:
+    static void WorkerMain(void* cache);
+    bool LiesOnCacheDrive(const std::wstring& path);
+
+    VQCacheSource m_source;
+    VQThread* m_worker;
+    std::vector<boost::shared_ptr<VQGameStatusInfo>> m_status;  // filled before the worker starts
+};
+
+// The one cache object of the process.
+VQCleanupDiskSpace& GetDownloadCache();
+
+}  // namespace Tessar
