@@ -21,7 +21,16 @@ const uint32_t kDownloadVerifyFailed = 0xE0000009;
 const uint32_t kDownloadCancelled = 0xE000000A;
 // The download information names another transport than the task's.
 const uint32_t kDownloadOtherTransport = 0xE000000B;
-// A range worker stopped because its run was stopping.
+// Peer-to-peer failures.
+const uint32_t kDownloadNoSession = 0xE000000C;       // no engine session this run
+const uint32_t kDownloadInfoUnusable = 0xE000000D;    // no information, or no Md5, TorrentUrl or URL
+const uint32_t kDownloadTorrentFetchFailed = 0xE000000E;
+const uint32_t kDownloadTorrentSizeDiffers = 0xE000000F;  // its length is not FileSize
+const uint32_t kDownloadTorrentMd5Differs = 0xE0000010;
+const uint32_t kDownloadEngineOpenFailed = 0xE0000011;
+const uint32_t kDownloadEngineFailed = 0xE0000012;
+// A range worker stopped because its run was stopping; also a peer-to-peer
+// task whose stop the engine confirmed.
 const uint32_t kDownloadStopping = 0x80004004;
 // A range worker could not open, seek or write a file, or no worker
 // thread could be made.

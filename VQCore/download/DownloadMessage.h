@@ -23,6 +23,9 @@ enum VQDownloadEvent : uint32_t {
     kDownloadEventSpeed = 6,       // MakeSpeedValue(tick, bytes per second)
     kDownloadEventState = 7,       // u32 new task state (1-5)
     kDownloadEventEnd = 8,         // u32 end code (DownloadEndCodes.h), right after event 7
+    // u32 download type the server named, other than the task's kind: the
+    // owner replaces the task by one of the other kind (SetReplacedTask).
+    kDownloadEventOtherTransport = 9,
 };
 
 struct VQDownloadMessageInfo {

@@ -1,5 +1,8 @@
 #include "VQCore/download/DownloadQueue.h"
 
+#include "VQCore/download/BTManager.h"
+#include "common/Singleton.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -96,8 +99,9 @@ void VQDownloadQueue::ShareSpeedLimit() {
     uint32_t share = (m_speedLimit + total - 1) / total;
     for (VQDownloadTask* task : http)
         task->SetSpeedShare(share);
-    // The peer-to-peer tasks' part (peerToPeer x share) is the engine
-    // session's rate, which the peer-to-peer side sets.
+    // The peer-to-peer tasks' part is the engine session's rate, both ways.
+    uint64_t rate = static_cast<uint64_t>(peerToPeer) * share * 1024;
+    VQSingleton<VQBTManager>::Instance().SetSessionRate(rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate));
 }
 
 }  // namespace Tessar

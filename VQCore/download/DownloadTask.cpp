@@ -12,9 +12,27 @@ VQDownloadTask::VQDownloadTask(uint32_t id, uint32_t kind, const std::wstring& f
       m_failures(0),
       m_removeFiles(false),
       m_owner(nullptr),
-      m_speedShare(0) {}
+      m_speedShare(0),
+      m_replaced(nullptr) {}
 
-VQDownloadTask::~VQDownloadTask() = default;
+VQDownloadTask::~VQDownloadTask() {
+    ReleaseReplacedTask();
+}
+
+void VQDownloadTask::SetReplacedTask(VQDownloadTask* task) {
+    VQDownloadTask* before = m_replaced.exchange(task);
+    if (before != nullptr && before != task)
+        before->Release();
+}
+
+void VQDownloadTask::ReleaseReplacedTask() {
+    // Exchanged, so that the worker and the destructor never both release it.
+    VQDownloadTask* replaced = m_replaced.exchange(nullptr);
+    if (replaced != nullptr) {
+        replaced->SetOwner(nullptr);
+        replaced->Release();
+    }
+}
 
 double VQDownloadTask::GetSpeed() const {
     return 0.0;

@@ -73,6 +73,12 @@ public:
     // What the server said about the file, once the task has asked.
     VQRemoteFileInfo GetDownloadInfo() const;
 
+    // The task of the other kind this one replaces (event 9); this task
+    // takes it over and releases it before its own worker begins (or when
+    // it is deleted), never on the owner's thread that may be in the old
+    // task's event. Set by the owner before Start.
+    void SetReplacedTask(VQDownloadTask* task);
+
     // This task's part of the queue's speed limit in KB/s; 0 is no limit.
     uint32_t GetSpeedShare() const { return m_speedShare.load(); }
     void SetSpeedShare(uint32_t kilobytesPerSecond) { m_speedShare = kilobytesPerSecond; }
@@ -87,6 +93,8 @@ protected:
     // Events 0 and 2: the value points at the text for the call.
     void RaiseTextEvent(uint32_t code, const std::wstring& text) const;
 
+    // Releases the replaced task when one is held; the worker's first step.
+    void ReleaseReplacedTask();
     void IncrementFailureCount() { ++m_failures; }
     // Clears the remove-files flag; true when it was set.
     bool TakeRemoveFiles() { return m_removeFiles.exchange(false); }
@@ -103,6 +111,7 @@ private:
     mutable std::mutex m_infoLock;
     VQRemoteFileInfo m_info;  // m_infoLock
     std::atomic<uint32_t> m_speedShare;
+    std::atomic<VQDownloadTask*> m_replaced;
 };
 
 }  // namespace Tessar

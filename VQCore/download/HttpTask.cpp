@@ -96,6 +96,7 @@ void VQHttpTask::WorkerEntry(void* task) {
 
 void VQHttpTask::RunWorker() {
     { std::lock_guard<std::mutex> gate(m_startGate); }
+    ReleaseReplacedTask();
     OnEnd(RunSteps());
     m_runActive = false;
 }

@@ -3,6 +3,7 @@
 // the deletion of a task's partial files.
 #include "VQCore/download/HttpTask.h"
 
+#include "VQCore/download/DownloadMessage.h"
 #include "common/DownloadEndCodes.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
@@ -68,10 +69,12 @@ uint32_t VQHttpTask::RunSteps() {
     if (!FetchDownloadInfo(url, info))
         return kDownloadInfoFailed;
     SetDownloadInfo(info);
-    // DownloadType 2 names the peer-to-peer engine, any other value HTTP.
-    // Switching to the other transport is the peer-to-peer side's step.
-    if (info.downloadType == kBTTaskKind)
+    // DownloadType 2 names the peer-to-peer engine, any other value HTTP;
+    // the owner replaces this task by a peer-to-peer one on event 9.
+    if (info.downloadType == kBTTaskKind) {
+        RaiseEvent(kDownloadEventOtherTransport, info.downloadType);
         return kDownloadOtherTransport;
+    }
     return DownloadWith(info);
 }
 

@@ -54,17 +54,5 @@ bool VQRecordingCallback::WaitFor(const std::string& what, int times, unsigned t
   });
 }
 
-std::string PatternBytes(size_t size, unsigned seed) {
-  std::string out(size, '\0');
-  uint32_t x = 2463534242u ^ (seed * 2654435761u);
-  for (size_t i = 0; i < size; ++i) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    out[i] = static_cast<char>(x & 0xFF);
-  }
-  return out;
-}
-
 }  // namespace Test
 }  // namespace Tessar

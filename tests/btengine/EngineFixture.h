@@ -81,8 +81,6 @@ class VQRecordingCallback : public ITaskCallback {
   int late_ = 0;
 };
 
-// Deterministic content of the given size, different per seed.
-std::string PatternBytes(size_t size, unsigned seed);
 
 }  // namespace Test
 }  // namespace Tessar

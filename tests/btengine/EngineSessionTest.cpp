@@ -7,6 +7,7 @@
 #include "tests/btengine/EngineFixture.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TorrentSwarm.h"
+#include "tests/support/WebRoot.h"
 
 namespace Tessar {
 namespace Test {
@@ -100,8 +101,8 @@ TEST(EngineSession, ParsesTorrentFilesAndRejectsOthers) {
   const VQEngineLibrary& library = EngineLibrary();
   ASSERT_TRUE(library.Loaded());
   VQTempFolder folder;
-  ASSERT_TRUE(folder.WriteFile(L"content\\a.bin", PatternBytes(200000, 1)));
-  ASSERT_TRUE(folder.WriteFile(L"content\\sub\\b.bin", PatternBytes(1000, 2)));
+  ASSERT_TRUE(folder.WriteFile(L"content\\a.bin", MakeTestBytes(200000, 1)));
+  ASSERT_TRUE(folder.WriteFile(L"content\\sub\\b.bin", MakeTestBytes(1000, 2)));
   ASSERT_TRUE(MakeTorrent(folder.PathOf(L"content"), folder.PathOf(L"good.torrent"), "", {}, 16384));
   ASSERT_TRUE(folder.WriteFile(L"bad.torrent", "d4:infod4:name1:xee"));
   ASSERT_TRUE(folder.WriteFile(L"text.torrent", "hello"));
@@ -122,7 +123,7 @@ TEST(EngineSession, AddTaskWritesTheTorrentBytesUnchangedAndReleasesWithFiles) {
   const VQEngineLibrary& library = EngineLibrary();
   ASSERT_TRUE(library.Loaded());
   VQTempFolder folder;
-  ASSERT_TRUE(folder.WriteFile(L"content\\a.bin", PatternBytes(50000, 3)));
+  ASSERT_TRUE(folder.WriteFile(L"content\\a.bin", MakeTestBytes(50000, 3)));
   ASSERT_TRUE(MakeTorrent(folder.PathOf(L"content"), folder.PathOf(L"made.torrent"), "", {}, 16384));
   std::string bytes = folder.ReadFile(L"made.torrent");
   ASSERT_FALSE(bytes.empty());
@@ -161,7 +162,7 @@ TEST(EngineSession, AddTaskWritesTheTorrentBytesUnchangedAndReleasesWithFiles) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.PathOf(L"下载\\content.vql").c_str()));
   // Without an open task, removal by path deletes the content and record.
   ASSERT_TRUE(folder.WriteFile(L"下载\\again.vql", bytes));
-  ASSERT_TRUE(folder.WriteFile(L"下载\\content\\a.bin", PatternBytes(50000, 3)));
+  ASSERT_TRUE(folder.WriteFile(L"下载\\content\\a.bin", MakeTestBytes(50000, 3)));
   session->RemoveTaskByPath(Ansi(folder.PathOf(L"下载\\again.vql")), kBTReleaseKeepFiles);
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.PathOf(L"下载\\again.vql").c_str()));
   session->RemoveTaskByPath(Ansi(folder.PathOf(L"下载\\again.vql")), kBTReleaseDeleteFiles);

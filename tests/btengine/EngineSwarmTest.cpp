@@ -10,6 +10,7 @@
 #include "tests/support/LocalServer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TorrentSwarm.h"
+#include "tests/support/WebRoot.h"
 #include "tests/support/UpdateServer.h"
 
 namespace Tessar {
@@ -32,7 +33,7 @@ const ContentFile kGame[] = {
 
 void WriteGame(const VQTempFolder& folder, const std::wstring& root) {
   unsigned seed = 10;
-  for (const ContentFile& f : kGame) ASSERT_TRUE(folder.WriteFile(root + L"\\" + f.path, PatternBytes(f.size, seed++)));
+  for (const ContentFile& f : kGame) ASSERT_TRUE(folder.WriteFile(root + L"\\" + f.path, MakeTestBytes(f.size, seed++)));
 }
 
 void ExpectSameGame(const VQTempFolder& folder, const std::wstring& a, const std::wstring& b) {

@@ -26,29 +26,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.dirname(__file__))
 from readiness import announce  # noqa: E402
-
-
-def bdecode(data, i=0):
-    c = data[i:i + 1]
-    if c == b"i":
-        end = data.index(b"e", i)
-        return int(data[i + 1:end]), end + 1
-    if c == b"l":
-        out, i = [], i + 1
-        while data[i:i + 1] != b"e":
-            v, i = bdecode(data, i)
-            out.append(v)
-        return out, i + 1
-    if c == b"d":
-        out, i = {}, i + 1
-        while data[i:i + 1] != b"e":
-            k, i = bdecode(data, i)
-            v, i = bdecode(data, i)
-            out[k] = v
-        return out, i + 1
-    colon = data.index(b":", i)
-    n = int(data[i:colon])
-    return data[colon + 1:colon + 1 + n], colon + 1 + n
+from bencoding import bdecode  # noqa: E402
 
 
 def info_hash_and_tracker(torrent):

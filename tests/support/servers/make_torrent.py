@@ -10,20 +10,8 @@ import hashlib
 import os
 import sys
 
-
-def bencode(value):
-    if isinstance(value, int):
-        return b"i%de" % value
-    if isinstance(value, str):
-        value = value.encode("utf-8")
-    if isinstance(value, bytes):
-        return b"%d:%s" % (len(value), value)
-    if isinstance(value, list):
-        return b"l" + b"".join(bencode(v) for v in value) + b"e"
-    if isinstance(value, dict):
-        items = sorted((k.encode("utf-8") if isinstance(k, str) else k, v) for k, v in value.items())
-        return b"d" + b"".join(bencode(k) + bencode(v) for k, v in items) + b"e"
-    raise TypeError("cannot bencode %r" % (value,))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bencoding import bencode  # noqa: E402
 
 
 def collect_files(source):

@@ -17,27 +17,13 @@ import urllib.parse
 
 sys.path.insert(0, __import__("os").path.dirname(__file__))
 from readiness import announce  # noqa: E402
+from bencoding import bencode  # noqa: E402
 
 INTERVAL = 2
 PEER_LIFETIME = 60
 
 lock = threading.Lock()
 swarms = {}  # info hash (bytes) -> {peer id: (ip, port, left, seen)}
-
-
-def bencode(value):
-    if isinstance(value, int):
-        return b"i%de" % value
-    if isinstance(value, str):
-        value = value.encode("utf-8")
-    if isinstance(value, bytes):
-        return b"%d:%s" % (len(value), value)
-    if isinstance(value, list):
-        return b"l" + b"".join(bencode(v) for v in value) + b"e"
-    if isinstance(value, dict):
-        items = sorted((k.encode("latin-1") if isinstance(k, str) else k, v) for k, v in value.items())
-        return b"d" + b"".join(bencode(k) + bencode(v) for k, v in items) + b"e"
-    raise TypeError(value)
 
 
 def counts(swarm):

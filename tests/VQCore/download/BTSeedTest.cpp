@@ -1,0 +1,139 @@
+// Seeding under the manager: seeds.xml brings seeds back after a restart,
+// aria2c downloads from us, and the seed limit, the seed rules and the
+// clean-up of rejected seeds do what they should.
+#include "VQCore/download/BTManager.h"
+
+#include "common/CodePage.h"
+#include "common/PathText.h"
+#include "tests/VQCore/download/BTFixture.h"
+#include "tests/support/WebRoot.h"
+
+#include <time.h>
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+int64_t FourDaysLater() {
+    return _time64(nullptr) + 4 * 86400;
+}
+
+class BTSeedTest : public BTFixture {
+protected:
+    // A finished game in the download folder: its content and its torrent
+    // file (the record), as a finished download leaves them.
+    void LayOutFinishedGame(const std::wstring& name) {
+        WriteGame(L"down\\" + name);
+        ASSERT_TRUE(MakeTorrent(scratch_.PathOf(L"down\\" + name), scratch_.PathOf(L"down\\" + name + L".vql"),
+                                tracker_.AnnounceUrl()));
+    }
+    std::wstring Record(const std::wstring& name) { return scratch_.PathOf(L"down\\" + name + L".vql"); }
+    void WriteSeedsXml(const std::vector<std::pair<int, std::wstring>>& seeds) {
+        std::wstring xml = L"<?xml version=\"1.0\" ?>\n<Seeds>";
+        for (const auto& s : seeds)
+            xml += L"<Seed><gameId>" + std::to_wstring(s.first) + L"</gameId><resume>" + s.second +
+                   L"</resume></Seed>";
+        xml += L"</Seeds>\n";
+        ASSERT_TRUE(scratch_.WriteFile(L"down\\seeds.xml", WideToCodePage(CP_ACP, xml)));
+    }
+};
+
+TEST_F(BTSeedTest, SeedsXmlBringsTheSeedBackAndAria2DownloadsFromUs) {
+    LayOutFinishedGame(L"game");
+    ASSERT_TRUE(BTManager().AddSeedFromFile(201, Record(L"game")));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+    ASSERT_TRUE(BTManager().SaveSeeds());
+
+    BTManager().Shutdown();
+    EXPECT_FALSE(BTManager().HasSeed(201));
+    ASSERT_TRUE(BTManager().Init(DownloadFolder(), VQBTManager::kDefaultSeedLimit));
+    EXPECT_TRUE(BTManager().HasSeed(201));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+
+    ASSERT_TRUE(scratch_.MakeFolder(L"fetched"));
+    VQAria2Peer fetcher;
+    ASSERT_TRUE(fetcher.StartFetch(Record(L"game"), scratch_.PathOf(L"fetched")));
+    EXPECT_EQ(0, fetcher.WaitFetch(120000));
+    ExpectSameGame(L"down\\game", L"fetched\\game");
+    fetcher.Stop();
+    EXPECT_TRUE(BTManager().HasSeed(201));
+}
+
+TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
+    for (const wchar_t* name : {L"g1", L"g2", L"g3", L"g4"})
+        LayOutFinishedGame(name);
+    // Opened by the worker from the list: two of three.
+    ASSERT_TRUE(BTManager().AddSeedFromFile(301, Record(L"g1")));
+    ASSERT_TRUE(BTManager().AddSeedFromFile(302, Record(L"g2")));
+    ASSERT_TRUE(BTManager().AddSeedFromFile(303, Record(L"g3")));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 10000));
+    Sleep(500);
+    EXPECT_EQ(2u, BTManager().ActiveSeedCount());
+    EXPECT_EQ(3u, BTManager().SeedCount());
+
+    // A finished download with two seeds running keeps its entry idle.
+    std::string error;
+    IBTTask* task = BTManager().GetSession()->OpenTaskFromTorrent(WideToCodePage(CP_ACP, Record(L"g4")), kBTOpenSeed,
+                                                                  nullptr, &error);
+    ASSERT_NE(nullptr, task) << error;
+    ASSERT_TRUE(BTManager().AddSeedFromTask(304, Record(L"g4"), task));
+    EXPECT_EQ(2u, BTManager().ActiveSeedCount());
+    EXPECT_EQ(4u, BTManager().SeedCount());
+    EXPECT_TRUE(BTManager().HasSeed(304));
+
+    // One seed ends: the worker opens the next waiting one, still two.
+    BTManager().RemoveSeedById(301);
+    EXPECT_FALSE(BTManager().HasSeed(301));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 10000));
+    EXPECT_EQ(3u, BTManager().SeedCount());
+    std::string seeds = scratch_.ReadFile(L"down\\seeds.xml");
+    EXPECT_EQ(std::string::npos, seeds.find("<gameId>301</gameId>")) << seeds;
+    EXPECT_NE(std::string::npos, seeds.find("<gameId>304</gameId>")) << seeds;
+}
+
+TEST_F(BTSeedTest, TheAgeRuleExpiresOldSeeds) {
+    LayOutFinishedGame(L"old");
+    ASSERT_TRUE(BTManager().AddSeedFromFile(401, Record(L"old")));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+    ASSERT_TRUE(BTManager().SaveSeeds());
+    // Let a few timer rounds pass: a fresh seed stays.
+    Sleep(2500);
+    EXPECT_TRUE(BTManager().HasSeed(401));
+    // Four days on (the engine keeps its completion time), it goes.
+    BTManager().SetClock(&FourDaysLater);
+    ASSERT_TRUE(WaitUntil([] { return !BTManager().HasSeed(401); }, 10000));
+    EXPECT_EQ(0u, BTManager().ActiveSeedCount());
+    std::string seeds = scratch_.ReadFile(L"down\\seeds.xml");
+    EXPECT_EQ(std::string::npos, seeds.find("<gameId>401</gameId>")) << seeds;
+    // Its files stay; only the seeding ends.
+    EXPECT_TRUE(FileExists(scratch_.PathOf(L"down\\old\\game.exe")));
+}
+
+TEST_F(BTSeedTest, ASeedWhoseDataIsGoneIsRemoved) {
+    LayOutFinishedGame(L"gone");
+    ASSERT_TRUE(scratch_.WriteFile(L"down\\gone\\game.exe", "short"));
+    ASSERT_TRUE(BTManager().AddSeedFromFile(501, Record(L"gone")));
+    ASSERT_TRUE(WaitUntil([] { return !BTManager().HasSeed(501); }, 20000));
+}
+
+TEST_F(BTSeedTest, RejectedTorrentsAreDeletedOnlyInsideTheDownloadFolder) {
+    BTManager().Shutdown();
+    ASSERT_TRUE(scratch_.WriteFile(L"down\\broken.vql", "not a torrent"));
+    ASSERT_TRUE(scratch_.WriteFile(L"outside\\precious.vql", "not a torrent either"));
+    LayOutFinishedGame(L"good");
+    WriteSeedsXml({{601, Record(L"broken")},
+                   {602, scratch_.PathOf(L"outside\\precious.vql")},
+                   {603, scratch_.PathOf(L"down\\..\\outside\\precious.vql")},
+                   {604, Record(L"good")}});
+    ASSERT_TRUE(BTManager().Init(DownloadFolder(), VQBTManager::kDefaultSeedLimit));
+    EXPECT_FALSE(FileExists(Record(L"broken")));
+    EXPECT_TRUE(FileExists(scratch_.PathOf(L"outside\\precious.vql")));
+    EXPECT_FALSE(BTManager().HasSeed(601));
+    EXPECT_FALSE(BTManager().HasSeed(602));
+    EXPECT_TRUE(BTManager().HasSeed(604));
+    EXPECT_EQ(1u, BTManager().SeedCount());
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
