@@ -61,4 +61,27 @@ bool SetFileHandleTime(HANDLE handle, const FILETIME* creation, const FILETIME* 
     return ::SetFileTime(handle, creation, access, write) != FALSE;
 }
 
+bool ReadFileToBuffer(const std::wstring& path, VQBuffer<unsigned char>& buffer) {
+    buffer.Resize(0);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!OpenFileHandle(file, path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL))
+        return false;
+    uint64_t size = 0;
+    bool read = GetFileHandleSize(file, size) && size < UINT32_MAX;
+    if (read && size > 0) {
+        buffer.Resize(static_cast<uint32_t>(size));
+        uint32_t done = 0;
+        while (read && done < buffer.size) {
+            uint32_t got = 0;
+            read = ReadFileHandle(file, buffer.data + done, buffer.size - done, &got);
+            done += got;
+        }
+    }
+    CloseFileHandle(file);
+    if (!read)
+        buffer.Resize(0);
+    return read;
+}
+
 }  // namespace Tessar

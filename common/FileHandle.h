@@ -2,6 +2,8 @@
 // Functions over a plain file handle variable (INVALID_HANDLE_VALUE when
 // closed).
 
+#include "common/Buffer.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -23,5 +25,10 @@ bool GetFileHandleSize(HANDLE handle, uint64_t& size);
 bool SeekFileHandle(HANDLE handle, int64_t distance, DWORD method, uint64_t* newPosition = nullptr);
 bool RewindFileHandle(HANDLE handle);
 bool SetFileHandleTime(HANDLE handle, const FILETIME* creation, const FILETIME* access, const FILETIME* write);
+
+// The whole file (shared for reading and writing) in buffer; an empty file
+// gives an empty buffer. False when it cannot be opened or read whole, or
+// does not fit a 32-bit size.
+bool ReadFileToBuffer(const std::wstring& path, VQBuffer<unsigned char>& buffer);
 
 }  // namespace Tessar

@@ -196,7 +196,8 @@ bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, u
     return true;
 }
 
-bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE stopEvent, uint32_t expectedLength) {
+bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE stopEvent, uint32_t expectedLength,
+                   VQTransferCounter* counter) {
     if (target.empty())
         return false;
     OpenedRequest opened;
@@ -214,9 +215,17 @@ bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE s
         return false;
 
     unsigned char block[kHttpReadBlock];
-    VQTransferCounter counter(opened.length);
+    VQTransferCounter ownCounter(opened.length);
+    if (counter == nullptr) {
+        counter = &ownCounter;
+    } else {
+        // Restarted, so that a counter used before cannot end this transfer
+        // early with bytes of the last one.
+        counter->expectedLength = opened.length;
+        counter->bytesRead = 0;
+    }
     bool written = ReadBody(
-        opened.request.Get(), opened.length, stopEvent, counter, [&] { return block; },
+        opened.request.Get(), opened.length, stopEvent, *counter, [&] { return block; },
         [&](uint32_t count) { return WriteFileHandle(file, block, count); });
     bool closed = CloseFileHandleChecked(file);
     return written && closed;

@@ -83,8 +83,11 @@ bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, u
 // The reply of status 200 with a Content-Length not 0 (and equal to
 // expectedLength when that is not 0) written to target, whose missing
 // folders are made first. A set stopEvent (may be null) ends the transfer
-// between two reads with false. A partial file stays on disk.
-bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE stopEvent, uint32_t expectedLength);
+// between two reads with false. A partial file stays on disk. A given
+// counter (may be null) is restarted with the announced length and counts
+// the bytes as they arrive, for a progress display on another thread.
+bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE stopEvent, uint32_t expectedLength,
+                   VQTransferCounter* counter = nullptr);
 
 // Sends a GET and closes it without reading the reply: statistics whose
 // content travels in the query string. True when the request was answered

@@ -21,6 +21,10 @@ Download-information endpoints (need soft=MAJOR.MINOR, else 400):
     {md5:REL}    the upper-case MD5 of the file REL below the root
     {size:REL}   its size in bytes
 
+Updater's release information (no query):
+    update       the file update.xml of the root folder, placeholders
+                 filled as above; 404 when it is missing
+
 Statistics endpoints, answered with the body "OK":
     download_complete.php, install_complete.php, click_register.php
         (need soft and id)
@@ -66,6 +70,7 @@ from readiness import announce  # noqa: E402
 
 INFO_ENDPOINTS = {"update_database.php", "update_advert.php", "update_hot.php",
                   "update_icon.php", "query_url.php"}
+RELEASE_ENDPOINT = "update"
 STAT_KEYS = {
     "download_complete.php": ("soft", "id"),
     "install_complete.php": ("soft", "id"),
@@ -178,6 +183,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return self.reply(200, text.encode("latin-1"), "text/xml")
         return self.reply(404, b"no reply file")
 
+    def release_reply(self):
+        path = self.state.file_below_root("update.xml")
+        if path is None:
+            return self.reply(404, b"no reply file")
+        with open(path, "rb") as f:
+            raw = f.read()
+        text = self.fill_placeholders(raw.decode("latin-1"))
+        return self.reply(200, text.encode("latin-1"), "text/xml")
+
     def do_GET(self):
         target = self.path
         parsed = urllib.parse.urlsplit(target)
@@ -212,6 +226,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         name = path.rsplit("/", 1)[-1]
         if name in INFO_ENDPOINTS:
             return self.info_reply(name, query)
+        if name == RELEASE_ENDPOINT:
+            return self.release_reply()
         if name in STAT_KEYS:
             for key in STAT_KEYS[name]:
                 if key not in query:
