@@ -77,6 +77,9 @@ bool SendGet(const std::wstring& url, DWORD flags, OpenedRequest& opened) {
         object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (parts.nScheme == INTERNET_SCHEME_HTTPS)
         flags |= INTERNET_FLAG_SECURE;
+    // Our servers set no cookies; staying out of the cookie store also keeps
+    // clear of the URL-cache lock that every WinINet process shares.
+    flags |= INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
 
     opened.session.Reset(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (opened.session.Get() == nullptr)

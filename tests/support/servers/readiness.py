@@ -8,3 +8,20 @@ def announce(ready_file, port):
     with open(tmp, "w") as f:
         f.write("%d %d\n" % (os.getpid(), port))
     os.replace(tmp, ready_file)
+
+
+def _expire(seconds):
+    import time
+    time.sleep(seconds)
+    os._exit(0)
+
+
+# A server whose test program died before stopping it must not live on: it
+# ends by itself after VQ_SERVER_MAX_SECONDS (15 minutes unless set).
+def _start_expiry():
+    import threading
+    seconds = float(os.environ.get("VQ_SERVER_MAX_SECONDS", "900"))
+    threading.Thread(target=_expire, args=(seconds,), daemon=True).start()
+
+
+_start_expiry()
