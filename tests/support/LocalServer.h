@@ -29,8 +29,9 @@ class VQLocalServer {
   // Starts argv with "--ready-file PATH" appended. The server binds
   // 127.0.0.1 on a port of its choice, then writes "PID PORT\n" to PATH
   // (atomically: a temporary file renamed into place). Waits up to
-  // timeoutMs (Wine does not always report a Unix program's end).
-  bool Start(const std::vector<std::string>& argv, unsigned timeoutMs = 15000);
+  // timeoutMs (Wine does not always report a Unix program's end; a loaded
+  // machine can take many seconds to start Python).
+  bool Start(const std::vector<std::string>& argv, unsigned timeoutMs = 60000);
 
   // Ends the server by its pid and waits until it is gone.
   void Stop();
