@@ -45,8 +45,11 @@ VQBTTask::~VQBTTask() {
         m_worker->Wait();
         m_worker.reset();
     }
-    m_stop = true;
-    HandleStop();
+    // An engine task the worker opened after the stop above still goes.
+    if (m_engineTask.load() != nullptr) {
+        m_stop = true;
+        HandleStop();
+    }
 }
 
 bool VQBTTask::Start() {
