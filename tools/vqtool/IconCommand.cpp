@@ -18,7 +18,7 @@
 namespace Tessar {
 namespace {
 
-struct ImageSpec {
+struct ImageRecipe {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t bits = 0;
@@ -26,24 +26,24 @@ struct ImageSpec {
     bool png = false;
 };
 
-bool ParseSpec(const std::wstring& text, ImageSpec& spec) {
+bool ParseRecipe(const std::wstring& text, ImageRecipe& recipe) {
     size_t colon = text.find(L':');
-    if (colon == std::wstring::npos || swscanf(text.c_str(), L"%ux%u", &spec.width, &spec.height) != 2 ||
-        spec.width == 0 || spec.height == 0 || spec.width > 256 || spec.height > 256)
+    if (colon == std::wstring::npos || swscanf(text.c_str(), L"%ux%u", &recipe.width, &recipe.height) != 2 ||
+        recipe.width == 0 || recipe.height == 0 || recipe.width > 256 || recipe.height > 256)
         return false;
     std::wstring kind = text.substr(colon + 1);
     size_t second = kind.find(L':');
     if (second != std::wstring::npos) {
-        spec.used = static_cast<uint32_t>(wcstoul(kind.c_str() + second + 1, nullptr, 10));
+        recipe.used = static_cast<uint32_t>(wcstoul(kind.c_str() + second + 1, nullptr, 10));
         kind.resize(second);
     }
     if (kind == L"png") {
-        spec.png = true;
-        spec.bits = 32;
+        recipe.png = true;
+        recipe.bits = 32;
         return true;
     }
-    spec.bits = static_cast<uint32_t>(wcstoul(kind.c_str(), nullptr, 10));
-    return spec.bits == 1 || spec.bits == 4 || spec.bits == 8 || spec.bits == 24 || spec.bits == 32;
+    recipe.bits = static_cast<uint32_t>(wcstoul(kind.c_str(), nullptr, 10));
+    return recipe.bits == 1 || recipe.bits == 4 || recipe.bits == 8 || recipe.bits == 24 || recipe.bits == 32;
 }
 
 void Put16(std::string& out, uint32_t value) {
@@ -63,34 +63,34 @@ uint8_t PatternByte(uint32_t seed, uint32_t row, uint32_t column) {
     return static_cast<uint8_t>(seed * 37 + row * 11 + column * 5 + (row ^ column));
 }
 
-std::string BitmapImage(const ImageSpec& spec, uint32_t seed) {
+std::string BitmapImage(const ImageRecipe& recipe, uint32_t seed) {
     std::string out;
-    const uint32_t colours = spec.used != 0 ? spec.used : (spec.bits <= 8 ? 1u << spec.bits : 0);
+    const uint32_t colours = recipe.used != 0 ? recipe.used : (recipe.bits <= 8 ? 1u << recipe.bits : 0);
     Put32(out, 40);
-    Put32(out, spec.width);
-    Put32(out, spec.height * 2);
+    Put32(out, recipe.width);
+    Put32(out, recipe.height * 2);
     Put16(out, 1);
-    Put16(out, spec.bits);
+    Put16(out, recipe.bits);
     Put32(out, 0);  // BI_RGB
     Put32(out, 0);  // image size
     Put32(out, 0);
     Put32(out, 0);
-    Put32(out, spec.used);
+    Put32(out, recipe.used);
     Put32(out, 0);
     for (uint32_t i = 0; i < colours; ++i)
         Put32(out, (PatternByte(seed, i, 1) << 16) | (PatternByte(seed, i, 2) << 8) | PatternByte(seed, i, 3));
-    const uint32_t xorRow = ((spec.width * spec.bits + 31) / 32) * 4;
-    for (uint32_t row = 0; row < spec.height; ++row) {
+    const uint32_t xorRow = ((recipe.width * recipe.bits + 31) / 32) * 4;
+    for (uint32_t row = 0; row < recipe.height; ++row) {
         for (uint32_t column = 0; column < xorRow; ++column) {
             uint8_t value = PatternByte(seed, row, column);
             // Palette indexes stay within the palette.
-            if (spec.bits == 8 && colours != 0)
+            if (recipe.bits == 8 && colours != 0)
                 value = static_cast<uint8_t>(value % colours);
             out += static_cast<char>(value);
         }
     }
-    const uint32_t andRow = ((spec.width + 31) / 32) * 4;
-    for (uint32_t row = 0; row < spec.height; ++row) {
+    const uint32_t andRow = ((recipe.width + 31) / 32) * 4;
+    for (uint32_t row = 0; row < recipe.height; ++row) {
         for (uint32_t column = 0; column < andRow; ++column)
             out += static_cast<char>((row + column) % 3 == 0 ? 0x0F : 0x00);
     }
@@ -104,17 +104,17 @@ void PutPngChunk(std::string& out, const char* type, const std::string& data) {
     PutBig32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
 }
 
-bool PngImage(const ImageSpec& spec, uint32_t seed, std::string& out) {
+bool PngImage(const ImageRecipe& recipe, uint32_t seed, std::string& out) {
     std::string header;
-    PutBig32(header, spec.width);
-    PutBig32(header, spec.height);
+    PutBig32(header, recipe.width);
+    PutBig32(header, recipe.height);
     header += '\x08';  // bit depth
     header += '\x06';  // RGBA
     header += std::string(3, '\0');
     std::string rows;
-    for (uint32_t row = 0; row < spec.height; ++row) {
+    for (uint32_t row = 0; row < recipe.height; ++row) {
         rows += '\0';  // no filter
-        for (uint32_t column = 0; column < spec.width * 4; ++column)
+        for (uint32_t column = 0; column < recipe.width * 4; ++column)
             rows += static_cast<char>(PatternByte(seed, row, column));
     }
     uLongf packedSize = compressBound(rows.size());
@@ -142,22 +142,22 @@ int RunIcon(const VQToolArgs& args) {
     Put16(directory, static_cast<uint32_t>(count));
     uint32_t offset = static_cast<uint32_t>(6 + 16 * count);
     for (size_t i = 0; i < count; ++i) {
-        ImageSpec spec;
-        if (!ParseSpec(args[2 + i], spec))
+        ImageRecipe recipe;
+        if (!ParseRecipe(args[2 + i], recipe))
             return ToolError(L"bad image " + args[2 + i]);
         std::string image;
-        if (spec.png) {
-            if (!PngImage(spec, seed + static_cast<uint32_t>(i), image))
+        if (recipe.png) {
+            if (!PngImage(recipe, seed + static_cast<uint32_t>(i), image))
                 return ToolError(L"cannot compress " + args[2 + i]);
         } else {
-            image = BitmapImage(spec, seed + static_cast<uint32_t>(i));
+            image = BitmapImage(recipe, seed + static_cast<uint32_t>(i));
         }
-        directory += static_cast<char>(spec.width & 0xFF);
-        directory += static_cast<char>(spec.height & 0xFF);
-        directory += static_cast<char>(spec.bits < 8 ? 1u << spec.bits : 0);
+        directory += static_cast<char>(recipe.width & 0xFF);
+        directory += static_cast<char>(recipe.height & 0xFF);
+        directory += static_cast<char>(recipe.bits < 8 ? 1u << recipe.bits : 0);
         directory += '\0';
         Put16(directory, 1);
-        Put16(directory, spec.bits);
+        Put16(directory, recipe.bits);
         Put32(directory, static_cast<uint32_t>(image.size()));
         Put32(directory, offset);
         offset += static_cast<uint32_t>(image.size());

@@ -68,8 +68,8 @@ def head_bytes(code, fields):
 
 
 def parse_range(value, size):
-    unit, _, spec = value.partition("=")
-    first, _, last = spec.strip().partition("-")
+    unit, _, bounds = value.partition("=")
+    first, _, last = bounds.strip().partition("-")
     first = int(first)
     last = int(last) if last else size - 1
     return first, min(last, size - 1)
