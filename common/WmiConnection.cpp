@@ -1,5 +1,7 @@
 #include "common/WmiConnection.h"
 
+#include "common/Variant.h"
+
 #include <comdef.h>
 
 namespace Tessar {
@@ -41,46 +43,32 @@ void CloseWmi(WmiConnection& connection) {
 
 namespace {
 
-// Holds the value of one property read.
-class PropertyValue {
-public:
-    PropertyValue() { ::VariantInit(&m_value); }
-    ~PropertyValue() { ::VariantClear(&m_value); }
-    PropertyValue(const PropertyValue&) = delete;
-    PropertyValue& operator=(const PropertyValue&) = delete;
-
-    bool Read(IWbemClassObject* object, const wchar_t* name) {
-        return object != nullptr && SUCCEEDED(object->Get(name, 0, &m_value, nullptr, nullptr)) &&
-               V_VT(&m_value) != VT_EMPTY && V_VT(&m_value) != VT_NULL;
-    }
-    VARIANT& Get() { return m_value; }
-
-private:
-    VARIANT m_value;
-};
+// A value of the property was read, not empty or null.
+bool ReadProperty(IWbemClassObject* object, const wchar_t* name, VQVariant& value) {
+    return object != nullptr && SUCCEEDED(object->Get(name, 0, value.Get(), nullptr, nullptr)) &&
+           V_VT(value.Get()) != VT_EMPTY && V_VT(value.Get()) != VT_NULL;
+}
 
 }  // namespace
 
 bool ReadWmiText(IWbemClassObject* object, const wchar_t* name, std::wstring& value) {
-    PropertyValue property;
-    if (!property.Read(object, name) || V_VT(&property.Get()) != VT_BSTR || V_BSTR(&property.Get()) == nullptr)
+    VQVariant property;
+    if (!ReadProperty(object, name, property) || V_VT(property.Get()) != VT_BSTR || V_BSTR(property.Get()) == nullptr)
         return false;
-    value.assign(V_BSTR(&property.Get()), ::SysStringLen(V_BSTR(&property.Get())));
+    value.assign(V_BSTR(property.Get()), ::SysStringLen(V_BSTR(property.Get())));
     return true;
 }
 
 bool ReadWmiUInt32(IWbemClassObject* object, const wchar_t* name, uint32_t& value) {
-    PropertyValue property;
-    if (!property.Read(object, name))
+    VQVariant property;
+    if (!ReadProperty(object, name, property))
         return false;
     // WMI hands 32-bit unsigned values over as VT_I4 and 64-bit ones as
     // text; the wide conversion keeps the bits of both.
-    VARIANT converted;
-    ::VariantInit(&converted);
-    if (FAILED(::VariantChangeType(&converted, &property.Get(), 0, VT_I8)))
+    VQVariant converted;
+    if (FAILED(::VariantChangeType(converted.Get(), property.Get(), 0, VT_I8)))
         return false;
-    value = static_cast<uint32_t>(V_I8(&converted));
-    ::VariantClear(&converted);
+    value = static_cast<uint32_t>(V_I8(converted.Get()));
     return true;
 }
 

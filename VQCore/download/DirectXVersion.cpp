@@ -5,8 +5,10 @@
 #include <oleauto.h>
 
 #include "common/ComPtr.h"
+#include "common/ComScope.h"
 #include "common/PathText.h"
 #include "common/TextUtil.h"
+#include "common/Variant.h"
 #include "VQCore/download/VersionProbe.h"
 
 namespace Tessar {
@@ -56,44 +58,20 @@ bool PassesFileTest(const DirectXFileTest& test, uint64_t version) {
     return false;
 }
 
-// Releases COM again when this call initialised it.
-class ComScope {
-public:
-    ComScope() : m_initialized(SUCCEEDED(::CoInitialize(nullptr))) {}
-    ~ComScope() {
-        if (m_initialized)
-            ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool m_initialized;
-};
-
-class VariantHolder {
-public:
-    VariantHolder() { ::VariantInit(&value); }
-    ~VariantHolder() { ::VariantClear(&value); }
-    VariantHolder(const VariantHolder&) = delete;
-    VariantHolder& operator=(const VariantHolder&) = delete;
-    VARIANT value;
-};
-
 bool ReadUInt32Property(IDxDiagContainer* container, const wchar_t* name, uint32_t& out) {
-    VariantHolder property;
-    if (FAILED(container->GetProp(name, &property.value)) || property.value.vt != VT_UI4)
+    VQVariant property;
+    if (FAILED(container->GetProp(name, property.Get())) || property.Get()->vt != VT_UI4)
         return false;
-    out = property.value.ulVal;
+    out = property.Get()->ulVal;
     return true;
 }
 
 // The first character of the text, left as it was for an empty text.
 bool ReadLetterProperty(IDxDiagContainer* container, const wchar_t* name, wchar_t& out) {
-    VariantHolder property;
-    if (FAILED(container->GetProp(name, &property.value)) || property.value.vt != VT_BSTR)
+    VQVariant property;
+    if (FAILED(container->GetProp(name, property.Get())) || property.Get()->vt != VT_BSTR)
         return false;
-    const BSTR text = property.value.bstrVal;
+    const BSTR text = property.Get()->bstrVal;
     if (text != nullptr && ::SysStringLen(text) > 0 && text[0] != L'\0')
         out = text[0];
     return true;
@@ -162,7 +140,7 @@ HRESULT DetectDirectXVersion(uint32_t& major, uint32_t& minor, wchar_t& letter,
     letter = L' ';
     bool found = false;
     {
-        ComScope com;
+        VQComScope com;
         found = DirectXVersionFromDxDiag(environment, major, minor, letter);
     }
     if (!found)
