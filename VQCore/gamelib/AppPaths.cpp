@@ -2,7 +2,7 @@
 
 #include "VQCore/gamelib/AppFolder.h"
 #include "common/FormatText.h"
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 
 namespace Tessar {
 

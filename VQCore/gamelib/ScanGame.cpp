@@ -6,7 +6,7 @@
 #include "common/DriveUtil.h"
 #include "common/FormatText.h"
 #include "common/PathText.h"
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 #include "common/TempFile.h"
 #include "common/TextUtil.h"
 

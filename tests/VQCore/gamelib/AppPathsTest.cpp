@@ -3,7 +3,7 @@
 
 #include "common/FileUtil.h"
 #include "common/PathText.h"
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 #include "common/SystemUtil.h"
 #include "tests/support/TempFolder.h"
 

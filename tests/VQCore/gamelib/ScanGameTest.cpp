@@ -12,7 +12,7 @@
 #include "common/Md5.h"
 #include "common/PathText.h"
 #include "common/Shortcut.h"
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 #include "common/TextUtil.h"
 #include "tests/VQCore/gamelib/DataFileTestUtil.h"
 #include "tests/VQCore/gamelib/ScanGameTestSupport.h"

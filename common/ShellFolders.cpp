@@ -1,4 +1,4 @@
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,5 +1,5 @@
 #include "common/PathText.h"
-#include "common/SpecialFolders.h"
+#include "common/ShellFolders.h"
 #include "common/TextUtil.h"
 
 #include <windows.h>
@@ -15,7 +15,7 @@ std::wstring ShellFolder(int csidl) {
     return ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) == S_OK ? buffer : L"";
 }
 
-TEST(SpecialFoldersTest, EachFolderIsTheShellsOwn) {
+TEST(ShellFoldersTest, EachFolderIsTheShellsOwn) {
     struct Case {
         const char* name;
         std::wstring (*get)();
@@ -38,7 +38,7 @@ TEST(SpecialFoldersTest, EachFolderIsTheShellsOwn) {
     }
 }
 
-TEST(SpecialFoldersTest, DerivedFolders) {
+TEST(ShellFoldersTest, DerivedFolders) {
     const std::wstring quickLaunch = L"\\Microsoft\\Internet Explorer\\Quick Launch";
     EXPECT_EQ(GetAppDataFolder() + quickLaunch, GetQuickLaunchFolder());
     EXPECT_EQ(ShellFolder(CSIDL_COMMON_APPDATA) + quickLaunch, GetCommonQuickLaunchFolder());
