@@ -85,10 +85,31 @@ std::wstring RecordFolder(const std::wstring& recordPath) {
     return folder.size() > 3 ? folder : std::wstring();
 }
 
+std::wstring RecordDigest(const std::wstring& folder, const std::string& bytes) {
+    if (folder.empty())
+        return std::wstring();
+    std::wstring place = folder;
+    MakeUpper(place);
+    std::string head;
+    AppendUtf16(head, place);
+    head.append(2, '\0');  // no folder name runs on into the record
+    VQMd5Context md5;
+    Md5Update(md5, head.data(), static_cast<uint32_t>(head.size()));
+    if (!bytes.empty())
+        Md5Update(md5, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    Md5Final(md5);
+    return BytesToHexUpper(md5.digest);
+}
+
+bool SameDigest(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && a.size() == b.size() && CompareNoCase(a, b, a.size()) == 0;
+}
+
 }  // namespace
 
 bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstring>& fileLog,
-                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder) {
+                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder,
+                          std::wstring* digest) {
     std::string log = EncodeFileLog(fileLog);
     if (log.size() > kUninstallMaxLogBytes)
         log = EncodeFileLog(WithoutFolderContents(fileLog, installFolder));
@@ -111,13 +132,21 @@ bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstri
         written = false;
     if (!written)
         DeleteFileClearReadOnly(path);
+    else if (digest != nullptr)
+        *digest = RecordDigest(RecordFolder(path), out);
     return written;
 }
 
-bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
+std::wstring UninstallRecordDigest(const std::wstring& path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
-        return false;
+        return std::wstring();
+    return RecordDigest(RecordFolder(path), bytes);
+}
+
+namespace {
+
+bool ParseUninstallRecord(const std::string& bytes, VQUninstallRecord& record) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     if (size < kRecordHeadSize || std::memcmp(data, kRecordMagic, sizeof(kRecordMagic)) != 0 ||
@@ -163,14 +192,23 @@ bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
     return true;
 }
 
-bool UninstallFromData(const std::wstring& path) {
+}  // namespace
+
+bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
+    std::string bytes;
+    return ReadWholeFile(path, bytes) && ParseUninstallRecord(bytes, record);
+}
+
+bool UninstallFromData(const std::wstring& path, const std::wstring& knownDigest) {
+    // One read: what is judged is what is carried out.
+    std::string bytes;
     VQUninstallRecord record;
-    if (!ReadUninstallRecord(path, record) || record.seal == VQRecordSeal::kDamaged)
+    if (!ReadWholeFile(path, bytes) || !ParseUninstallRecord(bytes, record) || record.seal == VQRecordSeal::kDamaged)
         return false;
     const std::wstring folder = RecordFolder(path);
     if (folder.empty())
         return false;
-    const bool sealed = record.seal == VQRecordSeal::kValid;
+    const bool genuine = SameDigest(knownDigest, RecordDigest(folder, bytes));
 
     bool reachedFolder = false;
     for (size_t i = record.paths.size(); i-- > 0;) {
@@ -184,11 +222,12 @@ bool UninstallFromData(const std::wstring& path) {
         }
         if (IsPathBelow(entry, folder))
             DeleteInstallTree(entry);
-        else if (sealed && !NormalInstallPath(entry).empty())
+        else if (genuine && !NormalInstallPath(entry).empty())
             RemoveSharedEntry(entry);
     }
 
-    if (record.registryUndo.size > 0) {
+    // Registry changes of a record nobody vouches for are not its install's.
+    if (genuine && record.registryUndo.size > 0) {
         try {
             if (!ApplyRegUndoData(record.registryUndo))
                 return false;

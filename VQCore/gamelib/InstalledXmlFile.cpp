@@ -25,6 +25,7 @@ const wchar_t kSetupTimeElement[] = L"SetupTime";
 const wchar_t kLastRunTimeElement[] = L"LastRunTime";
 const wchar_t kRunCountElement[] = L"RunCount";
 const wchar_t kRegisteredElement[] = L"Registered";
+const wchar_t kUninstallDigestElement[] = L"UninstallDigest";
 
 // False when the field holds a malformed or out-of-range number.
 bool ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std::wstring& text) {
@@ -48,6 +49,8 @@ bool ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std:
         record.WorkingDir = text;
     else if (name == kSetupDirElement)
         record.SetupDir = text;
+    else if (name == kUninstallDigestElement)
+        record.UninstallDigest = text;
     return true;
 }
 
@@ -63,6 +66,7 @@ void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
     AddListField(node, kRunCountElement, UIntToString(record.RunCount));
     if (record.Registered == 1)
         AddListField(node, kRegisteredElement, L"1");
+    AddListField(node, kUninstallDigestElement, record.UninstallDigest);
 }
 
 }  // namespace
