@@ -101,51 +101,6 @@ std::wstring RecordDigest(const std::wstring& folder, const std::string& bytes) 
     return BytesToHexUpper(md5.digest);
 }
 
-bool SameDigest(const std::wstring& a, const std::wstring& b) {
-    return !a.empty() && a.size() == b.size() && CompareNoCase(a, b, a.size()) == 0;
-}
-
-}  // namespace
-
-bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstring>& fileLog,
-                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder,
-                          std::wstring* digest) {
-    std::string log = EncodeFileLog(fileLog);
-    if (log.size() > kUninstallMaxLogBytes)
-        log = EncodeFileLog(WithoutFolderContents(fileLog, installFolder));
-    if (log.size() > kUninstallMaxLogBytes || registryUndo.size > kUninstallMaxLogBytes)
-        return false;
-    std::string out(kRecordMagic, sizeof(kRecordMagic));
-    out.push_back(static_cast<char>(kRecordVersion));
-    AppendU32(out, static_cast<uint32_t>(log.size()));
-    out += log;
-    AppendU32(out, registryUndo.size);
-    if (registryUndo.size > 0)
-        out.append(reinterpret_cast<const char*>(registryUndo.data), registryUndo.size);
-    AppendSeal(out);
-
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (!OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL))
-        return false;
-    bool written = WriteFileHandle(file, out.data(), static_cast<uint32_t>(out.size()));
-    if (!CloseFileHandleChecked(file))
-        written = false;
-    if (!written)
-        DeleteFileClearReadOnly(path);
-    else if (digest != nullptr)
-        *digest = RecordDigest(RecordFolder(path), out);
-    return written;
-}
-
-std::wstring UninstallRecordDigest(const std::wstring& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
-        return std::wstring();
-    return RecordDigest(RecordFolder(path), bytes);
-}
-
-namespace {
-
 bool ParseUninstallRecord(const std::string& bytes, VQUninstallRecord& record) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
@@ -192,7 +147,48 @@ bool ParseUninstallRecord(const std::string& bytes, VQUninstallRecord& record) {
     return true;
 }
 
+bool SameDigest(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && a.size() == b.size() && CompareNoCase(a, b, a.size()) == 0;
+}
+
 }  // namespace
+
+bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstring>& fileLog,
+                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder,
+                          std::wstring* digest) {
+    std::string log = EncodeFileLog(fileLog);
+    if (log.size() > kUninstallMaxLogBytes)
+        log = EncodeFileLog(WithoutFolderContents(fileLog, installFolder));
+    if (log.size() > kUninstallMaxLogBytes || registryUndo.size > kUninstallMaxLogBytes)
+        return false;
+    std::string out(kRecordMagic, sizeof(kRecordMagic));
+    out.push_back(static_cast<char>(kRecordVersion));
+    AppendU32(out, static_cast<uint32_t>(log.size()));
+    out += log;
+    AppendU32(out, registryUndo.size);
+    if (registryUndo.size > 0)
+        out.append(reinterpret_cast<const char*>(registryUndo.data), registryUndo.size);
+    AppendSeal(out);
+
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL))
+        return false;
+    bool written = WriteFileHandle(file, out.data(), static_cast<uint32_t>(out.size()));
+    if (!CloseFileHandleChecked(file))
+        written = false;
+    if (!written)
+        DeleteFileClearReadOnly(path);
+    else if (digest != nullptr)
+        *digest = RecordDigest(RecordFolder(path), out);
+    return written;
+}
+
+std::wstring UninstallRecordDigest(const std::wstring& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return std::wstring();
+    return RecordDigest(RecordFolder(path), bytes);
+}
 
 bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
     std::string bytes;
