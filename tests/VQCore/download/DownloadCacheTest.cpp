@@ -9,6 +9,7 @@
 #include "common/NumberText.h"
 #include "common/PathText.h"
 #include "tests/VQCore/download/PackageTestUtil.h"
+#include "tests/support/HostFolderLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,7 @@ TEST_F(DownloadCacheTest, PathsOutsideTheDownloadFolderAreNeverDeleted) {
                                 L"outside\\victim.vql", L"cache-twin\\x.exe", L"cache.exe"})
         ASSERT_TRUE(m_folder.WriteFile(name, "the user's"));
     const std::string outsideBefore = DescribeTree(m_folder.PathOf(L"outside"));
+    ASSERT_TRUE(MakeHostFolderLink(m_folder.PathOf(L"outside"), Cached(L"link")));
     const struct {
         const char* name;
         std::wstring path;
@@ -158,6 +160,8 @@ TEST_F(DownloadCacheTest, PathsOutsideTheDownloadFolderAreNeverDeleted) {
         {"a folder whose name begins like it", m_folder.PathOf(L"cache-twin\\x.exe")},
         {"the folder's own name with an extension", m_folder.PathOf(L"cache.exe")},
         {"relative", L"..\\outside\\victim.exe"},
+        {"through a link in the folder", Cached(L"link\\victim.exe")},
+        {"resume record through a link", Cached(L"link\\victim.vql")},
     };
     m_cacheDir = m_folder.PathOf(L"cache");
     for (const auto& c : cases) {
