@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -268,6 +269,33 @@ TEST_F(UninstallRecordTest, ABrokenRegistryBlockFailsAfterTheFiles) {
 TEST_F(UninstallRecordTest, ARecordOutsideAGameFolderIsRefused) {
     EXPECT_FALSE(UninstallFromData(L"VQUnistall.dat"));
     EXPECT_FALSE(UninstallFromData(m_folder.PathOf(L"missing\\VQUnistall.dat")));
+}
+
+// What a record cannot hold makes no record at all (the install then fails
+// and rolls back), never a shortened one.
+TEST_F(UninstallRecordTest, ARecordThatCannotHoldItsDataIsNotWritten) {
+    ASSERT_TRUE(m_folder.MakeFolder(L"Games\\A"));
+    // Paths outside the install folder cannot be left to the folder's removal.
+    std::vector<std::wstring> longLog;
+    for (int i = 0; i < 3000; ++i)
+        longLog.push_back(m_folder.PathOf(L"Shared\\" + std::wstring(160, L'x') + std::to_wstring(i)));
+    const struct {
+        const char* name;
+        std::vector<std::wstring> paths;
+        uint32_t registryBytes;
+    } cases[] = {
+        {"registry block over the limit", {Games() + L"\\A"}, kUninstallMaxLogBytes + 1},
+        {"file log over the limit", longLog, 0},
+    };
+    for (const auto& c : cases) {
+        VQBuffer<unsigned char> registry(c.registryBytes);
+        if (registry.size > 0)
+            std::memset(registry.data, 0, registry.size);
+        std::wstring digest = L"untouched";
+        EXPECT_FALSE(WriteUninstallRecord(RecordOf(L"A"), c.paths, registry, Games() + L"\\A", &digest)) << c.name;
+        EXPECT_FALSE(PathExists(RecordOf(L"A"))) << c.name;
+        EXPECT_EQ(L"untouched", digest) << c.name;
+    }
 }
 
 }  // namespace
