@@ -131,7 +131,6 @@ bool VQSfxInstall::Extract(const std::wstring& targetFolder) {
     m_taskScripts.clear();
     m_registryUndo.clear();
     m_setAside.clear();
-    m_pendingFile.clear();
     m_uninstallDigest.clear();
     m_doneBytes = 0;
     m_installFolder = ChooseInstallFolder(targetFolder);
@@ -174,7 +173,6 @@ bool VQSfxInstall::ResolveEntryPath(VQTocNode& node, std::wstring& folder, std::
         std::wstring target = IsDriveRoot(name) ? name : CombinePath(folder, name);
         if (FileExists(target) && !SetAsideReplacedFile(target))
             return false;
-        m_pendingFile = target;
     }
     return true;
 }
@@ -228,7 +226,6 @@ bool VQSfxInstall::OnEntryExtracted(VQTocNode& node) {
     // A file the system would not let us write is not installed.
     if (!FileHasSize(node.fullPath, node.unpackedSize))
         return false;
-    m_pendingFile.clear();  // logged or deleted below
     if (SameName(node.name, kRegistryEntryName)) {
         bool imported = ImportRegistryFile(node.fullPath);
         ForceDeleteFile(node.fullPath);
@@ -288,10 +285,6 @@ bool VQSfxInstall::IsInstallPlace(const std::wstring& path) const {
 }
 
 void VQSfxInstall::RollBack() {
-    // A file cut short by the failure is in no log yet.
-    if (!m_pendingFile.empty() && FileExists(m_pendingFile) && IsInstallPlace(m_pendingFile))
-        ForceDeleteFile(m_pendingFile);
-    m_pendingFile.clear();
     for (size_t i = m_fileLog.size(); i-- > 0;) {
         std::wstring path = m_fileLog[i];
         TrimRightChars(path, kPathSeparators);

@@ -90,7 +90,6 @@ private:
     std::deque<VQRegKey> m_registryUndo;  // of every registry file, in import order
     std::vector<std::wstring> m_fileLog;  // created folders and extracted files, in order
     std::vector<SetAsideFile> m_setAside;  // files the install replaced, in order
-    std::wstring m_pendingFile;            // the file entry being written
     std::wstring m_uninstallDigest;
     std::map<std::wstring, std::wstring> m_meta;
 };
