@@ -25,6 +25,7 @@ const wchar_t kSetupTimeElement[] = L"SetupTime";
 const wchar_t kLastRunTimeElement[] = L"LastRunTime";
 const wchar_t kRunCountElement[] = L"RunCount";
 const wchar_t kRegisteredElement[] = L"Registered";
+const wchar_t kUninstallDigestElement[] = L"UninstallDigest";
 
 // Numbers as the C runtime's _wtoi and _wtoi64 read them (blanks, a sign,
 // leading digits): a record is never lost for one odd field.
@@ -49,6 +50,8 @@ void ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std:
         record.WorkingDir = text;
     else if (name == kSetupDirElement)
         record.SetupDir = text;
+    else if (name == kUninstallDigestElement)
+        record.UninstallDigest = text;
 }
 
 void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
@@ -63,6 +66,7 @@ void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
     AddListField(node, kRunCountElement, UIntToString(record.RunCount));
     if (record.Registered == 1)
         AddListField(node, kRegisteredElement, L"1");
+    AddListField(node, kUninstallDigestElement, record.UninstallDigest);
 }
 
 }  // namespace

@@ -187,5 +187,38 @@ TEST(InstalledXmlFileTest, MissingOrBrokenFilesGiveEmptyLists) {
     EXPECT_FALSE(file.Save(folder.PathOf(L"no such folder\\install.vqx")));
 }
 
+TEST(InstalledXmlFileTest, TheUninstallDigestIsKeptAndOlderListsStillLoad) {
+    VQTempFolder folder;
+    Record kept = MakeRecord(42, L"a", 1);
+    kept->UninstallDigest = L"0123456789ABCDEF0123456789ABCDEF";
+    Record none = MakeRecord(43, L"b", 0);
+    VQInstalledXmlFile file;
+    file.SetRecords({kept, none}, {kept});
+    ASSERT_TRUE(file.Save(folder.PathOf(L"install.vqx")));
+    const std::string text = ReadTextLines(folder, L"install.vqx");
+    EXPECT_NE(std::string::npos, text.find("<UninstallDigest>0123456789ABCDEF0123456789ABCDEF</UninstallDigest>"))
+        << text;
+    // Once per list that holds the record: an empty digest is not written.
+    EXPECT_EQ(text.find("<UninstallDigest>", text.find("<QUICK>")), text.rfind("<UninstallDigest>")) << text;
+
+    VQInstalledXmlFile again;
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"install.vqx")));
+    ASSERT_EQ(2u, again.GetCommonRecords().size());
+    EXPECT_EQ(kept->UninstallDigest, again.GetCommonRecords()[0]->UninstallDigest);
+    EXPECT_EQ(L"", again.GetCommonRecords()[1]->UninstallDigest);
+    ASSERT_EQ(1u, again.GetQuickRecords().size());
+    EXPECT_EQ(kept->UninstallDigest, again.GetQuickRecords()[0]->UninstallDigest);
+
+    // A list written before the digest was kept.
+    ASSERT_TRUE(folder.WriteFile(L"old.vqx",
+                                 "<INSTALLED><COMMON><NODE><ID>00007</ID><Name>old</Name><SetupDir>C:\\g</SetupDir>"
+                                 "<RunCount>2</RunCount></NODE></COMMON><QUICK /></INSTALLED>"));
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"old.vqx")));
+    ASSERT_EQ(1u, again.GetCommonRecords().size());
+    EXPECT_EQ(7u, again.GetCommonRecords()[0]->ID);
+    EXPECT_EQ(L"old", again.GetCommonRecords()[0]->Name);
+    EXPECT_EQ(L"", again.GetCommonRecords()[0]->UninstallDigest);
+}
+
 }  // namespace
 }  // namespace Tessar
