@@ -162,20 +162,6 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width,
     height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return false;
     pixels.assign(static_cast<size_t>(width) * height, 0);
-    if (info.bmBitsPixel == 32 && info.bmBits != nullptr) {
-        // A DIB section of ours: rows as stored, top-down or bottom-up.
-        ::GdiFlush();
-        const uint8_t* bits = static_cast<const uint8_t*>(info.bmBits);
-        DIBSECTION section = {};
-        bool topDown = ::GetObjectW(bitmap, sizeof(section), &section) == sizeof(section) &&
-                       section.dsBmih.biHeight < 0;
-        for (int y = 0; y < height; ++y) {
-            int sourceRow = topDown ? y : height - 1 - y;
-            memcpy(&pixels[static_cast<size_t>(y) * width], bits + static_cast<size_t>(sourceRow) * info.bmWidthBytes,
-                   static_cast<size_t>(width) * 4);
-        }
-        return true;
-    }
     BITMAPINFO request = {};
     request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     request.bmiHeader.biWidth = width;
@@ -187,8 +173,10 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width,
     int rows = ::GetDIBits(screen, bitmap, 0, height, pixels.data(), &request, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, screen);
     if (rows != height) return false;
-    // A device bitmap has no alpha: every pixel is opaque.
-    for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+    // A device bitmap has no alpha: every pixel is opaque. A DIB section
+    // keeps its own alpha bytes.
+    if (info.bmBits == nullptr || info.bmBitsPixel != 32)
+        for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
     return true;
 }
 
