@@ -120,14 +120,17 @@ public:
     virtual void SetPadding(int left, int top, int right, int bottom);
     // The base answers its fixed width and height; subclasses may measure.
     virtual SIZE GetFixedSize(int availableWidth, int availableHeight);
-    // Clips to the item rectangle and runs the five paint steps; the steps
-    // themselves draw through the render engine and are empty here.
+    // Draws an image description with the item rectangle as destination and
+    // the paint rectangle as clip; false when the image could not be drawn.
+    virtual bool DrawImage(HDC hdc, const std::wstring& image, const wchar_t* modify = nullptr);
+    // Clips to the item rectangle and runs the five paint steps, each
+    // picking its colour, image, padding or font by state priority.
     virtual void DoPaint(HDC hdc, const RECT& paintRect);
-    virtual void PaintBkColor(HDC hdc) {}
-    virtual void PaintBkImage(HDC hdc) {}
-    virtual void PaintStatusImage(HDC hdc) {}
-    virtual void PaintText(HDC hdc) {}
-    virtual void PaintBorder(HDC hdc) {}
+    virtual void PaintBkColor(HDC hdc);
+    virtual void PaintBkImage(HDC hdc);
+    virtual void PaintStatusImage(HDC hdc);
+    virtual void PaintText(HDC hdc);
+    virtual void PaintBorder(HDC hdc);
     virtual RECT GetPos() const { return m_itemRect; }
     virtual void SetPos(int left, int top, int right, int bottom);
     virtual RECT GetCut() const { return m_cut; }
