@@ -21,7 +21,16 @@ bool Registered(ATOM atom) {
 
 VQWindowWnd::VQWindowWnd() : m_previousProc(&::DefWindowProcW) {}
 
-VQWindowWnd::~VQWindowWnd() {}
+VQWindowWnd::~VQWindowWnd() {
+    // An object freed while its window lives on must not be reached by the
+    // window's later messages (its destruction by its parent, say): the
+    // window forgets it and a subclassed window gets its own procedure back.
+    if (!m_hwnd || !::IsWindow(m_hwnd)) return;
+    if (m_subclassed) Unsubclass();
+    if (::GetPropW(m_hwnd, kObjectProperty) == reinterpret_cast<HANDLE>(this)) ::RemovePropW(m_hwnd, kObjectProperty);
+    if (::GetWindowLongPtrW(m_hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+        ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+}
 
 HWND VQWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x, int y, int cx,
                          int cy) {

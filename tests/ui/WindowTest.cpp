@@ -228,3 +228,37 @@ TEST(Window, QuitDuringTheModalLoopEndsItAndReachesTheOuterLoop) {
 
 }  // namespace
 }  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// Counts what reaches it; the window outlives the object in the test.
+class Listener : public VQWindowWnd {
+public:
+    explicit Listener(int* calls) : m_calls(calls) {}
+    const wchar_t* GetWindowClassName() const override { return L"VQTestListener"; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        ++*m_calls;
+        return VQWindowWnd::HandleMessage(message, wParam, lParam);
+    }
+
+private:
+    int* m_calls;
+};
+
+TEST(Window, AnObjectFreedBeforeItsWindowIsNoLongerReached) {
+    int calls = 0;
+    HWND hwnd = nullptr;
+    {
+        Listener listener(&calls);
+        hwnd = listener.Create(nullptr, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 20, 20);
+        ASSERT_NE(nullptr, hwnd);
+    }
+    const int before = calls;
+    ::SendMessageW(hwnd, WM_APP + 3, 0, 0);
+    EXPECT_TRUE(::DestroyWindow(hwnd));
+    EXPECT_EQ(before, calls);
+}
+
+}  // namespace
+}  // namespace Tessar
