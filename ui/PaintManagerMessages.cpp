@@ -67,6 +67,12 @@ bool VQPaintManager::OnKillFocusMessage(WPARAM wParam, LPARAM, LRESULT&) {
     if (!receiving) return false;
     VQControl* owner = FindControlByWindow(receiving);
     if (!Owns(owner)) return false;
+    // The control that had the focus loses it, or two would look focused.
+    if (m_focus && m_focus != owner) {
+        VQControl* old = m_focus;
+        m_focus = nullptr;
+        SendEvent(old, EventKillFocus, owner);
+    }
     VQEvent event;
     owner->OnSetFocus(event);
     m_focus = owner;

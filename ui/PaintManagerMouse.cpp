@@ -153,7 +153,12 @@ bool VQPaintManager::OnLButtonDownMessage(WPARAM wParam, LPARAM lParam, LRESULT&
 
 bool VQPaintManager::OnLButtonUpMessage(WPARAM wParam, LPARAM lParam, LRESULT&) {
     m_lastMouse = PointOf(lParam);
-    if (!m_leftPressed) return false;
+    if (!m_leftPressed) {
+        // The pressed control went away while the button was down: the
+        // capture taken for it is still given back.
+        if (m_mouseCaptured) ReleaseCapture();
+        return false;
+    }
     VQControl* control = m_leftPressed;
     ReleaseCapture();
     // ReleaseCapture may have sent messages that cleared it.

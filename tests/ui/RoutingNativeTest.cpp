@@ -99,6 +99,8 @@ TEST(Routing, FocusGoingToAControlsOwnWindowMakesThatControlTheFocus) {
     ::SetFocus(holder->child);
     EXPECT_EQ(holder, window.GetPaintManager().GetFocus());
     EXPECT_TRUE(holder->IsFocused());
+    EXPECT_FALSE(other->IsFocused()) << "only one control looks focused";
+    EXPECT_EQ(1, other->Count(EventKillFocus));
 
     // A command from the child goes back to it as a reflected command.
     EXPECT_EQ(55, ::SendMessageW(window.GetHWND(), WM_COMMAND, MAKEWPARAM(7, EN_CHANGE),
@@ -126,6 +128,21 @@ TEST(Routing, ClosingTheWindowLetsGoOfHoveredAndPressedControls) {
     EXPECT_EQ(1, probe->Count(EventLButtonUp));
     EXPECT_EQ(1, probe->Count(EventKillFocus));
     EXPECT_FALSE(::IsWindow(window.GetHWND()));
+}
+
+TEST(Routing, ButtonUpGivesBackACaptureWhosePressedControlWentAway) {
+    VQRoutingWindow window;
+    VQVerticalLayout* root = new VQVerticalLayout;
+    VQProbeControl* probe = new VQProbeControl;
+    root->Add(probe);
+    window.Attach(root);
+    input::PostMouse(window.GetHWND(), WM_LBUTTONDOWN, {20, 20}, MK_LBUTTON);
+    ASSERT_TRUE(PumpUntil([&] { return probe->Count(EventLButtonDown) == 1; }));
+    root->Remove(probe);  // freed while pressed
+    ASSERT_EQ(window.GetHWND(), ::GetCapture());
+    input::PostMouse(window.GetHWND(), WM_LBUTTONUP, {20, 20});
+    EXPECT_TRUE(PumpUntil([&] { return ::GetCapture() == nullptr; }));
+    EXPECT_FALSE(window.GetPaintManager().IsCaptured());
 }
 
 TEST(Routing, DoubleClickGoesToTheControlAndPressesIt) {
