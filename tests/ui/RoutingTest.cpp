@@ -153,6 +153,9 @@ TEST(Routing, KeysGoToTheFocusedControl) {
     input::PostKeyDown(w.hwnd(), 'Q');
     ::PostMessageW(w.hwnd(), WM_CHAR, L'q', 1);
     input::PostKeyUp(w.hwnd(), 'Q');
+    ::PostMessageW(w.hwnd(), WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    ASSERT_TRUE(PumpUntil([&] { return b->Count(EventSysKeyDown) == 1; }));
+    EXPECT_EQ(VK_F4, b->Last(EventSysKeyDown)->keyChar);
     ASSERT_TRUE(PumpUntil([&] { return b->Count(EventKeyUp) == 1; }));
     EXPECT_EQ(L'Q', b->Last(EventKeyDown)->keyChar);
     EXPECT_EQ(L'q', b->Last(EventChar)->keyChar);
@@ -280,6 +283,33 @@ TEST(Routing, RootIsInitialisedOnceAndLaterControlsToo) {
     VQProbeControl* next = new VQProbeControl;
     manager.AttachRootControl(next);
     EXPECT_EQ(1, next->inits);
+}
+
+TEST(Routing, SetCursorGoesToAFlaggedControlUnderTheCursorUnlessCaptured) {
+    // The window is put under the cursor where it rests; nothing moves the
+    // pointer, which test programs running side by side share.
+    POINT cursor;
+    ASSERT_TRUE(::GetCursorPos(&cursor));
+    VQRoutingWindow window(nullptr, 100, 100, WS_EX_TOOLWINDOW, cursor.x - 50, cursor.y - 50);
+    VQProbeControl* probe = new VQProbeControl;
+    window.Attach(probe);
+    struct Case {
+        const char* name;
+        const wchar_t* flags;
+        bool captured;
+        int events;
+    } cases[] = {{"flagged", L"setcursor", false, 1}, {"not flagged", L"", false, 0},
+                 {"captured", L"setcursor", true, 0}};
+    for (const Case& c : cases) {
+        probe->SetFlag(FlagSetCursor, c.flags[0] != 0);
+        if (c.captured) window.GetPaintManager().SetCapture();
+        const int before = probe->Count(EventSetCursor);
+        ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(before + c.events, probe->Count(EventSetCursor)) << c.name;
+        if (c.events) EXPECT_EQ(50, probe->Last(EventSetCursor)->mouse.x) << c.name;
+        if (c.captured) window.GetPaintManager().ReleaseCapture();
+    }
 }
 
 }  // namespace
