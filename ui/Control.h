@@ -4,6 +4,7 @@
 // manager and reporting to the window through notifications.
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <bitset>
 #include <cstdint>
@@ -191,6 +192,14 @@ public:
     virtual uint32_t GetSelectedTextColor() const { return m_textColors[TextSelected]; }
     virtual void SetDisabledTextColor(uint32_t color) { m_textColors[TextDisabled] = color; }
     virtual uint32_t GetDisabledTextColor() const { return m_textColors[TextDisabled]; }
+
+    // Hooks the paint manager reads of controls that carry a native window:
+    // the window (focus and pre-translation follow it), whether Tab is
+    // typed into the control rather than moving the focus, and the
+    // embedded ActiveX object (not AddRef'ed) that sees keys first.
+    virtual HWND GetNativeWindow() const { return nullptr; }
+    virtual bool WantsTab() const { return false; }
+    virtual IUnknown* GetActiveXObject() const { return nullptr; }
 
     // Repaints the highest ancestor still waiting for layout, or this one.
     void Invalidate();
