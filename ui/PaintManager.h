@@ -78,7 +78,35 @@ public:
     HFONT AddFont(const std::wstring& name, const std::wstring& faceName, int size, bool bold, bool underline,
                   bool italic);
     HFONT GetFont(const std::wstring& name);
-    void SetDefaultFont(HFONT font) { m_defaultFont = font; }
+    // The font stays owned by its entry in the font map; a fallback default
+    // the manager made itself is freed when replaced.
+    void SetDefaultFont(HFONT font) {
+        if (m_ownsDefaultFont && m_defaultFont && m_defaultFont != font) ::DeleteObject(m_defaultFont);
+        m_ownsDefaultFont = false;
+        m_defaultFont = font;
+    }
+    HFONT GetDefaultBoldFont() const { return m_defaultBoldFont; }
+    void SetDefaultBoldFont(HFONT font) { m_defaultBoldFont = font; }
+    HFONT GetDefaultLinkFont() const { return m_defaultLinkFont; }
+    void SetDefaultLinkFont(HFONT font) { m_defaultLinkFont = font; }
+
+    // Window settings of the layout's "Window" element.
+    SIZE GetInitSize() const { return m_initSize; }
+    void SetInitSize(int cx, int cy) { m_initSize = {cx, cy}; }
+    SIZE GetMinInfo() const { return m_minInfo; }
+    void SetMinInfo(int cx, int cy) { m_minInfo = {cx, cy}; }
+    SIZE GetMaxInfo() const { return m_maxInfo; }
+    void SetMaxInfo(int cx, int cy) { m_maxInfo = {cx, cy}; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = {cx, cy}; }
+    RECT GetCaptionRect() const { return m_captionRect; }
+    void SetCaptionRect(const RECT& rc) { m_captionRect = rc; }
+    // Resize borders; the corner extension is kept apart.
+    RECT GetSizeBox() const { return m_sizeBox; }
+    int GetSizeBoxCorner() const { return m_sizeBoxCorner; }
+    void SetSizeBox(const RECT& rc, int corner) { m_sizeBox = rc; m_sizeBoxCorner = corner; }
+    bool IsLayered() const { return m_layered; }
+    void SetLayered(bool layered) { m_layered = layered; }
 
     void AddDelayedCleanup(VQControl* control);
     void PostDelayedCleanup();
@@ -147,6 +175,16 @@ private:
     bool m_sizeChanged = false;
     bool m_firstPaintPending = true;
     HFONT m_defaultFont = nullptr;
+    HFONT m_defaultBoldFont = nullptr;
+    HFONT m_defaultLinkFont = nullptr;
+    SIZE m_initSize = {0, 0};
+    SIZE m_minInfo = {0, 0};
+    SIZE m_maxInfo = {0, 0};
+    SIZE m_roundCorner = {0, 0};
+    RECT m_captionRect = {};
+    RECT m_sizeBox = {};
+    int m_sizeBoxCorner = 0;
+    bool m_layered = false;
     bool m_ownsDefaultFont = false;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
     bool m_tabPending = false;
