@@ -20,7 +20,14 @@ namespace {
 
 std::wstring Wide(const char* text) {
     if (text == nullptr) return std::wstring();
-    return CodePageToWide(kMarkupCodePage, text, std::strlen(text));
+    // GBK keeps ASCII as it is; most names and values are ASCII and widen
+    // without asking the system.
+    size_t length = 0;
+    bool ascii = true;
+    for (; text[length]; ++length)
+        if (static_cast<unsigned char>(text[length]) >= 0x80) ascii = false;
+    if (ascii) return std::wstring(text, text + length);
+    return CodePageToWide(kMarkupCodePage, text, length);
 }
 
 std::wstring AttributeText(const TiXmlElement* element, const char* name) {
