@@ -67,7 +67,7 @@ TEST(BuilderTest, TestSkinBuildsControlsByNameWithTheirAttributes) {
     } cases[] = {
         {L"titlebar", ControlTypeContainer, 0, L"", 0, 32},
         {L"title", ControlTypeLabel, 0, L"测试窗口", 0, 0},
-        {L"closebtn", ControlTypeButton, 100, L"", 24, 24},
+        {L"closebtn", ControlTypeButton, 100, L"", 18, 18},
         {L"greeting", ControlTypeLabel, 110, L"欢迎使用游戏管理器", 0, 20},
         {L"searchedit", ControlTypeEdit, 101, L"", 200, 0},
         {L"okbtn", ControlTypeButton, 102, L"确定", 72, 0},
@@ -113,9 +113,9 @@ TEST(BuilderTest, ClassDefaultsComeFirstAndTheElementWins) {
     EXPECT_EQ(ok->GetNormalTextColor(), 0xFF101010u) << "element over default";
     EXPECT_EQ(cancel->GetNormalTextColor(), 0xFFFFFFFFu) << "default";
     EXPECT_EQ(ok->GetHotTextColor(), 0xFFFFF0E0u);
-    EXPECT_EQ(cancel->m_bkImages[ImageNormal], L"file='button.png' source='0,0,24,24' corner='4,4,4,4'");
+    EXPECT_EQ(cancel->m_bkImages[ImageNormal], L"file='button.png' source='0,0,60,24' corner='4,4,4,4'");
     EXPECT_EQ(close->m_bkImages[ImageNormal], L"") << "an empty element value clears the default";
-    EXPECT_EQ(close->m_stateImages[ImageHot], L"file='close.png' fade='200'");
+    EXPECT_EQ(close->m_stateImages[ImageHot], L"file='close.png' source='18,0,36,18'");
     VQControl* edit = skin.Find(L"searchedit");
     EXPECT_EQ(edit->m_textPaddings[TextNormal].left, 6);
     EXPECT_EQ(edit->m_textPaddings[TextNormal].bottom, 4);
@@ -168,7 +168,7 @@ TEST(BuilderTest, ScrollViewShowsItsBarWithTheSkinDefaults) {
     auto* view = static_cast<VQContainer*>(skin.Find(L"scrollview"));
     VQScrollbar* bar = view->GetVerticalScrollBar();
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->GetFixedWidth(), 8) << "the skin's VScrollBar default";
+    EXPECT_EQ(bar->GetFixedWidth(), 12) << "the skin's VScrollBar default";
     skin.root->SetPos(0, 0, 480, 360);
     EXPECT_TRUE(bar->IsVisible());
     // Ten rows of 24 in a client 120 - 2 high.
@@ -186,7 +186,7 @@ TEST(BuilderTest, StyleAppliesDefaultsAndAttributeSetsById) {
     EXPECT_EQ(ok->GetNormalTextColor(), 0xFF2FB36Bu);
     EXPECT_EQ(static_cast<VQEdit*>(skin.Find(L"password"))->GetPasswordChar(), L'*');
     VQControl* progress = skin.Find(L"progress");
-    EXPECT_EQ(progress->m_stateImages[ImageNormal], L"file='progress.png' corner='1,1,1,1'");
+    EXPECT_EQ(progress->m_stateImages[ImageNormal], L"file='progress_fg.png' corner='1,1,1,1'");
     EXPECT_EQ(progress->m_bkImages[ImageNormal], L"");
     EXPECT_EQ(skin.window.Manager().GetDefaultAttributeList(L"Label"), L"normaltextcolor=\"#FF333333\"");
     EXPECT_EQ(skin.Find(L"greeting")->GetText(), L"欢迎使用游戏管理器") << "an element without attributes";
