@@ -28,6 +28,7 @@ VQActiveXCtrl::~VQActiveXCtrl() {
     if (m_viewObject) m_viewObject->Release();
     if (m_inPlaceObject) m_inPlaceObject->Release();
     if (m_accelerators) ::DestroyAcceleratorTable(m_accelerators);
+    UnlockRunning();
     ::InterlockedDecrement(&g_liveSites);
 }
 
@@ -188,7 +189,7 @@ STDMETHODIMP VQActiveXCtrl::OnPosRectChange(LPCRECT) { return E_NOTIMPL; }
 STDMETHODIMP VQActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags) {
     if (!m_owner || !m_owner->GetOleObject()) return E_UNEXPECTED;
     IOleObject* object = m_owner->GetOleObject();
-    ::OleLockRunning(object, TRUE, FALSE);
+    if (!m_lockedObject && SUCCEEDED(::OleLockRunning(object, TRUE, FALSE))) m_lockedObject = object;
     HRESULT hr = S_OK;
     bool windowless = false;
     if (flags & ACTIVATE_WINDOWLESS) {
@@ -220,7 +221,16 @@ STDMETHODIMP VQActiveXCtrl::OnInPlaceDeactivateEx(BOOL) {
         m_inPlaceObject = nullptr;
     }
     DestroyHostWindow();
+    UnlockRunning();
     return S_OK;
+}
+
+void VQActiveXCtrl::UnlockRunning() {
+    // A lock left in place would keep the object alive after its host let go.
+    if (!m_lockedObject) return;
+    IOleObject* object = m_lockedObject;
+    m_lockedObject = nullptr;
+    ::OleLockRunning(object, FALSE, TRUE);
 }
 
 STDMETHODIMP VQActiveXCtrl::RequestUIActivate() { return S_OK; }

@@ -142,6 +142,7 @@ private:
     void DestroyHostWindow();
     // The owner's object window, null without owner.
     HWND ObjectWindow() const;
+    void UnlockRunning();
 
     LONG m_refCount = 1;
     VQActiveX* m_owner;
@@ -157,6 +158,9 @@ private:
     bool m_inPlaceActive = false;
     // Handed to the object by GetWindowContext; one per site, destroyed with it.
     HACCEL m_accelerators = nullptr;
+    // The object kept running by activation (no reference of ours: the lock
+    // holds one); unlocked again on deactivation so it can be freed.
+    IOleObject* m_lockedObject = nullptr;
 };
 
 }  // namespace Tessar
