@@ -51,6 +51,7 @@ class VQTestControl : public IOleObject,
                       public IPersistStreamInit,
                       public IObjectWithSite,
                       public IConnectionPointContainer,
+                      public IRunnableObject,
                       public IDispatch {
 public:
     explicit VQTestControl(DWORD options);
@@ -139,6 +140,13 @@ public:
     STDMETHOD(EnumConnectionPoints)(IEnumConnectionPoints** points) override;
     STDMETHOD(FindConnectionPoint)(REFIID iid, IConnectionPoint** point) override;
 
+    // IRunnableObject: a running lock holds a reference, as in a real server.
+    STDMETHOD(GetRunningClass)(LPCLSID clsid) override;
+    STDMETHOD(Run)(LPBINDCTX context) override;
+    STDMETHOD_(BOOL, IsRunning)() override;
+    STDMETHOD(LockRunning)(BOOL lock, BOOL lastUnlockCloses) override;
+    STDMETHOD(SetContainedObject)(BOOL contained) override;
+
     // IDispatch
     STDMETHOD(GetTypeInfoCount)(UINT* count) override;
     STDMETHOD(GetTypeInfo)(UINT index, LCID locale, ITypeInfo** info) override;
@@ -178,6 +186,7 @@ private:
     RECT m_rect = {};
     SIZEL m_extent = {2540, 2540};
     LONG m_clicks = 0;
+    LONG m_runningLocks = 0;
     std::wstring m_movie;
     std::wstring m_log;
 };

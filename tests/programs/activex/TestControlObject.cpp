@@ -53,6 +53,8 @@ STDMETHODIMP VQTestControl::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IConnectionPointContainer*>(this);
     else if (iid == IID_IDispatch)
         *out = static_cast<IDispatch*>(this);
+    else if (iid == IID_IRunnableObject)
+        *out = static_cast<IRunnableObject*>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -238,6 +240,25 @@ STDMETHODIMP VQTestControl::GetSite(REFIID iid, void** site) {
     if (!m_objectSite) return E_FAIL;
     return m_objectSite->QueryInterface(iid, site);
 }
+
+// ---- IRunnableObject ----
+
+STDMETHODIMP VQTestControl::GetRunningClass(LPCLSID clsid) { return GetUserClassID(clsid); }
+STDMETHODIMP VQTestControl::Run(LPBINDCTX) { return S_OK; }
+STDMETHODIMP_(BOOL) VQTestControl::IsRunning() { return TRUE; }
+
+STDMETHODIMP VQTestControl::LockRunning(BOOL lock, BOOL) {
+    if (lock) {
+        ++m_runningLocks;
+        AddRef();
+    } else if (m_runningLocks > 0) {
+        --m_runningLocks;
+        Release();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP VQTestControl::SetContainedObject(BOOL) { return S_OK; }
 
 // ---- IConnectionPointContainer ----
 
