@@ -2,6 +2,8 @@
 // painting and the control's own events.
 #include "ui/RichEdit.h"
 
+#include <algorithm>
+
 #include "ui/MarkupValue.h"
 #include "ui/PaintManager.h"
 #include "ui/ScrollBar.h"
@@ -143,11 +145,18 @@ void VQRichEdit::SetNormalTextColor(uint32_t color) {
 }
 
 uint32_t VQRichEdit::StateTextColor() const {
-    if ((m_state & StateDisabled) && m_textColors[TextDisabled] != 0) return m_textColors[TextDisabled];
-    if (m_state & StateSelected) return m_textColors[TextSelected];
-    if (m_state & StatePushed) return m_textColors[TextPushed];
-    if (m_state & StateHot) return m_textColors[TextHot];
-    return m_textColors[TextNormal];
+    // A state colour of 0 is one the skin did not set: the normal colour
+    // stands in, so focusing an edit never turns its text black.
+    uint32_t color = 0;
+    if (m_state & StateDisabled)
+        color = m_textColors[TextDisabled];
+    else if (m_state & StateSelected)
+        color = m_textColors[TextSelected];
+    else if (m_state & StatePushed)
+        color = m_textColors[TextPushed];
+    else if (m_state & StateHot)
+        color = m_textColors[TextHot];
+    return color != 0 ? color : m_textColors[TextNormal];
 }
 
 void VQRichEdit::PaintText(HDC) {
@@ -299,6 +308,41 @@ void VQRichEdit::OnTimer(VQEvent& event) {
         m_parent->OnTimer(event);
     }
 }
+
+void VQRichEdit::Scroll(UINT message, WORD code, void (VQContainer::*fallback)()) {
+    if (!m_host) {
+        (this->*fallback)();
+        return;
+    }
+    LRESULT ignored = 0;
+    TxSendMessage(message, MAKEWPARAM(code, 0), 0, &ignored);
+}
+
+void VQRichEdit::SetScrollPos(SIZE pos) {
+    if (!m_host) {
+        VQContainer::SetScrollPos(pos);
+        return;
+    }
+    SIZE current = GetScrollPos();
+    LRESULT ignored = 0;
+    if (BarShown(m_verticalBar) && pos.cy != current.cy)
+        TxSendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max<LONG>(0, pos.cy)), 0, &ignored);
+    if (BarShown(m_horizontalBar) && pos.cx != current.cx)
+        TxSendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max<LONG>(0, pos.cx)), 0, &ignored);
+}
+
+void VQRichEdit::LineUp() { Scroll(WM_VSCROLL, SB_LINEUP, &VQContainer::LineUp); }
+void VQRichEdit::LineDown() { Scroll(WM_VSCROLL, SB_LINEDOWN, &VQContainer::LineDown); }
+void VQRichEdit::PageUp() { Scroll(WM_VSCROLL, SB_PAGEUP, &VQContainer::PageUp); }
+void VQRichEdit::PageDown() { Scroll(WM_VSCROLL, SB_PAGEDOWN, &VQContainer::PageDown); }
+void VQRichEdit::HomeUp() { Scroll(WM_VSCROLL, SB_TOP, &VQContainer::HomeUp); }
+void VQRichEdit::EndDown() { Scroll(WM_VSCROLL, SB_BOTTOM, &VQContainer::EndDown); }
+void VQRichEdit::LineLeft() { Scroll(WM_HSCROLL, SB_LINELEFT, &VQContainer::LineLeft); }
+void VQRichEdit::LineRight() { Scroll(WM_HSCROLL, SB_LINERIGHT, &VQContainer::LineRight); }
+void VQRichEdit::PageLeft() { Scroll(WM_HSCROLL, SB_PAGELEFT, &VQContainer::PageLeft); }
+void VQRichEdit::PageRight() { Scroll(WM_HSCROLL, SB_PAGERIGHT, &VQContainer::PageRight); }
+void VQRichEdit::HomeLeft() { Scroll(WM_HSCROLL, SB_LEFT, &VQContainer::HomeLeft); }
+void VQRichEdit::EndRight() { Scroll(WM_HSCROLL, SB_RIGHT, &VQContainer::EndRight); }
 
 void VQRichEdit::SetStyleBit(DWORD bit, bool on) {
     if (on)

@@ -41,6 +41,20 @@ public:
     void OnSetCursor(VQEvent& event) override;
     void OnMouseMove(VQEvent& event) override;
     void OnTimer(VQEvent& event) override;
+    // The scroll bars scroll the text: the services move the bars back.
+    void SetScrollPos(SIZE pos) override;
+    void LineUp() override;
+    void LineDown() override;
+    void PageUp() override;
+    void PageDown() override;
+    void HomeUp() override;
+    void EndDown() override;
+    void LineLeft() override;
+    void LineRight() override;
+    void PageLeft() override;
+    void PageRight() override;
+    void HomeLeft() override;
+    void EndRight() override;
 
     // Passes a message to the text services; Enter is intercepted by the
     // want-return rules. 1 without a host.
@@ -67,6 +81,8 @@ private:
     // The services' in-place activation; clears the host's active flag on failure.
     void ActivateInPlace();
     void SetEventMaskBit(DWORD bit, bool on);
+    // One scroll request to the services, or the container's operation without a host.
+    void Scroll(UINT message, WORD code, void (VQContainer::*fallback)());
     void SetStyleBit(DWORD bit, bool on);
     RECT InnerRect() const;
     int TextLength() const;

@@ -83,6 +83,9 @@ bool VQTxtWinHost::Init(VQRichEdit* owner) {
     else if (m_style & ES_RIGHT)
         m_paraFormat.wAlignment = PFA_RIGHT;
     SetFlag(TxtHostInPlaceActive, true);
+    // The control draws its own background; some text services (Wine's)
+    // read the back style only when they are created.
+    SetFlag(TxtHostTransparent, true);
 
     IUnknown* unknown = nullptr;
     if (FAILED(::CreateTextServices(nullptr, this, &unknown)) || !unknown) return false;
@@ -172,6 +175,15 @@ void VQTxtWinHost::ApplyMaxLength() {
 void VQTxtWinHost::SetTextColor(uint32_t argb) {
     m_charFormat.crTextColor = ArgbToColorRef(argb);
     NotifyPropertyChange(TXTBIT_CHARFORMATCHANGE);
+    if (!m_services) return;
+    // Some text services (Wine's) apply a changed default format only to
+    // text typed later: the colour is the control's, so it goes to all text.
+    CHARFORMAT2W color = {};
+    color.cbSize = sizeof(color);
+    color.dwMask = CFM_COLOR;
+    color.crTextColor = m_charFormat.crTextColor;
+    LRESULT ignored = 0;
+    m_services->TxSendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&color), &ignored);
 }
 
 void VQTxtWinHost::NotifyPropertyChange(DWORD bits) {

@@ -123,7 +123,8 @@ private:
     CHARFORMAT2W m_charFormat = {};
     PARAFORMAT2 m_paraFormat = {};
     LONG m_acceleratorPos = -1;
-    wchar_t m_passwordChar = 0;
+    // A password character of 0 would show a password field's text as it is.
+    wchar_t m_passwordChar = L'*';
 };
 
 }  // namespace Tessar

@@ -242,3 +242,105 @@ TEST(RichEdit, HostGoesWithTheControl) {
 
 }  // namespace
 }  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+TEST_F(RichEditFixture, LongTextShowsTheScrollBarAndScrolls) {
+    Build({{L"vscrollbar", L"true"}, {L"autovscroll", L"true"}});
+    std::wstring text;
+    for (int i = 0; i < 40; ++i) text += L"第" + std::to_wstring(i) + L"行\r";
+    edit->SetText(text);
+    window.Paint();
+    VQScrollbar* bar = edit->GetVerticalScrollBar();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(bar->IsVisible());
+    EXPECT_GT(bar->GetScrollRange(), 0);
+
+    auto firstLine = [&] {
+        LRESULT line = 0;
+        edit->TxSendMessage(EM_GETFIRSTVISIBLELINE, 0, 0, &line);
+        return static_cast<int>(line);
+    };
+    edit->HomeUp();
+    EXPECT_EQ(0, firstLine());
+    EXPECT_EQ(0, bar->GetScrollPos());
+    // A wheel turn down (wParam 1) goes through the container's handling.
+    VQEvent wheel;
+    wheel.type = EventMouseWheel;
+    wheel.wParam = 1;
+    edit->DoEvent(wheel);
+    EXPECT_GT(firstLine(), 0);
+    EXPECT_GT(bar->GetScrollPos(), 0);
+    // Dragging the thumb sets the owner's position.
+    SIZE end = {0, bar->GetScrollRange()};
+    edit->SetScrollPos(end);
+    EXPECT_EQ(bar->GetScrollRange(), bar->GetScrollPos());
+    EXPECT_GT(firstLine(), 20);
+    edit->PageUp();
+    EXPECT_LT(bar->GetScrollPos(), bar->GetScrollRange());
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// Counts the pixels of `rc` that are not black after the edit paints into
+// a black 32-bit bitmap.
+int LitPixels(VQRichEdit* edit, const RECT& rc, uint32_t mask = 0xFFFFFF) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = rc.right;
+    info.bmiHeader.biHeight = -rc.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    edit->DoPaint(dc, rc);
+    ::GdiFlush();
+    int lit = 0;
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < rc.right * rc.bottom; ++i)
+        if (pixels[i] & mask) ++lit;
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return lit;
+}
+
+TEST_F(RichEditFixture, DrawsItsTextInTheStateColour) {
+    Build({{L"normaltextcolor", L"#FFFFFFFF"}});
+    window.Manager().SetFocus(nullptr);
+    const RECT rc = {0, 0, 320, 120};
+    EXPECT_EQ(0, LitPixels(edit, rc));
+    edit->SetText(L"画出来的中文");
+    EXPECT_GT(LitPixels(edit, rc), 20);
+    // Focused, without a selected colour of its own: still the normal colour.
+    edit->SetFocus();
+    ASSERT_TRUE(edit->IsFocused());
+    EXPECT_GT(LitPixels(edit, rc, 0x00FF00), 20);
+    // With one, the selected colour (pure red: no green left).
+    edit->SetAttribute(L"selectedtextcolor", L"#FFFF0000");
+    window.Manager().SetFocus(nullptr);
+    edit->SetFocus();
+    EXPECT_GT(LitPixels(edit, rc, 0xFF0000), 20);
+    EXPECT_EQ(0, LitPixels(edit, rc, 0x00FF00));
+}
+
+TEST_F(RichEditFixture, PasswordHidesTheText) {
+    Build({{L"normaltextcolor", L"#FFFFFFFF"}, {L"text", L"密码文字"}});
+    window.Manager().SetFocus(nullptr);
+    const RECT rc = {0, 0, 320, 120};
+    int plain = LitPixels(edit, rc);
+    edit->SetAttribute(L"password", L"true");
+    int hidden = LitPixels(edit, rc);
+    EXPECT_NE(plain, hidden);
+    EXPECT_EQ(L"密码文字", edit->GetText());
+}
+
+}  // namespace
+}  // namespace Tessar
