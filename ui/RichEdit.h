@@ -69,9 +69,10 @@ public:
     bool IsRich() const { return m_rich; }
     bool IsReadOnly() const { return m_readOnly; }
     bool IsPassword() const { return m_password; }
-    bool WantsTab() const { return m_wantTab; }
-    bool WantsReturn() const { return m_wantReturn; }
-    bool WantsCtrlReturn() const { return m_wantCtrlReturn; }
+    // Stored only: Tab keeps moving the focus out of a rich edit.
+    bool IsWantTab() const { return m_wantTab; }
+    bool IsWantReturn() const { return m_wantReturn; }
+    bool IsWantCtrlReturn() const { return m_wantCtrlReturn; }
     bool IsEventChange() const { return m_eventChange; }
     int GetLimitText() const { return m_textLimit; }
     // The text as the control stored it last (the services' text is GetText).
