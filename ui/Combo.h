@@ -44,6 +44,8 @@ public:
     // Combo elements join the item list; other controls are ordinary children.
     bool Add(VQControl* control) override;
     bool AddAt(VQControl* control, int index) override;
+    // Also the items' manager while the combo is closed.
+    void SetManager(VQPaintManager* manager) override;
     void DoInit() override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
     // Opens the drop-down and notifies 18.
@@ -67,6 +69,8 @@ public:
     void DropDownClosed(VQComboWnd* window);
 
 private:
+    bool AddItemAt(VQComboElement* item, int index);
+
     std::wstring m_dropBoxAttributes;
     VQComboWnd* m_dropDown = nullptr;
     int m_selected = -1;

@@ -21,12 +21,17 @@ public:
     VQComboWnd();
     virtual ~VQComboWnd();
 
-    // Opens the list below the combo and shows it.
-    void Init(VQCombo* combo);
+    // Opens the list below the combo and shows it; false when the window
+    // cannot be created, and then the object has freed itself.
+    bool Init(VQCombo* combo);
 
     const wchar_t* GetWindowClassName() const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hwnd) override;
+
+    // The combo is going away while the list is open: the items go back,
+    // the window is destroyed at once and nothing touches the combo again.
+    void Abandon();
 
     VQPaintManager& GetManager() { return m_manager; }
     VQVerticalLayout* GetLayout() const { return m_layout; }
@@ -34,6 +39,9 @@ public:
 private:
     void OnCreate();
     void OnClose();
+    // Hands every item back to the combo's manager, out of group 100 and
+    // out of this window's layout. Safe to run twice.
+    void ReturnItems();
     void OnKeyDown(WPARAM key);
     int HighlightedIndex() const;
     void Highlight(int index);
@@ -42,6 +50,9 @@ private:
     VQVerticalLayout* m_layout = nullptr;
     VQPaintManager m_manager;
     int m_openedSelection = -1;
+    bool m_itemsReturned = false;
+    // Set while Init creates the window: tells Init that the object is gone.
+    bool* m_gone = nullptr;
 };
 
 }  // namespace Tessar

@@ -25,7 +25,8 @@ public:
     virtual ~VQMenuWnd();
 
     // Joins the open-menu list, keeps the arguments and creates the window.
-    // `ownerSlot`, when given, is cleared when the window is gone.
+    // `ownerSlot`, when given, is cleared when the window is gone. On
+    // failure (null) the object has freed itself and the slot is cleared.
     HWND Init(VQMenuWnd** ownerSlot, VQMenuElement* parentItem, int layoutResource, const std::string& menuName,
               int sourceKind, const std::wstring& resourceType, int styleResource, const std::wstring& skinFolder,
               const std::wstring& skinName, int x, int y);
@@ -50,6 +51,9 @@ public:
 private:
     void CreateTopLevel();
     void CreateSubMenu();
+    // Gives the parent item back the items this sub-menu borrowed (manager,
+    // parent, layout). Safe to run twice.
+    void RestoreParentItem();
 
     VQMenu* m_root = nullptr;
     HWND m_owner = nullptr;
@@ -64,6 +68,9 @@ private:
     std::wstring m_resourceType;
     VQMenuElement* m_parentItem = nullptr;
     VQMenuWnd** m_ownerSlot = nullptr;
+    bool m_parentRestored = false;
+    // Set while Init creates the window: tells Init that the object is gone.
+    bool* m_gone = nullptr;
 };
 
 }  // namespace Tessar

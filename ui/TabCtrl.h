@@ -17,6 +17,8 @@ class VQTabItem;
 class VQTabCtrl : public VQContainer {
 public:
     VQTabCtrl();
+    // The items outlive no tab control: they forget it first.
+    ~VQTabCtrl() override;
 
     int GetControlType() const override { return ControlTypeTab; }
     VQControl* GetInterface(int type) override;
@@ -45,10 +47,11 @@ public:
     VQTabItem* GetSelectedItem() const { return m_selected; }
     VQTabItem* GetPreviousItem() const { return m_previous; }
     bool IsVertical() const { return m_vertical; }
+    // Drops the selected or previous item pointer to a control that goes.
+    void ForgetItem(VQControl* control);
 
 private:
     bool AddItem(VQControl* control, int index);
-    void ForgetItem(VQControl* control);
 
     bool m_vertical = false;
     std::wstring m_itemAttributes;
