@@ -31,6 +31,8 @@ public:
     // Called from the window's WM_CREATE before its markup is loaded.
     void Init(HWND hwnd);
     HWND GetPaintWindow() const { return m_hostWindow; }
+    // The host window's own DC (GetDC), kept for the manager's life.
+    HDC GetPaintDC() const { return m_windowDC; }
 
     bool AttachRootControl(VQControl* control);
     VQControl* GetRoot() const { return m_root; }
