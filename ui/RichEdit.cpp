@@ -166,7 +166,24 @@ void VQRichEdit::PaintText(HDC) {
 }
 
 void VQRichEdit::PaintStatusImage(HDC hdc) {
-    VQContainer::PaintStatusImage(hdc);
+    // The first image that applies and draws; one that fails is dropped.
+    struct Candidate {
+        bool applies;
+        int index;
+    } candidates[] = {
+        {(m_state & StateSelected) != 0, ImageSelected},
+        {(m_state & StateDisabled) != 0 || m_readOnly, ImageDisabled},
+        {(m_state & StatePushed) != 0, ImagePushed},
+        {(m_state & StateHot) != 0, ImageHot},
+        {(m_state & StateFocused) != 0, ImageFocused},
+        {true, ImageNormal},
+    };
+    for (const Candidate& c : candidates) {
+        std::wstring& image = m_stateImages[c.index];
+        if (!c.applies || image.empty()) continue;
+        if (DrawImage(hdc, image)) return;
+        image.clear();
+    }
 }
 
 RECT VQRichEdit::InnerRect() const {

@@ -269,7 +269,10 @@ WINBOOL VQTxtWinHost::TxSetScrollPos(INT bar, INT pos, WINBOOL) {
 void VQTxtWinHost::TxInvalidateRect(LPCRECT rect, WINBOOL) {
     VQPaintManager* manager = m_owner ? m_owner->GetManager() : nullptr;
     if (!manager) return;
-    manager->InvalidateRect(rect ? *rect : m_clientRect);
+    if (manager->IsLayered())
+        manager->PaintLayered(255);
+    else
+        manager->InvalidateRect(rect ? *rect : m_clientRect);
 }
 
 void VQTxtWinHost::TxViewChange(WINBOOL) {
