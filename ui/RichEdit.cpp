@@ -315,11 +315,16 @@ void VQRichEdit::OnSetCursor(VQEvent& event) {
 void VQRichEdit::OnMouseMove(VQEvent&) {}
 
 void VQRichEdit::OnTimer(VQEvent& event) {
+    const UINT id = static_cast<UINT>(event.wParam);
+    bool servicesTimer = false;
     if (m_host) {
+        servicesTimer = m_host->IsServicesTimer(id);
         LRESULT ignored = 0;
         TxSendMessage(WM_TIMER, event.wParam, event.lParam, &ignored);
     }
-    OnAnimationTimer(static_cast<unsigned>(event.wParam));
+    // A timer of the text services is theirs alone: as an animation kind it
+    // would move the control and kill their timer.
+    if (!servicesTimer) OnAnimationTimer(id);
     if (ShouldForward(EventTimer)) {
         event.forwardedFrom = this;
         m_parent->OnTimer(event);

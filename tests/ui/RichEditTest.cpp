@@ -236,6 +236,26 @@ TEST_F(RichEditFixture, KeysReachTheTextOnlyWithFocus) {
     }
 }
 
+TEST_F(RichEditFixture, TimersOfTheTextServicesDriveNoAnimation) {
+    Build({{L"pos", L"5,6,105,46"}});
+    ASSERT_NE(nullptr, edit->GetHost());
+    // Timer 1 would be the motion animation's.
+    EXPECT_TRUE(edit->GetHost()->TxSetTimer(AnimationMotion, 10));
+    EXPECT_TRUE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    VQEvent tick;
+    tick.type = EventTimer;
+    tick.wParam = AnimationMotion;
+    edit->DoEvent(tick);
+    EXPECT_EQ(5, edit->GetFixedXY().x);
+    EXPECT_EQ(0, log.Count(NotifyAnimationStep));
+    // While it runs, the manager refuses a second timer of that id.
+    EXPECT_FALSE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    edit->GetHost()->TxKillTimer(AnimationMotion);
+    EXPECT_FALSE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    EXPECT_TRUE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    window.Manager().KillTimer(edit, AnimationMotion);
+}
+
 TEST(RichEdit, HostGoesWithTheControl) {
     long before = VQTxtWinHost::LiveCount();
     {
