@@ -231,6 +231,19 @@ TEST_F(ComboFixture, DestroyedWhileOpenLeavesNoWindowBehind) {
     PumpPending();
 }
 
+TEST_F(ComboFixture, TheOwningWindowDestroyedWhileOpenTakesTheListWithIt) {
+    Build();
+    VQComboWnd* dropDown = Open();
+    ASSERT_NE(nullptr, dropDown);
+    HWND list = dropDown->GetHWND();
+    // The owned list goes first, without WM_CLOSE; the combo is still there.
+    ::DestroyWindow(window.GetHWND());
+    EXPECT_FALSE(::IsWindow(list));
+    EXPECT_EQ(nullptr, combo->GetDropDown());
+    ExpectItemsBackHome();
+    PumpPending();
+}
+
 TEST_F(ComboFixture, UsedAgainAfterClosingAndDestroyedWithItsWindow) {
     Build();
     for (int round = 0; round < 2; ++round) {

@@ -215,6 +215,15 @@ TEST_F(MenuFixture, DestroyingTheTopMenuWithItsSubMenuOpenIsSafe) {
     PumpPending();
 }
 
+TEST_F(MenuFixture, TheOwnerDestroyedWithMenusOpenTakesThemWithIt) {
+    ASSERT_NE(nullptr, OpenAt(100, 100));
+    ASSERT_NE(nullptr, OpenSub());
+    ::DestroyWindow(owner.GetHWND());
+    EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
+    EXPECT_EQ(nullptr, menu);
+    PumpPending();
+}
+
 TEST_F(MenuFixture, ALayoutWithoutAMenuShowsNothing) {
     ASSERT_NE(nullptr, OpenAt(100, 100, "NotAMenu"));
     EXPECT_EQ(nullptr, menu->GetRoot());

@@ -101,6 +101,17 @@ TEST_F(OptionFixture, MovingBetweenGroupsAndFreeingLeavesNothingBehind) {
     EXPECT_EQ(1u, manager.GetOptionGroup(7)->size());
 }
 
+TEST_F(OptionFixture, ASelectedImageThatCannotBeDrawnIsDropped) {
+    VQOption* option = options[0];
+    option->SetAttribute(L"bkselectedimage", L"file='no-such-image.png'");
+    Click(option);
+    ASSERT_TRUE(option->IsSelected());
+    window.Paint();
+    EXPECT_TRUE(option->m_bkImages[ImageSelected].empty());
+    // Painting clears the pushed look of the selected option.
+    EXPECT_FALSE(option->m_state & StatePushed);
+}
+
 TEST(Option, WithoutManagerSelectionNeitherNotifiesNorRegisters) {
     VQOption option;
     option.SetGroup(3);
