@@ -60,7 +60,6 @@ protected:
         window.Paint();
     }
     void Focus() {
-        ::SetForegroundWindow(window.Handle());
         edit->SetFocus();
         ASSERT_TRUE(edit->IsFocused());
     }
