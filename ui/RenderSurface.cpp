@@ -4,6 +4,7 @@
 
 #include "ui/RenderInternal.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace Tessar {
@@ -48,26 +49,41 @@ void VQMemoryBitmap::Release() {
     m_width = m_height = 0;
 }
 
-void MarkUntouched(VQMemoryBitmap& surface) {
-    ::GdiFlush();
-    uint32_t* bits = surface.GetBits();
-    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
-    for (size_t i = 0; i < count; ++i) bits[i] = 0x01000000u;
+VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height) {
+    static thread_local VQMemoryBitmap scratch;
+    if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
+    if (scratch.GetDC() != nullptr && scratch.GetWidth() >= width && scratch.GetHeight() >= height) return &scratch;
+    // Grown with room to spare, so that a few larger texts do not each
+    // make a new one.
+    int newWidth = std::max(width, scratch.GetWidth()), newHeight = std::max(height, scratch.GetHeight());
+    newWidth = std::min(kMaxSurfaceSide, std::max(newWidth, 256));
+    newHeight = std::min(kMaxSurfaceSide, std::max(newHeight, 64));
+    scratch.Release();
+    if (!scratch.Create(reference, newWidth, newHeight)) return nullptr;
+    return &scratch;
 }
 
-void KeepTouched(VQMemoryBitmap& surface) {
+void MarkUntouched(VQMemoryBitmap& surface, int width, int height) {
     ::GdiFlush();
-    uint32_t* bits = surface.GetBits();
-    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
-    for (size_t i = 0; i < count; ++i) bits[i] = (bits[i] & 0xFF000000u) == 0 ? (bits[i] | 0xFF000000u) : 0;
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = SurfaceRow(surface, y);
+        for (int x = 0; x < width; ++x) row[x] = 0x01000000u;
+    }
 }
 
-void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int constantAlpha) {
+void KeepTouched(VQMemoryBitmap& surface, int width, int height) {
+    ::GdiFlush();
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = SurfaceRow(surface, y);
+        for (int x = 0; x < width; ++x) row[x] = (row[x] & 0xFF000000u) == 0 ? (row[x] | 0xFF000000u) : 0;
+    }
+}
+
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int width, int height, int constantAlpha) {
     if (constantAlpha <= 0) return;
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(constantAlpha > 255 ? 255 : constantAlpha),
                            AC_SRC_ALPHA};
-    ::AlphaBlend(hdc, x, y, surface.GetWidth(), surface.GetHeight(), surface.GetDC(), 0, 0, surface.GetWidth(),
-                 surface.GetHeight(), blend);
+    ::AlphaBlend(hdc, x, y, width, height, surface.GetDC(), 0, 0, width, height, blend);
 }
 
 // Regions given to the DC are in device units; the engine's rectangles are

@@ -113,76 +113,82 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
         return;
     }
     if (alpha == 0) return;
-    VQMemoryBitmap surface;
-    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
-    MarkUntouched(surface);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
-        ::SetTextColor(surface.GetDC(), ToColorRef(argb));
-        RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
-        DrawPlainText(surface.GetDC(), local, text, format, lineSpacing);
-        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        ::SetTextColor(surface->GetDC(), ToColorRef(argb));
+        RECT local = {0, 0, width, height};
+        DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
+        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(surface);
-    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+    KeepTouched(*surface, width, height);
+    BlendSurface(hdc, rc.left, rc.top, *surface, width, height, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
                                     const std::wstring& fontName, UINT format) {
     if (hdc == nullptr || text.empty()) return;
     const int textWidth = rc.right - rc.left, textHeight = rc.bottom - rc.top;
-    VQMemoryBitmap surface;
-    if (textWidth <= 0 || textHeight <= 0 || !surface.Create(hdc, textWidth + kShadowGrow, textHeight + kShadowGrow))
-        return;
-    MarkUntouched(surface);
+    if (textWidth <= 0 || textHeight <= 0) return;
+    const int width = textWidth + kShadowGrow, height = textHeight + kShadowGrow;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
-        ::SetTextColor(surface.GetDC(), RGB(0, 0, 0));
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        ::SetTextColor(surface->GetDC(), RGB(0, 0, 0));
         // Placed so that the halo, moved by the blur and the blend offset,
         // lies centred under the text drawn at the rectangle.
         const int left = kShadowOffsetX + kShadowRadius, top = kShadowOffsetY + kShadowRadius;
         RECT local = {left, top, left + textWidth, top + textHeight};
-        DrawPlainText(surface.GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
-        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+        DrawPlainText(surface->GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
+        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(surface);
+    KeepTouched(*surface, width, height);
 
-    // The 7 x 7 sums, column sums first; alpha is read from a copy, which
-    // gives what the in-place pass gives (a written pixel is never read).
-    const int width = surface.GetWidth(), height = surface.GetHeight();
-    uint32_t* bits = surface.GetBits();
-    std::vector<uint16_t> alpha(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint16_t>(bits[i] >> 24);
-    std::vector<uint32_t> columns(static_cast<size_t>(width) * height, 0);
-    const int span = 2 * kShadowRadius + 1;
-    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
+    // The 7 x 7 sums, column sums first. Alpha is read from a copy, which
+    // gives what a pass in place gives (a written pixel is never read).
+    // Working rows kept per thread: shadows are drawn for many captions
+    // on every repaint.
+    static thread_local std::vector<uint16_t> alpha;
+    static thread_local std::vector<uint32_t> columns;
+    alpha.resize(static_cast<size_t>(width) * height);
+    columns.assign(static_cast<size_t>(width) * height, 0);
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = SurfaceRow(*surface, y);
+        for (int x = 0; x < width; ++x) alpha[static_cast<size_t>(y) * width + x] = static_cast<uint16_t>(row[x] >> 24);
+    }
+    for (int y = kShadowRadius; y < height - kShadowRadius; ++y)
         for (int x = 0; x < width; ++x) {
             uint32_t sum = 0;
             for (int k = -kShadowRadius; k <= kShadowRadius; ++k) sum += alpha[static_cast<size_t>(y + k) * width + x];
             columns[static_cast<size_t>(y) * width + x] = sum;
         }
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = SurfaceRow(*surface, y);
+        for (int x = 0; x < width; ++x) row[x] = 0;
     }
-    // Rows are bottom-up in memory; the picture's (x, y) lies at memory row
-    // height - 1 - y, and the block arithmetic is the same either way.
-    std::fill(bits, bits + static_cast<size_t>(width) * height, 0u);
+    const int span = 2 * kShadowRadius + 1;
     for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
         const uint32_t* column = &columns[static_cast<size_t>(y) * width];
+        uint32_t* target = SurfaceRow(*surface, y - kShadowRadius);
         uint32_t sum = 0;
         for (int k = 0; k < span - 1; ++k) sum += column[k];
         for (int x = kShadowRadius; x < width - kShadowRadius; ++x) {
             sum += column[x + kShadowRadius];
-            uint32_t value = std::min<uint32_t>(sum / kShadowDivisor, 255);
-            // Memory row y is picture row height-1-y; the halo moves up and
-            // left in the picture, i.e. to memory row y + radius.
-            bits[static_cast<size_t>(y + kShadowRadius) * width + (x - kShadowRadius)] = value << 24;
+            // Black, premultiplied: only the alpha byte is set.
+            target[x - kShadowRadius] = std::min<uint32_t>(sum / kShadowDivisor, 255) << 24;
             sum -= column[x - kShadowRadius];
         }
     }
-    BlendSurface(hdc, rc.left - kShadowOffsetX, rc.top - kShadowOffsetY, surface, 255);
+    BlendSurface(hdc, rc.left - kShadowOffsetX, rc.top - kShadowOffsetY, *surface, width, height, 255);
 }
 
 void VQRenderEngine::DrawMultilineText(HDC hdc, const RECT& rc, const std::wstring& text, UINT format,
@@ -248,13 +254,14 @@ static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, u
         DrawOutline(hdc, rc, size, cx, cy, ToColorRef(argb), round);
         return;
     }
-    VQMemoryBitmap surface;
-    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
-    MarkUntouched(surface);
-    RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
-    DrawOutline(surface.GetDC(), local, size, cx, cy, ToColorRef(argb), round);
-    KeepTouched(surface);
-    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
+    RECT local = {0, 0, width, height};
+    DrawOutline(surface->GetDC(), local, size, cx, cy, ToColorRef(argb), round);
+    KeepTouched(*surface, width, height);
+    BlendSurface(hdc, rc.left, rc.top, *surface, width, height, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {
