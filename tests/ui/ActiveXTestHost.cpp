@@ -1,0 +1,177 @@
+#include "tests/ui/ActiveXTestHost.h"
+
+#include <cstdlib>
+
+#include "common/CodePage.h"
+
+namespace Tessar {
+namespace Test {
+
+namespace {
+
+const wchar_t kClassesKey[] = L"Software\\Classes\\";
+
+bool SetDefaultValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+template <typename T>
+T Function(HMODULE module, const char* name) {
+    return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+// ---- the DLL ----
+
+std::wstring VQTestControlLibrary::Path() {
+    const char* binary = std::getenv("VQ_BINARY_DIR");
+    if (!binary) return std::wstring();
+    std::wstring path = L"Z:" + NarrowToWide(binary) + L"/fixtures/activex/" VQ_TEST_CONTROL_DLL;
+    for (wchar_t& ch : path)
+        if (ch == L'/') ch = L'\\';
+    return path;
+}
+
+VQTestControlLibrary::VQTestControlLibrary() {
+    std::wstring path = Path();
+    if (path.empty()) return;
+    m_module = ::LoadLibraryW(path.c_str());
+    if (!m_module) return;
+    m_liveObjects = Function<VQTestControlLiveObjectsProc>(m_module, "VQTestControlLiveObjects");
+    m_siteReferences = Function<VQTestControlSiteReferencesProc>(m_module, "VQTestControlSiteReferences");
+    m_objectReferences = Function<VQTestControlObjectReferencesProc>(m_module, "VQTestControlObjectReferences");
+    m_callLog = Function<VQTestControlCallLogProc>(m_module, "VQTestControlCallLog");
+    m_probe = Function<VQTestControlProbeProc>(m_module, "VQTestControlProbe");
+    if (m_liveObjects && m_siteReferences && m_objectReferences && m_callLog && m_probe)
+        m_configure = Function<VQTestControlConfigureProc>(m_module, "VQTestControlConfigure");
+}
+
+VQTestControlLibrary::~VQTestControlLibrary() {
+    if (m_configure) m_configure(0);
+    // Stays loaded: objects the host made keep running code from it until
+    // the process ends, and the host never unloads it either.
+}
+
+std::wstring VQTestControlLibrary::CallLog() const {
+    wchar_t buffer[4096];
+    m_callLog(buffer, 4096);
+    return buffer;
+}
+
+std::wstring VQTestControlLibrary::Probe(const std::wstring& probe) const {
+    wchar_t buffer[1024];
+    m_probe(probe.c_str(), buffer, 1024);
+    return buffer;
+}
+
+// ---- registration ----
+
+VQTestControlRegistration::VQTestControlRegistration(const std::wstring& clsidText, const std::wstring& progId)
+    : m_clsidText(clsidText), m_progId(progId) {
+    std::wstring server = std::wstring(kClassesKey) + L"CLSID\\" + clsidText + L"\\InprocServer32";
+    m_valid = SetDefaultValue(server, nullptr, VQTestControlLibrary::Path()) &&
+              SetDefaultValue(server, L"ThreadingModel", L"Apartment");
+    if (m_valid && !progId.empty())
+        m_valid = SetDefaultValue(std::wstring(kClassesKey) + progId + L"\\CLSID", nullptr, clsidText);
+}
+
+VQTestControlRegistration::~VQTestControlRegistration() {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + L"CLSID\\" + m_clsidText).c_str());
+    if (!m_progId.empty()) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_progId).c_str());
+}
+
+// ---- the host window ----
+
+const RECT VQActiveXHost::kControlRect = {20, 30, 120, 90};
+
+VQActiveXHost::VQActiveXHost() : m_window(300, 200) {
+    m_root = new VQContainer;
+    m_control = new VQActiveX;
+    m_control->SetAttribute(L"float", L"true");
+    m_control->SetAttribute(L"pos", L"20,30,120,90");
+    m_root->Add(m_control);
+}
+
+VQActiveXHost::~VQActiveXHost() {
+    DisconnectEvents();
+    if (m_attached) {
+        // The window frees the tree when it goes; free it first, while the
+        // window the object lives in still exists.
+        DeleteControl();
+    } else {
+        delete m_root;
+    }
+}
+
+void VQActiveXHost::Show() {
+    m_window.Manager().AddNotifier(this);
+    m_window.Manager().AttachRootControl(m_root);
+    m_attached = true;
+    m_window.Paint();
+}
+
+void VQActiveXHost::DeleteControl() {
+    DisconnectEvents();
+    if (!m_control) return;
+    VQActiveX* control = m_control;
+    m_control = nullptr;
+    m_root->Remove(control);
+}
+
+HRESULT VQActiveXHost::ConnectEvents() {
+    if (m_sink) return S_FALSE;
+    VQActiveXEventSink* sink = new VQActiveXEventSink(&m_events);
+    IUnknown* object = nullptr;
+    HRESULT hr = m_control ? m_control->GetControl(IID_IUnknown, reinterpret_cast<void**>(&object)) : E_POINTER;
+    if (SUCCEEDED(hr)) hr = sink->Connect(object);
+    if (object) object->Release();
+    if (FAILED(hr)) {
+        sink->Release();
+        return hr;
+    }
+    m_sink = sink;
+    return hr;
+}
+
+void VQActiveXHost::DisconnectEvents() {
+    if (!m_sink) return;
+    IUnknown* object = nullptr;
+    if (m_control && SUCCEEDED(m_control->GetControl(IID_IUnknown, reinterpret_cast<void**>(&object)))) {
+        m_sink->Disconnect(object);
+        object->Release();
+    }
+    m_sink->SetCallback(nullptr);
+    m_sink->Release();
+    m_sink = nullptr;
+}
+
+void VQActiveXHost::Notify(VQNotifyMsg& msg) {
+    m_notifications.push_back(msg.type);
+    if (msg.type == NotifyActiveXCreated && onCreated) onCreated(static_cast<VQActiveX*>(msg.sender));
+}
+
+int VQActiveXHost::NotifyCount(int type) const {
+    int count = 0;
+    for (int t : m_notifications)
+        if (t == type) ++count;
+    return count;
+}
+
+COLORREF WindowPixel(HWND hwnd, int x, int y) {
+    HDC dc = ::GetDC(hwnd);
+    if (!dc) return CLR_INVALID;
+    COLORREF color = ::GetPixel(dc, x, y);
+    ::ReleaseDC(hwnd, dc);
+    return color;
+}
+
+}  // namespace Test
+}  // namespace Tessar
