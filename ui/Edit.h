@@ -34,8 +34,9 @@ public:
     bool IsPassword() const { return m_password; }
     bool IsReadOnly() const { return m_readOnly; }
     int GetMaxChar() const { return m_maxChar; }
-    // The native window while the field is being edited, else null.
-    VQEditWnd* GetNativeWindow() const { return m_window; }
+    // The native edit window while the field is being edited, else null
+    // (the paint manager leaves messages over it to the window).
+    HWND GetNativeWindow() const override { return GetNativeHandle(); }
     HWND GetNativeHandle() const;
 
 private:
