@@ -31,6 +31,11 @@ void MarkUntouched(VQMemoryBitmap& surface, int width, int height);
 void KeepTouched(VQMemoryBitmap& surface, int width, int height);
 // AlphaBlend of the area at (x, y) with per-pixel alpha.
 void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int width, int height, int constantAlpha);
+// The part of the rectangle inside the DC's clip box (the bitmap or window
+// when nothing is clipped); false when nothing of it can show. Scratch work
+// is limited to it, so a huge rectangle from markup costs no more than the
+// surface it is drawn on.
+bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible);
 // Pixels of a bitmap as 0xAARRGGBB, top row first; a bitmap without alpha
 // reads as opaque.
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height);

@@ -86,6 +86,12 @@ void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int width, int
     ::AlphaBlend(hdc, x, y, width, height, surface.GetDC(), 0, 0, width, height, blend);
 }
 
+bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible) {
+    RECT clip = {};
+    if (::GetClipBox(hdc, &clip) == ERROR) return false;
+    return ::IntersectRect(&visible, &rc, &clip) != FALSE;
+}
+
 // Regions given to the DC are in device units; the engine's rectangles are
 // logical ones.
 static void RegionToDevice(HDC hdc, HRGN region) {

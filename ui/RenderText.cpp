@@ -19,6 +19,7 @@ const int kShadowOffsetY = 7;
 // pixels right of and below it, divided by 36.
 const int kShadowRadius = 3;
 const int kShadowDivisor = 36;
+const int64_t kMaxShadowPixels = 4096 * 2160;
 
 COLORREF ToColorRef(uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
@@ -113,7 +114,11 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
         return;
     }
     if (alpha == 0) return;
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    // Only the visible part is drawn in the scratch surface; the text keeps
+    // its place by a rectangle moved by the same amount.
+    RECT visible;
+    if (!VisiblePart(hdc, rc, visible)) return;
+    const int width = visible.right - visible.left, height = visible.bottom - visible.top;
     VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
     if (surface == nullptr) return;
     MarkUntouched(*surface, width, height);
@@ -122,12 +127,13 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
         HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
         ::SetTextColor(surface->GetDC(), ToColorRef(argb));
-        RECT local = {0, 0, width, height};
+        RECT local = rc;
+        ::OffsetRect(&local, -visible.left, -visible.top);
         DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
         if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
     KeepTouched(*surface, width, height);
-    BlendSurface(hdc, rc.left, rc.top, *surface, width, height, static_cast<int>(alpha));
+    BlendSurface(hdc, visible.left, visible.top, *surface, width, height, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
@@ -135,6 +141,8 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
     if (hdc == nullptr || text.empty()) return;
     const int textWidth = rc.right - rc.left, textHeight = rc.bottom - rc.top;
     if (textWidth <= 0 || textHeight <= 0) return;
+    // A halo is decoration: none for a text rectangle past any real window.
+    if (static_cast<int64_t>(textWidth) * textHeight > kMaxShadowPixels) return;
     const int width = textWidth + kShadowGrow, height = textHeight + kShadowGrow;
     VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
     if (surface == nullptr) return;
@@ -254,14 +262,17 @@ static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, u
         DrawOutline(hdc, rc, size, cx, cy, ToColorRef(argb), round);
         return;
     }
-    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    RECT visible;
+    if (!VisiblePart(hdc, rc, visible)) return;
+    const int width = visible.right - visible.left, height = visible.bottom - visible.top;
     VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
     if (surface == nullptr) return;
     MarkUntouched(*surface, width, height);
-    RECT local = {0, 0, width, height};
+    RECT local = rc;
+    ::OffsetRect(&local, -visible.left, -visible.top);
     DrawOutline(surface->GetDC(), local, size, cx, cy, ToColorRef(argb), round);
     KeepTouched(*surface, width, height);
-    BlendSurface(hdc, rc.left, rc.top, *surface, width, height, static_cast<int>(alpha));
+    BlendSurface(hdc, visible.left, visible.top, *surface, width, height, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {

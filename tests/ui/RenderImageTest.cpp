@@ -264,6 +264,15 @@ TEST(RenderImageTest, HalfTurnRotationMirrorsBothAxes) {
     EXPECT_EQ(kNineCells[4], canvas.Rgb(6, 6));
 }
 
+TEST(RenderImageTest, HugeRotatedDestinationMakesOnlyTheShownPart) {
+    VQRenderCanvas canvas(12, 12, 0xFF000000);
+    RECT item = {0, 0, 2000000, 2000000};
+    RECT paint = {0, 0, 12, 12};
+    std::wstring description = L"file='" + Fixture(L"solid.png") + L"' rotate='90'";
+    EXPECT_TRUE(VQRenderEngine::DrawImageString(canvas.DC(), item, paint, description.c_str()));
+    EXPECT_EQ(0x336699u, canvas.Rgb(5, 5)) << "the corner of a huge turned square is inside the picture";
+}
+
 TEST(RenderColorTest, FillsByAlpha) {
     struct Case {
         const char* name;

@@ -86,6 +86,32 @@ TEST(RenderTextTest, TranslucentTextHasHalfOpacityAndNoBox) {
     EXPECT_TRUE(InkBands(clear, 0).empty()) << "alpha 0 draws nothing";
 }
 
+TEST(RenderTextTest, HugeRectanglesDrawOnlyWhatShows) {
+    // A text rectangle far larger than the surface draws the same visible
+    // pixels as one that fits, without a scratch surface of its size.
+    VQRenderCanvas small(100, 40, 0xFF000000), huge(100, 40, 0xFF000000);
+    const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    {
+        ScopedFont font(small.DC(), 16);
+        VQRenderEngine::DrawColoredText(small.DC(), nullptr, {2, 0, 100, 40}, L"Wide", 0x80FFFFFF, L"", format);
+    }
+    {
+        ScopedFont font(huge.DC(), 16);
+        VQRenderEngine::DrawColoredText(huge.DC(), nullptr, {2, 0, 2000000, 40}, L"Wide", 0x80FFFFFF, L"", format);
+    }
+    EXPECT_FALSE(InkBands(small, 0).empty());
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x) ASSERT_EQ(small.Rgb(x, y), huge.Rgb(x, y)) << x << "," << y;
+
+    VQRenderCanvas border(100, 40, 0xFF000000);
+    VQRenderEngine::DrawBorder(border.DC(), {0, 0, 3000000, 3000000}, 2, 0x80FF0000);
+    EXPECT_EQ((0xFFu * 0x80 / 255) << 16, border.Rgb(50, 1)) << "the top edge shows";
+    EXPECT_EQ((0xFFu * 0x80 / 255) << 16, border.Rgb(1, 30)) << "the left edge shows";
+    EXPECT_EQ(0u, border.Rgb(50, 30));
+    VQRenderEngine::DrawTextShadow(border.DC(), nullptr, {0, 0, 3000000, 3000000}, L"W", L"", 0);
+    EXPECT_EQ(0u, border.Rgb(50, 30)) << "no halo for an absurd rectangle";
+}
+
 TEST(RenderTextTest, ShadowIsDarkestUnderSolidGlyphAreas) {
     // The blurred sum over a block fully inside a glyph is 49 * 255 / 36,
     // more than a byte holds: clamped it stays black instead of wrapping.
