@@ -27,10 +27,12 @@ inline uint32_t* SurfaceRow(VQMemoryBitmap& surface, int y) {
 // Every pixel of the area gets alpha byte 1, colour 0, so that GDI's
 // drawing (which leaves alpha 0) can be told apart.
 void MarkUntouched(VQMemoryBitmap& surface, int width, int height);
-// Pixels GDI drew on become opaque, all others fully transparent.
-void KeepTouched(VQMemoryBitmap& surface, int width, int height);
-// AlphaBlend of the area at (x, y) with per-pixel alpha.
-void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int width, int height, int constantAlpha);
+// Pixels GDI drew on become opaque, all others fully transparent. Returns
+// the bounds of the drawn pixels (empty when none).
+RECT KeepTouched(VQMemoryBitmap& surface, int width, int height);
+// AlphaBlend of a part of the surface (picture coordinates) at (x, y) with
+// per-pixel alpha.
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, const RECT& part, int constantAlpha);
 // The part of the rectangle inside the DC's clip box (the bitmap or window
 // when nothing is clipped); false when nothing of it can show. Scratch work
 // is limited to it, so a huge rectangle from markup costs no more than the

@@ -71,19 +71,33 @@ void MarkUntouched(VQMemoryBitmap& surface, int width, int height) {
     }
 }
 
-void KeepTouched(VQMemoryBitmap& surface, int width, int height) {
+RECT KeepTouched(VQMemoryBitmap& surface, int width, int height) {
     ::GdiFlush();
+    RECT ink = {width, height, 0, 0};
     for (int y = 0; y < height; ++y) {
         uint32_t* row = SurfaceRow(surface, y);
-        for (int x = 0; x < width; ++x) row[x] = (row[x] & 0xFF000000u) == 0 ? (row[x] | 0xFF000000u) : 0;
+        for (int x = 0; x < width; ++x) {
+            if ((row[x] & 0xFF000000u) != 0) {
+                row[x] = 0;
+                continue;
+            }
+            row[x] |= 0xFF000000u;
+            if (x < ink.left) ink.left = x;
+            if (x >= ink.right) ink.right = x + 1;
+            if (y < ink.top) ink.top = y;
+            if (y >= ink.bottom) ink.bottom = y + 1;
+        }
     }
+    if (ink.right <= ink.left) ink = {0, 0, 0, 0};
+    return ink;
 }
 
-void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int width, int height, int constantAlpha) {
-    if (constantAlpha <= 0) return;
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, const RECT& part, int constantAlpha) {
+    if (constantAlpha <= 0 || part.right <= part.left || part.bottom <= part.top) return;
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(constantAlpha > 255 ? 255 : constantAlpha),
                            AC_SRC_ALPHA};
-    ::AlphaBlend(hdc, x, y, width, height, surface.GetDC(), 0, 0, width, height, blend);
+    const int width = part.right - part.left, height = part.bottom - part.top;
+    ::AlphaBlend(hdc, x, y, width, height, surface.GetDC(), part.left, part.top, width, height, blend);
 }
 
 bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible) {

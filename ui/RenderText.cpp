@@ -132,8 +132,9 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
         DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
         if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(*surface, width, height);
-    BlendSurface(hdc, visible.left, visible.top, *surface, width, height, static_cast<int>(alpha));
+    // Only the bounds of the drawn pixels are blended.
+    RECT ink = KeepTouched(*surface, width, height);
+    BlendSurface(hdc, visible.left + ink.left, visible.top + ink.top, *surface, ink, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
@@ -159,44 +160,51 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
         DrawPlainText(surface->GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
         if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(*surface, width, height);
+    const RECT ink = KeepTouched(*surface, width, height);
+    if (ink.right <= ink.left) return;
 
-    // The 7 x 7 sums, column sums first. Alpha is read from a copy, which
-    // gives what a pass in place gives (a written pixel is never read).
-    // Working rows kept per thread: shadows are drawn for many captions
-    // on every repaint.
+    // Pixel (x, y) of the halo gets the 7 x 7 block sum centred on
+    // (x + 3, y + 3), for x < width - 6 and y < height - 6; only the part
+    // whose blocks reach drawn pixels can be other than 0.
+    const int r = kShadowRadius;
+    RECT halo = {ink.left - 2 * r, ink.top - 2 * r, ink.right, ink.bottom};
+    const RECT zone = {0, 0, width - 2 * r, height - 2 * r};
+    if (!::IntersectRect(&halo, &halo, &zone)) return;
+    const int haloWidth = halo.right - halo.left, haloHeight = halo.bottom - halo.top;
+    const int blockWidth = haloWidth + 2 * r, blockHeight = haloHeight + 2 * r;
+    // Alpha is read from a copy, which gives what a pass in place gives (a
+    // written pixel is never read). Kept per thread: shadows are drawn for
+    // many captions on every repaint.
     static thread_local std::vector<uint16_t> alpha;
     static thread_local std::vector<uint32_t> columns;
-    alpha.resize(static_cast<size_t>(width) * height);
-    columns.assign(static_cast<size_t>(width) * height, 0);
-    for (int y = 0; y < height; ++y) {
-        const uint32_t* row = SurfaceRow(*surface, y);
-        for (int x = 0; x < width; ++x) alpha[static_cast<size_t>(y) * width + x] = static_cast<uint16_t>(row[x] >> 24);
+    alpha.resize(static_cast<size_t>(blockWidth) * blockHeight);
+    columns.resize(static_cast<size_t>(blockWidth) * haloHeight);
+    for (int y = 0; y < blockHeight; ++y) {
+        const uint32_t* row = SurfaceRow(*surface, halo.top + y) + halo.left;
+        uint16_t* out = &alpha[static_cast<size_t>(y) * blockWidth];
+        for (int x = 0; x < blockWidth; ++x) out[x] = static_cast<uint16_t>(row[x] >> 24);
     }
-    for (int y = kShadowRadius; y < height - kShadowRadius; ++y)
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < haloHeight; ++y) {
+        uint32_t* out = &columns[static_cast<size_t>(y) * blockWidth];
+        for (int x = 0; x < blockWidth; ++x) {
             uint32_t sum = 0;
-            for (int k = -kShadowRadius; k <= kShadowRadius; ++k) sum += alpha[static_cast<size_t>(y + k) * width + x];
-            columns[static_cast<size_t>(y) * width + x] = sum;
+            for (int k = 0; k <= 2 * r; ++k) sum += alpha[static_cast<size_t>(y + k) * blockWidth + x];
+            out[x] = sum;
         }
-    for (int y = 0; y < height; ++y) {
-        uint32_t* row = SurfaceRow(*surface, y);
-        for (int x = 0; x < width; ++x) row[x] = 0;
     }
-    const int span = 2 * kShadowRadius + 1;
-    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
-        const uint32_t* column = &columns[static_cast<size_t>(y) * width];
-        uint32_t* target = SurfaceRow(*surface, y - kShadowRadius);
+    for (int y = 0; y < haloHeight; ++y) {
+        const uint32_t* column = &columns[static_cast<size_t>(y) * blockWidth];
+        uint32_t* target = SurfaceRow(*surface, halo.top + y) + halo.left;
         uint32_t sum = 0;
-        for (int k = 0; k < span - 1; ++k) sum += column[k];
-        for (int x = kShadowRadius; x < width - kShadowRadius; ++x) {
-            sum += column[x + kShadowRadius];
+        for (int k = 0; k < 2 * r; ++k) sum += column[k];
+        for (int x = 0; x < haloWidth; ++x) {
+            sum += column[x + 2 * r];
             // Black, premultiplied: only the alpha byte is set.
-            target[x - kShadowRadius] = std::min<uint32_t>(sum / kShadowDivisor, 255) << 24;
-            sum -= column[x - kShadowRadius];
+            target[x] = std::min<uint32_t>(sum / kShadowDivisor, 255) << 24;
+            sum -= column[x];
         }
     }
-    BlendSurface(hdc, rc.left - kShadowOffsetX, rc.top - kShadowOffsetY, *surface, width, height, 255);
+    BlendSurface(hdc, rc.left - kShadowOffsetX + halo.left, rc.top - kShadowOffsetY + halo.top, *surface, halo, 255);
 }
 
 void VQRenderEngine::DrawMultilineText(HDC hdc, const RECT& rc, const std::wstring& text, UINT format,
@@ -271,8 +279,9 @@ static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, u
     RECT local = rc;
     ::OffsetRect(&local, -visible.left, -visible.top);
     DrawOutline(surface->GetDC(), local, size, cx, cy, ToColorRef(argb), round);
-    KeepTouched(*surface, width, height);
-    BlendSurface(hdc, visible.left, visible.top, *surface, width, height, static_cast<int>(alpha));
+    // Only the bounds of the drawn pixels are blended.
+    RECT ink = KeepTouched(*surface, width, height);
+    BlendSurface(hdc, visible.left + ink.left, visible.top + ink.top, *surface, ink, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {
