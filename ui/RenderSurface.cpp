@@ -160,14 +160,23 @@ void VQRenderEngine::ClipToRegion(HDC hdc, HBITMAP image, POINT origin, uint32_t
         return;
     }
     // One rectangle per run of kept pixels in a row, handed over at once.
+    // Only the part inside the current clip box matters (the rest is cut
+    // by the intersection anyway), which bounds the work by the surface.
+    RECT placed = {origin.x, origin.y, origin.x + width, origin.y + height};
+    RECT scan = {};
+    if (!VisiblePart(hdc, placed, scan)) {
+        IntersectClip(hdc, ::CreateRectRgn(0, 0, 0, 0));
+        return;
+    }
     std::vector<RECT> runs;
-    for (int y = 0; y < height; ++y) {
+    const int firstX = scan.left - origin.x, lastX = scan.right - origin.x;
+    for (int y = scan.top - origin.y; y < scan.bottom - origin.y; ++y) {
         const uint32_t* row = &pixels[static_cast<size_t>(y) * width];
-        int x = 0;
-        while (x < width) {
-            while (x < width && row[x] == mask) ++x;
+        int x = firstX;
+        while (x < lastX) {
+            while (x < lastX && row[x] == mask) ++x;
             int start = x;
-            while (x < width && row[x] != mask) ++x;
+            while (x < lastX && row[x] != mask) ++x;
             if (x > start) runs.push_back({origin.x + start, origin.y + y, origin.x + x, origin.y + y + 1});
         }
     }

@@ -172,6 +172,21 @@ TEST(RenderImageTest, RegionImageLimitsDrawingToItsKeptPixels) {
         }
 }
 
+TEST(RenderImageTest, RegionImageUnderAnOuterClip) {
+    VQRenderCanvas canvas(8, 8, 0xFFFFFFFF);
+    VQRenderClip outer;
+    VQRenderEngine::ClipToRect(canvas.DC(), {0, 0, 4, 8}, outer);
+    ASSERT_TRUE(Draw(canvas, {0, 0, 8, 8},
+                     L"file='" + Fixture(L"solid.png") + L"' rgnimage='" + Fixture(L"region.png") +
+                         L"' rgnmask='#FFFF00FF'"));
+    VQRenderEngine::RestoreClip(canvas.DC(), outer);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            bool inside = x >= 2 && x < 4 && y >= 2 && y < 6;
+            EXPECT_EQ(inside ? 0x336699u : 0xFFFFFFu, canvas.Rgb(x, y)) << x << "," << y;
+        }
+}
+
 TEST(RenderImageTest, AlphaCloseStaysOnTheCachedImage) {
     VQTempFolder folder;
     folder.WriteFile(L"closed.png", ReadWholeFile(Fixture(L"nine-alpha.png")));
