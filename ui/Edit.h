@@ -34,10 +34,10 @@ public:
     bool IsPassword() const { return m_password; }
     bool IsReadOnly() const { return m_readOnly; }
     int GetMaxChar() const { return m_maxChar; }
-    // The native edit window while the field is being edited, else null
-    // (the paint manager leaves messages over it to the window).
-    HWND GetNativeWindow() const override { return GetNativeHandle(); }
+    // The native window while the field is being edited, else null.
+    VQEditWnd* GetEditWindow() const { return m_window; }
     HWND GetNativeHandle() const;
+    HWND GetNativeWindow() const override { return GetNativeHandle(); }
 
 private:
     friend class VQEditWnd;
