@@ -1,14 +1,17 @@
 #include "ui/SkinResources.h"
 
+#include "ui/SkinManager.h"
+
 namespace Tessar {
 
-// Until the skin manager is wired in: the program's own module and no folder.
+// The skin manager's module (the program's own until another is set) and
+// the selected skin's folder.
 HINSTANCE GetSkinResourceModule() {
-    return ::GetModuleHandleW(nullptr);
+    return VQSkinManager::Instance().GetResourceModule();
 }
 
 std::wstring GetSkinResourceFolder() {
-    return std::wstring();
+    return VQSkinManager::Instance().GetResourceFolder();
 }
 
 }  // namespace Tessar
