@@ -130,11 +130,13 @@ void VQControl::PaintText(HDC hdc) {
 
 void VQControl::PaintBorder(HDC hdc) {
     if (m_borderColor == 0 || m_borderSize <= 0) return;
+    // A layered window needs the border's alpha written too.
+    const bool layered = m_manager != nullptr && m_manager->IsLayered();
     if (m_roundCorner.cx != 0)
         VQRenderEngine::DrawRoundBorder(hdc, m_itemRect, m_borderSize, m_roundCorner.cx, m_roundCorner.cy,
-                                        m_borderColor);
+                                        m_borderColor, layered);
     else
-        VQRenderEngine::DrawBorder(hdc, m_itemRect, m_borderSize, m_borderColor);
+        VQRenderEngine::DrawBorder(hdc, m_itemRect, m_borderSize, m_borderColor, layered);
 }
 
 }  // namespace Tessar

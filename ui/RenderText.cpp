@@ -106,7 +106,11 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
                                      uint32_t argb, const std::wstring& fontName, UINT format, int lineSpacing) {
     if (hdc == nullptr || text.empty()) return;
     const uint32_t alpha = argb >> 24;
-    if (alpha == 0xFF) {
+    // GDI leaves the alpha byte of what it draws at 0, which a layered
+    // window shows as a hole: there even opaque text goes through the
+    // surface, which writes its alpha.
+    const bool layered = manager != nullptr && manager->IsLayered();
+    if (alpha == 0xFF && !layered) {
         SelectedFont font(hdc, manager, fontName);
         COLORREF oldColor = ::SetTextColor(hdc, ToColorRef(argb));
         DrawPlainText(hdc, rc, text, format, lineSpacing);
@@ -263,10 +267,11 @@ static void DrawOutline(HDC hdc, const RECT& rc, int size, int cx, int cy, COLOR
     ::DeleteObject(pen);
 }
 
-static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb, bool round) {
+static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb, bool round,
+                            bool layered) {
     const uint32_t alpha = argb >> 24;
     if (hdc == nullptr || alpha == 0 || size <= 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
-    if (alpha == 0xFF) {
+    if (alpha == 0xFF && !layered) {
         DrawOutline(hdc, rc, size, cx, cy, ToColorRef(argb), round);
         return;
     }
@@ -284,12 +289,13 @@ static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, u
     BlendSurface(hdc, visible.left + ink.left, visible.top + ink.top, *surface, ink, static_cast<int>(alpha));
 }
 
-void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {
-    DrawBorderShape(hdc, rc, size, 0, 0, argb, false);
+void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb, bool layered) {
+    DrawBorderShape(hdc, rc, size, 0, 0, argb, false, layered);
 }
 
-void VQRenderEngine::DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb) {
-    DrawBorderShape(hdc, rc, size, cx, cy, argb, true);
+void VQRenderEngine::DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb,
+                                     bool layered) {
+    DrawBorderShape(hdc, rc, size, cx, cy, argb, true, layered);
 }
 
 }  // namespace Tessar
