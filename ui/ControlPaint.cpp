@@ -39,7 +39,9 @@ void VQControl::PaintBkColor(HDC hdc) {
         }
     }
     if (color == 0) color = m_bkColors[ImageNormal];
-    if (color != 0) VQRenderEngine::DrawColor(hdc, m_itemRect, color, m_layeredBk);
+    // On a layered window the fill must write its alpha whatever the markup says.
+    const bool layered = m_layeredBk || (m_manager != nullptr && m_manager->IsLayered());
+    if (color != 0) VQRenderEngine::DrawColor(hdc, m_itemRect, color, layered);
 }
 
 // Tries the state candidates in order, then the normal image; an image that
