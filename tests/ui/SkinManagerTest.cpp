@@ -227,6 +227,12 @@ TEST(SkinSelectionTest, SelectedSkinFileIsCreatedReadAndWritten) {
     EXPECT_EQ(L"", skins.GetSelectedSkin());
     EXPECT_TRUE(skins.SetSelectedSkin(L"Green"));
     EXPECT_EQ(L"Green", skins.GetSelectedSkin());
+
+    // So is one far larger than a selection can be.
+    folder.WriteFile(L"skin\\skin.xml", "<SkinSetting name=\"Huge\">" + std::string(100 * 1024, ' ') + "</SkinSetting>");
+    EXPECT_EQ(L"", skins.GetSelectedSkin());
+    EXPECT_TRUE(skins.SetSelectedSkin(L"Small"));
+    EXPECT_EQ(L"Small", skins.GetSelectedSkin());
     skins.SetSelectedSkinFile(std::wstring());
 }
 
