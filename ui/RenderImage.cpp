@@ -54,7 +54,9 @@ void ApplyKey(const std::wstring& key, const std::wstring& value, VQImageDescrip
     } else if (key == L"icon") {
         d.icon = ParseMarkupBool(value);
     } else if (key == L"iconsize") {
-        d.iconSize = ParseMarkupInt(value);
+        // Icons come no larger than 256 pixels; 0 takes the icon's own size.
+        int size = ParseMarkupInt(value);
+        d.iconSize = size < 0 ? 0 : (size > 256 ? 256 : size);
     } else if (key == L"reverse") {
         d.reverse = ParseMarkupBool(value);
     } else if (key == L"rotate") {
