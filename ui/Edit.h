@@ -36,8 +36,7 @@ public:
     int GetMaxChar() const { return m_maxChar; }
     // The native window while the field is being edited, else null.
     VQEditWnd* GetEditWindow() const { return m_window; }
-    HWND GetNativeHandle() const;
-    HWND GetNativeWindow() const override { return GetNativeHandle(); }
+    HWND GetNativeHandle() const override;
 
 private:
     friend class VQEditWnd;
