@@ -3,10 +3,12 @@
 
 #include "ui/Button.h"
 #include "ui/Container.h"
+#include "ui/ActiveX.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
 #include "ui/Layouts.h"
 #include "ui/Progress.h"
+#include "ui/RichEdit.h"
 
 namespace Tessar {
 
@@ -29,6 +31,8 @@ const struct {
     {L"Button", Make<VQButton>},
     {L"Progress", Make<VQProgress>},
     {L"Edit", Make<VQEdit>},
+    {L"RichEdit", Make<VQRichEdit>},
+    {L"ActiveX", Make<VQActiveX>},
 };
 
 }  // namespace
