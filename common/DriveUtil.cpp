@@ -86,6 +86,21 @@ bool FindLargestFreeFixedDrive(std::wstring& letter) {
     return FindLargestFreeFixedDriveExcept(letter, std::vector<std::wstring>());
 }
 
+bool ListFixedDrives(const std::vector<std::wstring>& excludedRoots, std::wstring& letter,
+                     const VQDriveSource& source) {
+    letter.clear();
+    std::vector<std::wstring> roots;
+    if (!source.listDrives(roots))
+        return false;
+    // The listing worked: whether a drive qualified shows in the letter.
+    FindLargestFreeFixedDriveExcept(letter, excludedRoots, source);
+    return true;
+}
+
+bool ListFixedDrives(const std::vector<std::wstring>& excludedRoots, std::wstring& letter) {
+    return ListFixedDrives(excludedRoots, letter, SystemDriveSource());
+}
+
 bool IsOnFixedDrive(const std::wstring& path) {
     std::wstring drive = path.substr(0, path.find(L'\\'));
     if (drive.empty())

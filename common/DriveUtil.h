@@ -30,6 +30,10 @@ bool GetDriveDetails(const std::wstring& root, VQDriveInfo& info);
 bool FindLargestFreeFixedDrive(std::wstring& letter);
 // The same, skipping the roots in the list (compared without case).
 bool FindLargestFreeFixedDriveExcept(std::wstring& letter, const std::vector<std::wstring>& skippedRoots);
+// Among the fixed drives whose roots are not excluded, the letter of the
+// one with the most free space; false only when the drives cannot be
+// listed (the letter is then empty too, as it is when no drive qualifies).
+bool ListFixedDrives(const std::vector<std::wstring>& excludedRoots, std::wstring& letter);
 // The drive part of the path (before its first backslash) is a fixed drive.
 bool IsOnFixedDrive(const std::wstring& path);
 
@@ -42,5 +46,7 @@ struct VQDriveSource {
 VQDriveSource SystemDriveSource();
 bool FindLargestFreeFixedDriveExcept(std::wstring& letter, const std::vector<std::wstring>& skippedRoots,
                                      const VQDriveSource& source);
+bool ListFixedDrives(const std::vector<std::wstring>& excludedRoots, std::wstring& letter,
+                     const VQDriveSource& source);
 
 }  // namespace Tessar

@@ -64,71 +64,47 @@ uint32_t HardwareReport::GetLargestVideoMemoryMB() const {
 
 namespace {
 
-// The name in lower case without trademark marks, so that "Core(TM)2"
-// reads "core2" and "Intel(R)" reads "intel".
-std::wstring PlainBrandName(const std::wstring& processorName) {
-    std::wstring name = processorName;
-    MakeLower(name);
-    static const wchar_t* const kMarks[] = {L"(tm)", L"(r)"};
-    for (const wchar_t* mark : kMarks) {
-        const size_t length = wcslen(mark);
-        for (size_t at = name.find(mark); at != std::wstring::npos; at = name.find(mark, at))
-            name.erase(at, length);
-    }
-    return name;
-}
-
-bool StartsWord(const std::wstring& name, size_t at) {
-    return at == 0 || iswspace(name[at - 1]);
-}
-
-// The family of an Intel "Core" word: 7, 6 or 5 for "Core i7", "i5" or
-// "i3", 4 for "Core2" (the brand writes "Core(TM)2"), 3 for any other
-// Core; 0 without one. Words such as "Dual-Core" or "8-Core" are no Core
-// brand.
-uint8_t IntelCoreFamily(const std::wstring& name) {
-    static const wchar_t kCore[] = L"core";
-    const size_t coreLength = wcslen(kCore);
-    for (size_t at = name.find(kCore); at != std::wstring::npos; at = name.find(kCore, at + 1)) {
-        if (!StartsWord(name, at))
-            continue;
-        size_t next = at + coreLength;
-        if (next < name.size() && name[next] == L'2')
-            return 4;
-        const size_t afterCore = next;
-        while (next < name.size() && iswspace(name[next]))
-            ++next;
-        static const struct {
-            wchar_t digit;
-            uint8_t code;
-        } kModels[] = {{L'7', 7}, {L'5', 6}, {L'3', 5}};
-        for (const auto& model : kModels) {
-            if (next + 1 < name.size() && name[next] == L'i' && name[next + 1] == model.digit &&
-                (next + 2 == name.size() || !iswdigit(name[next + 2])))
-                return model.code;
+// Brand words of other makers, whose names speak of cores too ("AMD Ryzen
+// 7 5800X 8-Core Processor") but never of an Intel family.
+bool IsOtherMakersName(const std::wstring& lowerName) {
+    static const wchar_t* const kMakers[] = {L"amd", L"hygon", L"via", L"zhaoxin"};
+    size_t at = 0;
+    while (at < lowerName.size()) {
+        while (at < lowerName.size() && !iswalnum(lowerName[at]))
+            ++at;
+        size_t end = at;
+        while (end < lowerName.size() && iswalnum(lowerName[end]))
+            ++end;
+        const std::wstring word = lowerName.substr(at, end - at);
+        for (const wchar_t* maker : kMakers) {
+            if (word == maker)
+                return true;
         }
-        if (next == afterCore && next < name.size())
-            continue;  // "cores", "coreXYZ"
-        return 3;
+        at = end;
     }
-    return 0;
+    return false;
 }
 
 }  // namespace
 
 uint8_t ProcessorFamilyCode(const std::wstring& processorName) {
-    const std::wstring name = PlainBrandName(processorName);
-    // "Core" is a family only in an Intel name: "AMD Ryzen 7 5800X 8-Core
-    // Processor" is none. Pentium and Celeron are Intel's own words.
-    if (name.find(L"intel") != std::wstring::npos) {
-        const uint8_t core = IntelCoreFamily(name);
-        if (core != 0)
-            return core;
+    std::wstring name = processorName;
+    MakeLower(name);
+    if (IsOtherMakersName(name))
+        return 0;
+    // The first word the name contains, in this order: "Pentium Dual-Core"
+    // is a Core (3), "Core(TM)2 Duo" a Core2 (4).
+    static const struct {
+        const wchar_t* word;
+        uint8_t code;
+    } kFamilies[] = {
+        {L"i7", 7},   {L"i5", 6},      {L"i3", 5},      {L"core2", 4}, {L"core(tm)2", 4},
+        {L"core", 3}, {L"pentium", 2}, {L"celeron", 1},
+    };
+    for (const auto& family : kFamilies) {
+        if (name.find(family.word) != std::wstring::npos)
+            return family.code;
     }
-    if (name.find(L"pentium") != std::wstring::npos)
-        return 2;
-    if (name.find(L"celeron") != std::wstring::npos)
-        return 1;
     return 0;
 }
 

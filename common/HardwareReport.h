@@ -28,20 +28,19 @@ struct VideoControllerInfo {
     uint32_t maxRefreshRate = 0;
 };
 
-// OS codes, one bit per Windows version; a server shares the code of the
-// workstation version it was built with. Windows 10 and later outgrow the
-// 8 bits the first codes fitted in.
-enum : uint16_t {
+// OS codes, one bit per Windows version, in the 8 bits that the
+// catalogue's OS requirement and the runtime window compare; a server
+// shares the code of the workstation version it was built with. Later
+// versions are named in the text but have no code (0), as the catalogue
+// has no bit for them.
+enum : uint8_t {
     kOsWindows9x = 1,
     kOsWindows2000 = 2,
     kOsWindowsXp = 4,
     kOsWindowsServer2003 = 8,  // version 5.2
     kOsWindowsVista = 16,      // version 6.0, also Server 2008
     kOsWindows7 = 32,          // version 6.1, also Server 2008 R2
-    kOsWindows8 = 64,          // version 6.2, also Server 2012
-    kOsWindows81 = 128,        // version 6.3, also Server 2012 R2
-    kOsWindows10 = 256,        // version 10.0 below build 22000, also Server 2016, 2019, 2022
-    kOsWindows11 = 512,        // version 10.0 from build 22000, also Server 2025
+    kOsNoCode = 0,             // any other version
 };
 
 struct HardwareReport {
@@ -55,7 +54,7 @@ struct HardwareReport {
     ProcessorInfo processor;
     std::vector<VideoControllerInfo> videoControllers;
     std::wstring osText;
-    uint16_t osCode = 0;
+    uint8_t osCode = 0;
     uint8_t is64Bit = 0;
 };
 
@@ -69,10 +68,10 @@ bool QueryWmiVideo(HardwareReport& report);
 bool GetOsDescription(HardwareReport& report);
 
 std::wstring GetCpuBrandString();
-// Case ignored, trademark marks "(TM)" and "(R)" left out, first match in
-// this order: in an Intel name 7 "Core i7", 6 "Core i5", 5 "Core i3",
-// 4 "Core2", 3 any other "Core" word ("Dual-Core" is none); then 2
-// "pentium", 1 "celeron"; else 0.
+// The first of these words that the name contains (case ignored): "i7" 7,
+// "i5" 6, "i3" 5, "core2" or "core(tm)2" 4, "core" 3, "pentium" 2,
+// "celeron" 1; else 0. A name of another maker (AMD, Hygon, VIA, Zhaoxin)
+// is 0: its "8-Core" is no Intel Core.
 uint8_t ProcessorFamilyCode(const std::wstring& processorName);
 
 }  // namespace Tessar

@@ -74,6 +74,12 @@ private:
 // the read fails or no handle is given.
 int32_t ReadInternetFileTimed(HINTERNET request, void* block, uint32_t size, VQTransferCounter& counter);
 
+// The same read with the arguments in the order the download code names
+// them: at most count bytes into buffer, counted into progress.
+inline int32_t ReadHttpChunk(HINTERNET request, uint32_t count, VQTransferCounter& progress, void* buffer) {
+    return ReadInternetFileTimed(request, buffer, count, progress);
+}
+
 // The whole reply of status 200 with a Content-Length of 1 to
 // kHttpMaxMemoryReply bytes. The buffer holds the bytes and one zero byte
 // after them; length is set only on success. On failure the buffer is

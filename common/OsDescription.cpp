@@ -97,7 +97,7 @@ struct VersionName {
     uint32_t fromBuild;  // the first build of the name
     const wchar_t* workstation;
     const wchar_t* server;
-    uint16_t code;
+    uint8_t code;
 };
 
 // Version 10.0 tells its names apart by build; the last row that matches
@@ -105,18 +105,18 @@ struct VersionName {
 const VersionName kVersionNames[] = {
     {6, 0, 0, L"Windows Vista ", L"Windows Server 2008 ", kOsWindowsVista},
     {6, 1, 0, L"Windows 7 ", L"Windows Server 2008 R2 ", kOsWindows7},
-    {6, 2, 0, L"Windows 8 ", L"Windows Server 2012 ", kOsWindows8},
-    {6, 3, 0, L"Windows 8.1 ", L"Windows Server 2012 R2 ", kOsWindows81},
-    {10, 0, 0, L"Windows 10 ", L"Windows Server 2016 ", kOsWindows10},
-    {10, 0, 17763, nullptr, L"Windows Server 2019 ", kOsWindows10},
-    {10, 0, 20348, nullptr, L"Windows Server 2022 ", kOsWindows10},
-    {10, 0, 22000, L"Windows 11 ", nullptr, kOsWindows11},
-    {10, 0, 26100, nullptr, L"Windows Server 2025 ", kOsWindows11},
+    {6, 2, 0, L"Windows 8 ", L"Windows Server 2012 ", kOsNoCode},
+    {6, 3, 0, L"Windows 8.1 ", L"Windows Server 2012 R2 ", kOsNoCode},
+    {10, 0, 0, L"Windows 10 ", L"Windows Server 2016 ", kOsNoCode},
+    {10, 0, 17763, nullptr, L"Windows Server 2019 ", kOsNoCode},
+    {10, 0, 20348, nullptr, L"Windows Server 2022 ", kOsNoCode},
+    {10, 0, 22000, L"Windows 11 ", nullptr, kOsNoCode},
+    {10, 0, 26100, nullptr, L"Windows Server 2025 ", kOsNoCode},
 };
 
 // Versions 6.x and 10.0: name, edition and word size. A version without a
 // name gets neither name nor code.
-void DescribeVersion6OrLater(const OsVersionFacts& facts, std::wstring& text, uint16_t& code, uint8_t& is64Bit) {
+void DescribeVersion6OrLater(const OsVersionFacts& facts, std::wstring& text, uint8_t& code, uint8_t& is64Bit) {
     const OSVERSIONINFOEXW& version = facts.version;
     const bool workstation = version.wProductType == VER_NT_WORKSTATION;
     const wchar_t* name = nullptr;
@@ -230,7 +230,7 @@ bool DescribeOs(const OsVersionFacts& facts, HardwareReport& report) {
         return false;
 
     std::wstring text = L"Microsoft ";
-    uint16_t code = 0;
+    uint8_t code = 0;
     uint8_t is64Bit = 0;
     if (nt) {
         if (version.dwMajorVersion == 6 || (version.dwMajorVersion == 10 && version.dwMinorVersion == 0)) {

@@ -51,29 +51,16 @@ bool ReadText(const TiXmlElement* element, bool utf8, std::wstring& text) {
     return true;
 }
 
-bool ParseFileSize(const std::wstring& text) {
-    uint64_t value = 0;
-    std::wstring digits = text;
-    TrimLeftChars(digits, kWhiteSpace);
-    if (!digits.empty() && digits[0] == L'-')
-        digits.erase(0, 1);
-    return ParseServerNumber(digits, UINT64_MAX, value);
-}
-
-// Stores one child; false for a malformed number.
-bool ApplyField(const char* name, const std::wstring& text, VQRemoteFileInfo& info) {
-    uint64_t number = 0;
+// Stores one child. Numbers are read from their leading digits, as the
+// server's own clients always have: "2 " or "2x" is peer-to-peer.
+void ApplyField(const char* name, const std::wstring& text, VQRemoteFileInfo& info) {
     if (std::strcmp(name, kIncrementElement) == 0) {
-        if (!ParseServerNumber(text, UINT32_MAX, number))
-            return false;
-        info.increment = number == 1 ? 1 : 0;
+        info.increment = LeadingNumber(text) == 1 ? 1 : 0;
     } else if (std::strcmp(name, kDownloadTypeElement) == 0) {
-        if (!ParseServerNumber(text, UINT32_MAX, number))
-            return false;
-        info.downloadType = static_cast<uint32_t>(number);
+        uint64_t type = LeadingNumber(text);
+        info.downloadType = type > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(type);
     } else if (std::strcmp(name, kFileSizeElement) == 0) {
-        if (!ParseFileSize(text))
-            return false;
+        // Kept as text; its readers decide what a size they can use is.
         info.fileSize = text;
     } else if (std::strcmp(name, kDownloadUrlElement) == 0) {
         info.downloadUrl = text;
@@ -86,7 +73,6 @@ bool ApplyField(const char* name, const std::wstring& text, VQRemoteFileInfo& in
     } else if (std::strcmp(name, kTorrentUrlElement) == 0) {
         info.torrentUrl = text;
     }
-    return true;
 }
 
 }  // namespace
@@ -117,8 +103,7 @@ bool ParseDownloadInfo(const unsigned char* bytes, uint32_t length, VQRemoteFile
         std::wstring value;
         if (!ReadText(child, utf8, value) || value.empty())
             continue;
-        if (!ApplyField(child->Value(), value, parsed))
-            return false;
+        ApplyField(child->Value(), value, parsed);
     }
     if (parsed.downloadUrl.empty())
         return false;

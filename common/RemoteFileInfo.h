@@ -33,10 +33,10 @@ struct VQRemoteFileInfo {
 };
 
 // Parses the reply (text up to length bytes or its first zero byte). True
-// when it has a FILE element whose DownloadUrl is not empty. False as well
-// when DownloadType, Increment or FileSize is not a well-formed number in
-// range, so that a garbled reply is never taken as a record; on false the
-// record holds the defaults. Element names are compared exactly; unknown
+// when it has a FILE element whose DownloadUrl is not empty; on false the
+// record holds the defaults. DownloadType and Increment are read from their
+// leading digits ("2abc" is 2, "x" is 0; DownloadType stops at the largest
+// 32-bit value); FileSize is kept as text. Element names are compared exactly; unknown
 // and empty children are ignored and a later child overwrites an earlier
 // one of the same name. A document declared UTF-8 (or starting with its
 // byte-order mark) is read as UTF-8, any other in the system code page.

@@ -25,15 +25,36 @@ VQTaskList::~VQTaskList() {
 bool VQTaskList::Start() {
     if (m_started)
         return true;
+    // Without both handles a worker would end at its first wait.
+    if (m_stopEvent == nullptr || m_taskSemaphore == nullptr)
+        return false;
     DeleteThreadHolder(m_worker);
+    m_worker = nullptr;
+    // A stop request that no worker took (one ended on a failed wait) must
+    // not end the new one.
+    ::ResetEvent(m_stopEvent);
     m_worker = new (std::nothrow) VQThread(&VQTaskList::ThreadProc, this);
-    m_started = m_worker != nullptr && m_worker->Start();
-    return m_started;
+    // Set before the worker runs, so that a worker that ends at once
+    // leaves the list not started rather than being overwritten.
+    m_started = true;
+    if (m_worker == nullptr || !m_worker->Start()) {
+        m_started = false;
+        DeleteThreadHolder(m_worker);
+        m_worker = nullptr;
+        return false;
+    }
+    return true;
 }
 
 bool VQTaskList::Stop() {
-    if (!m_started)
+    if (!m_started) {
+        // A worker that ended on a failed wait is joined here.
+        if (m_worker != nullptr)
+            m_worker->Wait();
+        DeleteThreadHolder(m_worker);
+        m_worker = nullptr;
         return true;
+    }
     ::SetEvent(m_stopEvent);
     if (m_worker != nullptr)
         m_worker->Wait();
@@ -57,8 +78,11 @@ void VQTaskList::ThreadProc(void* self) {
             list->m_started = false;
             return;
         }
-        if (result != WAIT_OBJECT_0 + 1)
+        if (result != WAIT_OBJECT_0 + 1) {
+            // The worker is gone: the list no longer counts as started.
+            list->m_started = false;
             return;
+        }
         list->Process();
     }
 }

@@ -26,12 +26,15 @@ public:
     VQTaskList(const VQTaskList&) = delete;
     VQTaskList& operator=(const VQTaskList&) = delete;
 
-    // True when the worker runs (also when it already ran).
+    // True when the worker runs (also when it already ran). False, not
+    // started, when the stop event or the semaphore is missing or the
+    // worker cannot be started.
     bool Start();
     // Signals the stop event and waits for the worker; always true. Units
     // still pending stay counted for a later Start.
     bool Stop();
 
+    // False again once the worker has ended, also on a failed wait.
     bool IsStarted() const { return m_started.load(); }
     // Releases the task semaphore by one; false when 64 units are already
     // pending.

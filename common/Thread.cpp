@@ -38,7 +38,12 @@ VQThread::~VQThread() {
 bool VQThread::Start() {
     if (m_state == nullptr || m_state->function == nullptr)
         return false;
-    // A handle still open belongs to an earlier thread that goes on alone.
+    // A thread of an earlier start that has not left yet still uses the
+    // state (argument, flag, id): a second one must not share it, whether
+    // or not its handle was closed.
+    if (m_state->references.load() > 1)
+        return false;
+    // A handle still open belongs to an earlier thread that has ended.
     CloseHandle();
     // The thread's own reference, given back when it leaves EntryPoint.
     m_state->references.fetch_add(1);

@@ -34,10 +34,11 @@ public:
     VQThread(const VQThread&) = delete;
     VQThread& operator=(const VQThread&) = delete;
 
-    // Starts the function on a new thread. False without a function or
-    // when no thread could be started and resumed. The running flag is
-    // true on return from a successful Start. A handle still open from an
-    // earlier start is closed first; that thread goes on unjoined.
+    // Starts the function on a new thread. False without a function, while
+    // a thread of an earlier start still runs (joined or not, its handle
+    // closed or not), or when no thread could be started and resumed. The
+    // running flag is true on return from a successful Start. The handle of
+    // an earlier thread that has ended is closed first.
     bool Start();
     // Waits without a limit, then closes the handle.
     void Wait();

@@ -4,6 +4,7 @@
 // manager and reporting to the window through notifications.
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <bitset>
 #include <cstdint>
@@ -120,14 +121,17 @@ public:
     virtual void SetPadding(int left, int top, int right, int bottom);
     // The base answers its fixed width and height; subclasses may measure.
     virtual SIZE GetFixedSize(int availableWidth, int availableHeight);
-    // Clips to the item rectangle and runs the five paint steps; the steps
-    // themselves draw through the render engine and are empty here.
+    // Draws an image description with the item rectangle as destination and
+    // the paint rectangle as clip; false when the image could not be drawn.
+    virtual bool DrawImage(HDC hdc, const std::wstring& image, const wchar_t* modify = nullptr);
+    // Clips to the item rectangle and runs the five paint steps, each
+    // picking its colour, image, padding or font by state priority.
     virtual void DoPaint(HDC hdc, const RECT& paintRect);
-    virtual void PaintBkColor(HDC hdc) {}
-    virtual void PaintBkImage(HDC hdc) {}
-    virtual void PaintStatusImage(HDC hdc) {}
-    virtual void PaintText(HDC hdc) {}
-    virtual void PaintBorder(HDC hdc) {}
+    virtual void PaintBkColor(HDC hdc);
+    virtual void PaintBkImage(HDC hdc);
+    virtual void PaintStatusImage(HDC hdc);
+    virtual void PaintText(HDC hdc);
+    virtual void PaintBorder(HDC hdc);
     virtual RECT GetPos() const { return m_itemRect; }
     virtual void SetPos(int left, int top, int right, int bottom);
     virtual RECT GetCut() const { return m_cut; }
@@ -188,6 +192,14 @@ public:
     virtual uint32_t GetSelectedTextColor() const { return m_textColors[TextSelected]; }
     virtual void SetDisabledTextColor(uint32_t color) { m_textColors[TextDisabled] = color; }
     virtual uint32_t GetDisabledTextColor() const { return m_textColors[TextDisabled]; }
+
+    // Hooks the paint manager reads of controls that carry a native window:
+    // the window (focus and pre-translation follow it), whether Tab is
+    // typed into the control rather than moving the focus, and the
+    // embedded ActiveX object (not AddRef'ed) that sees keys first.
+    virtual HWND GetNativeWindow() const { return nullptr; }
+    virtual bool WantsTab() const { return false; }
+    virtual IUnknown* GetActiveXObject() const { return nullptr; }
 
     // Repaints the highest ancestor still waiting for layout, or this one.
     void Invalidate();

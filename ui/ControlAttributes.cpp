@@ -32,8 +32,15 @@ const wchar_t* const kDispatchWords[] = {
 // Tries "<prefix><state><suffix>" for each state name; the index or -1.
 int StateIndex(const std::wstring& name, const wchar_t* prefix, const wchar_t* suffix,
                const wchar_t* const* states, int count) {
+    // Compared piece by piece: markup builds call this for every attribute.
+    size_t prefixLength = wcslen(prefix);
+    size_t suffixLength = wcslen(suffix);
+    if (name.size() <= prefixLength + suffixLength) return -1;
+    if (name.compare(0, prefixLength, prefix) != 0) return -1;
+    if (name.compare(name.size() - suffixLength, suffixLength, suffix) != 0) return -1;
+    size_t stateLength = name.size() - prefixLength - suffixLength;
     for (int i = 0; i < count; ++i)
-        if (name == std::wstring(prefix) + states[i] + suffix) return i;
+        if (wcslen(states[i]) == stateLength && name.compare(prefixLength, stateLength, states[i]) == 0) return i;
     return -1;
 }
 

@@ -11,24 +11,26 @@ std::vector<VQPaintManager*>& VQPaintManager::Managers() {
     return managers;
 }
 
-VQPaintManager::VQPaintManager() {}
+VQPaintManager::VQPaintManager() : m_debugPen(::CreatePen(PS_SOLID, 1, RGB(220, 0, 0))) {}
 
 VQPaintManager::~VQPaintManager() {
     auto& managers = Managers();
     managers.erase(std::remove(managers.begin(), managers.end(), this), managers.end());
+    if (m_debugPen) ::DeleteObject(m_debugPen);
     for (auto& entry : m_fonts) ::DeleteObject(entry.second->font);
     m_fonts.clear();
     if (m_ownsDefaultFont) ::DeleteObject(m_defaultFont);
-    m_defaultFont = nullptr;
+    m_defaultFont = m_defaultBoldFont = m_defaultLinkFont = nullptr;
     RemoveAllTimers();
     RemoveAllOptionGroups();
     DeleteDelayedCleanup();
     VQControl* root = m_root;
     m_root = nullptr;
     delete root;
-    if (m_offscreenBitmap) ::DeleteObject(m_offscreenBitmap);
-    if (m_offscreenDC) ::DeleteDC(m_offscreenDC);
+    DeleteOffscreenBitmap();
     if (m_windowDC) ::ReleaseDC(m_hostWindow, m_windowDC);
+    if (m_toolTipWindow && ::IsWindow(m_toolTipWindow)) ::DestroyWindow(m_toolTipWindow);
+    m_toolTipWindow = m_activeToolTip = nullptr;
     m_nameMap.clear();
     m_idMap.clear();
     m_notifiers.clear();
@@ -45,14 +47,23 @@ void VQPaintManager::Init(HWND hwnd) {
 bool VQPaintManager::AttachRootControl(VQControl* control) {
     SetFocus(nullptr);
     m_keyPressed = m_hover = m_leftPressed = m_rightPressed = nullptr;
+    m_hoverTracked = nullptr;
+    HideToolTip();
     if (m_root) AddDelayedCleanup(m_root);
     m_root = control;
+    m_rootInitialised = false;
     m_sizeChanged = true;
     m_firstPaintPending = true;
     m_tabPending = true;
     if (m_root) {
         m_root->SetManager(this);
         FillMaps(m_root);
+        // A window that is already listening gets the new root initialised
+        // now; otherwise its AddNotifier does it.
+        if (!m_notifiers.empty()) {
+            m_rootInitialised = true;
+            m_root->DoInit();
+        }
     }
     return true;
 }
@@ -61,7 +72,15 @@ bool VQPaintManager::InitControls(VQControl* control) {
     if (!control) return false;
     control->SetManager(this);
     FillMaps(control);
+    // Added after the root was initialised (a page filled after the window
+    // opened): initialise it too, once it hangs in the tree.
+    if (m_rootInitialised && control != m_root && IsInTree(control)) control->DoInit();
     return true;
+}
+
+bool VQPaintManager::IsInTree(const VQControl* control) const {
+    while (control && control->GetParent()) control = control->GetParent();
+    return control && control == m_root;
 }
 
 void VQPaintManager::FillMaps(VQControl* control) {
@@ -85,6 +104,7 @@ void VQPaintManager::ReapControl(VQControl* control) {
     if (!control) return;
     if (m_keyPressed == control) m_keyPressed = nullptr;
     if (m_hover == control) m_hover = nullptr;
+    if (m_hoverTracked == control) m_hoverTracked = nullptr;
     if (m_leftPressed == control) m_leftPressed = nullptr;
     if (m_rightPressed == control) m_rightPressed = nullptr;
     if (m_focus == control) m_focus = nullptr;
@@ -100,7 +120,11 @@ void VQPaintManager::ReapControl(VQControl* control) {
 bool VQPaintManager::AddNotifier(INotify* notifier) {
     if (std::find(m_notifiers.begin(), m_notifiers.end(), notifier) != m_notifiers.end()) return false;
     m_notifiers.push_back(notifier);
-    if (m_root) m_root->DoInit();
+    // Once per root, however many listeners the window registers.
+    if (m_root && !m_rootInitialised) {
+        m_rootInitialised = true;
+        m_root->DoInit();
+    }
     return true;
 }
 
@@ -205,11 +229,20 @@ void VQPaintManager::ReleaseCapture() {
 }
 
 void VQPaintManager::InvalidateWindow() {
-    if (m_hostWindow) ::InvalidateRect(m_hostWindow, nullptr, FALSE);
+    if (!m_hostWindow) return;
+    if (m_layered)
+        PaintLayered(255);
+    else
+        ::InvalidateRect(m_hostWindow, nullptr, FALSE);
 }
 
 void VQPaintManager::InvalidateRect(const RECT& rc) {
-    if (m_hostWindow) ::InvalidateRect(m_hostWindow, &rc, FALSE);
+    if (!m_hostWindow) return;
+    // A layered window is not painted through WM_PAINT: it is drawn again whole.
+    if (m_layered)
+        PaintLayered(255);
+    else
+        ::InvalidateRect(m_hostWindow, &rc, FALSE);
 }
 
 void VQPaintManager::SendNotify(VQControl* sender, int type, WPARAM wParam, LPARAM lParam) {
@@ -285,7 +318,7 @@ HFONT VQPaintManager::AddFont(const std::wstring& name, const std::wstring& face
     lstrcpynW(lf.lfFaceName, faceName.c_str(), LF_FACESIZE);
     lf.lfHeight = -size;
     lf.lfCharSet = DEFAULT_CHARSET;
-    if (bold) lf.lfWeight += FW_BOLD;
+    if (bold) lf.lfWeight = FW_BOLD;
     lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfItalic = italic ? TRUE : FALSE;
     HFONT font = ::CreateFontIndirectW(&lf);
@@ -303,9 +336,32 @@ HFONT VQPaintManager::AddFont(const std::wstring& name, const std::wstring& face
         ::SelectObject(m_windowDC, old);
     }
     auto& slot = m_fonts[name];
-    if (slot) ::DeleteObject(slot->font);
+    if (slot) {
+        // A default that pointed at the replaced font follows its entry;
+        // nothing keeps the freed handle.
+        HFONT replaced = slot->font;
+        if (m_defaultFont == replaced) m_defaultFont = font;
+        if (m_defaultBoldFont == replaced) m_defaultBoldFont = font;
+        if (m_defaultLinkFont == replaced) m_defaultLinkFont = font;
+        ::DeleteObject(replaced);
+    }
     slot = std::move(entry);
     return font;
+}
+
+void VQPaintManager::SetDefaultFont(HFONT font) {
+    if (font == m_defaultFont) return;
+    // A fallback made by GetFont belongs to the manager; a font of the map
+    // stays owned by its entry.
+    if (m_ownsDefaultFont && m_defaultFont) ::DeleteObject(m_defaultFont);
+    m_ownsDefaultFont = false;
+    m_defaultFont = font;
+}
+
+const TEXTMETRICW* VQPaintManager::GetFontMetrics(HFONT font) const {
+    for (const auto& entry : m_fonts)
+        if (entry.second->font == font) return &entry.second->metrics;
+    return nullptr;
 }
 
 HFONT VQPaintManager::GetFont(const std::wstring& name) {

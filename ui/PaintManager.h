@@ -6,6 +6,7 @@
 // Runs on the thread that owns the host window; nothing is locked.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <map>
 #include <memory>
@@ -30,6 +31,8 @@ public:
     // Called from the window's WM_CREATE before its markup is loaded.
     void Init(HWND hwnd);
     HWND GetPaintWindow() const { return m_hostWindow; }
+    // The host window's own DC (GetDC), kept for the manager's life.
+    HDC GetPaintDC() const { return m_windowDC; }
 
     bool AttachRootControl(VQControl* control);
     VQControl* GetRoot() const { return m_root; }
@@ -45,6 +48,9 @@ public:
     VQControl* FindControlById(int id) const;
     VQControl* FindControlByName(const std::wstring& name) const;
     VQControl* FindControlAt(int x, int y) const;
+    // The control whose native child window is `hwnd` or contains it.
+    VQControl* FindControlByWindow(HWND hwnd) const;
+    VQControl* GetHoverControl() const { return m_hover; }
 
     VQControl* GetFocus() const { return m_focus; }
     void SetFocus(VQControl* control);
@@ -54,7 +60,11 @@ public:
     void ReleaseCapture();
     bool IsCaptured() const { return m_mouseCaptured; }
 
+    // Layered windows repaint at once (PaintLayered(255)); others invalidate.
     void InvalidateWindow();
+    // Paints the whole tree into the off-screen bitmap and hands it to
+    // UpdateLayeredWindow with the given constant alpha.
+    bool PaintLayered(BYTE alpha);
     void InvalidateRect(const RECT& rc);
     // A control asked for re-layout; done at the next paint.
     void NeedUpdate() { m_needUpdate = true; }
@@ -78,7 +88,48 @@ public:
     HFONT AddFont(const std::wstring& name, const std::wstring& faceName, int size, bool bold, bool underline,
                   bool italic);
     HFONT GetFont(const std::wstring& name);
-    void SetDefaultFont(HFONT font) { m_defaultFont = font; }
+    // The defaults refer to fonts registered with AddFont; a fallback
+    // default made by GetFont is owned here and freed when replaced.
+    void SetDefaultFont(HFONT font);
+    void SetDefaultBoldFont(HFONT font) { m_defaultBoldFont = font; }
+    void SetDefaultLinkFont(HFONT font) { m_defaultLinkFont = font; }
+    HFONT GetDefaultBoldFont() const { return m_defaultBoldFont ? m_defaultBoldFont : m_defaultFont; }
+    HFONT GetDefaultLinkFont() const { return m_defaultLinkFont ? m_defaultLinkFont : m_defaultFont; }
+    // Metrics measured in the window DC when the font was added; null for
+    // a font this manager did not register.
+    const TEXTMETRICW* GetFontMetrics(HFONT font) const;
+
+    // Window attributes of the layout ("size", "caption", "roundcorner",
+    // "sizebox", "mininfo", "maxinfo", "layeredwindow").
+    void SetInitSize(int cx, int cy) { m_initSize = {cx, cy}; }
+    SIZE GetInitSize() const { return m_initSize; }
+    void SetCaptionRect(const RECT& rc) { m_caption = rc; }
+    RECT GetCaptionRect() const { return m_caption; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = {cx, cy}; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    // Resize borders and how far the corner zones reach along the edges.
+    void SetSizeBox(const RECT& rc, int corner) { m_sizeBox = rc; m_sizeBoxCorner = corner; }
+    RECT GetSizeBox() const { return m_sizeBox; }
+    int GetSizeBoxCorner() const { return m_sizeBoxCorner; }
+    void SetMinInfo(int cx, int cy) { m_minInfo = {cx, cy}; }
+    SIZE GetMinInfo() const { return m_minInfo; }
+    void SetMaxInfo(int cx, int cy) { m_maxInfo = {cx, cy}; }
+    SIZE GetMaxInfo() const { return m_maxInfo; }
+    void SetLayered(bool layered) { m_layered = layered; }
+    bool IsLayered() const { return m_layered; }
+    // Outlines every painted rectangle (a debugging aid).
+    void SetShowUpdateRect(bool show) { m_showUpdateRect = show; }
+
+    // Applies a style description to this tree through a temporary markup
+    // builder (its LoadMarkup); false when nothing could be loaded.
+    bool LoadStyle(const std::wstring& markup, const std::wstring& windowName, int sourceKind);
+
+    // The comctl32 tooltip window, once a tip has been shown.
+    HWND GetToolTipWindow() const { return m_toolTipWindow; }
+    // The function that asks for WM_MOUSELEAVE and WM_MOUSEHOVER
+    // (_TrackMouseEvent); tests put a recorder in its place.
+    typedef BOOL(WINAPI* TrackMouseEventProc)(LPTRACKMOUSEEVENT);
+    void SetTrackMouseEventProc(TrackMouseEventProc proc) { m_trackMouseEvent = proc; }
 
     void AddDelayedCleanup(VQControl* control);
     void PostDelayedCleanup();
@@ -110,22 +161,78 @@ private:
         bool killed;
     };
 
+    typedef bool (VQPaintManager::*MessageRoute)(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    struct RouteEntry {
+        UINT message;
+        MessageRoute route;
+    };
+    static const RouteEntry s_routes[];
+
+    bool OnSizeMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKillFocusMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnPaintMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCloseMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEraseBkgnd(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetCursorMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnContextMenuMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnNcHitTest(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDownMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyUpMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCharMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCommandMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseMoveMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnTimerRoute(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnLButtonDownMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnLButtonUpMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnLButtonDblClkMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnRButtonDownMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseWheelMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseHoverMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseLeaveMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDelayedCleanupMessage(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Layout, pending Tab, first-paint notification and re-layout: the
+    // preparation shared by WM_PAINT and PaintLayered.
+    void PrepareForPaint(const RECT& client);
+    bool PaintLayeredOnce(BYTE alpha);
+    bool EnsureOffscreenBitmap(const RECT& client);
+    void DeleteOffscreenBitmap();
+    // Tab and Alt keys of a message for this window or one of its children.
+    bool TranslateKey(const MSG* msg);
+    void HideToolTip();
+    void ShowToolTip(VQControl* control);
     void FillMaps(VQControl* control);
+    bool IsInTree(const VQControl* control) const;
     void SendEvent(VQControl* target, int type, VQControl* sender, WPARAM wParam = 0, LPARAM lParam = 0,
                    wchar_t keyChar = 0, WORD keyState = 0);
     bool Owns(VQControl* control) const { return control && control->GetManager() == this; }
     void KillTimersOf(VQControl* control);
     void OnTimerMessage(UINT nativeId);
-    void OnPaint();
     void DeleteDelayedCleanup();
     UINT NextNativeTimerId();
     // Every manager of the thread, for the message loop's pre-translation.
     static std::vector<VQPaintManager*>& Managers();
 
+    HPEN m_debugPen = nullptr;
+    bool m_showUpdateRect = false;
+    bool m_layered = false;
+    bool m_inLayeredPaint = false;
+    bool m_layeredRepaintPending = false;
+    // DoInit has run for the current root; controls added later get theirs
+    // when they are adopted.
+    bool m_rootInitialised = false;
     std::map<std::wstring, std::unique_ptr<FontEntry>> m_fonts;
     std::map<uint32_t, std::vector<VQControl*>> m_optionGroups;
     std::map<std::wstring, VQControl*> m_nameMap;
     std::map<int, VQControl*> m_idMap;
+    HWND m_toolTipWindow = nullptr;
+    HWND m_activeToolTip = nullptr;
+    TOOLINFOW m_toolInfo = {};
+    std::wstring m_toolTipText;
+    bool m_hoverTrackingArmed = false;
+    TrackMouseEventProc m_trackMouseEvent = &::_TrackMouseEvent;
+    VQControl* m_hoverTracked = nullptr;
     VQControl* m_hover = nullptr;
     VQControl* m_leftPressed = nullptr;
     VQControl* m_rightPressed = nullptr;
@@ -140,14 +247,24 @@ private:
     std::map<UINT, UINT> m_nativeTimers;
     std::vector<VQControl*> m_delayedCleanup;
     VQControl* m_root = nullptr;
+    SIZE m_initSize = {0, 0};
+    SIZE m_minInfo = {0, 0};
+    SIZE m_maxInfo = {0, 0};
+    SIZE m_roundCorner = {0, 0};
+    RECT m_caption = {0, 0, 0, 0};
+    RECT m_sizeBox = {0, 0, 0, 0};
+    int m_sizeBoxCorner = 0;
     HWND m_hostWindow = nullptr;
     HDC m_windowDC = nullptr;
     HDC m_offscreenDC = nullptr;
     HBITMAP m_offscreenBitmap = nullptr;
     bool m_sizeChanged = false;
+    bool m_regionApplied = false;
     bool m_firstPaintPending = true;
     HFONT m_defaultFont = nullptr;
     bool m_ownsDefaultFont = false;
+    HFONT m_defaultBoldFont = nullptr;
+    HFONT m_defaultLinkFont = nullptr;
     std::map<std::wstring, std::wstring> m_defaultAttributes;
     bool m_tabPending = false;
     int m_timerCounter = 4096;

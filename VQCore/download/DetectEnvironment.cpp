@@ -47,16 +47,18 @@ HRESULT CreateSystemDxDiagProvider(IDxDiagProvider** provider) {
 
 }  // namespace
 
-std::wstring VQRegistryRoot::PathOf(const std::wstring& path) const {
-    if (base.empty())
+std::wstring VQRegistryRoot::PathOf(const std::wstring& path, VQRegistryView view) const {
+    const std::wstring& root = view == VQRegistryView::k64Bit && !base64.empty() ? base64 : base;
+    if (root.empty())
         return path;
     if (path.empty())
-        return base;
-    return base + L'\\' + path;
+        return root;
+    return root + L'\\' + path;
 }
 
-bool VQRegistryRoot::Open(VQRegKeyHolder& holder, const std::wstring& path) const {
-    return holder.RegOpenKeyPath(key, PathOf(path), KEY_QUERY_VALUE | KEY_WOW64_32KEY);
+bool VQRegistryRoot::Open(VQRegKeyHolder& holder, const std::wstring& path, VQRegistryView view) const {
+    const REGSAM viewFlag = view == VQRegistryView::k64Bit ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    return holder.RegOpenKeyPath(key, PathOf(path, view), KEY_QUERY_VALUE | viewFlag);
 }
 
 VQDetectEnvironment::VQDetectEnvironment()

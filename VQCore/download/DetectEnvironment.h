@@ -16,17 +16,23 @@ struct IDxDiagProvider;
 
 namespace Tessar {
 
+// The two registry views of a 64-bit Windows (one and the same elsewhere).
+enum class VQRegistryView { k32Bit, k64Bit };
+
 // A registry root, optionally moved below a key (tests keep their trees in
-// a scratch key).
+// a scratch key, which has no views of its own: base64 gives the 64-bit
+// view's tree a key of its own there).
 struct VQRegistryRoot {
     HKEY key = nullptr;
-    std::wstring base;  // empty: the root itself
+    std::wstring base;    // empty: the root itself
+    std::wstring base64;  // empty: base
 
-    std::wstring PathOf(const std::wstring& path) const;
-    // Opens root\path with KEY_QUERY_VALUE in the 32-bit registry view:
-    // runtime installers write their keys there, and the detectors must see
-    // what they wrote whatever the bitness of this program.
-    bool Open(VQRegKeyHolder& holder, const std::wstring& path) const;
+    std::wstring PathOf(const std::wstring& path, VQRegistryView view = VQRegistryView::k32Bit) const;
+    // Opens root\path with KEY_QUERY_VALUE in the 32-bit registry view
+    // unless told otherwise: runtime installers of the games' era write
+    // their keys there, and the detectors must see what they wrote whatever
+    // the bitness of this program.
+    bool Open(VQRegKeyHolder& holder, const std::wstring& path, VQRegistryView view = VQRegistryView::k32Bit) const;
 };
 
 // The DxDiag provider's class and interface.

@@ -1,5 +1,6 @@
 #include "VQCore/download/DownloadCache.h"
 
+#include "VQCore/download/InstallPaths.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/Settings.h"
 #include "common/FileUtil.h"
@@ -29,6 +30,9 @@ const int64_t kMaxCacheAge = 259200;       // three days
 const uint64_t kStartupFreeBytes = 21474836480ull;  // 20 GiB
 const uint64_t kInstalledFreeBytes = 5368709120ull;  // 5 GiB
 const uint32_t kMaxSectionChars = 31;
+// The kinds of finished download the cache removes.
+const wchar_t kFinishedSetupSuffix[] = L".exe";
+const wchar_t kFinishedPackageSuffix[] = L".vqz";
 
 std::wstring SectionOf(uint32_t gameId) {
     return FormatString(L"%05u", gameId);
@@ -54,7 +58,14 @@ bool ParseGameSection(const std::wstring& section, uint32_t& gameId) {
 }
 
 void DeleteIfFile(const std::wstring& path) {
-    if (FileExists(path))
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return;
+    // A link goes as itself; its attributes are not touched, since that
+    // would reach whatever it points to.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        ::DeleteFileW(path.c_str());
+    else
         DeleteFileClearReadOnly(path);
 }
 
@@ -187,17 +198,30 @@ void VQCleanupDiskSpace::CleanupEntry(const std::wstring& path, uint32_t gameId)
 }
 
 void VQCleanupDiskSpace::DeleteCachedFiles(const std::wstring& path) {
-    if (!IsAbsolutePath(path))
+    // cache.ini lies where any user process can write it: what it names is
+    // taken only inside the download folder, and only as a download's files.
+    const std::wstring cacheDir = m_source.cacheDir();
+    if (cacheDir.empty() || !IsPathBelow(path, cacheDir))
         return;
-    if (SameText(GetFileExtension(path), kResumeRecordSuffix)) {
-        // The download's three files: its record, its data and its result.
-        std::wstring target = path.substr(0, path.size() - std::wcslen(kResumeRecordSuffix));
-        DeleteIfFile(target + kDataFileSuffix);
-        DeleteIfFile(path);
-        DeleteIfFile(target);
+    // The names are formed from the resolved path, so that no "." or ".."
+    // in the record leads them elsewhere.
+    const std::wstring full = NormalInstallPath(path);
+    const std::wstring extension = GetFileExtension(full);
+    if (SameText(extension, kFinishedSetupSuffix) || SameText(extension, kFinishedPackageSuffix)) {
+        DeleteIfFile(full);
         return;
     }
-    DeleteIfFile(path);
+    // Anything else stands for a download's resume record: the pair of
+    // files "<name>.vqt" and "<name>.vql", and for a record "<target>.vql"
+    // the finished target when it is a setup program or a package.
+    std::wstring stem = full.substr(0, full.size() - extension.size());
+    DeleteIfFile(stem + kDataFileSuffix);
+    DeleteIfFile(stem + kResumeRecordSuffix);
+    if (SameText(extension, kResumeRecordSuffix)) {
+        const std::wstring targetExtension = GetFileExtension(stem);
+        if (SameText(targetExtension, kFinishedSetupSuffix) || SameText(targetExtension, kFinishedPackageSuffix))
+            DeleteIfFile(stem);
+    }
 }
 
 void VQCleanupDiskSpace::CleanupOldFiles() {

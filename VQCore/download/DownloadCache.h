@@ -8,7 +8,8 @@
 // are three days old, or when they lie on another drive than CacheDir -
 // but only files the record names, and only of games that are installed,
 // not installed or no longer known; waiting, running, paused and finished
-// downloads keep theirs.
+// downloads keep theirs. Nothing outside CacheDir is ever deleted: a
+// record pointing elsewhere is only dropped.
 //
 // Threads: the status list is filled before the worker starts and only
 // read by it; cache.ini is written through the profile functions, which
@@ -79,9 +80,11 @@ public:
     // another drive than CacheDir or that drive is short of 5 GiB, the
     // files go and the section with them.
     void CleanupEntry(const std::wstring& path, uint32_t gameId);
-    // Deletes the files a recorded path stands for: for a resume record
-    // "<target>.vql" the record, "<target>.vqt" and the finished target;
-    // for any other file that file. Only files, and only full paths.
+    // Deletes the files a recorded path stands for: a path ending in ".exe"
+    // or ".vqz" is that file; any other is taken as a resume record and
+    // "<path without extension>.vqt" and ".vql" go, and for "<target>.vql"
+    // also a target ending in ".exe" or ".vqz". Only files below CacheDir
+    // (no link on the way), whatever the record says.
     void DeleteCachedFiles(const std::wstring& path);
     // The worker's pass, on the calling thread.
     void CleanupOldFiles();

@@ -91,12 +91,11 @@ VQRegKey BackupAndApply(const VQRegKey& key, bool apply, bool& ok) {
             return VQRegKey();
         VQRegKey undo(key.root, key.path);
         ReadRegKeyTree(undo);
-        if (apply) {
-            // The whole tree goes, as regedit does; the record holds all of it.
-            LONG error = ::RegDeleteTreeW(RegRootHandle(key.root), key.path.c_str());
-            if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
-                ok = false;
-        }
+        // Only a key without sub-keys goes (regedit would take the whole
+        // tree): a package deletes a tree by naming its keys deepest first.
+        // A key that stays is no failure; the record holds the whole tree.
+        if (apply)
+            ::RegDeleteKeyW(RegRootHandle(key.root), key.path.c_str());
         return undo;
     }
 

@@ -6,8 +6,9 @@
 // of every value the import touched (a delete mark for values that did not
 // exist); a key that did not exist gets a delete record for the highest
 // key the import created on its way, with delete records of the keys below
-// it down to the imported one; a deleted key gets a record of its whole
-// former tree; a key left unchanged gets the empty record (VQRegKey()).
+// it down to the imported one; a key to delete gets a record of its whole
+// former tree (the key itself goes only when it has no sub-keys, as
+// RegDeleteKeyW does); a key left unchanged gets the empty record.
 // Records are undone last first.
 //
 // Registry failures other than access denied throw std::runtime_error

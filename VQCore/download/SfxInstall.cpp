@@ -11,6 +11,7 @@
 #include "VQCore/download/UninstallRecord.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
+#include "common/NumberText.h"
 #include "common/PathText.h"
 #include "common/TextUtil.h"
 
@@ -27,6 +28,10 @@ namespace {
 const uint64_t kMaxMetaBytes = 1048576;
 // Folder of a package that names none, when its file title is unusable.
 const wchar_t kFallbackGameFolder[] = L"Game";
+// A replaced file waits next to its place under this suffix (and a number
+// when the name is taken).
+const wchar_t kSetAsideSuffix[] = L".vqbak";
+const int kMaxSetAsideTries = 1000;
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
     return a.size() == b.size() && CompareNoCase(a, b, a.size()) == 0;
@@ -125,19 +130,26 @@ bool VQSfxInstall::Extract(const std::wstring& targetFolder) {
     m_fileLog.clear();
     m_taskScripts.clear();
     m_registryUndo.clear();
+    m_setAside.clear();
+    m_uninstallDigest.clear();
     m_doneBytes = 0;
     m_installFolder = ChooseInstallFolder(targetFolder);
     if (m_installFolder.empty() || !m_opened)
         return false;
     m_macros.Set(kInstallMacro, m_installFolder);
 
-    if (!VQUnpacker::Extract(m_installFolder)) {
+    // A game without its record could never be removed again, nor its
+    // registry changes undone: that is no install. The record comes before
+    // the task scripts, whose effects no roll-back could take back.
+    std::wstring digest;
+    if (!VQUnpacker::Extract(m_installFolder) ||
+        !WriteUninstallData(CombinePath(m_installFolder, kUninstallRecordName), &digest)) {
         RollBack();
         return false;
     }
+    m_uninstallDigest = digest;
+    DropSetAsideFiles();
     RunTaskScripts();
-    // The game is installed whether or not its record could be written.
-    WriteUninstallData(CombinePath(m_installFolder, kUninstallRecordName));
     return true;
 }
 
@@ -159,10 +171,33 @@ bool VQSfxInstall::ResolveEntryPath(VQTocNode& node, std::wstring& folder, std::
         // A file that stays in the way would leave the old one passing for
         // the package's; the install fails instead.
         std::wstring target = IsDriveRoot(name) ? name : CombinePath(folder, name);
-        if (FileExists(target) && !DeleteFileClearReadOnly(target))
+        if (FileExists(target) && !SetAsideReplacedFile(target))
             return false;
     }
     return true;
+}
+
+bool VQSfxInstall::SetAsideReplacedFile(const std::wstring& path) {
+    for (int attempt = 0; attempt < kMaxSetAsideTries; ++attempt) {
+        std::wstring kept = path + kSetAsideSuffix;
+        if (attempt > 0)
+            kept += UIntToString(static_cast<uint32_t>(attempt));
+        if (PathExists(kept))
+            continue;
+        // A rename in the same folder: the user's file is never copied, and
+        // never gone.
+        if (!::MoveFileExW(path.c_str(), kept.c_str(), 0))
+            return false;
+        m_setAside.push_back({path, kept});
+        return true;
+    }
+    return false;
+}
+
+void VQSfxInstall::DropSetAsideFiles() {
+    for (const SetAsideFile& file : m_setAside)
+        ForceDeleteFile(file.kept);
+    m_setAside.clear();
 }
 
 bool VQSfxInstall::CreateFolder(const std::wstring& path) {
@@ -261,6 +296,10 @@ void VQSfxInstall::RollBack() {
             RemoveSharedEntry(path);  // made by this install in a macro folder
     }
     m_fileLog.clear();
+    // Last first: a file replaced twice ends as it was before the install.
+    for (size_t i = m_setAside.size(); i-- > 0;)
+        MoveFileReplace(m_setAside[i].kept, m_setAside[i].original);
+    m_setAside.clear();
     if (!m_registryUndo.empty()) {
         VQBuffer<unsigned char> undo;
         WriteRegUndoData(m_registryUndo, undo);
@@ -273,11 +312,11 @@ void VQSfxInstall::RollBack() {
     }
 }
 
-bool VQSfxInstall::WriteUninstallData(const std::wstring& path) const {
+bool VQSfxInstall::WriteUninstallData(const std::wstring& path, std::wstring* digest) const {
     VQBuffer<unsigned char> undo;
     if (!m_registryUndo.empty())
         WriteRegUndoData(m_registryUndo, undo);
-    return WriteUninstallRecord(path, m_fileLog, undo, m_installFolder);
+    return WriteUninstallRecord(path, m_fileLog, undo, m_installFolder, digest);
 }
 
 std::wstring VQSfxInstall::GetMetaValue(const std::wstring& key) const {

@@ -35,13 +35,15 @@ public:
     // or its metadata is damaged.
     bool Open() override;
     // Installs into the game's folder below the (absolute) target folder.
-    // On success runs the task scripts and writes the uninstall record; on
-    // any failure, cancel included, removes what this install created and
-    // puts back the registry values it changed, and returns false.
+    // On success writes the uninstall record, then runs the task scripts;
+    // on any failure, cancel and a record that cannot be written included,
+    // removes what this install created, puts back the files it replaced
+    // and the registry values it changed, and returns false.
     bool Extract(const std::wstring& targetFolder) override;
     // A top-level folder named "##macro##" goes to the macro's folder. An
-    // existing file in the way of a file entry is deleted first; one that
-    // cannot be deleted fails the install.
+    // existing file in the way of a file entry is set aside under a free
+    // name next to it (deleted once the install succeeded, put back by a
+    // roll-back); one that cannot be set aside fails the install.
     bool ResolveEntryPath(VQTocNode& node, std::wstring& folder, std::wstring& name, bool& skip) override;
     bool OnEntryExtracted(VQTocNode& node) override;
     // Logs every folder it creates, parents first.
@@ -55,7 +57,11 @@ public:
     // Set by Extract.
     const std::wstring& GetInstallFolder() const { return m_installFolder; }
     const std::vector<std::wstring>& GetFileLog() const { return m_fileLog; }
-    bool WriteUninstallData(const std::wstring& path) const;
+    // The digest of the uninstall record the install wrote (see
+    // UninstallRecord.h): the installed list keeps it, and the uninstall
+    // trusts the record only with it. Empty before a successful Extract.
+    const std::wstring& GetUninstallDigest() const { return m_uninstallDigest; }
+    bool WriteUninstallData(const std::wstring& path, std::wstring* digest = nullptr) const;
 
     // The folder an install into target uses; empty when the package's
     // vqfolder is not a plain relative path (or its macros do not settle).
@@ -69,13 +75,22 @@ private:
     bool LoadEntryData(VQTocNode& node);
     bool ImportRegistryFile(const std::wstring& path);
     void RunTaskScripts();
+    bool SetAsideReplacedFile(const std::wstring& path);
+    void DropSetAsideFiles();
     void RollBack();
+
+    struct SetAsideFile {
+        std::wstring original;
+        std::wstring kept;  // where the original waits
+    };
 
     VQInstallMacros m_macros;
     std::vector<std::wstring> m_taskScripts;
     std::wstring m_installFolder;
     std::deque<VQRegKey> m_registryUndo;  // of every registry file, in import order
     std::vector<std::wstring> m_fileLog;  // created folders and extracted files, in order
+    std::vector<SetAsideFile> m_setAside;  // files the install replaced, in order
+    std::wstring m_uninstallDigest;
     std::map<std::wstring, std::wstring> m_meta;
 };
 

@@ -45,22 +45,42 @@ void VQPhysXDetect::Detect() {
 
 void VQJavaDetect::Detect() {
     installed = 0;
+    uint16_t nativeMachine = 0;
+    switch (m_environment.processorArchitecture ? m_environment.processorArchitecture() : 0) {
+    case PROCESSOR_ARCHITECTURE_AMD64: nativeMachine = IMAGE_FILE_MACHINE_AMD64; break;
+    case PROCESSOR_ARCHITECTURE_IA64: nativeMachine = IMAGE_FILE_MACHINE_IA64; break;
+    case PROCESSOR_ARCHITECTURE_ARM64: nativeMachine = IMAGE_FILE_MACHINE_ARM64; break;
+    default: break;  // a 32-bit Windows has one view
+    }
+    if (nativeMachine != 0) {
+        DetectInView(VQRegistryView::k64Bit, nativeMachine);
+        if (installed != 0)
+            return;
+    }
+    DetectInView(VQRegistryView::k32Bit, IMAGE_FILE_MACHINE_I386);
+}
+
+void VQJavaDetect::DetectInView(VQRegistryView view, uint16_t machine) {
     VQRegKeyHolder key;
     std::wstring current;
     // An empty name would open the runtime key itself as the release's key.
-    if (!m_environment.localMachine.Open(key, kJavaKey) || !key.RegQueryString(L"CurrentVersion", current) ||
+    if (!m_environment.localMachine.Open(key, kJavaKey, view) || !key.RegQueryString(L"CurrentVersion", current) ||
         current.empty())
         return;
     ParseVersionText(current, version);
     VQRegKeyHolder release;
-    if (!m_environment.localMachine.Open(release, std::wstring(kJavaKey) + L'\\' + current))
+    if (!m_environment.localMachine.Open(release, std::wstring(kJavaKey) + L'\\' + current, view))
         return;
     std::wstring home, runtimeLibrary;
     if (!release.RegQueryString(L"JavaHome", home) || home.empty())
         return;
     if (!release.RegQueryString(L"RuntimeLib", runtimeLibrary) || runtimeLibrary.empty())
         return;
-    installed = CanLoadLibrary(runtimeLibrary) ? 1 : 0;
+    // The library must be built for the view's machine; only one of this
+    // program's own machine is loaded to prove it works.
+    if (!IsLibraryImageFor(runtimeLibrary, machine))
+        return;
+    installed = machine != OwnImageMachine() || CanLoadLibrary(runtimeLibrary) ? 1 : 0;
 }
 
 void VQFlashDetect::Detect() {

@@ -64,6 +64,11 @@ public:
     uint8_t installed = 0;
 };
 
+// A Java runtime of either word size: on a 64-bit Windows the 64-bit
+// registry view is asked first, then the 32-bit one; the first view whose
+// runtime is complete wins. A runtime library of this program's word size
+// must load; one of the other word size is never loaded into this process,
+// only its headers are read.
 class VQJavaDetect : public VQSoftwareDetect {
 public:
     void Detect() override;
@@ -72,6 +77,10 @@ public:
 
     int32_t version[4] = {0, 0, 0, 0};  // parsed from "CurrentVersion"
     uint8_t installed = 0;
+
+private:
+    // The runtime of one view whose libraries are built for machine.
+    void DetectInView(VQRegistryView view, uint16_t machine);
 };
 
 class VQFlashDetect : public VQSoftwareDetect {

@@ -85,39 +85,23 @@ std::wstring RecordFolder(const std::wstring& recordPath) {
     return folder.size() > 3 ? folder : std::wstring();
 }
 
-}  // namespace
-
-bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstring>& fileLog,
-                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder) {
-    std::string log = EncodeFileLog(fileLog);
-    if (log.size() > kUninstallMaxLogBytes)
-        log = EncodeFileLog(WithoutFolderContents(fileLog, installFolder));
-    if (log.size() > kUninstallMaxLogBytes || registryUndo.size > kUninstallMaxLogBytes)
-        return false;
-    std::string out(kRecordMagic, sizeof(kRecordMagic));
-    out.push_back(static_cast<char>(kRecordVersion));
-    AppendU32(out, static_cast<uint32_t>(log.size()));
-    out += log;
-    AppendU32(out, registryUndo.size);
-    if (registryUndo.size > 0)
-        out.append(reinterpret_cast<const char*>(registryUndo.data), registryUndo.size);
-    AppendSeal(out);
-
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (!OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL))
-        return false;
-    bool written = WriteFileHandle(file, out.data(), static_cast<uint32_t>(out.size()));
-    if (!CloseFileHandleChecked(file))
-        written = false;
-    if (!written)
-        DeleteFileClearReadOnly(path);
-    return written;
+std::wstring RecordDigest(const std::wstring& folder, const std::string& bytes) {
+    if (folder.empty())
+        return std::wstring();
+    std::wstring place = folder;
+    MakeUpper(place);
+    std::string head;
+    AppendUtf16(head, place);
+    head.append(2, '\0');  // no folder name runs on into the record
+    VQMd5Context md5;
+    Md5Update(md5, head.data(), static_cast<uint32_t>(head.size()));
+    if (!bytes.empty())
+        Md5Update(md5, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    Md5Final(md5);
+    return BytesToHexUpper(md5.digest);
 }
 
-bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
-        return false;
+bool ParseUninstallRecord(const std::string& bytes, VQUninstallRecord& record) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     if (size < kRecordHeadSize || std::memcmp(data, kRecordMagic, sizeof(kRecordMagic)) != 0 ||
@@ -163,14 +147,64 @@ bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
     return true;
 }
 
-bool UninstallFromData(const std::wstring& path) {
+bool SameDigest(const std::wstring& a, const std::wstring& b) {
+    return !a.empty() && a.size() == b.size() && CompareNoCase(a, b, a.size()) == 0;
+}
+
+}  // namespace
+
+bool WriteUninstallRecord(const std::wstring& path, const std::vector<std::wstring>& fileLog,
+                          const VQBuffer<unsigned char>& registryUndo, const std::wstring& installFolder,
+                          std::wstring* digest) {
+    std::string log = EncodeFileLog(fileLog);
+    if (log.size() > kUninstallMaxLogBytes)
+        log = EncodeFileLog(WithoutFolderContents(fileLog, installFolder));
+    if (log.size() > kUninstallMaxLogBytes || registryUndo.size > kUninstallMaxLogBytes)
+        return false;
+    std::string out(kRecordMagic, sizeof(kRecordMagic));
+    out.push_back(static_cast<char>(kRecordVersion));
+    AppendU32(out, static_cast<uint32_t>(log.size()));
+    out += log;
+    AppendU32(out, registryUndo.size);
+    if (registryUndo.size > 0)
+        out.append(reinterpret_cast<const char*>(registryUndo.data), registryUndo.size);
+    AppendSeal(out);
+
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL))
+        return false;
+    bool written = WriteFileHandle(file, out.data(), static_cast<uint32_t>(out.size()));
+    if (!CloseFileHandleChecked(file))
+        written = false;
+    if (!written)
+        DeleteFileClearReadOnly(path);
+    else if (digest != nullptr)
+        *digest = RecordDigest(RecordFolder(path), out);
+    return written;
+}
+
+std::wstring UninstallRecordDigest(const std::wstring& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return std::wstring();
+    return RecordDigest(RecordFolder(path), bytes);
+}
+
+bool ReadUninstallRecord(const std::wstring& path, VQUninstallRecord& record) {
+    std::string bytes;
+    return ReadWholeFile(path, bytes) && ParseUninstallRecord(bytes, record);
+}
+
+bool UninstallFromData(const std::wstring& path, const std::wstring& knownDigest) {
+    // One read: what is judged is what is carried out.
+    std::string bytes;
     VQUninstallRecord record;
-    if (!ReadUninstallRecord(path, record) || record.seal == VQRecordSeal::kDamaged)
+    if (!ReadWholeFile(path, bytes) || !ParseUninstallRecord(bytes, record) || record.seal == VQRecordSeal::kDamaged)
         return false;
     const std::wstring folder = RecordFolder(path);
     if (folder.empty())
         return false;
-    const bool sealed = record.seal == VQRecordSeal::kValid;
+    const bool genuine = SameDigest(knownDigest, RecordDigest(folder, bytes));
 
     bool reachedFolder = false;
     for (size_t i = record.paths.size(); i-- > 0;) {
@@ -184,11 +218,12 @@ bool UninstallFromData(const std::wstring& path) {
         }
         if (IsPathBelow(entry, folder))
             DeleteInstallTree(entry);
-        else if (sealed && !NormalInstallPath(entry).empty())
+        else if (genuine && !NormalInstallPath(entry).empty())
             RemoveSharedEntry(entry);
     }
 
-    if (record.registryUndo.size > 0) {
+    // Registry changes of a record nobody vouches for are not its install's.
+    if (genuine && record.registryUndo.size > 0) {
         try {
             if (!ApplyRegUndoData(record.registryUndo))
                 return false;

@@ -23,6 +23,7 @@ bool VQUnpackerOperation::Execute() {
     m_folder = m_unpacker->GetInstallFolder();
     m_program = m_unpacker->GetMetaValue(kMetaExe);
     m_arguments = m_unpacker->GetMetaValue(kMetaArgs);
+    m_digest = m_unpacker->GetUninstallDigest();
     return true;
 }
 

@@ -3,7 +3,7 @@
 // package on the operation's thread and keeps what the queue writes into
 // the game's tile.
 //
-// Threads: as VQBaseOpertion. The three results are written by the
+// Threads: as VQBaseOpertion. The results are written by the
 // operation's thread before it ends and read by the owner afterwards.
 
 #include "VQCore/download/BaseOperation.h"
@@ -30,6 +30,8 @@ public:
     std::wstring GetInstallFolder() const { return m_folder; }
     std::wstring GetProgramPath() const { return m_program; }
     std::wstring GetArguments() const { return m_arguments; }
+    // The uninstall record's digest, for the installed list to keep.
+    std::wstring GetUninstallDigest() const { return m_digest; }
 
 protected:
     bool Execute() override;
@@ -40,6 +42,7 @@ private:
     std::wstring m_folder;
     std::wstring m_program;
     std::wstring m_arguments;
+    std::wstring m_digest;
 };
 
 }  // namespace Tessar

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/ExecutableInfo.h"
+#include "common/FileHandle.h"
 #include "common/Module.h"
 #include "common/NumberText.h"
 #include "common/TextUtil.h"
@@ -42,6 +43,35 @@ bool CanLoadLibrary(const std::wstring& path, const char* exportName) {
     if (!library.Load(path))
         return false;
     return exportName == nullptr || library.GetFunction(exportName) != nullptr;
+}
+
+bool IsLibraryImageFor(const std::wstring& path, uint16_t machine) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (path.empty() || !OpenFileHandle(file, path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL))
+        return false;
+    IMAGE_DOS_HEADER dos = {};
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header = {};
+    uint32_t read = 0;
+    const bool ok = ReadFileHandle(file, &dos, sizeof(dos), &read) && read == sizeof(dos) &&
+                    dos.e_magic == IMAGE_DOS_SIGNATURE && dos.e_lfanew > 0 &&
+                    SeekFileHandle(file, dos.e_lfanew, FILE_BEGIN) &&
+                    ReadFileHandle(file, &signature, sizeof(signature), &read) && read == sizeof(signature) &&
+                    signature == IMAGE_NT_SIGNATURE && ReadFileHandle(file, &header, sizeof(header), &read) &&
+                    read == sizeof(header);
+    CloseFileHandle(file);
+    return ok && header.Machine == machine && (header.Characteristics & IMAGE_FILE_DLL) != 0;
+}
+
+uint16_t OwnImageMachine() {
+#if defined(__x86_64__) || defined(_M_X64)
+    return IMAGE_FILE_MACHINE_AMD64;
+#elif defined(__aarch64__) || defined(_M_ARM64)
+    return IMAGE_FILE_MACHINE_ARM64;
+#else
+    return IMAGE_FILE_MACHINE_I386;
+#endif
 }
 
 bool GetFileProductVersion(const std::wstring& path, uint32_t version[4]) {

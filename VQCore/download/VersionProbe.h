@@ -12,6 +12,14 @@ namespace Tessar {
 // the library is freed again. No system error box is shown.
 bool CanLoadLibrary(const std::wstring& path, const char* exportName = nullptr);
 
+// The file is a library image (PE, with the DLL flag) built for that
+// machine (IMAGE_FILE_MACHINE_*). Only its headers are read: a library of
+// another word size can be told apart without loading it.
+bool IsLibraryImageFor(const std::wstring& path, uint16_t machine);
+
+// The machine this program is built for (IMAGE_FILE_MACHINE_*).
+uint16_t OwnImageMachine();
+
 // The product version of the file's fixed version information as major,
 // minor, build, revision; version is untouched on failure.
 bool GetFileProductVersion(const std::wstring& path, uint32_t version[4]);

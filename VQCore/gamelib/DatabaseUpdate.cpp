@@ -23,53 +23,12 @@ const wchar_t kVersionKey[] = L"&ver=";
 // A DownloadUrl that begins so (in any case) means nothing is new.
 const wchar_t kNothingNew[] = L"None";
 const char kVersionElement[] = "VERSION";
-const char kAddSection[] = "ADD";
 const char kRemoveSection[] = "REMOVE";
-const char kModifySection[] = "MODIFY";
 
 // Both full 32-digit texts, in any letter case: a cut digest never passes.
 bool SameMd5(const std::wstring& computed, const std::wstring& expected) {
     return !computed.empty() && computed.size() == expected.size() &&
            CompareNoCase(computed, expected, computed.size()) == 0;
-}
-
-// Every number of the section's GAME entries is well formed and in range,
-// so that applying the increment cannot stop half-way on one.
-bool CheckGameSection(const TiXmlDocument& update, const char* section, bool isModify) {
-    const TiXmlElement* top = update.FirstChildElement(section);
-    for (const TiXmlElement* game = top != nullptr ? top->FirstChildElement() : nullptr; game != nullptr;
-         game = game->NextSiblingElement()) {
-        VQGameRecord scratch;
-        VQGameFieldCursor cursor;
-        bool publishSeen = false;
-        for (const TiXmlElement* field = game->FirstChildElement(); field != nullptr;
-             field = field->NextSiblingElement()) {
-            const char* text = GameElementText(field);
-            if (text == nullptr) {
-                if (!isModify)
-                    continue;
-                text = "";
-            }
-            uint32_t id = 0;
-            if (IsGameIdField(field->Value()) ? *text != '\0' && !ReadGameId(text, id)
-                                               : ReadGameField(scratch, field->Value(), text, publishSeen, cursor) ==
-                                                     kGameFieldMalformed)
-                return false;
-        }
-    }
-    return true;
-}
-
-bool CheckRemoveSection(const TiXmlDocument& update) {
-    const TiXmlElement* top = update.FirstChildElement(kRemoveSection);
-    for (const TiXmlElement* entry = top != nullptr ? top->FirstChildElement() : nullptr; entry != nullptr;
-         entry = entry->NextSiblingElement()) {
-        const char* text = GameElementText(entry);
-        uint32_t id = 0;
-        if (text != nullptr && !ReadGameId(text, id))
-            return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -110,9 +69,6 @@ bool VQDatabaseXmlFile::ApplyIncrement(const unsigned char* bytes, uint32_t leng
         m_update.reset(new VQXmlDocument);
     if (!m_update->ParseText(text))
         return false;
-    if (!CheckGameSection(*m_update, kAddSection, false) || !CheckGameSection(*m_update, kModifySection, true) ||
-        !CheckRemoveSection(*m_update))
-        return false;
 
     for (uint32_t list = kNewSingleList; list < kIdListCount; ++list)
         m_lists[list].clear();
@@ -120,7 +76,6 @@ bool VQDatabaseXmlFile::ApplyIncrement(const unsigned char* bytes, uint32_t leng
     const char* versionText = version != nullptr ? GameElementText(version) : nullptr;
     if (versionText != nullptr)
         m_version = MakeWideString(versionText);
-    // Checked above, so none of these stops on a malformed number.
     AddGames();
     RemoveGames(m_update->FirstChildElement(kRemoveSection));
     ModifyGames();

@@ -67,8 +67,8 @@ void Link(VQDatabaseXmlFile::GameIndex& index, const std::wstring& key, VQGameRe
 }
 
 // Reads an entry outside MODIFY into a new record; elements without text
-// leave their field at its default. False for a malformed number.
-bool ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
+// leave their field at its default.
+void ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
     parsed.record.reset(new VQGameRecord);
     parsed.publishSeen = false;
     VQGameFieldCursor cursor;
@@ -78,14 +78,11 @@ bool ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
         if (text == nullptr)
             continue;
         const char* name = field->Value();
-        if (IsGameIdField(name)) {
-            if (!ReadGameId(text, parsed.record->ID))
-                return false;
-        } else if (ReadGameField(*parsed.record, name, text, parsed.publishSeen, cursor) == kGameFieldMalformed) {
-            return false;
-        }
+        if (IsGameIdField(name))
+            parsed.record->ID = ReadGameId(text);
+        else
+            ReadGameField(*parsed.record, name, text, parsed.publishSeen, cursor);
     }
-    return true;
 }
 
 }  // namespace
@@ -101,9 +98,8 @@ bool VQDatabaseXmlFile::Load() {
     if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && ParseRawText()) {
         GetElementText(FindChildElement(m_document, kVersionElement), m_version);
         GetElementText(FindChildElement(m_document, kMd5Element), m_md5);
-        // A malformed number makes the whole file unusable, not a wrong record.
-        if (ParseGames(m_document, kDatabaseSection))
-            return true;
+        ParseGames(m_document, kDatabaseSection);
+        return true;
     }
     Reset();
     return false;
@@ -125,37 +121,30 @@ void VQDatabaseXmlFile::Close() {
     m_games.clear();
 }
 
-bool VQDatabaseXmlFile::ParseGames(const TiXmlDocument* document, const char* section) {
+void VQDatabaseXmlFile::ParseGames(const TiXmlDocument* document, const char* section) {
     if (document == nullptr || section == nullptr)
-        return true;
+        return;
     const bool isAdd = std::strcmp(section, kAddSection) == 0;
     const bool isModify = std::strcmp(section, kModifySection) == 0;
     const TiXmlElement* top = document->FirstChildElement(section);
     if (top == nullptr)
-        return true;
+        return;
     std::vector<const TiXmlElement*> entries;
     for (const TiXmlElement* game = top->FirstChildElement(); game != nullptr; game = game->NextSiblingElement())
         entries.push_back(game);
     if (isModify) {
-        for (const TiXmlElement* game : entries) {
-            if (!ModifyGame(game))
-                return false;
-        }
-        return true;
+        for (const TiXmlElement* game : entries)
+            ModifyGame(game);
+        return;
     }
-    // All entries are read before any is inserted, so that a malformed
-    // number leaves the records as they were.
-    std::vector<VQNewGame> games(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!ReadNewGame(entries[i], games[i]))
-            return false;
-    }
-    for (VQNewGame& game : games)
+    for (const TiXmlElement* entry : entries) {
+        VQNewGame game;
+        ReadNewGame(entry, game);
         InsertGame(game, isAdd);
-    return true;
+    }
 }
 
-bool VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
+void VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
     VQGameRecord* target = nullptr;
     bool wasPublished = false;
     bool publishSeen = false;
@@ -168,14 +157,11 @@ bool VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
             text = "";
         const char* name = field->Value();
         if (IsGameIdField(name)) {
-            uint32_t id = 0;
-            if (*text != '\0' && !ReadGameId(text, id))
-                return false;
             if (target != nullptr)
                 continue;  // the id of a record is never changed
-            auto found = m_games.find(id);
+            auto found = m_games.find(ReadGameId(text));
             if (found == m_games.end() || !found->second)
-                return true;  // nothing to modify: the entry is dropped
+                return;  // nothing to modify: the entry is dropped
             target = found->second.get();
             wasPublished = target->Publish != 0;
             UnlinkFromIndexes(target);
@@ -183,13 +169,10 @@ bool VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
         }
         if (target == nullptr)
             continue;  // fields before ID have nothing to change yet
-        if (ReadGameField(*target, name, text, publishSeen, cursor) == kGameFieldMalformed) {
-            LinkToIndex(target);
-            return false;
-        }
+        ReadGameField(*target, name, text, publishSeen, cursor);
     }
     if (target == nullptr)
-        return true;
+        return;
     // Only a game that becomes published is new; one that was already
     // published is neither listed again nor counted.
     bool published = target->Publish != 0;
@@ -198,7 +181,6 @@ bool VQDatabaseXmlFile::ModifyGame(const TiXmlElement* game) {
     else if (!published && wasPublished)
         UnlistPublished(target->ID);
     LinkToIndex(target);
-    return true;
 }
 
 void VQDatabaseXmlFile::InsertGame(VQNewGame& game, bool isAdd) {
@@ -214,12 +196,12 @@ void VQDatabaseXmlFile::InsertGame(VQNewGame& game, bool isAdd) {
     LinkToIndex(record);
 }
 
-bool VQDatabaseXmlFile::AddGames() {
-    return ParseGames(m_update.get(), kAddSection);
+void VQDatabaseXmlFile::AddGames() {
+    ParseGames(m_update.get(), kAddSection);
 }
 
-bool VQDatabaseXmlFile::ModifyGames() {
-    return ParseGames(m_update.get(), kModifySection);
+void VQDatabaseXmlFile::ModifyGames() {
+    ParseGames(m_update.get(), kModifySection);
 }
 
 void VQDatabaseXmlFile::RemoveGames(const TiXmlElement* remove) {
@@ -228,9 +210,9 @@ void VQDatabaseXmlFile::RemoveGames(const TiXmlElement* remove) {
     for (const TiXmlElement* entry = remove->FirstChildElement(); entry != nullptr;
          entry = entry->NextSiblingElement()) {
         const char* text = GameElementText(entry);
-        uint32_t id = 0;
-        if (text == nullptr || !ReadGameId(text, id))
+        if (text == nullptr)
             continue;
+        uint32_t id = ReadGameId(text);
         auto found = m_games.find(id);
         if (found == m_games.end())
             continue;

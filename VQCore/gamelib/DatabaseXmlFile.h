@@ -68,19 +68,18 @@ public:
 
     // Reads, deciphers, checks and parses the file and builds the records,
     // indexes and lists. False, with no records, when the file is missing,
-    // damaged or holds a malformed number.
+    // cannot be deciphered or does not parse; an odd field never fails it.
     bool Load() override;
     // Drops the documents, records and indexes; the ten lists stay.
     void Close() override;
 
     // Reads the GAME children of the top-level element named section
-    // ("DATABASE", "ADD" or "MODIFY") of the document. False when a number
-    // is malformed: then nothing of a DATABASE or ADD section is applied,
-    // and of MODIFY the entries before it.
-    bool ParseGames(const TiXmlDocument* document, const char* section);
+    // ("DATABASE", "ADD" or "MODIFY") of the document. Numbers are read from
+    // their leading digits (VQCore/gamelib/GameRecordFields.h).
+    void ParseGames(const TiXmlDocument* document, const char* section);
     // The update document's ADD, MODIFY and REMOVE.
-    bool AddGames();
-    bool ModifyGames();
+    void AddGames();
+    void ModifyGames();
     void RemoveGames(const TiXmlElement* remove);
 
     // Brings the catalogue up to date: asks the server with the request
@@ -117,7 +116,7 @@ private:
     // Close, and the lists and texts emptied as well.
     void Reset();
     bool ApplyIncrement(const unsigned char* text, uint32_t length);
-    bool ModifyGame(const TiXmlElement* game);
+    void ModifyGame(const TiXmlElement* game);
     void InsertGame(VQNewGame& game, bool isAdd);
     void LinkToIndex(VQGameRecord* record);
     void UnlinkFromIndexes(const VQGameRecord* record);

@@ -23,33 +23,25 @@ const wchar_t kTypeElement[] = L"Type";
 const wchar_t kTotalElement[] = L"Total";
 const wchar_t kCompletedElement[] = L"Completed";
 
-bool ReadSize(const std::wstring& text, int64_t& field) {
-    uint64_t value = 0;
-    if (!ReadRecordNumber(text, INT64_MAX, value))
-        return false;
-    field = static_cast<int64_t>(value);
-    return true;
-}
-
-// False when the field holds a malformed or out-of-range number.
-bool ReadField(VQGameDownloadInfo& record, const std::wstring& name, const std::wstring& text) {
+// Numbers from their leading digits ("00042abc" is 42, "x" is 0): a record
+// is never lost for one odd field.
+void ReadField(VQGameDownloadInfo& record, const std::wstring& name, const std::wstring& text) {
     if (name == kIdElement)
-        return ReadRecordField(text, record.ID);
-    if (name == kStateElement)
-        return ReadRecordField(text, record.State);
-    if (name == kTypeElement)
-        return ReadRecordField(text, record.Type);
-    if (name == kTotalElement)
-        return ReadSize(text, record.Total);
-    if (name == kCompletedElement)
-        return ReadSize(text, record.Completed);
-    if (name == kUrlElement)
+        record.ID = ReadLowBits<uint32_t>(text);
+    else if (name == kStateElement)
+        record.State = ReadLowBits<uint32_t>(text);
+    else if (name == kTypeElement)
+        record.Type = ReadLowBits<uint32_t>(text);
+    else if (name == kTotalElement)
+        record.Total = ReadByteCount(text);
+    else if (name == kCompletedElement)
+        record.Completed = ReadByteCount(text);
+    else if (name == kUrlElement)
         record.URL = text;
     else if (name == kLogPathElement)
         record.LogPath = text;
     else if (name == kSetupPathElement)
         record.SetupPath = text;
-    return true;
 }
 
 void WriteFields(TiXmlElement* node, const VQGameDownloadInfo& record) {

@@ -21,6 +21,10 @@ struct VQGameInstalledInfo {
     uint32_t RunCount = 0;
     // 1 once the game's registration has been reported, else 0.
     uint32_t Registered = 0;
+    // Digest of the uninstall record the game's install wrote into
+    // SetupDir; the uninstall trusts that record only with it. Empty for
+    // games installed otherwise and in lists written before it was kept.
+    std::wstring UninstallDigest;
 };
 
 }  // namespace Tessar

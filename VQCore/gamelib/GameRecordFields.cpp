@@ -27,44 +27,38 @@ struct FieldDef {
     FieldKind kind;
     std::wstring VQGameRecord::*text;  // text fields
     NumberField number;                // number fields
-    uint64_t maxValue;                 // number fields
 };
-
-const uint64_t kMax8 = 0xFF;
-const uint64_t kMax16 = 0xFFFF;
-const uint64_t kMax32 = 0xFFFFFFFF;
-const uint64_t kMax64 = UINT64_MAX;
 
 // In the order the writer puts them.
 const FieldDef kFields[] = {
-    {"ID", kIdField, nullptr, kSize, 0},
-    {"GameName", kTextField, &VQGameRecord::GameName, kSize, 0},
-    {"ExeName", kTextField, &VQGameRecord::ExeName, kSize, 0},
-    {"Description", kTextField, &VQGameRecord::Description, kSize, 0},
-    {"Company", kTextField, &VQGameRecord::Company, kSize, 0},
-    {"InternalName", kTextField, &VQGameRecord::InternalName, kSize, 0},
-    {"OriginalName", kTextField, &VQGameRecord::OriginalName, kSize, 0},
-    {"DigitalSignature", kTextField, &VQGameRecord::DigitalSignature, kSize, 0},
-    {"Md5", kTextField, &VQGameRecord::Md5, kSize, 0},
-    {"Size", kNumberField, nullptr, kSize, kMax64},
-    {"Publish", kNumberField, nullptr, kPublish, kMax8},
-    {"Type", kNumberField, nullptr, kType, kMax8},
-    {"Home", kTextField, &VQGameRecord::Home, kSize, 0},
-    {"UninstallKey", kTextField, &VQGameRecord::UninstallKey, kSize, 0},
-    {"Register", kTextField, &VQGameRecord::Register, kSize, 0},
-    {"Login", kTextField, &VQGameRecord::Login, kSize, 0},
-    {"Advert", kTextField, &VQGameRecord::Advert, kSize, 0},
-    {"Help", kTextField, &VQGameRecord::Help, kSize, 0},
-    {"League", kNumberField, nullptr, kLeague, kMax8},
-    {"Status", kStatusField, nullptr, kSize, 0},
-    {"OS", kNumberField, nullptr, kOs, kMax8},
-    {"CPU", kCpuField, nullptr, kSize, 0},
-    {"Memory", kNumberField, nullptr, kMemory, kMax32},
-    {"Video", kNumberField, nullptr, kVideo, kMax32},
-    {"InstallSize", kNumberField, nullptr, kInstallSize, kMax64},
-    {"Depend", kNumberField, nullptr, kDepend, kMax16},
-    {"Synopsis", kTextField, &VQGameRecord::Synopsis, kSize, 0},
-    {"DLType", kNumberField, nullptr, kDLType, kMax16},
+    {"ID", kIdField, nullptr, kSize},
+    {"GameName", kTextField, &VQGameRecord::GameName, kSize},
+    {"ExeName", kTextField, &VQGameRecord::ExeName, kSize},
+    {"Description", kTextField, &VQGameRecord::Description, kSize},
+    {"Company", kTextField, &VQGameRecord::Company, kSize},
+    {"InternalName", kTextField, &VQGameRecord::InternalName, kSize},
+    {"OriginalName", kTextField, &VQGameRecord::OriginalName, kSize},
+    {"DigitalSignature", kTextField, &VQGameRecord::DigitalSignature, kSize},
+    {"Md5", kTextField, &VQGameRecord::Md5, kSize},
+    {"Size", kNumberField, nullptr, kSize},
+    {"Publish", kNumberField, nullptr, kPublish},
+    {"Type", kNumberField, nullptr, kType},
+    {"Home", kTextField, &VQGameRecord::Home, kSize},
+    {"UninstallKey", kTextField, &VQGameRecord::UninstallKey, kSize},
+    {"Register", kTextField, &VQGameRecord::Register, kSize},
+    {"Login", kTextField, &VQGameRecord::Login, kSize},
+    {"Advert", kTextField, &VQGameRecord::Advert, kSize},
+    {"Help", kTextField, &VQGameRecord::Help, kSize},
+    {"League", kNumberField, nullptr, kLeague},
+    {"Status", kStatusField, nullptr, kSize},
+    {"OS", kNumberField, nullptr, kOs},
+    {"CPU", kCpuField, nullptr, kSize},
+    {"Memory", kNumberField, nullptr, kMemory},
+    {"Video", kNumberField, nullptr, kVideo},
+    {"InstallSize", kNumberField, nullptr, kInstallSize},
+    {"Depend", kNumberField, nullptr, kDepend},
+    {"Synopsis", kTextField, &VQGameRecord::Synopsis, kSize},
+    {"DLType", kNumberField, nullptr, kDLType},
 };
 const size_t kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
 
@@ -93,46 +87,25 @@ void StoreNumber(VQGameRecord& record, NumberField field, uint64_t value) {
     case kVideo: record.Video = static_cast<uint32_t>(value); break;
     case kInstallSize: record.InstallSize = value; break;
     case kDepend: record.Depend = static_cast<uint16_t>(value); break;
-    case kDLType: record.DLType = static_cast<uint32_t>(value); break;
+    // The catalogue has always kept only the low 16 bits of a download type.
+    case kDLType: record.DLType = static_cast<uint16_t>(value); break;
     }
 }
 
-// An empty text (an empty element of a MODIFY entry) clears the number.
-bool ReadNumber(const char* text, uint64_t maxValue, uint64_t& value) {
-    value = 0;
-    return *text == '\0' || ReadRecordNumber(text, maxValue, value);
+// A floating-point number from the text's start ("2.4", "1e3", "2.4GHz";
+// no number gives 0). Only finite values that a float holds are kept.
+float ReadSpeed(const std::string& text) {
+    double value = std::strtod(text.c_str(), nullptr);
+    if (!std::isfinite(value) || value > FLT_MAX || value < -FLT_MAX)
+        return 0.0f;
+    return static_cast<float>(value);
 }
 
-// Plain decimal, optionally with a fraction or an exponent as "%g" writes
-// it; never negative, infinite or beyond a float.
-bool ReadSpeed(std::string text, float& speed) {
-    speed = 0.0f;
-    const char kBlanks[] = " \t\r\n";
-    text.erase(0, text.find_first_not_of(kBlanks));
-    text.erase(text.find_last_not_of(kBlanks) + 1);
-    if (text.empty())
-        return true;
-    if (text.find_first_not_of("0123456789.eE+-") != std::string::npos || text[0] < '0' || text[0] > '9')
-        return false;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value) || value < 0.0 || value > FLT_MAX)
-        return false;
-    speed = static_cast<float>(value);
-    return true;
-}
-
-bool ReadCpu(VQGameRecord& record, const std::string& text) {
+// "count" or "count|speed".
+void ReadCpu(VQGameRecord& record, const std::string& text) {
     size_t bar = text.find(kCpuSeparator);
-    uint64_t count = 0;
-    float speed = 0.0f;
-    if (!ReadNumber(text.substr(0, bar).c_str(), kMax8, count))
-        return false;
-    if (bar != std::string::npos && !ReadSpeed(text.substr(bar + 1), speed))
-        return false;
-    record.CpuCount = static_cast<uint8_t>(count);
-    record.CpuSpeed = speed;
-    return true;
+    record.CpuCount = ReadLowBits<uint8_t>(text.substr(0, bar).c_str());
+    record.CpuSpeed = bar != std::string::npos ? ReadSpeed(text.substr(bar + 1)) : 0.0f;
 }
 
 uint64_t LoadNumber(const VQGameRecord& record, NumberField field) {
@@ -164,22 +137,19 @@ VQGameFieldResult ReadGameField(VQGameRecord& record, const char* name, const ch
     case kTextField:
         record.*field->text = NarrowToWide(text);
         break;
-    case kNumberField: {
-        uint64_t number = 0;
-        if (!ReadNumber(text, field->maxValue, number))
-            return kGameFieldMalformed;
-        StoreNumber(record, field->number, number);
+    case kNumberField:
+        // Leading digits, an empty text (an empty element of a MODIFY
+        // entry) clearing the number.
+        StoreNumber(record, field->number, LeadingNumber(text));
         if (field->number == kPublish)
             publishSeen = true;
         break;
-    }
     case kStatusField:
         std::memset(record.Status, 0, sizeof(record.Status));
         std::memcpy(record.Status, text, strnlen(text, kGameStatusLength));
         break;
     case kCpuField:
-        if (!ReadCpu(record, text))
-            return kGameFieldMalformed;
+        ReadCpu(record, text);
         break;
     case kIdField:
         break;
@@ -192,13 +162,8 @@ const char* GameElementText(const TiXmlElement* element) {
     return first != nullptr && first->ToText() != nullptr ? first->Value() : nullptr;
 }
 
-bool ReadGameId(const char* text, uint32_t& id) {
-    uint64_t value = 0;
-    id = 0;
-    if (text == nullptr || !ReadRecordNumber(text, kMax32, value))
-        return false;
-    id = static_cast<uint32_t>(value);
-    return true;
+uint32_t ReadGameId(const char* text) {
+    return ReadCrtInt(text);
 }
 
 bool IsGameIdField(const char* name) {

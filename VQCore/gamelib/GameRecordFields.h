@@ -20,20 +20,22 @@ struct VQGameFieldCursor {
 };
 
 enum VQGameFieldResult {
-    kGameFieldRead,       // stored in the record
-    kGameFieldIgnored,    // not a field of the record (ID included)
-    kGameFieldMalformed,  // a number that is not plain decimal in range
+    kGameFieldRead,     // stored in the record
+    kGameFieldIgnored,  // not a field of the record (ID included)
 };
 
-// Stores the text (null: empty) in the field of that name. Numbers are
-// checked against their field's width (DLType: 16 bits); Publish also sets
-// publishSeen.
+// Stores the text (null: empty) in the field of that name. Numbers are read
+// from their leading digits ("00042abc" is 42, "x" is 0) and kept by the low
+// bits of their field (DLType: 16 bits), so that an odd field never costs
+// a record; Publish also sets publishSeen. CPU is "count" or
+// "count|speed".
 VQGameFieldResult ReadGameField(VQGameRecord& record, const char* name, const char* text, bool& publishSeen,
                                 VQGameFieldCursor& cursor);
 // The element's text when its first child is a text node, else null.
 const char* GameElementText(const TiXmlElement* element);
-// A game id: plain decimal within 32 bits (0 is read as 0).
-bool ReadGameId(const char* text, uint32_t& id);
+// A game id as the C runtime's _wtoi reads it (blanks, a sign, leading
+// digits; null or no digits give 0, which is no id).
+uint32_t ReadGameId(const char* text);
 bool IsGameIdField(const char* name);
 
 // Appends the record's children to the GAME element in the file's order,

@@ -25,20 +25,22 @@ const wchar_t kSetupTimeElement[] = L"SetupTime";
 const wchar_t kLastRunTimeElement[] = L"LastRunTime";
 const wchar_t kRunCountElement[] = L"RunCount";
 const wchar_t kRegisteredElement[] = L"Registered";
+const wchar_t kUninstallDigestElement[] = L"UninstallDigest";
 
-// False when the field holds a malformed or out-of-range number.
-bool ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std::wstring& text) {
+// Numbers as the C runtime's _wtoi and _wtoi64 read them (blanks, a sign,
+// leading digits): a record is never lost for one odd field.
+void ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std::wstring& text) {
     if (name == kIdElement)
-        return ReadRecordField(text, record.ID);
-    if (name == kRunCountElement)
-        return ReadRecordField(text, record.RunCount);
-    if (name == kRegisteredElement)
-        return ReadRecordField(text, record.Registered);
-    if (name == kSetupTimeElement)
-        return ReadSignedRecordNumber(text, record.SetupTime);
-    if (name == kLastRunTimeElement)
-        return ReadSignedRecordNumber(text, record.LastRunTime);
-    if (name == kNameElement)
+        record.ID = ReadCrtInt(text);
+    else if (name == kRunCountElement)
+        record.RunCount = ReadCrtInt(text);
+    else if (name == kRegisteredElement)
+        record.Registered = ReadCrtInt(text);
+    else if (name == kSetupTimeElement)
+        record.SetupTime = LeadingSignedNumber(text);
+    else if (name == kLastRunTimeElement)
+        record.LastRunTime = LeadingSignedNumber(text);
+    else if (name == kNameElement)
         record.Name = text;
     else if (name == kFullPathElement)
         record.FullPath = text;
@@ -48,7 +50,8 @@ bool ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std:
         record.WorkingDir = text;
     else if (name == kSetupDirElement)
         record.SetupDir = text;
-    return true;
+    else if (name == kUninstallDigestElement)
+        record.UninstallDigest = text;
 }
 
 void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
@@ -63,6 +66,7 @@ void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
     AddListField(node, kRunCountElement, UIntToString(record.RunCount));
     if (record.Registered == 1)
         AddListField(node, kRegisteredElement, L"1");
+    AddListField(node, kUninstallDigestElement, record.UninstallDigest);
 }
 
 }  // namespace

@@ -14,22 +14,21 @@
 
 namespace Tessar {
 
-// Each child element of the list becomes a record (whatever its tag) when
-// readField(record, name, text), called for its fields that hold text,
-// accepts every one; a record with a refused field is dropped.
+// Each child element of the list becomes a record (whatever its tag);
+// readField(record, name, text) is called for its fields that hold text.
+// No field can cost its record: a dropped record would be gone for good at
+// the next save.
 template <typename Record, typename ReadField>
 void ReadListRecords(const TiXmlElement* list, std::vector<boost::shared_ptr<Record>>& records, ReadField readField) {
     for (const TiXmlElement* node = list->FirstChildElement(); node != nullptr; node = node->NextSiblingElement()) {
         boost::shared_ptr<Record> record(new Record);
-        bool accepted = true;
-        for (const TiXmlElement* field = node->FirstChildElement(); field != nullptr && accepted;
+        for (const TiXmlElement* field = node->FirstChildElement(); field != nullptr;
              field = field->NextSiblingElement()) {
             std::wstring text;
             if (GetElementText(field, text))
-                accepted = readField(*record, MakeWideString(field->Value()), text);
+                readField(*record, MakeWideString(field->Value()), text);
         }
-        if (accepted)
-            records.push_back(record);
+        records.push_back(record);
     }
 }
 

@@ -28,6 +28,15 @@ struct ScopedResult {
     ~ScopedResult() { SqliteFreeResult(result); }
 };
 
+bool SameFileTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return SameFileTime(a.ftCreationTime, b.ftCreationTime) && SameFileTime(a.ftLastWriteTime, b.ftLastWriteTime) &&
+           a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh;
+}
+
 }  // namespace
 
 std::string EscapeLikePattern(const std::string& text) {
@@ -100,18 +109,20 @@ bool VQQueryData::BuildIndex(const std::wstring& indexPath) {
 }
 
 bool VQQueryData::OpenIndex(const std::wstring& indexPath) {
-    if (!FileExists(indexPath))
+    WIN32_FILE_ATTRIBUTE_DATA stamp = {};
+    if (!FileExists(indexPath) || !GetFileAttributesExW(indexPath.c_str(), GetFileExInfoStandard, &stamp))
         return false;
-    if (m_connection.handle && m_openIndexPath == indexPath)
+    // An index is never changed in place, only deleted and built anew: the
+    // copy stays good while the file keeps its times and size.
+    if (m_connection.handle && m_openIndexPath == indexPath && SameFileStamp(stamp, m_openIndexStamp))
         return true;
     m_openIndexPath.clear();
-    if (!SqliteOpen(m_connection, WideToUtf8(indexPath).c_str()))
+    // Searched in a copy, so that no search ever keeps the data update from
+    // deleting the file or a rebuild from replacing it.
+    if (!SqliteOpenCopy(m_connection, WideToUtf8(indexPath).c_str()))
         return false;
-    // Searches only read, and an index is never changed in place: keeping
-    // the read lock from the first query on spares every later query the
-    // lock and unlock calls and the check for a changed file.
-    SqliteExec(m_connection, "pragma locking_mode=exclusive;");
     m_openIndexPath = indexPath;
+    m_openIndexStamp = stamp;
     return true;
 }
 

@@ -12,6 +12,8 @@
 #include "VQCore/gamelib/SearchIndexWriter.h"
 #include "VQCore/gamelib/SqliteConnection.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,8 +40,8 @@ public:
     void Close() override;
 
     // Builds a new index file from the catalogue file. False when the
-    // catalogue is missing or the old index cannot be deleted because a
-    // search holds it open (the old index then stays), or when the build
+    // catalogue is missing or the old index cannot be deleted because
+    // another connection holds it open (the old index then stays), or when the build
     // fails (the unfinished index file is then deleted, so that the next
     // search builds it again instead of searching an empty index).
     bool RebuildIndex(const std::wstring& indexPath, const std::wstring& sourcePath);
@@ -60,8 +62,9 @@ public:
     bool BuildIndex(const std::wstring& indexPath);
 
     // The searches' connection, open from the first search until destruction
-    // or a search of another index. It keeps a read lock on the index file
-    // while open.
+    // or a search of another index, or of the same index after it was built
+    // anew. It is an in-memory copy of the index file: the file itself is
+    // neither held open nor locked between searches.
     const SqliteConnection& GetConnection() const { return m_connection; }
     const std::wstring& GetOpenIndexPath() const { return m_openIndexPath; }
 
@@ -76,6 +79,8 @@ private:
     bool RunMatches(const std::wstring& text, int32_t limit, Visit visit);
 
     std::wstring m_openIndexPath;
+    // Times and size of the index file when it was copied.
+    WIN32_FILE_ATTRIBUTE_DATA m_openIndexStamp = {};
     SqliteConnection m_connection;
 };
 

@@ -22,42 +22,37 @@ struct SettingDef {
     const wchar_t* section;  // null: kept in memory only
     int kind;
     uint32_t defaultValue;
-    // Numbers read from the file outside this range keep the default.
-    uint32_t minimum;
-    uint32_t maximum;
 };
 
-const uint32_t kMaxCycleDays = 365;
-
 const SettingDef kSettings[] = {
-    {L"AutoRun", L"GENERIC", kFlag, 1, 0, 0},
-    {L"AutoStartUndone", L"GENERIC", kFlag, 0, 0, 0},
-    {L"CloseAction", L"GENERIC", kByte, 0, 0, 1},  // 0 hide to the tray, 1 exit
-    {L"ShowSpeed", L"DOWNLOAD", kFlag, 1, 0, 0},
-    {L"SpeedLimit", L"DOWNLOAD", kFlag, 0, 0, 0},
-    {L"MaxSpeed", L"DOWNLOAD", kInt, 1024, 1, INT32_MAX},  // KB/s; read as signed elsewhere
-    {L"CacheDir", L"DOWNLOAD", kText, 0, 0, 0},
-    {L"InstallDir", L"DOWNLOAD", kText, 0, 0, 0},
-    {L"CompleteMessageTip", L"PROMPT", kFlag, 1, 0, 0},
-    {L"CompleteAudioTip", L"PROMPT", kFlag, 1, 0, 0},
-    {L"ExitMessageTip", L"PROMPT", kFlag, 1, 0, 0},
-    {L"RepairGameTip", L"PROMPT", kFlag, 1, 0, 0},
-    {L"UpdateRegular", L"UPDATE", kFlag, 1, 0, 0},
-    {L"UpdateCycle", L"UPDATE", kInt, 7, 1, kMaxCycleDays},  // days
-    {L"UpdateTime", L"UPDATE", kText, 0, 0, 0},
-    {L"UpdateDatabaseTime", L"UPDATE", kText, 0, 0, 0},
-    {L"UpdateAdvertTime", L"UPDATE", kText, 0, 0, 0},
-    {L"UpdateHotTime", L"UPDATE", kText, 0, 0, 0},
-    {L"ReportOnlineTime", L"UPDATE", kText, 0, 0, 0},
-    {L"OpenEffect", L"ADVANCED", kFlag, 1, 0, 0},
-    {L"RunGameMin", L"ADVANCED", kFlag, 0, 0, 0},
-    {L"HideMainWnd", L"ADVANCED", kFlag, 0, 0, 0},
-    {L"HideRunGame", L"ADVANCED", kFlag, 0, 0, 0},
-    {L"ForceKillGame", L"ADVANCED", kFlag, 0, 0, 0},
-    {L"ImportRegular", L"IMPORT", kFlag, 0, 0, 0},
-    {L"ImportCycle", L"IMPORT", kInt, 7, 1, kMaxCycleDays},  // days
-    {L"ImportTime", L"IMPORT", kText, 0, 0, 0},
-    {L"CompletePowerOff", nullptr, kFlag, 0, 0, 0},  // every start begins with 0
+    {L"AutoRun", L"GENERIC", kFlag, 1},
+    {L"AutoStartUndone", L"GENERIC", kFlag, 0},
+    {L"CloseAction", L"GENERIC", kByte, 0},  // 0 hide to the tray, 1 exit
+    {L"ShowSpeed", L"DOWNLOAD", kFlag, 1},
+    {L"SpeedLimit", L"DOWNLOAD", kFlag, 0},
+    {L"MaxSpeed", L"DOWNLOAD", kInt, 1024},  // KB/s
+    {L"CacheDir", L"DOWNLOAD", kText, 0},
+    {L"InstallDir", L"DOWNLOAD", kText, 0},
+    {L"CompleteMessageTip", L"PROMPT", kFlag, 1},
+    {L"CompleteAudioTip", L"PROMPT", kFlag, 1},
+    {L"ExitMessageTip", L"PROMPT", kFlag, 1},
+    {L"RepairGameTip", L"PROMPT", kFlag, 1},
+    {L"UpdateRegular", L"UPDATE", kFlag, 1},
+    {L"UpdateCycle", L"UPDATE", kInt, 7},  // days
+    {L"UpdateTime", L"UPDATE", kText, 0},
+    {L"UpdateDatabaseTime", L"UPDATE", kText, 0},
+    {L"UpdateAdvertTime", L"UPDATE", kText, 0},
+    {L"UpdateHotTime", L"UPDATE", kText, 0},
+    {L"ReportOnlineTime", L"UPDATE", kText, 0},
+    {L"OpenEffect", L"ADVANCED", kFlag, 1},
+    {L"RunGameMin", L"ADVANCED", kFlag, 0},
+    {L"HideMainWnd", L"ADVANCED", kFlag, 0},
+    {L"HideRunGame", L"ADVANCED", kFlag, 0},
+    {L"ForceKillGame", L"ADVANCED", kFlag, 0},
+    {L"ImportRegular", L"IMPORT", kFlag, 0},
+    {L"ImportCycle", L"IMPORT", kInt, 7},  // days
+    {L"ImportTime", L"IMPORT", kText, 0},
+    {L"CompletePowerOff", nullptr, kFlag, 0},  // every start begins with 0
 };
 const int kSettingCount = static_cast<int>(sizeof(kSettings) / sizeof(kSettings[0]));
 
@@ -73,19 +68,14 @@ bool SameKind(int stored, int asked) {
     return stored == asked || (asked == kInt && stored == kByte);
 }
 
-// More digits than any 32-bit number has cannot be in range.
-const size_t kMaxNumberDigits = 10;
-
-uint32_t ReadNumber(const OptionStore& store, const SettingDef& def) {
-    const OptionValue* value = store.Find(def.section, def.key);
-    if (value == nullptr)
-        return def.defaultValue;
-    std::wstring text = value->GetText(std::wstring());
-    size_t digits = text.find_first_not_of(L"0123456789");
-    if ((digits == std::wstring::npos ? text.size() : digits) > kMaxNumberDigits)
-        return def.defaultValue;
-    uint64_t number = StringToUInt64(text);
-    return number >= def.minimum && number <= def.maximum ? static_cast<uint32_t>(number) : def.defaultValue;
+// Every value a setter takes comes back from the file: the store writes
+// integers with "%d", so one past the signed range is written as its
+// unsigned digits, which the store's reading gives back.
+void WriteNumber(OptionValue& value, uint32_t number) {
+    if (number <= static_cast<uint32_t>(INT32_MAX))
+        value.SetInt(static_cast<int32_t>(number));
+    else
+        value.SetText(UIntToString(number));
 }
 
 }  // namespace
@@ -213,8 +203,10 @@ bool VQSettings::Load() {
                 m_numbers[i] = store->GetInt(def.section, def.key, def.defaultValue) != 0 ? 1 : 0;
             else if (def.kind == kText)
                 m_texts[i] = store->GetText(def.section, def.key, std::wstring());
+            else if (def.kind == kByte)
+                m_numbers[i] = store->GetInt(def.section, def.key, def.defaultValue) & 0xFF;
             else
-                m_numbers[i] = ReadNumber(*store, def);
+                m_numbers[i] = store->GetInt(def.section, def.key, def.defaultValue);
         }
         cacheDir = m_texts[IndexOf(kCacheDirKey, kText)];
         installDir = m_texts[IndexOf(kInstallDirKey, kText)];
@@ -250,7 +242,7 @@ bool VQSettings::Save() {
             if (def.kind == kText)
                 value.SetText(m_texts[i]);
             else
-                value.SetInt(static_cast<int32_t>(m_numbers[i]));
+                WriteNumber(value, m_numbers[i]);
         }
     }
     std::wstring folder = m_filePath.substr(0, m_filePath.rfind(L'\\') + 1);

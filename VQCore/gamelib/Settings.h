@@ -62,7 +62,9 @@ public:
     bool SetBool(const std::wstring& key, bool value);
 
     // Reads the file once; true when it was read, false when the defaults
-    // are used. A file that is not a well-formed settings file is moved
+    // are used. Numbers are read as the store reads them (leading digits,
+    // low 32 bits; CloseAction its low 8 bits), so a value a setter took
+    // comes back as it was saved. A file that is not a well-formed settings file is moved
     // aside to the same path + ".bad" so that the next save cannot lose it.
     // CacheDir and InstallDir that do not lie on a fixed drive get default
     // folders on the fixed drive with the most free space (on a worker).

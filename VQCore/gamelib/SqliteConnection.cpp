@@ -34,6 +34,36 @@ bool SqliteOpen(SqliteConnection& connection, const char* path) {
     return true;
 }
 
+bool SqliteOpenCopy(SqliteConnection& connection, const char* path) {
+    SqliteClose(connection);
+    if (!path)
+        return false;
+    const size_t length = strlen(path);
+    if (length >= kSqlitePathSize)
+        return false;
+    sqlite3* source = nullptr;
+    sqlite3* copy = nullptr;
+    bool copied = false;
+    // Read-only: a missing file is not created.
+    if (sqlite3_open_v2(path, &source, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_open_v2(":memory:", &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source, "main");
+        if (backup) {
+            // One step of all pages: the copy is of one consistent state.
+            copied = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+            copied = sqlite3_backup_finish(backup) == SQLITE_OK && copied;
+        }
+    }
+    sqlite3_close(source);
+    if (!copied) {
+        sqlite3_close(copy);
+        return false;
+    }
+    memcpy(connection.path, path, length + 1);
+    connection.handle = copy;
+    return true;
+}
+
 void SqliteClose(SqliteConnection& connection) {
     FreeTable(connection.table, connection.rows, connection.columns);
     if (connection.handle) {

@@ -33,6 +33,11 @@ struct SqliteResult {
 // Closes an open connection first. False for a null path, a path of 255
 // bytes or more, or when SQLite cannot open or create the file.
 bool SqliteOpen(SqliteConnection& connection, const char* path);
+// Opens a private in-memory copy of the database file at the path (same
+// path rules): the file is read once and then neither held open nor locked,
+// so that others may delete or rebuild it while the copy is searched.
+// False when the file cannot be opened or is not a database.
+bool SqliteOpenCopy(SqliteConnection& connection, const char* path);
 void SqliteClose(SqliteConnection& connection);
 // The row count, or -1 when the connection is closed, the statement null or
 // the query fails (the result is then empty).

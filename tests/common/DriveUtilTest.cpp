@@ -109,5 +109,26 @@ TEST(DriveUtilTest, ChoosesTheFixedDriveWithMostFreeSpace) {
     EXPECT_FALSE(FindLargestFreeFixedDriveExcept(letter, {}, FakeSource({{L"C:\\", {DRIVE_FIXED, true, 5}}}, false)));
 }
 
+TEST(DriveUtilTest, ListFixedDrivesFailsOnlyWhenTheDrivesCannotBeListed) {
+    struct Case {
+        const char* name;
+        bool listable;
+        std::map<std::wstring, FakeDrive> drives;
+        std::vector<std::wstring> excluded;
+        bool result;
+        const wchar_t* letter;
+    } cases[] = {
+        {"most free of the rest", true, {{L"C:\\", {DRIVE_FIXED, true, 90}}, {L"D:\\", {DRIVE_FIXED, true, 30}}},
+         {L"C:\\"}, true, L"D"},
+        {"none qualifies: success without a letter", true, {{L"D:\\", {DRIVE_CDROM, true, 90}}}, {}, true, L""},
+        {"no listing", false, {{L"C:\\", {DRIVE_FIXED, true, 5}}}, {}, false, L""},
+    };
+    for (const Case& c : cases) {
+        std::wstring letter = L"?";
+        EXPECT_EQ(c.result, ListFixedDrives(c.excluded, letter, FakeSource(c.drives, c.listable))) << c.name;
+        EXPECT_EQ(c.letter, letter) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace Tessar

@@ -17,7 +17,9 @@ std::wstring ProcessorPath(int n) {
     return L"Win32_Processor.DeviceID=\"CPU" + std::to_wstring(n) + L"\"";
 }
 
-// CPUID brand strings, padding blanks included.
+// CPUID brand strings, padding blanks included: the first word of the
+// list "i7", "i5", "i3", "core2", "core(tm)2", "core", "pentium",
+// "celeron" that the lower-case name holds.
 TEST(ProcessorFamilyTest, IntelBrandWordsGiveTheFamily) {
     struct Case {
         const wchar_t* name;
@@ -30,19 +32,22 @@ TEST(ProcessorFamilyTest, IntelBrandWordsGiveTheFamily) {
         {L"Intel(R) Core(TM) i5 CPU       M 520  @ 2.40GHz", 6},
         {L"INTEL CORE I5", 6},
         {L"Intel(R) Core(TM) i3-2100 CPU @ 3.10GHz", 5},
-        {L"Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", 4},  // "Core(TM)2", not "Core2"
+        {L"Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", 4},  // "core(tm)2", not "core2"
         {L"Intel(R) Core(TM)2 Quad CPU    Q6600  @ 2.40GHz", 4},
         {L"Intel Core2 Quad", 4},
         {L"Intel(R) Core(TM) CPU", 3},
         {L"Intel(R) Core(TM) Duo CPU      T2500  @ 2.00GHz", 3},
         {L"Intel(R) Core(TM) i9-9900K CPU @ 3.60GHz", 3},
+        {L"Core(TM) i5", 6},
         {L"Intel(R) Core(TM) Ultra 7 155H", 3},
         {L"Intel(R) Pentium(R) 4 CPU 3.00GHz", 2},
         {L"Intel(R) Pentium(R) CPU G4560 @ 3.50GHz", 2},
         {L"Intel(R) Pentium(R) Dual  CPU  E2180  @ 2.00GHz", 2},
-        {L"Pentium(R) Dual-Core  CPU      E5200  @ 2.50GHz", 2},  // "Dual-Core" is no Core
+        {L"Pentium(R) Dual-Core  CPU      E5200  @ 2.50GHz", 3},  // "core" stands before "pentium"
+        {L"Pentium Dual-Core", 3},
         {L"Intel(R) Celeron(R) CPU G1820 @ 2.70GHz", 1},
-        {L"Celeron(R) Dual-Core CPU       T3000  @ 1.80GHz", 1},
+        {L"Celeron(R) Dual-Core CPU       T3000  @ 1.80GHz", 3},
+        {L"Celeron(R) M processor         1.50GHz", 1},
         {L"Genuine Intel(R) CPU           T2300  @ 1.66GHz", 0},
         {L"Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", 0},
         {L"Intel(R) Atom(TM) CPU N270   @ 1.60GHz", 0},
@@ -64,6 +69,9 @@ TEST(ProcessorFamilyTest, CoreWordsOfOtherMakersAreNoIntelCore) {
         L"AMD A10-7850K Radeon R7, 12 Compute Cores 4C+8G",
         L"AMD Phenom(tm) II X4 965 Processor",
         L"AMD Athlon(tm) 64 X2",
+        L"Hygon C86 3185  8-core Processor",
+        L"VIA Nano X2 L4350 @ 1.6+ GHz",
+        L"ZHAOXIN KaiXian KX-6640MA@2.2+GHz",
     };
     for (const wchar_t* name : names)
         EXPECT_EQ(0, ProcessorFamilyCode(name)) << testing::PrintToString(std::wstring(name));

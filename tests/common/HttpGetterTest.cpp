@@ -360,7 +360,6 @@ TEST_F(HttpGetterTest, DownloadInformationFailures) {
     const std::wstring endpoint = MakeSoftRequest(kQueryUrlEndpoint);
     const Case cases[] = {
         {"reply without DownloadUrl", endpoint + L"&id=00007"},
-        {"malformed DownloadType", endpoint + L"&id=00043"},
         {"status 404", Fault(L"status-404", L"/query_url.php?soft=1.7&id=00042")},
         {"body cut short", Fault(L"short", L"/query_url.php?soft=1.7&id=00042")},
         {"request without soft", Url(L"/query_url.php?id=00042")},
@@ -371,6 +370,11 @@ TEST_F(HttpGetterTest, DownloadInformationFailures) {
         EXPECT_FALSE(FetchDownloadInfo(c.url, info)) << c.name;
         EXPECT_EQ(L"", info.downloadUrl) << c.name;
     }
+    // A DownloadType that is a word reads as 0 (HTTP); the reply stands.
+    VQRemoteFileInfo info;
+    ASSERT_TRUE(FetchDownloadInfo(endpoint + L"&id=00043", info));
+    EXPECT_EQ(0u, info.downloadType);
+    EXPECT_FALSE(info.downloadUrl.empty());
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct OsCase {
     uint32_t edition;  // GetProductInfo
     int serverR2;
     const wchar_t* text;
-    uint16_t code;
+    uint8_t code;
     uint8_t is64Bit;
 };
 
@@ -123,6 +123,8 @@ TEST(OsDescriptionTest, VersionFactsGiveTextCodeAndWordSize) {
     ExpectDescriptions(cases);
 }
 
+// Versions after Windows 7 are named in the text; the code stays in the
+// 8-bit set the catalogue knows and is 0 for them.
 TEST(OsDescriptionTest, Windows7AndLaterAreNamedWithTheirEditions) {
     const BYTE kDomainController = VER_NT_DOMAIN_CONTROLLER;
     const OsCase cases[] = {
@@ -133,47 +135,47 @@ TEST(OsDescriptionTest, Windows7AndLaterAreNamedWithTheirEditions) {
         {"Server 2008 R2 Datacenter", kNt, 6, 1, 7601, kServer, 0, L"Service Pack 1", kX64, 8, 0,
          L"Microsoft Windows Server 2008 R2 Datacenter Edition, 64-bit Service Pack 1 (build 7601)", 32, 1},
         {"8", kNt, 6, 2, 9200, kWorkstation, 0, L"", kX64, 0x65, 0,
-         L"Microsoft Windows 8 Core Edition, 64-bit (build 9200)", 64, 1},
+         L"Microsoft Windows 8 Core Edition, 64-bit (build 9200)", 0, 1},
         {"8 Pro x86", kNt, 6, 2, 9200, kWorkstation, 0, L"", kX86, 0x30, 0,
-         L"Microsoft Windows 8 Professional Edition, 32-bit (build 9200)", 64, 0},
+         L"Microsoft Windows 8 Professional Edition, 32-bit (build 9200)", 0, 0},
         {"Server 2012 Standard", kNt, 6, 2, 9200, kServer, 0, L"", kX64, 7, 0,
-         L"Microsoft Windows Server 2012 Standard Edition, 64-bit (build 9200)", 64, 1},
+         L"Microsoft Windows Server 2012 Standard Edition, 64-bit (build 9200)", 0, 1},
         {"8.1 Single Language", kNt, 6, 3, 9600, kWorkstation, 0, L"", kX64, 0x64, 0,
-         L"Microsoft Windows 8.1 Core Single Language Edition, 64-bit (build 9600)", 128, 1},
+         L"Microsoft Windows 8.1 Core Single Language Edition, 64-bit (build 9600)", 0, 1},
         {"Server 2012 R2 core", kNt, 6, 3, 9600, kServer, 0, L"", kX64, 12, 0,
-         L"Microsoft Windows Server 2012 R2 Datacenter Edition (core installation), 64-bit (build 9600)", 128, 1},
+         L"Microsoft Windows Server 2012 R2 Datacenter Edition (core installation), 64-bit (build 9600)", 0, 1},
         {"Server 2012 R2 domain controller", kNt, 6, 3, 9600, kDomainController, 0, L"", kX64, 0x4F, 0,
-         L"Microsoft Windows Server 2012 R2 Standard Evaluation Edition, 64-bit (build 9600)", 128, 1},
+         L"Microsoft Windows Server 2012 R2 Standard Evaluation Edition, 64-bit (build 9600)", 0, 1},
         {"10 first build", kNt, 10, 0, 10240, kWorkstation, 0, L"", kX86, 0x30, 0,
-         L"Microsoft Windows 10 Professional Edition, 32-bit (build 10240)", 256, 0},
+         L"Microsoft Windows 10 Professional Edition, 32-bit (build 10240)", 0, 0},
         {"10 Home", kNt, 10, 0, 19045, kWorkstation, 0, L"", kX64, 0x65, 0,
-         L"Microsoft Windows 10 Home Edition, 64-bit (build 19045)", 256, 1},
+         L"Microsoft Windows 10 Home Edition, 64-bit (build 19045)", 0, 1},
         {"10 Home N", kNt, 10, 0, 19045, kWorkstation, 0, L"", kX64, 0x62, 0,
-         L"Microsoft Windows 10 Home N Edition, 64-bit (build 19045)", 256, 1},
+         L"Microsoft Windows 10 Home N Edition, 64-bit (build 19045)", 0, 1},
         {"10 Education", kNt, 10, 0, 19044, kWorkstation, 0, L"", kX64, 0x79, 0,
-         L"Microsoft Windows 10 Education Edition, 64-bit (build 19044)", 256, 1},
+         L"Microsoft Windows 10 Education Edition, 64-bit (build 19044)", 0, 1},
         {"10 Enterprise LTSC", kNt, 10, 0, 17763, kWorkstation, 0, L"", kX64, 0x7D, 0,
-         L"Microsoft Windows 10 Enterprise LTSC Edition, 64-bit (build 17763)", 256, 1},
+         L"Microsoft Windows 10 Enterprise LTSC Edition, 64-bit (build 17763)", 0, 1},
         {"10 last build", kNt, 10, 0, 21999, kWorkstation, 0, L"", kX64, 4, 0,
-         L"Microsoft Windows 10 Enterprise Edition, 64-bit (build 21999)", 256, 1},
+         L"Microsoft Windows 10 Enterprise Edition, 64-bit (build 21999)", 0, 1},
         {"11 first build", kNt, 10, 0, 22000, kWorkstation, 0, L"", kX64, 0x30, 0,
-         L"Microsoft Windows 11 Professional Edition, 64-bit (build 22000)", 512, 1},
+         L"Microsoft Windows 11 Professional Edition, 64-bit (build 22000)", 0, 1},
         {"11 Home", kNt, 10, 0, 26100, kWorkstation, 0, L"", kX64, 0x65, 0,
-         L"Microsoft Windows 11 Home Edition, 64-bit (build 26100)", 512, 1},
+         L"Microsoft Windows 11 Home Edition, 64-bit (build 26100)", 0, 1},
         {"11 Pro for Workstations", kNt, 10, 0, 22631, kWorkstation, 0, L"", kX64, 0xA1, 0,
-         L"Microsoft Windows 11 Professional for Workstations Edition, 64-bit (build 22631)", 512, 1},
+         L"Microsoft Windows 11 Professional for Workstations Edition, 64-bit (build 22631)", 0, 1},
         {"Server 2016", kNt, 10, 0, 14393, kServer, 0, L"", kX64, 8, 0,
-         L"Microsoft Windows Server 2016 Datacenter Edition, 64-bit (build 14393)", 256, 1},
+         L"Microsoft Windows Server 2016 Datacenter Edition, 64-bit (build 14393)", 0, 1},
         {"Server 2019", kNt, 10, 0, 17763, kServer, 0, L"", kX64, 13, 0,
-         L"Microsoft Windows Server 2019 Standard Edition (core installation), 64-bit (build 17763)", 256, 1},
+         L"Microsoft Windows Server 2019 Standard Edition (core installation), 64-bit (build 17763)", 0, 1},
         {"Server 2022", kNt, 10, 0, 20348, kDomainController, 0, L"", kX64, 7, 0,
-         L"Microsoft Windows Server 2022 Standard Edition, 64-bit (build 20348)", 256, 1},
+         L"Microsoft Windows Server 2022 Standard Edition, 64-bit (build 20348)", 0, 1},
         {"server past 22000 before 2025", kNt, 10, 0, 25398, kServer, 0, L"", kX64, 8, 0,
-         L"Microsoft Windows Server 2022 Datacenter Edition, 64-bit (build 25398)", 256, 1},
+         L"Microsoft Windows Server 2022 Datacenter Edition, 64-bit (build 25398)", 0, 1},
         {"Server 2025", kNt, 10, 0, 26100, kServer, 0, L"", kX64, 0x50, 0,
-         L"Microsoft Windows Server 2025 Datacenter Evaluation Edition, 64-bit (build 26100)", 512, 1},
+         L"Microsoft Windows Server 2025 Datacenter Evaluation Edition, 64-bit (build 26100)", 0, 1},
         {"10 unknown product type", kNt, 10, 0, 19045, kWorkstation, 0, L"", kX64, 0x9999, 0,
-         L"Microsoft Windows 10 Unknown, 64-bit (build 19045)", 256, 1},
+         L"Microsoft Windows 10 Unknown, 64-bit (build 19045)", 0, 1},
     };
     ExpectDescriptions(cases);
 }
@@ -259,7 +261,7 @@ TEST(OsDescriptionTest, ProgramWithoutManifestIsDescribedByItsTrueVersion) {
     std::getline(lines, reported);
     SCOPED_TRACE("GetVersionEx reported " + reported);
     EXPECT_EQ(0u, text.find("Microsoft Windows 10 ")) << text;
-    EXPECT_EQ(std::to_string(kOsWindows10), code);
+    EXPECT_EQ(std::to_string(kOsNoCode), code);
 }
 
 }  // namespace

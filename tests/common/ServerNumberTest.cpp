@@ -54,5 +54,54 @@ TEST(ServerNumberTest, TakesOnlyWellFormedNumbersInRange) {
     EXPECT_EQ(12u, value);
 }
 
+// The reading of data-file and reply fields: leading digits, never failing,
+// never wrapping.
+TEST(ServerNumberTest, LeadingNumbersStopAtTheFirstOtherCharacter) {
+    struct Case {
+        const char* text;
+        uint64_t unsignedValue;
+        int64_t signedValue;
+        int32_t int32Value;
+    };
+    const Case cases[] = {
+        {"42", 42, 42, 42},
+        {"00042abc", 42, 42, 42},
+        {"  7 days", 7, 7, 7},
+        {"\t\r\n9", 9, 9, 9},
+        {"", 0, 0, 0},
+        {"abc", 0, 0, 0},
+        {"-5", 0, -5, -5},
+        {"+5", 0, 5, 5},
+        {"- 5", 0, 0, 0},
+        {"1.9", 1, 1, 1},
+        {"0x10", 0, 0, 0},
+        {"2147483647", 2147483647u, 2147483647, INT32_MAX},
+        {"2147483648", 2147483648u, 2147483648, INT32_MAX},
+        {"-2147483649", 0, -2147483649, INT32_MIN},
+        {"18446744073709551615", UINT64_MAX, INT64_MAX, INT32_MAX},
+        {"18446744073709551616", UINT64_MAX, INT64_MAX, INT32_MAX},
+        {"99999999999999999999999", UINT64_MAX, INT64_MAX, INT32_MAX},
+        {"9223372036854775807", 9223372036854775807u, INT64_MAX, INT32_MAX},
+        {"-9223372036854775808", 0, INT64_MIN, INT32_MIN},
+        {"-9223372036854775809", 0, INT64_MIN, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        const std::string narrow(c.text);
+        const std::wstring wide(narrow.begin(), narrow.end());
+        EXPECT_EQ(c.unsignedValue, LeadingNumber(wide)) << "wide " << narrow;
+        EXPECT_EQ(c.unsignedValue, LeadingNumber(c.text)) << "narrow " << narrow;
+        EXPECT_EQ(c.signedValue, LeadingSignedNumber(wide)) << "wide " << narrow;
+        EXPECT_EQ(c.signedValue, LeadingSignedNumber(c.text)) << "narrow " << narrow;
+        EXPECT_EQ(c.int32Value, LeadingInt32(wide)) << "wide " << narrow;
+        EXPECT_EQ(c.int32Value, LeadingInt32(c.text)) << "narrow " << narrow;
+    }
+    const char* none = nullptr;
+    EXPECT_EQ(0u, LeadingNumber(none));
+    EXPECT_EQ(0, LeadingSignedNumber(none));
+    EXPECT_EQ(0, LeadingInt32(none));
+    // The text ends at a zero character.
+    EXPECT_EQ(12u, LeadingNumber(std::wstring(L"12\0" L"34", 5)));
+}
+
 }  // namespace
 }  // namespace Tessar

@@ -32,6 +32,14 @@ public:
         return m_threads;
     }
 
+    // Puts another semaphore handle in place (null, or one that no wait
+    // takes) and back.
+    void ReplaceSemaphore(HANDLE semaphore) {
+        m_savedSemaphore = m_taskSemaphore;
+        m_taskSemaphore = semaphore;
+    }
+    void RestoreSemaphore() { m_taskSemaphore = m_savedSemaphore; }
+
 protected:
     void Process() override {
         int now = ++m_atOnce;
@@ -55,7 +63,15 @@ private:
     std::atomic<int> m_mostAtOnce{0};
     std::mutex m_lock;
     std::set<DWORD> m_threads;
+    HANDLE m_savedSemaphore = nullptr;
 };
+
+// Waits (within a generous bound) until the list no longer counts as started.
+bool WaitUntilNotStarted(const VQTaskList& list) {
+    for (int i = 0; i < 1000 && list.IsStarted(); ++i)
+        ::Sleep(10);
+    return !list.IsStarted();
+}
 
 TEST(TaskListTest, StopWithoutStartDoesNothing) {
     CountingTaskList list;
@@ -122,9 +138,45 @@ TEST(TaskListTest, DestroyingAStartedListStopsItsWorker) {
     CountingTaskList* list = new CountingTaskList;
     ASSERT_TRUE(list->Start());
     ASSERT_TRUE(list->SignalTask());
-    EXPECT_TRUE(list->WaitForRuns(1));
-    delete list;  // returns only after the worker has ended
-    SUCCEED();
+    ASSERT_TRUE(list->WaitForRuns(1));
+    ASSERT_EQ(1u, list->Threads().size());
+    VQKernelHandle worker(::OpenThread(SYNCHRONIZE, FALSE, *list->Threads().begin()));
+    ASSERT_TRUE(worker.IsValid());
+    ASSERT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(worker.Get(), 0)) << "worker still waits";
+    delete list;
+    // Deletion returns only after the worker has ended.
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(worker.Get(), 0));
+}
+
+// Without a semaphore no worker could wait: Start fails and the list is
+// not started.
+TEST(TaskListTest, ListWithoutItsSemaphoreDoesNotStart) {
+    CountingTaskList list;
+    list.ReplaceSemaphore(nullptr);
+    EXPECT_FALSE(list.Start());
+    EXPECT_FALSE(list.IsStarted());
+    EXPECT_TRUE(list.Stop());
+    list.RestoreSemaphore();
+    ASSERT_TRUE(list.Start());
+    ASSERT_TRUE(list.SignalTask());
+    EXPECT_TRUE(list.WaitForRuns(1));
+}
+
+// A worker whose wait fails ends; the list then no longer reports itself
+// started, and a later Start makes a worker that works.
+TEST(TaskListTest, WorkerThatCannotWaitLeavesTheListNotStarted) {
+    CountingTaskList list;
+    // No handle has this value: every wait on it fails.
+    list.ReplaceSemaphore(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7FFFFFF0)));
+    list.Start();
+    EXPECT_TRUE(WaitUntilNotStarted(list));
+    EXPECT_TRUE(list.Stop());
+    EXPECT_EQ(0, list.Runs());
+    list.RestoreSemaphore();
+    ASSERT_TRUE(list.Start());
+    EXPECT_TRUE(list.IsStarted());
+    ASSERT_TRUE(list.SignalTask());
+    EXPECT_TRUE(list.WaitForRuns(1));
 }
 
 }  // namespace

@@ -102,19 +102,36 @@ TEST(ThreadTest, StartsAgainAfterJoin) {
     EXPECT_EQ(3, runs.load());
 }
 
-TEST(ThreadTest, StartWhileRunningStartsASecondThread) {
-    Gate gate;
-    VQThread thread(&GatedRun, &gate);
-    ASSERT_TRUE(thread.Start());
-    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(gate.entered.Get(), 10000));
-    DWORD firstId = thread.GetThreadId();
-    ASSERT_TRUE(thread.Start());
-    EXPECT_NE(firstId, thread.GetThreadId());
-    ::SetEvent(gate.release.Get());
-    thread.Wait();
-    for (int i = 0; i < 500 && gate.runs < 2; ++i)
-        ::Sleep(10);
-    EXPECT_EQ(2, gate.runs.load());
+// A thread of an earlier start that still runs keeps the state to itself:
+// a second Start fails and changes nothing, whether the first thread's
+// handle is open or was closed without waiting.
+TEST(ThreadTest, StartWhileRunningFails) {
+    for (bool closeFirst : {false, true}) {
+        SCOPED_TRACE(closeFirst ? "handle closed" : "handle open");
+        Gate gate;
+        VQThread thread(&GatedRun, &gate);
+        ASSERT_TRUE(thread.Start());
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(gate.entered.Get(), 10000));
+        HANDLE watch = nullptr;
+        ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread.GetHandle(), ::GetCurrentProcess(), &watch, 0,
+                                      FALSE, DUPLICATE_SAME_ACCESS));
+        VQKernelHandle watchHolder(watch);
+        if (closeFirst)
+            thread.CloseHandle();
+        const HANDLE handle = thread.GetHandle();
+        const uint32_t id = thread.GetThreadId();
+        EXPECT_FALSE(thread.Start());
+        EXPECT_EQ(handle, thread.GetHandle());
+        EXPECT_EQ(id, thread.GetThreadId());
+        ::SetEvent(gate.release.Get());
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watch, 10000));
+        thread.Wait();
+        EXPECT_EQ(1, gate.runs.load());
+        // Once the first thread has left, the object starts again.
+        ASSERT_TRUE(thread.Start());
+        thread.Wait();
+        EXPECT_EQ(2, gate.runs.load());
+    }
 }
 
 TEST(ThreadTest, CloseHandleClearsIdAndFlagWithoutWaiting) {

@@ -1,10 +1,12 @@
 // The harness that starts Unix servers from the Windows test programs.
 #include "tests/support/LocalServer.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace Tessar {
@@ -50,6 +52,46 @@ TEST(LocalServer, FailsWhenTheProgramNeverAnnounces) {
   VQLocalServer server;
   EXPECT_FALSE(server.Start({"/bin/false"}, 2000));
   EXPECT_FALSE(server.Running());
+}
+
+// Puts an environment variable aside for the scope and back after it.
+class UnsetVariable {
+ public:
+  explicit UnsetVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    had_ = value != nullptr;
+    if (had_) saved_ = value;
+    _putenv_s(name, "");
+  }
+  ~UnsetVariable() { _putenv_s(name_, had_ ? saved_.c_str() : ""); }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string saved_;
+};
+
+// Run without the variables ctest sets, a server test fails at once and
+// says why, instead of finding nothing or waiting for a server that never
+// comes.
+TEST(LocalServer, MissingVariablesFailTheTestWithAMessage) {
+  for (const char* name : {"VQ_SOURCE_DIR", "VQ_BINARY_DIR"}) {
+    UnsetVariable unset(name);
+    std::string folder = "x";
+    EXPECT_NONFATAL_FAILURE(folder = std::string(name) == "VQ_SOURCE_DIR" ? SourceDirUnix() : BinaryDirUnix(),
+                            std::string(name) + " is not set");
+    EXPECT_EQ("", folder);
+  }
+  UnsetVariable unset("VQ_SOURCE_DIR");
+  std::string script;
+  EXPECT_NONFATAL_FAILURE(script = SourceDirUnix() + "/tests/support/servers/echo_server.py", "is not set");
+  VQLocalServer server;
+  bool started = true;
+  const DWORD before = GetTickCount();
+  EXPECT_NONFATAL_FAILURE(started = server.Start({"/usr/bin/python3", script}), "not found");
+  EXPECT_FALSE(started);
+  EXPECT_FALSE(server.Running());
+  EXPECT_LT(GetTickCount() - before, 10000u) << "failed at once, not after the start wait";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +13,37 @@ namespace Test {
 
 namespace {
 
-std::string EnvOrEmpty(const char* name) {
+// A folder the test run names in its environment. Without it the test
+// fails here with what to do, instead of looking for its scripts and
+// fixtures in the wrong place.
+std::string RequiredFolder(const char* name) {
   const char* v = std::getenv(name);
-  return v ? std::string(v) : std::string();
+  if (v == nullptr || *v == '\0') {
+    ADD_FAILURE() << name << " is not set: run the test program through ctest or "
+                  << "\"bash scripts/run-test PROGRAM\", which set VQ_SOURCE_DIR and VQ_BINARY_DIR";
+    return std::string();
+  }
+  return std::string(v);
+}
+
+bool UnixFileExists(const std::string& unixPath) {
+  return GetFileAttributesW(UnixToWindowsPath(unixPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The program and a script it is given (an absolute path ending in .py or
+// .sh) must exist: a missing one would otherwise show only as a server that
+// never announces itself, after the whole wait.
+bool ProgramFilesExist(const std::vector<std::string>& argv) {
+  for (size_t i = 0; i < argv.size() && i < 2; ++i) {
+    const std::string& path = argv[i];
+    const bool script = path.size() > 3 && (path.compare(path.size() - 3, 3, ".py") == 0 ||
+                                            path.compare(path.size() - 3, 3, ".sh") == 0);
+    if ((i == 0 || script) && (path.empty() || path[0] != '/' || !UnixFileExists(path))) {
+      ADD_FAILURE() << "test server program or script not found: \"" << path << "\"";
+      return false;
+    }
+  }
+  return !argv.empty();
 }
 
 std::wstring Widen(const std::string& s) {
@@ -71,8 +101,8 @@ bool UnixProcessAlive(unsigned long pid) {
 
 }  // namespace
 
-std::string SourceDirUnix() { return EnvOrEmpty("VQ_SOURCE_DIR"); }
-std::string BinaryDirUnix() { return EnvOrEmpty("VQ_BINARY_DIR"); }
+std::string SourceDirUnix() { return RequiredFolder("VQ_SOURCE_DIR"); }
+std::string BinaryDirUnix() { return RequiredFolder("VQ_BINARY_DIR"); }
 
 std::wstring UnixToWindowsPath(const std::string& unixPath) {
   std::wstring out = L"Z:";
@@ -82,7 +112,7 @@ std::wstring UnixToWindowsPath(const std::string& unixPath) {
 
 bool RunUnixProgram(const std::vector<std::string>& argv, unsigned timeoutMs) {
   PROCESS_INFORMATION pi = {};
-  if (!StartUnixProcess(argv, &pi)) return false;
+  if (!ProgramFilesExist(argv) || !StartUnixProcess(argv, &pi)) return false;
   DWORD wait = WaitForSingleObject(pi.hProcess, timeoutMs);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -93,6 +123,7 @@ VQLocalServer::~VQLocalServer() { Stop(); }
 
 bool VQLocalServer::Start(const std::vector<std::string>& argv, unsigned timeoutMs) {
   Stop();
+  if (!ProgramFilesExist(argv)) return false;
   static std::atomic<unsigned> counter{0};
   // Windows process ids repeat between Wine prefixes: the clock tells
   // concurrent test runs apart.

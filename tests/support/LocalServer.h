@@ -10,13 +10,17 @@
 namespace Tessar {
 namespace Test {
 
-// The project's source and build folders as Unix paths (set by ctest), and
-// the Windows form of a Unix path (Wine maps Z: to /).
+// The project's source and build folders as Unix paths (set by ctest and
+// scripts/run-test); when one is not set, the calling test fails with a
+// message saying so and the result is empty. The Windows form of a Unix
+// path (Wine maps Z: to /).
 std::string SourceDirUnix();
 std::string BinaryDirUnix();
 std::wstring UnixToWindowsPath(const std::string& unixPath);
 
 // Runs a Unix program to its end; returns false when it could not start.
+// A program or script (argv[0], or argv[1] ending in .py or .sh) that does
+// not exist fails the calling test at once.
 bool RunUnixProgram(const std::vector<std::string>& argv, unsigned timeoutMs = 30000);
 
 class VQLocalServer {
@@ -26,7 +30,8 @@ class VQLocalServer {
   VQLocalServer(const VQLocalServer&) = delete;
   VQLocalServer& operator=(const VQLocalServer&) = delete;
 
-  // Starts argv with "--ready-file PATH" appended. The server binds
+  // Starts argv with "--ready-file PATH" appended; a missing program or
+  // script fails the calling test at once, as in RunUnixProgram. The server binds
   // 127.0.0.1 on a port of its choice, then writes "PID PORT\n" to PATH
   // (atomically: a temporary file renamed into place). Waits up to
   // timeoutMs (Wine does not always report a Unix program's end; a loaded

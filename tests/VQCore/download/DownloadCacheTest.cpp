@@ -9,6 +9,7 @@
 #include "common/NumberText.h"
 #include "common/PathText.h"
 #include "tests/VQCore/download/PackageTestUtil.h"
+#include "tests/support/HostFolderLink.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -102,27 +103,91 @@ TEST_F(DownloadCacheTest, FreeSpaceIsAskedOfTheCacheDrive) {
 }
 
 TEST_F(DownloadCacheTest, CachedFilesOfADownloadGoTogether) {
-    for (const wchar_t* name : {L"game.vqz.vql", L"game.vqz.vqt", L"game.vqz", L"game.vqt", L"game.vql", L"setup.exe",
-                                L"other.zip"})
-        MakeCached(name);
-    m_cache.DeleteCachedFiles(Cached(L"game.vqz.vql"));
-    EXPECT_FALSE(FileExists(Cached(L"game.vqz.vql")));
-    EXPECT_FALSE(FileExists(Cached(L"game.vqz.vqt")));
-    EXPECT_FALSE(FileExists(Cached(L"game.vqz")));
-    EXPECT_TRUE(FileExists(Cached(L"game.vqt")));  // another download's
-    EXPECT_TRUE(FileExists(Cached(L"game.vql")));
-    m_cache.DeleteCachedFiles(Cached(L"setup.exe"));
-    EXPECT_FALSE(FileExists(Cached(L"setup.exe")));
-    // A recorded finished file of any kind is that file, never a guess.
-    m_cache.DeleteCachedFiles(Cached(L"other.zip"));
-    EXPECT_FALSE(FileExists(Cached(L"other.zip")));
-    EXPECT_TRUE(FileExists(Cached(L"game.vqt")));
+    m_cacheDir = m_folder.PathOf(L"cache");
+    const struct {
+        const char* name;
+        const wchar_t* recorded;
+        const char* left;  // of the files made below
+    } cases[] = {
+        {"resume record of a package", L"game.vqz.vql", "game.vql=bytes\ngame.vqt=bytes\nother.zip=bytes\nsetup.exe=bytes\n"},
+        {"finished setup program", L"setup.exe",
+         "game.vql=bytes\ngame.vqt=bytes\ngame.vqz.vql=bytes\ngame.vqz.vqt=bytes\ngame.vqz=bytes\nother.zip=bytes\n"},
+        {"finished package, upper case", L"GAME.VQZ",
+         "game.vql=bytes\ngame.vqt=bytes\ngame.vqz.vql=bytes\ngame.vqz.vqt=bytes\nother.zip=bytes\nsetup.exe=bytes\n"},
+        // Any other kind is read as a resume record: its pair goes, never the file.
+        {"another kind of file", L"other.zip",
+         "game.vql=bytes\ngame.vqt=bytes\ngame.vqz.vql=bytes\ngame.vqz.vqt=bytes\ngame.vqz=bytes\nother.zip=bytes\n"
+         "setup.exe=bytes\n"},
+        {"data file of a download", L"game.vqt",
+         "game.vqz.vql=bytes\ngame.vqz.vqt=bytes\ngame.vqz=bytes\nother.zip=bytes\nsetup.exe=bytes\n"},
+        {"resume record of another kind", L"other.zip.vql",
+         "game.vql=bytes\ngame.vqt=bytes\ngame.vqz.vql=bytes\ngame.vqz.vqt=bytes\ngame.vqz=bytes\nother.zip=bytes\n"
+         "setup.exe=bytes\n"},
+    };
+    for (const auto& c : cases) {
+        for (const wchar_t* name : {L"game.vqz.vql", L"game.vqz.vqt", L"game.vqz", L"game.vqt", L"game.vql",
+                                    L"setup.exe", L"other.zip"})
+            MakeCached(name);
+        m_cache.DeleteCachedFiles(Cached(c.recorded));
+        EXPECT_EQ(c.left, DescribeTree(m_folder.PathOf(L"cache"))) << c.name;
+    }
     // Folders and relative paths are never taken.
     ASSERT_TRUE(m_folder.MakeFolder(L"cache\\folder.exe"));
     m_cache.DeleteCachedFiles(Cached(L"folder.exe"));
     EXPECT_TRUE(FolderExists(Cached(L"folder.exe")));
-    m_cache.DeleteCachedFiles(L"game.vqt");
-    EXPECT_TRUE(FileExists(Cached(L"game.vqt")));
+    m_cache.DeleteCachedFiles(L"setup.exe");
+    EXPECT_TRUE(FileExists(Cached(L"setup.exe")));
+}
+
+// cache.ini lies where any user process can write: what it names outside
+// the download folder is never deleted, however it is written.
+TEST_F(DownloadCacheTest, PathsOutsideTheDownloadFolderAreNeverDeleted) {
+    ASSERT_TRUE(m_folder.MakeFolder(L"cache\\sub"));
+    for (const wchar_t* name : {L"outside\\victim.exe", L"outside\\victim.vqz", L"outside\\victim.vqt",
+                                L"outside\\victim.vql", L"cache-twin\\x.exe", L"cache.exe"})
+        ASSERT_TRUE(m_folder.WriteFile(name, "the user's"));
+    const std::string outsideBefore = DescribeTree(m_folder.PathOf(L"outside"));
+    ASSERT_TRUE(MakeHostFolderLink(m_folder.PathOf(L"outside"), Cached(L"link")));
+    const struct {
+        const char* name;
+        std::wstring path;
+    } cases[] = {
+        {"another folder", m_folder.PathOf(L"outside\\victim.exe")},
+        {"resume record in another folder", m_folder.PathOf(L"outside\\victim.vql")},
+        {"a package in another folder", m_folder.PathOf(L"outside\\victim.vqz")},
+        {"climbing out", Cached(L"..\\outside\\victim.exe")},
+        {"climbing out from below", Cached(L"sub\\..\\..\\outside\\victim.vql")},
+        {"a folder whose name begins like it", m_folder.PathOf(L"cache-twin\\x.exe")},
+        {"the folder's own name with an extension", m_folder.PathOf(L"cache.exe")},
+        {"relative", L"..\\outside\\victim.exe"},
+        {"through a link in the folder", Cached(L"link\\victim.exe")},
+        {"resume record through a link", Cached(L"link\\victim.vql")},
+    };
+    m_cacheDir = m_folder.PathOf(L"cache");
+    for (const auto& c : cases) {
+        m_cache.DeleteCachedFiles(c.path);
+        EXPECT_EQ(outsideBefore, DescribeTree(m_folder.PathOf(L"outside"))) << c.name;
+        EXPECT_TRUE(FileExists(m_folder.PathOf(L"cache-twin\\x.exe"))) << c.name;
+        EXPECT_TRUE(FileExists(m_folder.PathOf(L"cache.exe"))) << c.name;
+    }
+
+    // Planted in cache.ini: old entries of games long gone, and the entry
+    // of a game just installed.
+    const std::wstring old = Int64ToString(kNow - 10 * kDay);
+    uint32_t id = 100;
+    for (const auto& c : cases)
+        ASSERT_TRUE(m_cache.WriteEntry(c.path, FormatSection(id++), old)) << c.name;
+    m_cache.CollectGameStatus({}, {});
+    m_cache.CleanupOldFiles();
+    ASSERT_TRUE(m_cache.StampEntry(7, m_folder.PathOf(L"outside\\victim.exe")));
+    m_freeBytes = 0;
+    m_cache.CleanupEntry(m_folder.PathOf(L"outside\\victim.exe"), 7);
+    // Without a download folder nothing is anyone's cache.
+    m_cacheDir.clear();
+    m_cache.DeleteCachedFiles(m_folder.PathOf(L"outside\\victim.exe"));
+    EXPECT_EQ(outsideBefore, DescribeTree(m_folder.PathOf(L"outside")));
+    EXPECT_TRUE(FileExists(m_folder.PathOf(L"cache-twin\\x.exe")));
+    EXPECT_TRUE(FileExists(m_folder.PathOf(L"cache.exe")));
 }
 
 TEST_F(DownloadCacheTest, TheCleanupTakesOnlyOldOrMisplacedFilesOfFinishedGames) {
@@ -193,13 +258,15 @@ TEST_F(DownloadCacheTest, AfterAnInstallOnlyTheGamesOwnDownloadGoes) {
         std::wstring recorded;  // relative to the cache folder
         bool sameDrive;
         uint64_t freeBytes;
-        bool removed;
+        bool removed;      // the entry
+        bool fileRemoved;
     } cases[] = {
-        {"resume record, short of space", L"x.vqz.vql", true, 100, true},
-        {"the file itself, short of space", L"x.vqz", true, 100, true},
-        {"enough space on the cache drive", L"x.vqz.vql", true, 6000000000ull, false},
-        {"another drive than CacheDir", L"x.vqz.vql", false, 6000000000ull, true},
-        {"not recorded for the game", L"y.vqz.vql", true, 100, false},
+        {"resume record, short of space", L"x.vqz.vql", true, 100, true, true},
+        {"the file itself, short of space", L"x.vqz", true, 100, true, true},
+        {"enough space on the cache drive", L"x.vqz.vql", true, 6000000000ull, false, false},
+        // The file lies outside the download folder then: only its entry goes.
+        {"another drive than CacheDir", L"x.vqz.vql", false, 6000000000ull, true, false},
+        {"not recorded for the game", L"y.vqz.vql", true, 100, false, false},
     };
     for (const auto& c : cases) {
         MakeCached(L"x.vqz");
@@ -207,7 +274,7 @@ TEST_F(DownloadCacheTest, AfterAnInstallOnlyTheGamesOwnDownloadGoes) {
         m_freeBytes = c.freeBytes;
         ASSERT_TRUE(m_cache.StampEntry(7, Cached(c.recorded)));
         m_cache.CleanupEntry(Cached(L"x.vqz"), 7);
-        EXPECT_EQ(!c.removed, FileExists(Cached(L"x.vqz"))) << c.name;
+        EXPECT_EQ(!c.fileRemoved, FileExists(Cached(L"x.vqz"))) << c.name;
         EXPECT_EQ(!c.removed, Ini().ReadString(L"00007", L"Path") != L"") << c.name;
         m_cache.WriteEntry(L"", L"00007", L"");
     }

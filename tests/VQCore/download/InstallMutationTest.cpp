@@ -265,7 +265,7 @@ void InstallMutationTest::RunVariants(const VQBaseTexts& texts, const std::vecto
         VQSfxInstall install(m_folder.PathOf(L"v.vqz"));
         ASSERT_TRUE(install.Open()) << i;
         ASSERT_TRUE(install.Extract(m_folder.PathOf(L"Games"))) << i;
-        ASSERT_TRUE(UninstallFromData(install.GetInstallFolder() + L"\\VQUnistall.dat")) << i;
+        ASSERT_TRUE(UninstallFromData(install.GetInstallFolder() + L"\\VQUnistall.dat", install.GetUninstallDigest())) << i;
         EXPECT_EQ(registryBefore, SnapshotRegistryTree(m_scratchHandle, L"")) << i;
         DeleteFolderTree(m_folder.PathOf(L"Games"));
         DeleteFolderTree(m_folder.PathOf(L"special"));
@@ -368,7 +368,7 @@ void InstallMutationTest::RunVariants(const VQBaseTexts& texts, const std::vecto
                         EXPECT_TRUE(FolderExists(node->fullPath)) << WideToUtf8(node->fullPath);
                     }
                 }
-                EXPECT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+                EXPECT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat", install.GetUninstallDigest()));
                 EXPECT_FALSE(PathExists(folder));
             } else {
                 ++failed;

@@ -108,7 +108,7 @@ TEST_F(InstallRegistryTest, EveryRegistryFileIsImportedAndUndoneLastFirst) {
     for (const std::wstring& path : install.GetFileLog())
         EXPECT_EQ(std::wstring::npos, path.find(L"##")) << WideToUtf8(path);
 
-    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat", install.GetUninstallDigest()));
     EXPECT_EQ(m_before, Snapshot());
 }
 
@@ -144,6 +144,28 @@ TEST_F(InstallRegistryTest, ARegistryFileThatCannotBeReadFailsTheInstall) {
         EXPECT_EQ(m_before, Snapshot()) << c.name;
         EXPECT_FALSE(PathExists(Target())) << c.name;
     }
+}
+
+// An install that cannot write its uninstall record could never be undone:
+// it fails, before its task scripts run, and takes everything back.
+TEST_F(InstallRegistryTest, AnInstallWhoseRecordCannotBeWrittenFailsAndPutsEverythingBack) {
+    const std::wstring folder = Target() + L"\\Game";
+    ASSERT_TRUE(m_folder.MakeFolder(L"Games\\Game\\VQUnistall.dat"));  // where the record would go
+    ASSERT_TRUE(m_folder.WriteFile(L"Games\\Game\\a.txt", "the user's a"));
+    VQTocNode root(nullptr, kTocFolder);
+    AddBytesEntry(root, L"##reg##.reg", kTocFile,
+                  RegFile(L"[%ROOT%\\Game]\r\n\"Keep\"=\"changed\"\r\n[%ROOT%\\New\\Deep]\r\n\"A\"=\"1\"\r\n"),
+                  kConverterZip);
+    AddBytesEntry(root, L"a.txt", kTocFile, "package a", kConverterZip);
+    AddBytesEntry(root, L"b.txt", kTocFile, "package b", kConverterZip);
+    AddBytesEntry(root, L"##tasks##.txt", kTocFile, "ini WriteINIStr ##install##\\game.ini main started 1\r\n",
+                  kConverterStored);
+    VQSfxInstall install(Write(root));
+    ASSERT_TRUE(install.Open());
+    EXPECT_FALSE(install.Extract(Target()));
+    EXPECT_EQ(m_before, Snapshot());
+    EXPECT_EQ("VQUnistall.dat/\na.txt=the user's a\n", DescribeTree(folder));
+    EXPECT_EQ(L"", install.GetUninstallDigest());
 }
 
 }  // namespace

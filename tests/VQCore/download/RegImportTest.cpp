@@ -23,7 +23,8 @@ namespace {
 using RegTest::Encoding;
 
 // The same starting content in both trees: values to overwrite and delete,
-// and a tree for [-key] to remove.
+// and a tree for [-key] lines to remove, deepest key first (see
+// KeyDeletionTakesOneKeyNotATree for the difference with regedit).
 void MakeStartState(const VQScratchRegistryKey& scratch) {
     VQRegKeyHolder holder;
     ASSERT_TRUE(holder.RegCreateKeyPath(scratch.Root(), scratch.PathOf(L"Values")));
@@ -96,6 +97,8 @@ std::wstring ImportText(Encoding encoding) {
            L"\"gone\"=-\r\n"
            L"\"never there\"=-\r\n"
            L"\r\n"
+           L"[-%ROOT%\\Tree\\Child\\Grandchild]\r\n"
+           L"[-%ROOT%\\Tree\\Child]\r\n"
            L"[-%ROOT%\\Tree]\r\n"
            L"[-%ROOT%\\Never]\r\n"
            L"\r\n"
@@ -153,6 +156,33 @@ INSTANTIATE_TEST_SUITE_P(Files, RegImportTest,
                                            Variant{"Ansi936LineFeeds", Encoding::kAnsi936, true, true},
                                            Variant{"Utf16LineFeedsNoFinalBreak", Encoding::kUtf16, true, false}),
                          [](const ::testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
+
+// A deliberate difference from regedit: "[-key]" deletes that key only
+// (RegDeleteKeyW), so a key that still has sub-keys stays whole, where
+// regedit removes the tree. A package removes a tree by naming its keys
+// deepest first, as ImportLeavesWhatRegeditLeaves does.
+TEST(RegImportDifferenceTest, KeyDeletionTakesOneKeyNotATree) {
+    VQScratchRegistryKey byRegedit, byImport;
+    ASSERT_TRUE(byRegedit.IsValid() && byImport.IsValid());
+    MakeStartState(byRegedit);
+    MakeStartState(byImport);
+    const std::wstring text = L"REGEDIT4\r\n[-%ROOT%\\Tree]\r\n";
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"regedit.reg", RegTest::RegFileBytes(RegTest::WithRoot(text, byRegedit.FullName()),
+                                                                       Encoding::kAnsi936)));
+    ASSERT_TRUE(folder.WriteFile(L"import.reg", RegTest::RegFileBytes(RegTest::WithRoot(text, byImport.FullName()),
+                                                                      Encoding::kAnsi936)));
+    ASSERT_TRUE(RegTest::RunRegedit(folder.PathOf(L"regedit.reg")));
+    VQRegParser parser;
+    parser.LoadRegFile(folder.PathOf(L"import.reg"));
+    std::deque<VQRegKey> undo;
+    EXPECT_TRUE(ImportRegKeys(undo, parser.Keys()));
+
+    EXPECT_FALSE(byRegedit.KeyExists(L"Tree"));
+    std::map<std::string, std::string> kept = SnapshotRegistryTree(byImport.Root(), byImport.Path());
+    EXPECT_EQ(1u, kept.count("\\Tree\\:top"));
+    EXPECT_EQ(1u, kept.count("\\Tree\\Child\\Grandchild\\:deep"));
+}
 
 // Lines where the import does not do what Wine's regedit does, each with
 // the reason. Every line goes into a file of its own.

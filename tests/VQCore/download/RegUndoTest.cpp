@@ -93,6 +93,8 @@ TEST_F(RegUndoTest, UndoRestoresTheExactFormerState) {
         L"\"dw\"=hex(b):01,00,00,00,00,00,00,00\r\n"
         L"\"added\"=\"written again\"\r\n"
         L"\"be\"=dword:3\r\n"
+        L"[-%ROOT%\\T\\Child\\Grandchild]\r\n"
+        L"[-%ROOT%\\T\\Child]\r\n"
         L"[-%ROOT%\\T]\r\n"
         L"[%ROOT%\\Created\\Deep\\Key]\r\n"
         L"\"x\"=\"y\"\r\n"
@@ -106,7 +108,7 @@ TEST_F(RegUndoTest, UndoRestoresTheExactFormerState) {
         L"\"s\"=-\r\n",
         imported);
     EXPECT_TRUE(imported);
-    ASSERT_EQ(9u, undo.size());
+    ASSERT_EQ(11u, undo.size());
 
     std::map<std::string, std::string> after = Snapshot();
     EXPECT_EQ("type 1: 73 00 65 00 63 00 6f 00 6e 00 64 00 20 00 77 00 72 00 69 00 74 00 65 00 20 00 69 00 6e 00 20 "
@@ -124,6 +126,28 @@ TEST_F(RegUndoTest, UndoRestoresTheExactFormerState) {
     VQBuffer<unsigned char> stored(block.size);
     std::memcpy(stored.data, block.data, block.size);
     EXPECT_TRUE(ApplyRegUndoData(stored));
+    EXPECT_EQ(before, Snapshot());
+}
+
+// A key deletion takes the key alone, as RegDeleteKeyW does: a key that
+// still has sub-keys stays whole, which is no failure, and its undo puts
+// back what it held.
+TEST_F(RegUndoTest, DeletingAKeyWithSubkeysLeavesItWhole) {
+    SetValue(L"T", L"t", REG_DWORD, {1, 0, 0, 0});
+    SetValue(L"T\\Child", L"c", REG_DWORD, {2, 0, 0, 0});
+    SetValue(L"Leaf", L"l", REG_DWORD, {3, 0, 0, 0});
+    std::map<std::string, std::string> before = Snapshot();
+    bool imported = false;
+    std::deque<VQRegKey> undo = Import(L"[-%ROOT%\\T]\r\n[-%ROOT%\\Leaf]\r\n", imported);
+    EXPECT_TRUE(imported);
+    EXPECT_TRUE(scratch.KeyExists(L"T\\Child"));
+    EXPECT_EQ("type 4: 01 00 00 00", Snapshot()["\\T\\:t"]);
+    EXPECT_FALSE(scratch.KeyExists(L"Leaf"));
+    ASSERT_EQ(2u, undo.size());
+    EXPECT_EQ(1u, undo[0].subkeys.size());  // the record holds the tree all the same
+    VQBuffer<unsigned char> block;
+    WriteRegUndoData(undo, block);
+    EXPECT_TRUE(ApplyRegUndoData(block));
     EXPECT_EQ(before, Snapshot());
 }
 

@@ -85,10 +85,15 @@ std::wstring VQRuntimeMachine::RootPath(bool classesRoot) const {
     return m_registry.PathOf(classesRoot ? L"HKCR" : L"HKLM");
 }
 
+std::wstring VQRuntimeMachine::Root64Path() const {
+    return m_registry.PathOf(L"HKLM64");
+}
+
 VQDetectEnvironment VQRuntimeMachine::Environment() const {
     VQDetectEnvironment environment;
     environment.localMachine.key = m_registry.Root();
     environment.localMachine.base = RootPath(false);
+    environment.localMachine.base64 = Root64Path();
     environment.classesRoot.key = m_registry.Root();
     environment.classesRoot.base = RootPath(true);
     environment.systemFolder = SystemFile(L"");
@@ -128,6 +133,15 @@ bool VQRuntimeMachine::SetString(const std::wstring& key, const std::wstring& na
                                  bool classesRoot) {
     VQRegKeyHolder holder;
     if (!holder.RegCreateKeyPath(m_registry.Root(), RootPath(classesRoot) + L"\\" + key))
+        return false;
+    VQRegValue text(REG_SZ, name);
+    text.text = value + L'\0';
+    return holder.RegSetValueFlush(name, text);
+}
+
+bool VQRuntimeMachine::SetString64(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+    VQRegKeyHolder holder;
+    if (!holder.RegCreateKeyPath(m_registry.Root(), Root64Path() + L"\\" + key))
         return false;
     VQRegValue text(REG_SZ, name);
     text.text = value + L'\0';

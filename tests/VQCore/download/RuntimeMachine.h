@@ -36,6 +36,9 @@ public:
                    bool classesRoot = false);
     bool SetDword(const std::wstring& key, const std::wstring& name, uint32_t value);
     bool CreateKey(const std::wstring& key);
+    // A value of HKEY_LOCAL_MACHINE's 64-bit view, which this machine keeps
+    // in a tree of its own (the others above are the 32-bit view).
+    bool SetString64(const std::wstring& key, const std::wstring& name, const std::wstring& value);
 
     // Path of a file in the system folder, and a stand-in library there.
     std::wstring SystemFile(const std::wstring& name) const;
@@ -52,6 +55,7 @@ public:
 
 private:
     std::wstring RootPath(bool classesRoot) const;
+    std::wstring Root64Path() const;
 
     VQScratchRegistryKey m_registry;
     VQTempFolder m_folder;

@@ -1,5 +1,8 @@
 #include "VQCore/download/RuntimeMasks.h"
 
+#include <windows.h>
+#include <msi.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/VQCore/download/RuntimeMachine.h"
@@ -221,16 +224,36 @@ TEST(DetectXna, NeedsTheKeyTheNativeLibraryAndAVersion) {
     }
 }
 
-TEST(RuntimeMasks, RealSystemGivesOnlyKnownBits) {
-    uint32_t vc = 0xFFFFFFFF, xna = 0xFFFFFFFF, dotNet = 0xFFFFFFFF;
-    DetectVcRuntimes(vc);
-    DetectXna(xna);
-    DetectDotNet(dotNet);
-    EXPECT_EQ(0u, vc & ~0x3Fu);
-    EXPECT_EQ(0u, xna & ~0x1Fu);
-    EXPECT_EQ(0u, dotNet & ~0x3FFu);
-    // The second and third families' base releases share their codes.
-    EXPECT_EQ((vc & 0x04) != 0, (vc & 0x10) != 0);
+// The environment every detector uses outside the tests reaches the real
+// system: msi.dll answers (an unknown product is unknown, not "no msi.dll"),
+// the system folder is the system's, the registry is the machine's in both
+// views, and the processor is this build's word size.
+TEST(RuntimeMasks, DefaultEnvironmentIsTheRealSystem) {
+    const VQDetectEnvironment environment;
+    int32_t state = 5;
+    ASSERT_TRUE(environment.msiProductState(L"{00000000-1111-2222-3333-444444444444}", state))
+        << "msi.dll or MsiQueryProductStateW not reached";
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, state);
+    EXPECT_FALSE(IsMsiProductInstalled(L"00000000-1111-2222-3333-444444444444"));
+
+    wchar_t system[MAX_PATH + 1] = {};
+    ASSERT_NE(0u, ::GetSystemDirectoryW(system, MAX_PATH));
+    EXPECT_EQ(std::wstring(system), environment.SystemFolder());
+
+    for (VQRegistryView view : {VQRegistryView::k32Bit, VQRegistryView::k64Bit}) {
+        VQRegKeyHolder key;
+        EXPECT_TRUE(environment.localMachine.Open(key, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", view))
+            << (view == VQRegistryView::k64Bit ? "64-bit view" : "32-bit view");
+        // The native view holds the system's own values.
+        std::wstring name;
+        if (view == VQRegistryView::k64Bit && sizeof(void*) == 8) {
+            EXPECT_TRUE(key.RegQueryString(L"ProductName", name));
+            EXPECT_FALSE(name.empty());
+        }
+    }
+    if (sizeof(void*) == 8) {
+        EXPECT_EQ(PROCESSOR_ARCHITECTURE_AMD64, environment.processorArchitecture());
+    }
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST_F(SfxInstallTest, FixturePackageInstallsIntoItsFolderRunsItsTasksAndUninsta
     EXPECT_EQ(DescribeTree(FixtureSourcePath(L"game")), DescribeInstalled(folder));
     ASSERT_TRUE(FileExists(folder + L"\\VQUnistall.dat"));
 
-    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat", install.GetUninstallDigest()));
     EXPECT_FALSE(PathExists(folder));
     EXPECT_TRUE(FolderExists(Target()));  // the install folder of every game stays
 }
@@ -175,7 +175,7 @@ TEST_F(SfxInstallTest, MacroFoldersReceiveTheirEntriesAndGiveThemBack) {
     EXPECT_EQ("x", ReadBytes(folder + L"\\##nomacro##\\x.txt"));  // no macro: a folder of that name
     EXPECT_EQ("read", ReadBytes(folder + L"\\readme.txt"));
 
-    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat", install.GetUninstallDigest()));
     EXPECT_FALSE(PathExists(folder));
     EXPECT_EQ("other.txt=not the game's\n", DescribeTree(m_special.FolderOf(L"my_desktop")));
     EXPECT_FALSE(PathExists(m_special.FolderOf(L"program_files")));  // made by the install, now empty
@@ -283,7 +283,7 @@ TEST_F(SfxInstallTest, MetadataValuesComeWithTheirMacrosExpanded) {
         EXPECT_FALSE(install.HasMetaValue(L"none")) << c.name;
         EXPECT_EQ(L"", install.GetMetaValue(L"none")) << c.name;
         EXPECT_EQ(L"at " + folder, install.ExpandInstallMacros(L"at ##install##")) << c.name;
-        ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+        ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat", install.GetUninstallDigest()));
     }
 }
 
@@ -317,6 +317,61 @@ TEST_F(SfxInstallTest, TheRecordListsWhatWasCreatedInOrder) {
     EXPECT_EQ(expected, record.paths);
     EXPECT_EQ(0u, record.registryUndo.size);
     EXPECT_EQ(VQRecordSeal::kValid, record.seal);
+}
+
+// The user's files an install replaces - in a macro folder or in the game's
+// folder - wait beside their place until the install is over: a failed
+// install puts them back, a finished one lets them go.
+TEST_F(SfxInstallTest, ReplacedFilesComeBackWhenTheInstallFails) {
+    const std::wstring desktop = m_special.FolderOf(L"my_desktop");
+    const std::wstring folder = Target() + L"\\Pkg";
+    for (bool fails : {true, false}) {
+        const char* what = fails ? "failed install" : "finished install";
+        ASSERT_TRUE(m_folder.WriteFile(L"special\\my_desktop\\Game.txt", "the user's"));
+        ASSERT_TRUE(::SetFileAttributesW((desktop + L"\\Game.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+        ASSERT_TRUE(m_folder.WriteFile(L"Games\\Pkg\\game.exe", "old game"));
+        VQTocNode root(nullptr, kTocFolder);
+        boost::shared_ptr<VQTocNode> onDesktop = AddFolderEntry(root, L"##my_desktop##");
+        AddBytesEntry(*onDesktop, L"Game.txt", kTocFile, "desk", kConverterZip);
+        AddBytesEntry(*onDesktop, L"Game.txt", kTocFile, "desk again", kConverterZip);  // replaced twice
+        AddBytesEntry(root, L"game.exe", kTocFile, "new game", kConverterZip);
+        if (fails)
+            AddBytesEntry(root, L"..", kTocFile, "evil", kConverterZip);
+        VQSfxInstall install(Write(root, L"p.vqz", {{kMetaFolder, L"Pkg"}}));
+        ASSERT_TRUE(install.Open()) << what;
+        ASSERT_EQ(!fails, install.Extract(Target())) << what;
+        if (fails) {
+            EXPECT_EQ("Game.txt=the user's\n", DescribeTree(desktop)) << what;
+            EXPECT_EQ(FILE_ATTRIBUTE_READONLY, ::GetFileAttributesW((desktop + L"\\Game.txt").c_str()) &
+                                                   FILE_ATTRIBUTE_READONLY)
+                << what;
+            EXPECT_EQ("game.exe=old game\n", DescribeTree(folder)) << what;
+            EXPECT_EQ(L"", install.GetUninstallDigest()) << what;
+        } else {
+            EXPECT_EQ("Game.txt=desk again\n", DescribeTree(desktop)) << what;
+            EXPECT_EQ("game.exe=new game\n", DescribeInstalled(folder)) << what;
+        }
+        ::SetFileAttributesW((desktop + L"\\Game.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFolderTree(Target());
+        DeleteFolderTree(desktop);
+    }
+}
+
+// Without the digest the installed list kept, the record is any file in a
+// folder the user can write: the game's folder goes, the macro folders
+// keep what the install put there.
+TEST_F(SfxInstallTest, WithoutItsDigestTheUninstallStaysInTheGameFolder) {
+    VQTocNode root(nullptr, kTocFolder);
+    AddBytesEntry(*AddFolderEntry(root, L"##my_desktop##"), L"Game.txt", kTocFile, "desk", kConverterZip);
+    AddBytesEntry(root, L"readme.txt", kTocFile, "read", kConverterZip);
+    VQSfxInstall install(Write(root, L"p.vqz", {{kMetaFolder, L"Pkg"}}));
+    ASSERT_TRUE(install.Open());
+    ASSERT_TRUE(install.Extract(Target()));
+    const std::wstring folder = Target() + L"\\Pkg";
+    EXPECT_EQ(install.GetUninstallDigest(), UninstallRecordDigest(folder + L"\\VQUnistall.dat"));
+    ASSERT_TRUE(UninstallFromData(folder + L"\\VQUnistall.dat"));
+    EXPECT_FALSE(PathExists(folder));
+    EXPECT_EQ("Game.txt=desk\n", DescribeTree(m_special.FolderOf(L"my_desktop")));
 }
 
 }  // namespace

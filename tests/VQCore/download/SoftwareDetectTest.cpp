@@ -179,9 +179,33 @@ TEST(PhysXDetect, LoaderWithMajorZeroIsNotInstalled) {
     EXPECT_FALSE(detector.IsInstalled());
 }
 
+// A Java runtime written into one registry view of a 64-bit machine: the
+// keys through SetString or SetString64, the runtime library a stand-in
+// built for the view's word size (the 32-bit one by its header only).
+struct JavaView {
+    const char* name;
+    bool is64Bit;
+};
+const JavaView kJavaViews[] = {{"64-bit view", true}, {"32-bit view", false}};
+
+bool SetJavaString(VQRuntimeMachine& machine, bool is64Bit, const std::wstring& key, const std::wstring& name,
+                   const std::wstring& value) {
+    return is64Bit ? machine.SetString64(key, name, value) : machine.SetString(key, name, value);
+}
+
+// A complete runtime of that version in the view, its library at library.
+bool AddJava(VQRuntimeMachine& machine, bool is64Bit, const std::wstring& version, const std::wstring& library) {
+    const std::wstring release = std::wstring(kJavaKey) + L"\\" + version;
+    return MakeStubLibrary(library, false, nullptr) &&
+           (is64Bit || SetMachineType(library, IMAGE_FILE_MACHINE_I386)) &&
+           SetJavaString(machine, is64Bit, kJavaKey, L"CurrentVersion", version) &&
+           SetJavaString(machine, is64Bit, release, L"JavaHome", L"C:\\jre") &&
+           SetJavaString(machine, is64Bit, release, L"RuntimeLib", library);
+}
+
 TEST(JavaDetect, CurrentVersionLeadsToTheRuntimeLibrary) {
     enum Setup { kComplete, kNoKey, kNoCurrent, kEmptyCurrent, kNoRelease, kNoHome, kEmptyHome, kNoLibraryValue,
-                 kEmptyLibraryValue, kLibraryMissing };
+                 kEmptyLibraryValue, kLibraryMissing, kLibraryOfTheOtherView };
     struct Case {
         const char* label;
         Setup setup;
@@ -202,42 +226,95 @@ TEST(JavaDetect, CurrentVersionLeadsToTheRuntimeLibrary) {
         {"no RuntimeLib", kNoLibraryValue, L"1.6", {1, 6, 0, 0}, 0},
         {"empty RuntimeLib", kEmptyLibraryValue, L"1.6", {1, 6, 0, 0}, 0},
         {"RuntimeLib missing", kLibraryMissing, L"1.6", {1, 6, 0, 0}, 0},
+        {"RuntimeLib of the other word size", kLibraryOfTheOtherView, L"1.6", {1, 6, 0, 0}, 0},
+    };
+    for (const JavaView& view : kJavaViews) {
+        for (const Case& c : cases) {
+            const std::string label = std::string(view.name) + ": " + c.label;
+            VQRuntimeMachine machine;
+            machine.architecture = PROCESSOR_ARCHITECTURE_AMD64;
+            const std::wstring library = machine.Files().PathOf(L"jre\\bin\\client\\jvm.dll");
+            ASSERT_TRUE(machine.Files().MakeFolder(L"jre\\bin\\client"));
+            if (c.setup != kLibraryMissing) {
+                ASSERT_TRUE(MakeStubLibrary(library, false, nullptr));
+                // The 32-bit view's runtime is a 32-bit library, the other
+                // view's one of the other size.
+                if (view.is64Bit == (c.setup == kLibraryOfTheOtherView)) {
+                    ASSERT_TRUE(SetMachineType(library, IMAGE_FILE_MACHINE_I386));
+                }
+            }
+            if (c.setup == kNoCurrent) {
+                ASSERT_TRUE(SetJavaString(machine, view.is64Bit, kJavaKey, L"Other", L"x"));
+            }
+            if (c.setup != kNoKey && c.setup != kNoCurrent) {
+                ASSERT_TRUE(SetJavaString(machine, view.is64Bit, kJavaKey, L"CurrentVersion", c.current));
+            }
+            // The release's values, under its own key (or, for the empty
+            // name, under the runtime key itself, which must not count).
+            const std::wstring release = c.setup == kEmptyCurrent ? std::wstring(kJavaKey)
+                                         : c.setup == kNoRelease  ? std::wstring(kJavaKey) + L"\\1.6"
+                                                                  : std::wstring(kJavaKey) + L"\\" + c.current;
+            if (c.setup != kNoKey && c.setup != kNoCurrent) {
+                if (c.setup != kNoHome) {
+                    ASSERT_TRUE(SetJavaString(machine, view.is64Bit, release, L"JavaHome",
+                                              c.setup == kEmptyHome ? L"" : L"C:\\jre"));
+                }
+                if (c.setup != kNoLibraryValue) {
+                    ASSERT_TRUE(SetJavaString(machine, view.is64Bit, release, L"RuntimeLib",
+                                              c.setup == kEmptyLibraryValue ? L"" : library));
+                }
+            }
+            VQJavaDetect detector;
+            detector.SetEnvironment(machine.Environment());
+            detector.Detect();
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_EQ(c.version[i], detector.version[i]) << label << " part " << i;
+            }
+            EXPECT_EQ(c.installed, detector.installed) << label;
+            EXPECT_EQ(c.installed != 0 && c.version[0] > 0, detector.IsInstalled()) << label;
+            // Whatever was found, no library stays loaded in this process.
+            EXPECT_EQ(nullptr, ::GetModuleHandleW(library.c_str())) << label;
+        }
+    }
+}
+
+// The 64-bit view is asked first; the 32-bit view only when it holds no
+// complete runtime. A 32-bit Windows has the 32-bit view alone.
+TEST(JavaDetect, BothViewsOfA64BitWindowsAreAsked) {
+    struct Case {
+        const char* label;
+        uint16_t architecture;
+        const wchar_t* version64;  // null: none; "" : CurrentVersion only
+        const wchar_t* version32;
+        int32_t major, minor;
+        uint8_t installed;
+    };
+    const Case cases[] = {
+        {"64-bit runtime only", PROCESSOR_ARCHITECTURE_AMD64, L"1.8", nullptr, 1, 8, 1},
+        {"32-bit runtime only", PROCESSOR_ARCHITECTURE_AMD64, nullptr, L"1.6", 1, 6, 1},
+        {"both: the 64-bit one", PROCESSOR_ARCHITECTURE_AMD64, L"1.8", L"1.6", 1, 8, 1},
+        {"incomplete 64-bit, complete 32-bit", PROCESSOR_ARCHITECTURE_AMD64, L"", L"1.6", 1, 6, 1},
+        {"incomplete 64-bit alone", PROCESSOR_ARCHITECTURE_AMD64, L"", nullptr, 1, 9, 0},
+        {"32-bit Windows ignores the 64-bit tree", PROCESSOR_ARCHITECTURE_INTEL, L"1.8", nullptr, 0, 0, 0},
+        {"32-bit Windows finds its runtime", PROCESSOR_ARCHITECTURE_INTEL, L"1.8", L"1.6", 1, 6, 1},
     };
     for (const Case& c : cases) {
         VQRuntimeMachine machine;
-        const std::wstring library = machine.Files().PathOf(L"jre\\bin\\client\\jvm.dll");
-        ASSERT_TRUE(machine.Files().MakeFolder(L"jre\\bin\\client"));
-        if (c.setup != kLibraryMissing) {
-            ASSERT_TRUE(MakeStubLibrary(library, false, nullptr));
+        machine.architecture = c.architecture;
+        if (c.version64 != nullptr && *c.version64 == L'\0') {
+            ASSERT_TRUE(machine.SetString64(kJavaKey, L"CurrentVersion", L"1.9")) << c.label;
+        } else if (c.version64 != nullptr) {
+            ASSERT_TRUE(AddJava(machine, true, c.version64, machine.Files().PathOf(L"jvm64.dll"))) << c.label;
         }
-        if (c.setup == kNoCurrent) {
-            ASSERT_TRUE(machine.CreateKey(kJavaKey));
-        }
-        if (c.setup != kNoKey && c.setup != kNoCurrent) {
-            ASSERT_TRUE(machine.SetString(kJavaKey, L"CurrentVersion", c.current));
-        }
-        // The release's values, under its own key (or, for the empty name,
-        // under the runtime key itself, which must not count).
-        const std::wstring release = c.setup == kEmptyCurrent ? std::wstring(kJavaKey)
-                                     : c.setup == kNoRelease  ? std::wstring(kJavaKey) + L"\\1.6"
-                                                              : std::wstring(kJavaKey) + L"\\" + c.current;
-        if (c.setup != kNoKey && c.setup != kNoCurrent) {
-            if (c.setup != kNoHome) {
-                ASSERT_TRUE(machine.SetString(release, L"JavaHome", c.setup == kEmptyHome ? L"" : L"C:\\jre"));
-            }
-            if (c.setup != kNoLibraryValue) {
-                ASSERT_TRUE(
-                    machine.SetString(release, L"RuntimeLib", c.setup == kEmptyLibraryValue ? L"" : library));
-            }
+        if (c.version32 != nullptr) {
+            ASSERT_TRUE(AddJava(machine, false, c.version32, machine.Files().PathOf(L"jvm32.dll"))) << c.label;
         }
         VQJavaDetect detector;
         detector.SetEnvironment(machine.Environment());
         detector.Detect();
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(c.version[i], detector.version[i]) << c.label << " part " << i;
-        }
+        EXPECT_EQ(c.major, detector.version[0]) << c.label;
+        EXPECT_EQ(c.minor, detector.version[1]) << c.label;
         EXPECT_EQ(c.installed, detector.installed) << c.label;
-        EXPECT_EQ(c.installed != 0 && c.version[0] > 0, detector.IsInstalled()) << c.label;
     }
 }
 
@@ -286,30 +363,26 @@ TEST(FlashDetect, ProgIdDecidesAndTheTextComesFromUninstallOrTheControl) {
     }
 }
 
-// Under Wine most runtimes are absent and the Flash class is not registered;
-// whatever the machine holds, each detector must come back with a
-// consistent answer.
-TEST(SoftwareDetect, RealSystemGivesConsistentAnswers) {
-    VQXLiveDetect xlive;
-    VQOpenALDetect openAl;
-    VQPhysXDetect physX;
-    VQJavaDetect java;
-    VQFlashDetect flash;
-    VQSoftwareDetect* detectors[] = {&xlive, &openAl, &physX, &java, &flash};
-    for (VQSoftwareDetect* detector : detectors)
-        detector->Detect();
-    EXPECT_EQ(xlive.IsInstalled(), xlive.installed != 0 && xlive.version[0] > 0);
-    EXPECT_EQ(openAl.IsInstalled(), openAl.installed != 0 && openAl.version[0] > 0);
-    EXPECT_EQ(physX.IsInstalled(), physX.installed != 0 && physX.fileVersion[0] > 0);
-    EXPECT_EQ(java.IsInstalled(), java.installed != 0 && java.version[0] > 0);
-    EXPECT_EQ(flash.IsInstalled(), flash.installed != 0);
-    if (!flash.IsInstalled()) {
-        EXPECT_TRUE(flash.versionText.empty());
-    }
-    const uint8_t flags[] = {xlive.installed, openAl.installed, physX.installed, java.installed, flash.installed};
-    for (uint8_t flag : flags) {
-        EXPECT_LE(flag, 1);
-    }
+// A single-library detector for any library name, to try the real
+// system's loader search with libraries that every system has.
+class AnyLibraryDetect : public VQLibraryDetect {
+public:
+    explicit AnyLibraryDetect(const wchar_t* library) : VQLibraryDetect(library) {}
+};
+
+// Outside the tests the detectors find a library named without a folder
+// through the loader's search and read its version from the system's copy.
+TEST(SoftwareDetect, RealSystemLibrariesAreFoundByName) {
+    AnyLibraryDetect kernel(L"kernel32.dll");
+    kernel.Detect();
+    EXPECT_EQ(1, kernel.installed);
+    EXPECT_TRUE(kernel.IsInstalled());
+    EXPECT_GE(kernel.version[0], 5u) << "kernel32.dll's product version";
+
+    AnyLibraryDetect missing(L"VQNoSuchRuntime.dll");
+    missing.Detect();
+    EXPECT_EQ(0, missing.installed);
+    EXPECT_FALSE(missing.IsInstalled());
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 // The uninstall record: its layout and limits, and an uninstall that never
-// reaches past its game - not for a damaged record, not for an old one
-// without a seal, not into another game installed below.
+// reaches past its game - not for a damaged record, not for one without a
+// seal, not for one the installed list does not vouch for (planted, edited
+// or copied from another game), not into another game installed below.
 #include "VQCore/download/ByteOrder.h"
+#include "VQCore/download/RegUndo.h"
 #include "VQCore/download/UninstallRecord.h"
 #include "common/CodePage.h"
 #include "common/PathText.h"
+#include "common/Registry.h"
 #include "tests/VQCore/download/InstallTestUtil.h"
 #include "tests/VQCore/download/PackageTestUtil.h"
+#include "tests/support/ScratchRegistryKey.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <deque>
 #include <vector>
 
 namespace Tessar {
@@ -152,7 +158,7 @@ TEST_F(UninstallRecordTest, ARecordWithoutASealStaysInItsFolder) {
     EXPECT_EQ("o", ReadBytes(m_folder.PathOf(L"outside.txt")));
 }
 
-TEST_F(UninstallRecordTest, OutsideItsFolderASealedRecordRemovesOnlyItsFilesAndEmptyFolders) {
+TEST_F(UninstallRecordTest, OutsideItsFolderAGenuineRecordRemovesOnlyItsFilesAndEmptyFolders) {
     Make(L"Games\\A\\a.txt", "a");
     Make(L"Shared\\game.txt", "the game's");
     Make(L"Shared\\user.txt", "the user's");
@@ -161,11 +167,77 @@ TEST_F(UninstallRecordTest, OutsideItsFolderASealedRecordRemovesOnlyItsFilesAndE
     const std::vector<std::wstring> paths = {Games() + L"\\A", m_folder.PathOf(L"Shared"),
                                              m_folder.PathOf(L"Shared\\game.txt"), m_folder.PathOf(L"Empty"),
                                              Games() + L"\\A\\a.txt"};
-    ASSERT_TRUE(WriteUninstallRecord(RecordOf(L"A"), paths, VQBuffer<unsigned char>(), Games() + L"\\A"));
-    ASSERT_TRUE(UninstallFromData(RecordOf(L"A")));
+    std::wstring digest;
+    ASSERT_TRUE(WriteUninstallRecord(RecordOf(L"A"), paths, VQBuffer<unsigned char>(), Games() + L"\\A", &digest));
+    EXPECT_EQ(32u, digest.size());
+    EXPECT_EQ(digest, UninstallRecordDigest(RecordOf(L"A")));
+    ASSERT_TRUE(UninstallFromData(RecordOf(L"A"), digest));
     EXPECT_FALSE(PathExists(Games() + L"\\A"));
     EXPECT_FALSE(PathExists(m_folder.PathOf(L"Empty")));
     EXPECT_EQ("user.txt=the user's\n", DescribeTree(m_folder.PathOf(L"Shared")));
+}
+
+// Records any user process could have written into a game folder: they
+// may remove what lies in their own folder, and nothing else, and their
+// registry block is never applied.
+TEST_F(UninstallRecordTest, ARecordTheListDoesNotVouchForStaysInItsFolderAndLeavesTheRegistry) {
+    VQScratchRegistryKey scratch;
+    ASSERT_TRUE(scratch.IsValid());
+    // A block that would write a value under the scratch key.
+    std::deque<VQRegKey> planted(1, VQRegKey(0x80000001u, scratch.PathOf(L"Planted")));
+    VQRegValue value(REG_SZ, L"v");
+    value.text = L"written";
+    planted[0].values.push_back(value);
+    VQBuffer<unsigned char> registry;
+    WriteRegUndoData(planted, registry);
+    const std::vector<std::wstring> paths = {Games() + L"\\A", m_folder.PathOf(L"outside.txt"),
+                                             Games() + L"\\A\\a.txt"};
+
+    // What the install wrote, and the digest the list kept of it.
+    ASSERT_TRUE(m_folder.MakeFolder(L"Games\\A"));
+    ASSERT_TRUE(WriteUninstallRecord(RecordOf(L"A"), paths, registry, Games() + L"\\A"));
+    const std::string genuine = ReadBytes(RecordOf(L"A"));
+    const std::wstring digest = UninstallRecordDigest(RecordOf(L"A"));
+    ASSERT_EQ(32u, digest.size());
+    // The same record with one path changed, sealed again by whoever
+    // changed it: the seal is no proof.
+    std::vector<std::wstring> edited = paths;
+    edited[1] = m_folder.PathOf(L"victim.txt");
+    ASSERT_TRUE(WriteUninstallRecord(m_folder.PathOf(L"edited.dat"), edited, registry, Games() + L"\\A"));
+    const struct {
+        const char* name;
+        std::wstring game;  // folder the record lies in
+        std::string bytes;
+        std::wstring knownDigest;
+    } cases[] = {
+        {"no digest known", L"A", genuine, L""},
+        {"another game's digest", L"A", genuine, L"0123456789ABCDEF0123456789ABCDEF"},
+        {"edited and sealed again", L"A", ReadBytes(m_folder.PathOf(L"edited.dat")), digest},
+        {"copied into another game's folder", L"B", genuine, digest},
+        {"without a seal", L"A",
+         PlainRecord(paths, std::string(reinterpret_cast<const char*>(registry.data), registry.size)), digest},
+    };
+    for (const auto& c : cases) {
+        Make(L"Games\\A\\a.txt", "a");
+        Make(L"outside.txt", "the user's");
+        Make(L"victim.txt", "the user's");
+        Make(L"Games\\" + c.game + L"\\VQUnistall.dat", c.bytes);
+        EXPECT_TRUE(UninstallFromData(RecordOf(c.game), c.knownDigest)) << c.name;
+        EXPECT_FALSE(FileExists(RecordOf(c.game))) << c.name;
+        // Game A's file goes only with a record in A's folder.
+        EXPECT_EQ(c.game != L"A", FileExists(Games() + L"\\A\\a.txt")) << c.name;
+        EXPECT_EQ("the user's", ReadBytes(m_folder.PathOf(L"outside.txt"))) << c.name;
+        EXPECT_EQ("the user's", ReadBytes(m_folder.PathOf(L"victim.txt"))) << c.name;
+        EXPECT_FALSE(scratch.KeyExists(L"Planted")) << c.name;
+    }
+
+    // The genuine record with its digest does both.
+    Make(L"Games\\A\\a.txt", "a");
+    Make(L"Games\\A\\VQUnistall.dat", genuine);
+    ASSERT_TRUE(UninstallFromData(RecordOf(L"A"), digest));
+    EXPECT_FALSE(PathExists(Games() + L"\\A"));
+    EXPECT_FALSE(FileExists(m_folder.PathOf(L"outside.txt")));
+    EXPECT_TRUE(scratch.KeyExists(L"Planted"));
 }
 
 TEST_F(UninstallRecordTest, AnotherGameInstalledBelowStays) {
@@ -187,8 +259,9 @@ TEST_F(UninstallRecordTest, ABrokenRegistryBlockFailsAfterTheFiles) {
     Make(L"Games\\A\\a.txt", "a");
     const std::vector<std::wstring> paths = {Games() + L"\\A", Games() + L"\\A\\a.txt"};
     VQBuffer<unsigned char> registry(5);  // shorter than the block's head
-    ASSERT_TRUE(WriteUninstallRecord(RecordOf(L"A"), paths, registry, Games() + L"\\A"));
-    EXPECT_FALSE(UninstallFromData(RecordOf(L"A")));
+    std::wstring digest;
+    ASSERT_TRUE(WriteUninstallRecord(RecordOf(L"A"), paths, registry, Games() + L"\\A", &digest));
+    EXPECT_FALSE(UninstallFromData(RecordOf(L"A"), digest));
     EXPECT_FALSE(FileExists(Games() + L"\\A\\a.txt"));
     EXPECT_TRUE(FileExists(RecordOf(L"A")));
 }
@@ -196,6 +269,33 @@ TEST_F(UninstallRecordTest, ABrokenRegistryBlockFailsAfterTheFiles) {
 TEST_F(UninstallRecordTest, ARecordOutsideAGameFolderIsRefused) {
     EXPECT_FALSE(UninstallFromData(L"VQUnistall.dat"));
     EXPECT_FALSE(UninstallFromData(m_folder.PathOf(L"missing\\VQUnistall.dat")));
+}
+
+// What a record cannot hold makes no record at all (the install then fails
+// and rolls back), never a shortened one.
+TEST_F(UninstallRecordTest, ARecordThatCannotHoldItsDataIsNotWritten) {
+    ASSERT_TRUE(m_folder.MakeFolder(L"Games\\A"));
+    // Paths outside the install folder cannot be left to the folder's removal.
+    std::vector<std::wstring> longLog;
+    for (int i = 0; i < 3000; ++i)
+        longLog.push_back(m_folder.PathOf(L"Shared\\" + std::wstring(160, L'x') + std::to_wstring(i)));
+    const struct {
+        const char* name;
+        std::vector<std::wstring> paths;
+        uint32_t registryBytes;
+    } cases[] = {
+        {"registry block over the limit", {Games() + L"\\A"}, kUninstallMaxLogBytes + 1},
+        {"file log over the limit", longLog, 0},
+    };
+    for (const auto& c : cases) {
+        VQBuffer<unsigned char> registry(c.registryBytes);
+        if (registry.size > 0)
+            std::memset(registry.data, 0, registry.size);
+        std::wstring digest = L"untouched";
+        EXPECT_FALSE(WriteUninstallRecord(RecordOf(L"A"), c.paths, registry, Games() + L"\\A", &digest)) << c.name;
+        EXPECT_FALSE(PathExists(RecordOf(L"A"))) << c.name;
+        EXPECT_EQ(L"untouched", digest) << c.name;
+    }
 }
 
 }  // namespace

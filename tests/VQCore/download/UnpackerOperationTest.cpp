@@ -4,6 +4,7 @@
 #include "VQCore/download/ConverterRegistry.h"
 #include "VQCore/download/PackageMeta.h"
 #include "VQCore/download/PackageWriter.h"
+#include "VQCore/download/UninstallRecord.h"
 #include "VQCore/download/UnpackerOperation.h"
 #include "common/KernelHandle.h"
 #include "common/PathText.h"
@@ -77,6 +78,9 @@ TEST_F(UnpackerOperationTest, InstallsOnItsThreadAndHandsBackTheGame) {
     EXPECT_EQ(folder + L"\\game.exe", operation.GetProgramPath());
     EXPECT_TRUE(FileExists(operation.GetProgramPath()));
     EXPECT_EQ(L"-window -fast", operation.GetArguments());
+    // What the installed list keeps to vouch for the game's uninstall record.
+    EXPECT_EQ(32u, operation.GetUninstallDigest().size());
+    EXPECT_EQ(UninstallRecordDigest(folder + L"\\VQUnistall.dat"), operation.GetUninstallDigest());
 }
 
 TEST_F(UnpackerOperationTest, AFailedInstallGivesNothingBack) {
@@ -90,6 +94,7 @@ TEST_F(UnpackerOperationTest, AFailedInstallGivesNothingBack) {
         EXPECT_EQ(L"", operation.GetInstallFolder());
         EXPECT_EQ(L"", operation.GetProgramPath());
         EXPECT_EQ(L"", operation.GetArguments());
+        EXPECT_EQ(L"", operation.GetUninstallDigest());
     }
     EXPECT_FALSE(PathExists(Target()));
 }

@@ -40,11 +40,12 @@ const wchar_t kIncrement[] =
     L"  <GAME><ID>20001</ID><GameName>梦幻西游 新版</GameName><Publish>1</Publish></GAME>\n"
     L"  <GAME><ID>12345</ID><GameName>不存在</GameName></GAME>\n"
     L"</MODIFY>\n";
-// Right but for one number: nothing of it may be applied.
-const wchar_t kBadNumberIncrement[] =
+// Odd numbers everywhere: each is read from its leading digits and the
+// increment is applied whole.
+const wchar_t kOddNumberIncrement[] =
     L"<VERSION>102</VERSION>\n"
-    L"<ADD><GAME><ID>00101</ID><GameName>新增游戏</GameName><Publish>1</Publish></GAME></ADD>\n"
-    L"<REMOVE><ID>00043</ID></REMOVE>\n"
+    L"<ADD><GAME><ID>00101x</ID><GameName>新增游戏</GameName><Publish>1 </Publish><Size>9 MB</Size></GAME></ADD>\n"
+    L"<REMOVE><ID>00043;</ID></REMOVE>\n"
     L"<MODIFY><GAME><ID>00044</ID><Publish>1</Publish><Size>12abc</Size></GAME></MODIFY>\n";
 
 // The faults of update_server.py that break a transfer; a stall outlasts
@@ -67,9 +68,10 @@ protected:
         s_server = new Tessar::Test::VQUpdateServer;
         const VQTempFolder& root = *s_root;
         bool ready = !root.Path().empty() && CopyFixture("catalogue-full.vqx", root.PathOf(L"full.vqx")) &&
+                     CopyFixture("catalogue-oddnumbers.vqx", root.PathOf(L"odd.vqx")) &&
                      root.WriteFile(L"broken.vqx", "not a catalogue at all") &&
                      root.WriteFile(L"inc-ok.xml", WideToNarrow(kIncrement)) &&
-                     root.WriteFile(L"inc-badnumber.xml", WideToNarrow(kBadNumberIncrement)) &&
+                     root.WriteFile(L"inc-oddnumber.xml", WideToNarrow(kOddNumberIncrement)) &&
                      root.WriteFile(L"inc-broken.xml", "<VERSION>103</VERSION><ADD><GAME>") &&
                      root.WriteFile(L"inc-zero.xml", std::string("<VERSION>104</VERSION>\0<ADD/>", 29));
         struct ReplyFile {
@@ -82,7 +84,8 @@ protected:
             {"inc-nomd5", Reply("{base}/files/inc-ok.xml", "", 1)},
             {"inc-badmd5", Reply("{base}/files/inc-ok.xml", "{md5:full.vqx}", 1)},
             {"inc-cutmd5", Reply("{base}/files/inc-ok.xml", "0123456789", 1)},
-            {"inc-badnumber", Reply("{base}/files/inc-badnumber.xml", "{md5:inc-badnumber.xml}", 1)},
+            {"inc-oddnumber", Reply("{base}/files/inc-oddnumber.xml", "{md5:inc-oddnumber.xml}", 1)},
+            {"full-oddnumber", Reply("{base}/files/odd.vqx", "{md5:odd.vqx}", 0)},
             {"inc-broken", Reply("{base}/files/inc-broken.xml", "", 1)},
             {"inc-zero", Reply("{base}/files/inc-zero.xml", "", 1)},
             {"inc-corrupt", Reply("{base}/__fault/corrupt/files/inc-ok.xml", "{md5:inc-ok.xml}", 1)},
@@ -218,10 +221,31 @@ TEST_F(DatabaseUpdateTest, IncrementWithoutMd5IsAppliedToo) {
     EXPECT_NE(m_original, m_folder.ReadFile(L"data\\database.vqx"));
 }
 
-// An increment that fails its MD5, does not parse or holds a malformed
-// number changes nothing, in memory or on disk.
+TEST_F(DatabaseUpdateTest, IncrementWithOddNumbersIsApplied) {
+    VQDatabaseXmlFile database(m_path);
+    ASSERT_TRUE(database.Load());
+    database.SetVersion(L"inc-oddnumber");
+    bool changed = false, incremental = true;
+    ASSERT_TRUE(database.UpdateFromServer(JobRequest(), changed, incremental));
+    EXPECT_TRUE(changed);
+    VQDatabaseXmlFile reloaded(m_path);
+    ASSERT_TRUE(reloaded.Load());
+    for (const VQDatabaseXmlFile* db : {&database, &reloaded}) {
+        EXPECT_EQ(L"102", db->GetVersion());
+        ASSERT_NE(nullptr, db->FindById(101));
+        EXPECT_EQ(9u, db->FindById(101)->Size);
+        EXPECT_EQ(1, db->FindById(101)->Publish);
+        EXPECT_EQ(nullptr, db->FindById(43));
+        ASSERT_NE(nullptr, db->FindById(44));
+        EXPECT_EQ(12u, db->FindById(44)->Size);
+        EXPECT_EQ(10u, db->GetGames().size());
+    }
+}
+
+// An increment that fails its MD5 or does not parse changes nothing, in
+// memory or on disk.
 TEST_F(DatabaseUpdateTest, BadIncrementsAreNotApplied) {
-    for (const char* version : {"inc-badmd5", "inc-cutmd5", "inc-corrupt", "inc-badnumber", "inc-broken", "inc-zero"}) {
+    for (const char* version : {"inc-badmd5", "inc-cutmd5", "inc-corrupt", "inc-broken", "inc-zero"}) {
         SCOPED_TRACE(version);
         VQDatabaseXmlFile database(m_path);
         ASSERT_TRUE(database.Load());
@@ -264,7 +288,8 @@ TEST_F(DatabaseUpdateTest, FaultsOfTheInformationRequestChangeNothing) {
         EXPECT_TRUE(incremental);
         ExpectUntouched(database, L"full", changed);
     }
-    // A reply with a malformed number is refused as a whole.
+    // An Increment that is a word reads as 0: the file it names is taken as
+    // a full copy, which does not load as a catalogue and is refused.
     ASSERT_TRUE(SetServerAddress(kUpdateServer, s_server->Url(L"")));
     VQDatabaseXmlFile database(m_path);
     ASSERT_TRUE(database.Load());
@@ -272,6 +297,24 @@ TEST_F(DatabaseUpdateTest, FaultsOfTheInformationRequestChangeNothing) {
     bool changed = true, incremental = true;
     EXPECT_FALSE(database.UpdateFromServer(JobRequest(), changed, incremental));
     ExpectUntouched(database, L"garbled", changed);
+}
+
+// A full copy with odd numbers is a catalogue like any other: it replaces
+// the file and loads whole.
+TEST_F(DatabaseUpdateTest, FullCopyWithOddNumbersReplacesTheFile) {
+    VQDatabaseXmlFile database(m_path);
+    ASSERT_TRUE(database.Load());
+    database.SetVersion(L"full-oddnumber");
+    bool changed = false, incremental = true;
+    ASSERT_TRUE(database.UpdateFromServer(JobRequest(), changed, incremental));
+    EXPECT_TRUE(changed);
+    EXPECT_FALSE(incremental);
+    EXPECT_EQ(s_root->ReadFile(L"odd.vqx"), m_folder.ReadFile(L"data\\database.vqx"));
+    VQDatabaseXmlFile reloaded(m_path);
+    ASSERT_TRUE(reloaded.Load());
+    EXPECT_EQ(3u, reloaded.GetGames().size());
+    ASSERT_NE(nullptr, reloaded.FindById(43));
+    EXPECT_EQ(12u, reloaded.FindById(43)->Size);
 }
 
 TEST_F(DatabaseUpdateTest, FullCopyReplacesTheFileButNotTheRecords) {

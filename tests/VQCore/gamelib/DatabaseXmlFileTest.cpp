@@ -212,14 +212,13 @@ TEST_F(DatabaseXmlFileTest, SavedFileIsCheckedAndReadsBackTheSame) {
     EXPECT_EQ(Ids({42, 43}), Chain(again.FindByMd5(kPalMd5)));
 }
 
-TEST_F(DatabaseXmlFileTest, UnreadableFilesAndMalformedNumbersFailTheLoad) {
-    ASSERT_TRUE(CopyFixture("catalogue-badnumber.vqx", m_folder.PathOf(L"bad.vqx")));
+TEST_F(DatabaseXmlFileTest, UnreadableFilesFailTheLoad) {
     std::string damaged = m_folder.ReadFile(L"data\\database.vqx");
     ASSERT_GT(damaged.size(), 100u);
     damaged[80] ^= 0x01;
     ASSERT_TRUE(m_folder.WriteFile(L"damaged.vqx", damaged));
     ASSERT_TRUE(m_folder.WriteFile(L"plain.vqx", "<VERSION>1</VERSION><DATABASE/>"));
-    for (const wchar_t* name : {L"bad.vqx", L"damaged.vqx", L"plain.vqx", L"missing.vqx"}) {
+    for (const wchar_t* name : {L"damaged.vqx", L"plain.vqx", L"missing.vqx"}) {
         SCOPED_TRACE(name);
         VQDatabaseXmlFile database(m_folder.PathOf(name));
         EXPECT_FALSE(database.Load());
@@ -229,47 +228,136 @@ TEST_F(DatabaseXmlFileTest, UnreadableFilesAndMalformedNumbersFailTheLoad) {
     }
 }
 
-// Every number is checked against its field's width; one that is not plain
-// decimal in range fails the section instead of becoming a wrong value.
-TEST_F(DatabaseXmlFileTest, NumbersAreRangeChecked) {
+// A catalogue whose numbers are odd loads whole: each number is read from
+// its leading digits and kept by its field's low bits; only the entry
+// without an id is dropped.
+TEST_F(DatabaseXmlFileTest, OddNumbersNeverCostARecord) {
+    ASSERT_TRUE(CopyFixture("catalogue-oddnumbers.vqx", m_folder.PathOf(L"odd.vqx")));
+    VQDatabaseXmlFile database(m_folder.PathOf(L"odd.vqx"));
+    ASSERT_TRUE(database.Load());
+    EXPECT_EQ(3u, database.GetGames().size());
+    ASSERT_NE(nullptr, database.FindById(42));  // "00042abc"
+    EXPECT_EQ(L"好的记录", database.FindById(42)->GameName);
+    EXPECT_EQ(Ids({42}), Chain(database.FindByMd5(kPalMd5)));
+    ASSERT_NE(nullptr, database.FindById(20001));  // blanks before the digits
+    EXPECT_EQ(Ids({20001}), Chain(database.FindByExeName(L"client.exe")));
+    EXPECT_EQ(0, database.FindById(20001)->CpuCount);
+    EXPECT_EQ(0.0f, database.FindById(20001)->CpuSpeed);  // "x|nan"
+    EXPECT_EQ(Ids({42, 43}), database.GetIdList(VQDatabaseXmlFile::kPublishedSingleList));
+    EXPECT_EQ(Ids({20001}), database.GetIdList(VQDatabaseXmlFile::kPublishedOnlineList));
+
+    const VQGameRecord* odd = database.FindById(43);
+    ASSERT_NE(nullptr, odd);
+    EXPECT_EQ(12u, odd->Size);                // "12abc"
+    EXPECT_EQ(1, odd->Publish);               // "1x"
+    EXPECT_EQ(0, odd->Type);                  // "-3": no leading digit
+    EXPECT_EQ(4, odd->OS);                    // 260, low 8 bits
+    EXPECT_EQ(2, odd->CpuCount);              // "2 cores|2.4GHz"
+    EXPECT_FLOAT_EQ(2.4f, odd->CpuSpeed);
+    EXPECT_EQ(0xFFFFFFFFu, odd->Memory);      // past 64 bits: stops at the largest
+    EXPECT_EQ(UINT64_MAX, odd->InstallSize);  // 2^64
+    EXPECT_EQ(1, odd->Depend);                // 65537, low 16 bits
+    EXPECT_EQ(2u, odd->DLType);               // 65538, low 16 bits
+
+    // What was read is what is saved and read again.
+    database.SetVersion(L"again");
+    ASSERT_TRUE(database.Save());
+    VQDatabaseXmlFile again(m_folder.PathOf(L"odd.vqx"));
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(3u, again.GetGames().size());
+    ASSERT_NE(nullptr, again.FindById(43));
+    EXPECT_EQ(UINT64_MAX, again.FindById(43)->InstallSize);
+    EXPECT_EQ(0xFFFFFFFFu, again.FindById(43)->Memory);
+    EXPECT_FLOAT_EQ(2.4f, again.FindById(43)->CpuSpeed);
+}
+
+// The numbers of an update entry read as those of the file; the Part's own
+// edge cases among them. Only an entry without a nonzero id is dropped.
+TEST_F(DatabaseXmlFileTest, NumbersAreReadFromTheirLeadingDigits) {
     struct Case {
         const wchar_t* field;
         const wchar_t* text;
-        bool ok;
+        uint32_t id;        // the id the entry gets (0: dropped)
+        uint64_t expected;  // the field's value (CPU: the count)
+        float speed;        // CPU only
     };
     const Case cases[] = {
-        {L"Publish", L"255", true},
-        {L"Publish", L"256", false},
-        {L"Type", L" 7 ", true},
-        {L"Type", L"7a", false},
-        {L"Size", L"18446744073709551615", true},
-        {L"Size", L"18446744073709551616", false},
-        {L"Memory", L"4294967296", false},
-        {L"Depend", L"65535", true},
-        {L"Depend", L"65536", false},
-        {L"DLType", L"65535", true},
-        {L"DLType", L"65536", false},
-        {L"OS", L"-1", false},
-        {L"CPU", L"2|1e3", true},
-        {L"CPU", L" 2 | 2.5 ", true},
-        {L"CPU", L"2|x", false},
-        {L"CPU", L"2|-1", false},
-        {L"CPU", L"2|1e99", false},
-        {L"CPU", L"256", false},
-        {L"CPU", L"a|2", false},
-        {L"ID", L"12ab", false},
-        {L"ID", L"-5", false},
-        {L"ID", L"4294967296", false},
+        {L"Publish", L"255", 5, 255, 0},
+        {L"Publish", L"256", 5, 0, 0},
+        {L"Type", L"7a", 5, 7, 0},
+        {L"Type", L"a7", 5, 0, 0},
+        {L"Size", L"18446744073709551615", 5, UINT64_MAX, 0},
+        {L"Size", L"18446744073709551616", 5, UINT64_MAX, 0},
+        {L"Memory", L"4294967296", 5, 0, 0},
+        {L"Memory", L"4294967297", 5, 1, 0},
+        {L"Depend", L"65535", 5, 65535, 0},
+        {L"Depend", L"65536", 5, 0, 0},
+        {L"DLType", L"65535", 5, 65535, 0},
+        {L"DLType", L"65538", 5, 2, 0},
+        {L"DLType", L"2", 5, 2, 0},
+        {L"OS", L"-1", 5, 0, 0},
+        {L"CPU", L"2", 5, 2, 0.0f},
+        {L"CPU", L"2|2.4", 5, 2, 2.4f},
+        {L"CPU", L"2|1e3", 5, 2, 1000.0f},
+        {L"CPU", L"2|x", 5, 2, 0.0f},
+        {L"CPU", L"2|1e99", 5, 2, 0.0f},
+        {L"CPU", L"258|1", 5, 2, 1.0f},
+        {L"CPU", L"a|2", 5, 0, 2.0f},
+        {L"ID", L"00042abc", 42, 0, 0},
+        {L"ID", L"+7", 7, 0, 0},
+        {L"ID", L"abc", 0, 0, 0},
+        {L"ID", L"0", 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::wstring(c.field) + L"=" + c.text);
+        const bool isId = std::wstring(c.field) == L"ID";
         VQDatabaseXmlFile database(m_path);
         TiXmlDocument update;
-        ASSERT_TRUE(ParseUpdate(update, std::wstring(L"<ADD><GAME><ID>5</ID><Publish>1</Publish><") + c.field +
-                                            L">" + c.text + L"</" + c.field + L"></GAME></ADD>"));
-        EXPECT_EQ(c.ok, database.ParseGames(&update, "ADD"));
-        EXPECT_EQ(c.ok, database.FindById(5) != nullptr);
+        std::wstring child = std::wstring(L"<") + c.field + L">" + c.text + L"</" + c.field + L">";
+        ASSERT_TRUE(ParseUpdate(update, std::wstring(L"<ADD><GAME>") + (isId ? L"" : L"<ID>5</ID>") +
+                                            L"<GameName>g</GameName>" + child + L"</GAME></ADD>"));
+        database.ParseGames(&update, "ADD");
+        EXPECT_EQ(c.id == 0 ? 0u : 1u, database.GetGames().size());
+        const VQGameRecord* record = database.FindById(c.id);
+        if (c.id == 0)
+            continue;
+        ASSERT_NE(nullptr, record);
+        EXPECT_EQ(L"g", record->GameName);
+        const std::wstring field = c.field;
+        if (field == L"Publish")
+            EXPECT_EQ(c.expected, record->Publish);
+        else if (field == L"Type")
+            EXPECT_EQ(c.expected, record->Type);
+        else if (field == L"Size")
+            EXPECT_EQ(c.expected, record->Size);
+        else if (field == L"Memory")
+            EXPECT_EQ(c.expected, record->Memory);
+        else if (field == L"Depend")
+            EXPECT_EQ(c.expected, record->Depend);
+        else if (field == L"DLType")
+            EXPECT_EQ(c.expected, record->DLType);
+        else if (field == L"OS")
+            EXPECT_EQ(c.expected, record->OS);
+        else if (field == L"CPU") {
+            EXPECT_EQ(c.expected, record->CpuCount);
+            EXPECT_FLOAT_EQ(c.speed, record->CpuSpeed);
+        }
     }
+}
+
+// REMOVE and MODIFY read their ids as ADD does.
+TEST_F(DatabaseXmlFileTest, RemoveAndModifyReadIdsFromTheirLeadingDigits) {
+    VQDatabaseXmlFile database(m_path);
+    ASSERT_TRUE(database.Load());
+    ASSERT_NE(nullptr, database.FindById(43));
+    TiXmlDocument update;
+    ASSERT_TRUE(ParseUpdate(update, L"<MODIFY><GAME><ID>00042 </ID><Type>9z</Type></GAME></MODIFY>"
+                                    L"<REMOVE><ID>00043abc</ID><ID>junk</ID></REMOVE>"));
+    database.ParseGames(&update, "MODIFY");
+    database.RemoveGames(update.FirstChildElement("REMOVE"));
+    EXPECT_EQ(nullptr, database.FindById(43));
+    ASSERT_NE(nullptr, database.FindById(42));
+    EXPECT_EQ(9, database.FindById(42)->Type);
 }
 
 TEST_F(DatabaseXmlFileTest, CpuAndLeagueAreWrittenAsTheFormatSays) {
@@ -280,7 +368,7 @@ TEST_F(DatabaseXmlFileTest, CpuAndLeagueAreWrittenAsTheFormatSays) {
                                     L"<GAME><ID>11</ID><CPU>4|3.14159</CPU></GAME>"
                                     L"<GAME><ID>70002</ID><League>0</League></GAME>"
                                     L"</ADD>"));
-    ASSERT_TRUE(database.ParseGames(&update, "ADD"));
+    database.ParseGames(&update, "ADD");
     database.SetVersion(L"v1");
     ASSERT_TRUE(database.Save());
     std::string plain = Plaintext(m_folder.PathOf(L"new.vqx"));
@@ -306,7 +394,7 @@ TEST_F(DatabaseXmlFileTest, ModifyMovesARecordToTheChainOfItsNewKey) {
                                                      L"<GAME><ID>12345</ID><GameName>unknown</GameName></GAME>"
                                                      L"<GAME><ID>20001</ID><ExeName>other.exe</ExeName></GAME>"
                                                      L"</MODIFY>"));
-    ASSERT_TRUE(database.ParseGames(&update, "MODIFY"));
+    database.ParseGames(&update, "MODIFY");
     const VQGameRecord* pal = database.FindById(42);
     ASSERT_NE(nullptr, pal);
     EXPECT_EQ(L"仙剑奇侠传", pal->GameName);  // fields before ID change nothing
@@ -356,8 +444,8 @@ TEST_F(DatabaseXmlFileTest, OnlyNewlyPublishedGamesAreListedAsNew) {
                                     L"<MODIFY><GAME><ID>43</ID><GameName>renamed</GameName><Publish>1</Publish></GAME>"
                                     L"<GAME><ID>44</ID><Publish>1</Publish></GAME>"
                                     L"<GAME><ID>20001</ID><Publish>0</Publish></GAME></MODIFY>"));
-    ASSERT_TRUE(database.ParseGames(&update, "ADD"));
-    ASSERT_TRUE(database.ParseGames(&update, "MODIFY"));
+    database.ParseGames(&update, "ADD");
+    database.ParseGames(&update, "MODIFY");
     EXPECT_EQ(L"仙剑奇侠传", database.FindById(42)->GameName);
     EXPECT_EQ(L"renamed", database.FindById(43)->GameName);
     const Ids expected[VQDatabaseXmlFile::kIdListCount] = {

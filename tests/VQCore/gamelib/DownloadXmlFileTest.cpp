@@ -109,38 +109,50 @@ TEST(DownloadXmlFileTest, EveryChildIsARecordAndUnknownFieldsAreIgnored) {
     EXPECT_EQ(std::string::npos, text.find("OTHER"));
 }
 
-// A number that is not plain decimal within its field's range drops its
-// record: it never becomes a wrong id, state or size.
-TEST(DownloadXmlFileTest, MalformedNumbersDropTheirRecord) {
+// Numbers are read from their leading digits and kept by the field's low
+// 32 bits (sizes never past the signed 64-bit range): no field ever costs
+// its record, which the next save would lose for good.
+TEST(DownloadXmlFileTest, OddNumbersKeepTheirRecord) {
     struct Case {
         const char* field;
         const char* text;
-        bool kept;
+        uint64_t expected;
     };
     const Case cases[] = {
-        {"ID", "42", true},
-        {"ID", " 00042 ", true},
-        {"ID", "00042abc", false},
-        {"ID", "-1", false},
-        {"ID", "+1", false},
-        {"ID", "4294967295", true},
-        {"ID", "4294967296", false},
-        {"State", "2x", false},
-        {"Type", "99999999999", false},
-        {"Total", "9223372036854775807", true},
-        {"Total", "9223372036854775808", false},
-        {"Completed", "1.5", false},
-        {"Completed", "-3", false},
+        {"ID", "42", 42},
+        {"ID", " 00042 ", 42},
+        {"ID", "00042abc", 42},
+        {"ID", "-1", 0},
+        {"ID", "+1", 0},
+        {"ID", "abc", 0},
+        {"ID", "4294967295", 4294967295u},
+        {"ID", "4294967297", 1},
+        {"State", "2x", 2},
+        {"Type", "99999999999", 1215752191u},
+        {"Total", "9223372036854775807", 9223372036854775807u},
+        {"Total", "9223372036854775808", 9223372036854775807u},
+        {"Total", "99999999999999999999999", 9223372036854775807u},
+        {"Completed", "1.5", 1},
+        {"Completed", "-3", 0},
     };
     VQTempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.text);
-        std::string node = std::string("<NODE><") + c.field + ">" + c.text + "</" + c.field + "></NODE>";
+        std::string node = std::string("<NODE><URL>u</URL><") + c.field + ">" + c.text + "</" + c.field + "></NODE>";
         ASSERT_TRUE(folder.WriteFile(L"d.vqx", "<DOWNLOAD><NODE><ID>5</ID></NODE>" + node + "</DOWNLOAD>"));
         VQDownloadXmlFile file;
         ASSERT_TRUE(file.LoadFile(folder.PathOf(L"d.vqx")));
-        ASSERT_EQ(c.kept ? 2u : 1u, file.GetRecords().size());
+        ASSERT_EQ(2u, file.GetRecords().size());
         EXPECT_EQ(5u, file.GetRecords()[0]->ID);
+        const VQGameDownloadInfo& record = *file.GetRecords()[1];
+        EXPECT_EQ(L"u", record.URL);
+        const std::string field = c.field;
+        uint64_t value = field == "ID" ? record.ID
+                         : field == "State" ? record.State
+                         : field == "Type" ? record.Type
+                         : field == "Total" ? static_cast<uint64_t>(record.Total)
+                                            : static_cast<uint64_t>(record.Completed);
+        EXPECT_EQ(c.expected, value);
     }
 }
 

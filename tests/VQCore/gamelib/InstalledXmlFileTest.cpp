@@ -122,30 +122,53 @@ TEST(InstalledXmlFileTest, QuickBeforeCommonReadsTheSameAndSavesCommonFirst) {
     EXPECT_EQ(std::string::npos, text.find("OTHER"));
 }
 
-TEST(InstalledXmlFileTest, MalformedNumbersDropTheirRecord) {
+// Numbers are read as the C runtime's _wtoi and _wtoi64 read them (blanks,
+// a sign, leading digits): no field ever costs its record, which the next
+// save would lose for good.
+TEST(InstalledXmlFileTest, OddNumbersKeepTheirRecord) {
     struct Case {
         const char* field;
         const char* text;
-        bool kept;
+        int64_t expected;
     };
     const Case cases[] = {
-        {"ID", "00042", true},          {"ID", "42abc", false},
-        {"ID", "-42", false},           {"RunCount", "4294967295", true},
-        {"RunCount", "4294967296", false}, {"Registered", "yes", false},
-        {"SetupTime", "-1", true},      {"SetupTime", "- 1", false},
-        {"SetupTime", "12x", false},    {"LastRunTime", "-9223372036854775808", true},
-        {"LastRunTime", "9223372036854775808", false},
+        {"ID", "00042", 42},
+        {"ID", "00042abc", 42},
+        {"ID", "-42", 4294967254},
+        {"ID", "x", 0},
+        {"RunCount", "4294967295", 4294967295},
+        {"RunCount", "4294967296", 4294967295},
+        {"RunCount", "3 times", 3},
+        {"Registered", "yes", 0},
+        {"Registered", "1", 1},
+        {"SetupTime", "-1", -1},
+        {"SetupTime", "- 1", 0},
+        {"SetupTime", "12x", 12},
+        {"LastRunTime", "-9223372036854775808", INT64_MIN},
+        {"LastRunTime", "9223372036854775808", INT64_MAX},
+        {"LastRunTime", "-99999999999999999999", INT64_MIN},
     };
     VQTempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.field) + "=" + c.text);
-        std::string node = std::string("<NODE><") + c.field + ">" + c.text + "</" + c.field + "></NODE>";
+        std::string node =
+            std::string("<NODE><Name>n</Name><") + c.field + ">" + c.text + "</" + c.field + "></NODE>";
         ASSERT_TRUE(folder.WriteFile(L"i.vqx", "<INSTALLED><COMMON><NODE><ID>5</ID></NODE>" + node +
                                                    "</COMMON><QUICK>" + node + "</QUICK></INSTALLED>"));
         VQInstalledXmlFile file;
         ASSERT_TRUE(file.LoadFile(folder.PathOf(L"i.vqx")));
-        EXPECT_EQ(c.kept ? 2u : 1u, file.GetCommonRecords().size());
-        EXPECT_EQ(c.kept ? 1u : 0u, file.GetQuickRecords().size());
+        ASSERT_EQ(2u, file.GetCommonRecords().size());
+        ASSERT_EQ(1u, file.GetQuickRecords().size());
+        for (const VQGameInstalledInfo* record : {file.GetCommonRecords()[1].get(), file.GetQuickRecords()[0].get()}) {
+            EXPECT_EQ(L"n", record->Name);
+            const std::string field = c.field;
+            int64_t value = field == "ID"           ? record->ID
+                            : field == "RunCount"   ? record->RunCount
+                            : field == "Registered" ? record->Registered
+                            : field == "SetupTime"  ? record->SetupTime
+                                                    : record->LastRunTime;
+            EXPECT_EQ(c.expected, value);
+        }
     }
 }
 
@@ -162,6 +185,39 @@ TEST(InstalledXmlFileTest, MissingOrBrokenFilesGiveEmptyLists) {
     EXPECT_TRUE(file.LoadFile(folder.PathOf(L"other.vqx")));
     EXPECT_TRUE(file.GetCommonRecords().empty());
     EXPECT_FALSE(file.Save(folder.PathOf(L"no such folder\\install.vqx")));
+}
+
+TEST(InstalledXmlFileTest, TheUninstallDigestIsKeptAndOlderListsStillLoad) {
+    VQTempFolder folder;
+    Record kept = MakeRecord(42, L"a", 1);
+    kept->UninstallDigest = L"0123456789ABCDEF0123456789ABCDEF";
+    Record none = MakeRecord(43, L"b", 0);
+    VQInstalledXmlFile file;
+    file.SetRecords({kept, none}, {kept});
+    ASSERT_TRUE(file.Save(folder.PathOf(L"install.vqx")));
+    const std::string text = ReadTextLines(folder, L"install.vqx");
+    EXPECT_NE(std::string::npos, text.find("<UninstallDigest>0123456789ABCDEF0123456789ABCDEF</UninstallDigest>"))
+        << text;
+    // Once per list that holds the record: an empty digest is not written.
+    EXPECT_EQ(text.find("<UninstallDigest>", text.find("<QUICK>")), text.rfind("<UninstallDigest>")) << text;
+
+    VQInstalledXmlFile again;
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"install.vqx")));
+    ASSERT_EQ(2u, again.GetCommonRecords().size());
+    EXPECT_EQ(kept->UninstallDigest, again.GetCommonRecords()[0]->UninstallDigest);
+    EXPECT_EQ(L"", again.GetCommonRecords()[1]->UninstallDigest);
+    ASSERT_EQ(1u, again.GetQuickRecords().size());
+    EXPECT_EQ(kept->UninstallDigest, again.GetQuickRecords()[0]->UninstallDigest);
+
+    // A list written before the digest was kept.
+    ASSERT_TRUE(folder.WriteFile(L"old.vqx",
+                                 "<INSTALLED><COMMON><NODE><ID>00007</ID><Name>old</Name><SetupDir>C:\\g</SetupDir>"
+                                 "<RunCount>2</RunCount></NODE></COMMON><QUICK /></INSTALLED>"));
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"old.vqx")));
+    ASSERT_EQ(1u, again.GetCommonRecords().size());
+    EXPECT_EQ(7u, again.GetCommonRecords()[0]->ID);
+    EXPECT_EQ(L"old", again.GetCommonRecords()[0]->Name);
+    EXPECT_EQ(L"", again.GetCommonRecords()[0]->UninstallDigest);
 }
 
 }  // namespace

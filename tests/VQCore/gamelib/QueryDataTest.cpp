@@ -169,19 +169,40 @@ TEST_F(QueryDataTest, ReplacesAReadOnlyIndex) {
     EXPECT_EQ((std::vector<uint32_t>{3}), AllIds(index));
 }
 
-TEST_F(QueryDataTest, AnIndexInUseIsNotReplaced) {
+// A living search object holds neither the file nor a lock: the data
+// update can delete the index and a rebuild can replace it, and the object
+// then searches the new one.
+TEST_F(QueryDataTest, ASearchObjectNeverKeepsTheIndexFromBeingReplacedOrDeleted) {
     VQQueryData builder;
     ASSERT_TRUE(builder.RebuildIndexFromGames(index, Games({{3, L"three"}})));
     VQQueryData query;
     std::vector<VQSearchResult> results;
     ASSERT_TRUE(query.Search(index, L"three", results));
+    ASSERT_EQ((std::vector<int32_t>{3}), IdsOf(results));
 
     VQQueryData other;
-    EXPECT_FALSE(other.RebuildIndexFromGames(index, Games({{4, L"four"}})));
+    ASSERT_TRUE(other.RebuildIndexFromGames(index, Games({{4, L"four"}, {5, L"five"}})));
     results.clear();
     ASSERT_TRUE(query.Search(index, L"", results));
-    EXPECT_EQ((std::vector<int32_t>{3}), IdsOf(results));
-    EXPECT_EQ((std::vector<uint32_t>{3}), AllIds(index));  // a second reader
+    EXPECT_EQ((std::vector<int32_t>{4, 5}), IdsOf(results));
+
+    EXPECT_TRUE(DeleteFileW(index.c_str())) << GetLastError();
+    EXPECT_FALSE(FileExists(index));
+    results.clear();
+    EXPECT_FALSE(query.Search(index, L"", results));
+}
+
+// Another connection that holds the file open keeps it: the rebuild fails
+// and leaves the old index as it was.
+TEST_F(QueryDataTest, AnIndexHeldOpenElsewhereIsNotReplaced) {
+    VQQueryData builder;
+    ASSERT_TRUE(builder.RebuildIndexFromGames(index, Games({{3, L"three"}})));
+    SqliteConnection holder = {};
+    ASSERT_TRUE(SqliteOpen(holder, WideToUtf8(index).c_str()));
+    VQQueryData other;
+    EXPECT_FALSE(other.RebuildIndexFromGames(index, Games({{4, L"four"}})));
+    SqliteRelease(holder);
+    EXPECT_EQ((std::vector<uint32_t>{3}), AllIds(index));
 }
 
 TEST_F(QueryDataTest, NeverFillsAnIndexTwice) {

@@ -115,8 +115,9 @@ std::unique_ptr<VQDatabaseXmlFile> MakeCatalogue(const std::vector<VQGameFields>
     TiXmlDocument document;
     document.Parse(WideToNarrow(text).c_str());
     std::unique_ptr<VQDatabaseXmlFile> catalogue(new VQDatabaseXmlFile(path));
-    if (document.Error() || !catalogue->ParseGames(&document, "DATABASE"))
+    if (document.Error())
         return nullptr;
+    catalogue->ParseGames(&document, "DATABASE");
     return catalogue;
 }
 

@@ -235,40 +235,80 @@ TEST_F(SettingsTest, FoldersNotOnAFixedDriveGetDefaults) {
     }
 }
 
-TEST_F(SettingsTest, NumbersOutOfRangeKeepTheirDefaults) {
+// Numbers in the file read as the option store reads them: leading digits,
+// low 32 bits, CloseAction its low 8 bits; a missing key takes its default.
+TEST_F(SettingsTest, NumbersReadFromTheirLeadingDigits) {
     struct Case {
         const char* section;
         const char* key;
-        const char* text;
+        const char* text;  // null: the key is not in the file
         uint32_t expected;
     };
     const Case cases[] = {
         {"DOWNLOAD", "MaxSpeed", "2048", 2048},
         {"DOWNLOAD", "MaxSpeed", "12abc", 12},
         {"DOWNLOAD", "MaxSpeed", "2147483647", 2147483647u},
-        {"DOWNLOAD", "MaxSpeed", "0", 1024},
-        {"DOWNLOAD", "MaxSpeed", "-5", 1024},
-        {"DOWNLOAD", "MaxSpeed", "", 1024},
-        {"DOWNLOAD", "MaxSpeed", "2147483648", 1024},
-        {"DOWNLOAD", "MaxSpeed", "4294967297", 1024},
-        {"DOWNLOAD", "MaxSpeed", "18446744073709551617", 1024},
+        {"DOWNLOAD", "MaxSpeed", "0", 0},
+        {"DOWNLOAD", "MaxSpeed", "-5", 0},
+        {"DOWNLOAD", "MaxSpeed", "", 0},
+        {"DOWNLOAD", "MaxSpeed", nullptr, 1024},
+        {"DOWNLOAD", "MaxSpeed", "2147483648", 2147483648u},
+        {"DOWNLOAD", "MaxSpeed", "4294967297", 1},
         {"UPDATE", "UpdateCycle", "30", 30},
-        {"UPDATE", "UpdateCycle", "365", 365},
-        {"UPDATE", "UpdateCycle", "366", 7},
-        {"UPDATE", "UpdateCycle", "0", 7},
+        {"UPDATE", "UpdateCycle", "366", 366},
+        {"UPDATE", "UpdateCycle", "0", 0},
+        {"UPDATE", "UpdateCycle", nullptr, 7},
         {"IMPORT", "ImportCycle", "1", 1},
-        {"IMPORT", "ImportCycle", "4294967296", 7},
+        {"IMPORT", "ImportCycle", "4294967296", 0},
+        {"IMPORT", "ImportCycle", "x7", 0},
         {"GENERIC", "CloseAction", "1", 1},
         {"GENERIC", "CloseAction", "0", 0},
-        {"GENERIC", "CloseAction", "2", 0},
-        {"GENERIC", "CloseAction", "258", 0},
+        {"GENERIC", "CloseAction", "2", 2},
+        {"GENERIC", "CloseAction", "258", 2},
     };
     for (const Case& c : cases) {
-        std::string element = std::string("<") + c.key + ">" + c.text + "</" + c.key + ">";
+        std::string element = c.text == nullptr ? std::string("<Other>5</Other>")
+                                                : std::string("<") + c.key + ">" + c.text + "</" + c.key + ">";
         ASSERT_TRUE(WriteConfig(std::string("<") + c.section + ">" + element + "</" + c.section + ">"));
         std::unique_ptr<VQSettings> settings = Make();
-        ASSERT_TRUE(settings->Load()) << element;
-        EXPECT_EQ(c.expected, settings->GetInt(NarrowToWide(c.key))) << element;
+        ASSERT_TRUE(settings->Load()) << c.key << " " << element;
+        EXPECT_EQ(c.expected, settings->GetInt(NarrowToWide(c.key))) << c.key << " " << element;
+    }
+}
+
+// Whatever a setter takes is what Save writes and Load gives back.
+TEST_F(SettingsTest, EveryValueASetterTakesComesBackFromTheFile) {
+    struct Case {
+        const wchar_t* key;
+        uint32_t set;
+        uint32_t expected;  // what the getter gives before and after the round trip
+    };
+    const Case cases[] = {
+        {L"CloseAction", 2, 2},
+        {L"CloseAction", 258, 2},
+        {L"CloseAction", 255, 255},
+        {L"MaxSpeed", 0, 0},
+        {L"MaxSpeed", 1, 1},
+        {L"MaxSpeed", 2147483647u, 2147483647u},
+        {L"MaxSpeed", 2147483648u, 2147483648u},
+        {L"MaxSpeed", 4294967295u, 4294967295u},
+        {L"UpdateCycle", 0, 0},
+        {L"UpdateCycle", 366, 366},
+        {L"ImportCycle", 0, 0},
+        {L"ImportCycle", 1000, 1000},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<VQSettings> settings = Make();
+        settings->Load();
+        settings->WaitFolderPass();
+        ASSERT_TRUE(settings->SetInt(c.key, c.set)) << c.key << " " << c.set;
+        EXPECT_EQ(c.expected, settings->GetInt(c.key)) << c.key << " " << c.set;
+        ASSERT_TRUE(settings->Save()) << c.key << " " << c.set;
+
+        std::unique_ptr<VQSettings> read = Make();
+        ASSERT_TRUE(read->Load()) << c.key << " " << c.set;
+        read->WaitFolderPass();
+        EXPECT_EQ(c.expected, read->GetInt(c.key)) << c.key << " " << c.set << " in " << ReadConfig();
     }
 }
 

@@ -1,0 +1,43 @@
+// The toolkit's control tags; any other tag is offered to the application.
+#include "ui/DialogBuilder.h"
+
+#include "ui/Button.h"
+#include "ui/Container.h"
+#include "ui/Edit.h"
+#include "ui/Label.h"
+#include "ui/Layouts.h"
+#include "ui/Progress.h"
+
+namespace Tessar {
+
+namespace {
+
+template <typename T>
+VQControl* Make() {
+    return new T;
+}
+
+const struct {
+    const wchar_t* tag;
+    VQControl* (*make)();
+} kToolkitTags[] = {
+    {L"Control", Make<VQControl>},
+    {L"Container", Make<VQContainer>},
+    {L"VerticalLayout", Make<VQVerticalLayout>},
+    {L"HorizontalLayout", Make<VQHorizontalLayout>},
+    {L"Label", Make<VQLabel>},
+    {L"Button", Make<VQButton>},
+    {L"Progress", Make<VQProgress>},
+    {L"Edit", Make<VQEdit>},
+};
+
+}  // namespace
+
+VQControl* VQDialogBuilder::CreateByTag(const std::wstring& tag) {
+    for (const auto& entry : kToolkitTags)
+        if (tag == entry.tag) return entry.make();
+    if (m_callback != nullptr) return m_callback->CreateControl(tag.c_str());
+    return nullptr;
+}
+
+}  // namespace Tessar

@@ -1,0 +1,183 @@
+// The engine's small drawing surfaces: the memory bitmap for translucent
+// text, colours and borders, and the clip regions.
+#include "ui/RenderEngine.h"
+
+#include "ui/RenderInternal.h"
+
+#include <vector>
+
+namespace Tessar {
+
+bool VQMemoryBitmap::Create(HDC reference, int width, int height) {
+    if (m_dc != nullptr || width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide)
+        return false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(reference);
+    if (dc == nullptr) return false;
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr || bits == nullptr) {
+        if (bitmap != nullptr) ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return false;
+    }
+    m_dc = dc;
+    m_bitmap = bitmap;
+    m_oldBitmap = ::SelectObject(dc, bitmap);
+    m_bits = static_cast<uint32_t*>(bits);
+    m_width = width;
+    m_height = height;
+    return true;
+}
+
+void VQMemoryBitmap::Release() {
+    if (m_dc == nullptr) return;
+    ::SelectObject(m_dc, m_oldBitmap);
+    ::DeleteObject(m_bitmap);
+    ::DeleteDC(m_dc);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_oldBitmap = nullptr;
+    m_bits = nullptr;
+    m_width = m_height = 0;
+}
+
+void MarkUntouched(VQMemoryBitmap& surface) {
+    ::GdiFlush();
+    uint32_t* bits = surface.GetBits();
+    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
+    for (size_t i = 0; i < count; ++i) bits[i] = 0x01000000u;
+}
+
+void KeepTouched(VQMemoryBitmap& surface) {
+    ::GdiFlush();
+    uint32_t* bits = surface.GetBits();
+    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
+    for (size_t i = 0; i < count; ++i) bits[i] = (bits[i] & 0xFF000000u) == 0 ? (bits[i] | 0xFF000000u) : 0;
+}
+
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int constantAlpha) {
+    if (constantAlpha <= 0) return;
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(constantAlpha > 255 ? 255 : constantAlpha),
+                           AC_SRC_ALPHA};
+    ::AlphaBlend(hdc, x, y, surface.GetWidth(), surface.GetHeight(), surface.GetDC(), 0, 0, surface.GetWidth(),
+                 surface.GetHeight(), blend);
+}
+
+// Regions given to the DC are in device units; the engine's rectangles are
+// logical ones.
+static void RegionToDevice(HDC hdc, HRGN region) {
+    POINT origin = {0, 0};
+    ::LPtoDP(hdc, &origin, 1);
+    if (origin.x != 0 || origin.y != 0) ::OffsetRgn(region, origin.x, origin.y);
+}
+
+// Restores a clip still held by the record, then remembers the DC's clip.
+static void SaveClip(HDC hdc, HRGN& saved, bool& active, HDC& owner) {
+    if (active) {
+        ::SelectClipRgn(owner, saved);
+        if (saved != nullptr) ::DeleteObject(saved);
+    }
+    saved = ::CreateRectRgn(0, 0, 0, 0);
+    if (saved != nullptr && ::GetClipRgn(hdc, saved) != 1) {
+        ::DeleteObject(saved);
+        saved = nullptr;
+    }
+    owner = hdc;
+    active = true;
+}
+
+static void IntersectClip(HDC hdc, HRGN region) {
+    if (region == nullptr) return;
+    RegionToDevice(hdc, region);
+    ::ExtSelectClipRgn(hdc, region, RGN_AND);
+    ::DeleteObject(region);
+}
+
+VQRenderClip::~VQRenderClip() {
+    if (m_active) VQRenderEngine::RestoreClip(m_hdc, *this);
+}
+
+void VQRenderEngine::ClipToRect(HDC hdc, const RECT& rc, VQRenderClip& clip) {
+    SaveClip(hdc, clip.m_saved, clip.m_active, clip.m_hdc);
+    IntersectClip(hdc, ::CreateRectRgnIndirect(&rc));
+}
+
+void VQRenderEngine::ClipToRoundRect(HDC hdc, const RECT& rc, int rx, int ry, VQRenderClip& clip) {
+    SaveClip(hdc, clip.m_saved, clip.m_active, clip.m_hdc);
+    IntersectClip(hdc, ::CreateRoundRectRgn(rc.left, rc.top, rc.right + 1, rc.bottom + 1, rx, ry));
+}
+
+void VQRenderEngine::ClipToRegion(HDC hdc, HBITMAP image, POINT origin, uint32_t mask, VQRenderClip& clip) {
+    SaveClip(hdc, clip.m_saved, clip.m_active, clip.m_hdc);
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    if (!ReadBitmapPixels(image, pixels, width, height)) {
+        // No region image: nothing of the drawing may show.
+        IntersectClip(hdc, ::CreateRectRgn(0, 0, 0, 0));
+        return;
+    }
+    // One rectangle per run of kept pixels in a row, handed over at once.
+    std::vector<RECT> runs;
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = &pixels[static_cast<size_t>(y) * width];
+        int x = 0;
+        while (x < width) {
+            while (x < width && row[x] == mask) ++x;
+            int start = x;
+            while (x < width && row[x] != mask) ++x;
+            if (x > start) runs.push_back({origin.x + start, origin.y + y, origin.x + x, origin.y + y + 1});
+        }
+    }
+    std::vector<char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    RGNDATA* regionData = reinterpret_cast<RGNDATA*>(data.data());
+    regionData->rdh.dwSize = sizeof(RGNDATAHEADER);
+    regionData->rdh.iType = RDH_RECTANGLES;
+    regionData->rdh.nCount = static_cast<DWORD>(runs.size());
+    regionData->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    regionData->rdh.rcBound = {origin.x, origin.y, origin.x + width, origin.y + height};
+    if (!runs.empty()) memcpy(regionData->Buffer, runs.data(), runs.size() * sizeof(RECT));
+    HRGN region = ::ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), regionData);
+    IntersectClip(hdc, region != nullptr ? region : ::CreateRectRgn(0, 0, 0, 0));
+}
+
+void VQRenderEngine::RestoreClip(HDC hdc, VQRenderClip& clip) {
+    if (!clip.m_active) return;
+    ::SelectClipRgn(hdc, clip.m_saved);
+    if (clip.m_saved != nullptr) ::DeleteObject(clip.m_saved);
+    clip.m_saved = nullptr;
+    clip.m_active = false;
+}
+
+bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height) {
+    BITMAP info = {};
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof(info), &info) == 0) return false;
+    width = info.bmWidth;
+    height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return false;
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    BITMAPINFO request = {};
+    request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    request.bmiHeader.biWidth = width;
+    request.bmiHeader.biHeight = -height;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    int rows = ::GetDIBits(screen, bitmap, 0, height, pixels.data(), &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != height) return false;
+    // A device bitmap has no alpha: every pixel is opaque. A DIB section
+    // keeps its own alpha bytes.
+    if (info.bmBits == nullptr || info.bmBitsPixel != 32)
+        for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+    return true;
+}
+
+}  // namespace Tessar

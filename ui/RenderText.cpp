@@ -1,0 +1,268 @@
+// Text in ARGB colours (opaque, translucent, shadowed, wrapped) and borders.
+#include "ui/RenderEngine.h"
+
+#include "ui/PaintManager.h"
+#include "ui/RenderInternal.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace Tessar {
+namespace {
+
+// The shadow bitmap is this much larger than the text rectangle on each
+// axis, and is blended this far left and up of it.
+const int kShadowGrow = 12;
+const int kShadowOffsetX = 3;
+const int kShadowOffsetY = 7;
+// The halo: each pixel's alpha is the sum of the 7 x 7 block centred three
+// pixels right of and below it, divided by 36.
+const int kShadowRadius = 3;
+const int kShadowDivisor = 36;
+
+COLORREF ToColorRef(uint32_t argb) {
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+class SelectedFont {
+public:
+    SelectedFont(HDC hdc, VQPaintManager* manager, const std::wstring& name) : m_hdc(hdc) {
+        HFONT font = manager != nullptr ? manager->GetFont(name) : nullptr;
+        if (font != nullptr) m_old = ::SelectObject(hdc, font);
+    }
+    ~SelectedFont() {
+        if (m_old != nullptr) ::SelectObject(m_hdc, m_old);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_old = nullptr;
+};
+
+// Draws with the DC's font and text colour, transparent background.
+void DrawPlainText(HDC hdc, const RECT& rc, const std::wstring& text, UINT format, int lineSpacing) {
+    int oldMode = ::SetBkMode(hdc, TRANSPARENT);
+    if ((format & DT_WORDBREAK) != 0) {
+        VQRenderEngine::DrawMultilineText(hdc, rc, text, format & ~DT_WORDBREAK, lineSpacing);
+    } else {
+        RECT copy = rc;
+        ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &copy, format);
+    }
+    ::SetBkMode(hdc, oldMode);
+}
+
+SIZE MeasureLine(HDC hdc, const wchar_t* text, int length, UINT format) {
+    RECT calc = {0, 0, 0, 0};
+    ::DrawTextW(hdc, text, length, &calc, (format & ~(DT_VCENTER | DT_BOTTOM)) | DT_CALCRECT | DT_SINGLELINE);
+    return {calc.right - calc.left, calc.bottom - calc.top};
+}
+
+struct Line {
+    size_t start;
+    int length;
+    int height;
+};
+
+// Greedy breaking of one piece: the longest prefix that fits, at least one
+// character.
+void BreakPiece(HDC hdc, const std::wstring& text, size_t start, size_t end, int width, UINT format,
+                std::vector<Line>& lines) {
+    while (start < end) {
+        int remaining = static_cast<int>(end - start);
+        SIZE whole = MeasureLine(hdc, text.c_str() + start, remaining, format);
+        int fits = 1;
+        SIZE fitSize = whole;
+        if (whole.cx <= width) {
+            fits = remaining;
+        } else {
+            // Binary search for the longest fitting prefix.
+            int low = 1, high = remaining - 1;
+            fitSize = MeasureLine(hdc, text.c_str() + start, 1, format);
+            while (low <= high) {
+                int middle = low + (high - low) / 2;
+                SIZE size = MeasureLine(hdc, text.c_str() + start, middle, format);
+                if (size.cx <= width) {
+                    fits = middle;
+                    fitSize = size;
+                    low = middle + 1;
+                } else {
+                    high = middle - 1;
+                }
+            }
+        }
+        // Keep surrogate pairs whole.
+        if (fits < remaining && IS_HIGH_SURROGATE(text[start + fits - 1])) ++fits;
+        lines.push_back({start, fits, fitSize.cy});
+        start += fits;
+    }
+}
+
+}  // namespace
+
+void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
+                                     uint32_t argb, const std::wstring& fontName, UINT format, int lineSpacing) {
+    if (hdc == nullptr || text.empty()) return;
+    const uint32_t alpha = argb >> 24;
+    if (alpha == 0xFF) {
+        SelectedFont font(hdc, manager, fontName);
+        COLORREF oldColor = ::SetTextColor(hdc, ToColorRef(argb));
+        DrawPlainText(hdc, rc, text, format, lineSpacing);
+        ::SetTextColor(hdc, oldColor);
+        return;
+    }
+    if (alpha == 0) return;
+    VQMemoryBitmap surface;
+    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
+    MarkUntouched(surface);
+    {
+        HFONT font = manager != nullptr ? manager->GetFont(fontName)
+                                        : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
+        ::SetTextColor(surface.GetDC(), ToColorRef(argb));
+        RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
+        DrawPlainText(surface.GetDC(), local, text, format, lineSpacing);
+        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+    }
+    KeepTouched(surface);
+    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+}
+
+void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
+                                    const std::wstring& fontName, UINT format) {
+    if (hdc == nullptr || text.empty()) return;
+    const int textWidth = rc.right - rc.left, textHeight = rc.bottom - rc.top;
+    VQMemoryBitmap surface;
+    if (textWidth <= 0 || textHeight <= 0 || !surface.Create(hdc, textWidth + kShadowGrow, textHeight + kShadowGrow))
+        return;
+    MarkUntouched(surface);
+    {
+        HFONT font = manager != nullptr ? manager->GetFont(fontName)
+                                        : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
+        ::SetTextColor(surface.GetDC(), RGB(0, 0, 0));
+        // Placed so that the halo, moved by the blur and the blend offset,
+        // lies centred under the text drawn at the rectangle.
+        const int left = kShadowOffsetX + kShadowRadius, top = kShadowOffsetY + kShadowRadius;
+        RECT local = {left, top, left + textWidth, top + textHeight};
+        DrawPlainText(surface.GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
+        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+    }
+    KeepTouched(surface);
+
+    // The 7 x 7 sums, column sums first; alpha is read from a copy, which
+    // gives what the in-place pass gives (a written pixel is never read).
+    const int width = surface.GetWidth(), height = surface.GetHeight();
+    uint32_t* bits = surface.GetBits();
+    std::vector<uint16_t> alpha(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint16_t>(bits[i] >> 24);
+    std::vector<uint32_t> columns(static_cast<size_t>(width) * height, 0);
+    const int span = 2 * kShadowRadius + 1;
+    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint32_t sum = 0;
+            for (int k = -kShadowRadius; k <= kShadowRadius; ++k) sum += alpha[static_cast<size_t>(y + k) * width + x];
+            columns[static_cast<size_t>(y) * width + x] = sum;
+        }
+    }
+    // Rows are bottom-up in memory; the picture's (x, y) lies at memory row
+    // height - 1 - y, and the block arithmetic is the same either way.
+    std::fill(bits, bits + static_cast<size_t>(width) * height, 0u);
+    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
+        const uint32_t* column = &columns[static_cast<size_t>(y) * width];
+        uint32_t sum = 0;
+        for (int k = 0; k < span - 1; ++k) sum += column[k];
+        for (int x = kShadowRadius; x < width - kShadowRadius; ++x) {
+            sum += column[x + kShadowRadius];
+            uint32_t value = std::min<uint32_t>(sum / kShadowDivisor, 255);
+            // Memory row y is picture row height-1-y; the halo moves up and
+            // left in the picture, i.e. to memory row y + radius.
+            bits[static_cast<size_t>(y + kShadowRadius) * width + (x - kShadowRadius)] = value << 24;
+            sum -= column[x - kShadowRadius];
+        }
+    }
+    BlendSurface(hdc, rc.left - kShadowOffsetX, rc.top - kShadowOffsetY, surface, 255);
+}
+
+void VQRenderEngine::DrawMultilineText(HDC hdc, const RECT& rc, const std::wstring& text, UINT format,
+                                       int lineSpacing) {
+    if (hdc == nullptr || text.empty()) return;
+    const int width = rc.right - rc.left;
+    std::vector<Line> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end > start) BreakPiece(hdc, text, start, end, width, format, lines);
+        start = end + 2;
+    }
+    int top = rc.top;
+    if ((format & DT_VCENTER) != 0) {
+        int total = 0;
+        for (size_t i = 0; i < lines.size(); ++i) total += lines[i].height + (i + 1 < lines.size() ? lineSpacing : 0);
+        int free = (rc.bottom - rc.top) - total;
+        top += free / 2;
+        format &= ~DT_VCENTER;
+    }
+    format = (format & ~DT_BOTTOM) | DT_SINGLELINE;
+    for (const Line& line : lines) {
+        if (top >= rc.bottom) break;
+        RECT lineRect = {rc.left, top, rc.right, top + line.height};
+        ::DrawTextW(hdc, text.c_str() + line.start, line.length, &lineRect, format);
+        top += line.height + lineSpacing;
+    }
+}
+
+SIZE VQRenderEngine::MeasureText(HDC hdc, VQPaintManager* manager, const std::wstring& text,
+                                 const std::wstring& fontName) {
+    SIZE size = {0, 0};
+    if (hdc == nullptr || text.empty()) return size;
+    SelectedFont font(hdc, manager, fontName);
+    RECT calc = {0, 0, 0, 0};
+    ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &calc, DT_CALCRECT);
+    size.cx = calc.right - calc.left;
+    size.cy = calc.bottom - calc.top;
+    return size;
+}
+
+// The outline with an inside-frame pen and no fill, straight onto the DC.
+static void DrawOutline(HDC hdc, const RECT& rc, int size, int cx, int cy, COLORREF color, bool round) {
+    HPEN pen = ::CreatePen(PS_INSIDEFRAME, size, color);
+    if (pen == nullptr) return;
+    HGDIOBJ oldPen = ::SelectObject(hdc, pen);
+    HGDIOBJ oldBrush = ::SelectObject(hdc, ::GetStockObject(NULL_BRUSH));
+    if (round)
+        ::RoundRect(hdc, rc.left, rc.top, rc.right, rc.bottom, cx, cy);
+    else
+        ::Rectangle(hdc, rc.left, rc.top, rc.right, rc.bottom);
+    ::SelectObject(hdc, oldBrush);
+    ::SelectObject(hdc, oldPen);
+    ::DeleteObject(pen);
+}
+
+static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb, bool round) {
+    const uint32_t alpha = argb >> 24;
+    if (hdc == nullptr || alpha == 0 || size <= 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
+    if (alpha == 0xFF) {
+        DrawOutline(hdc, rc, size, cx, cy, ToColorRef(argb), round);
+        return;
+    }
+    VQMemoryBitmap surface;
+    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
+    MarkUntouched(surface);
+    RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
+    DrawOutline(surface.GetDC(), local, size, cx, cy, ToColorRef(argb), round);
+    KeepTouched(surface);
+    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+}
+
+void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {
+    DrawBorderShape(hdc, rc, size, 0, 0, argb, false);
+}
+
+void VQRenderEngine::DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb) {
+    DrawBorderShape(hdc, rc, size, cx, cy, argb, true);
+}
+
+}  // namespace Tessar
