@@ -158,7 +158,7 @@ TEST_F(ActiveXControlTest, PlayersAndBrowsersWithoutTheirEnginesFailCleanly) {
             EXPECT_EQ(1, host.NotifyCount(NotifyActiveXCreated));
         } else {
             EXPECT_EQ(nullptr, control->GetSite());
-            EXPECT_EQ(nullptr, control->m_nativeWindow);
+            EXPECT_EQ(nullptr, control->GetNativeWindow());
             EXPECT_EQ(0, host.NotifyCount(NotifyActiveXCreated));
             IUnknown* object = nullptr;
             EXPECT_EQ(E_PENDING, control->GetControl(IID_IUnknown, reinterpret_cast<void**>(&object)));

@@ -60,7 +60,7 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_TRUE(control->GetSite()->IsWindowless());
     EXPECT_EQ(host.Window().Handle(), control->GetHostWindow());
-    EXPECT_EQ(nullptr, control->m_nativeWindow);
+    EXPECT_EQ(nullptr, control->GetNativeWindow());
     EXPECT_EQ(1, host.NotifyCount(NotifyActiveXCreated));
     EXPECT_TRUE(LogHas(L"host=VQActiveX"));
     EXPECT_TRUE(LogHas(L"initnew"));
@@ -84,7 +84,7 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     ASSERT_NE(nullptr, control->GetSite());
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_FALSE(control->GetSite()->IsWindowless());
-    HWND child = control->m_nativeWindow;
+    HWND child = control->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     EXPECT_EQ(child, control->GetHostWindow());
     EXPECT_EQ(host.Window().Handle(), ::GetParent(child));
@@ -182,7 +182,7 @@ TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {
         EXPECT_EQ(0, m_library.SiteReferences());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
         EXPECT_EQ(nullptr, host.Control()->GetSite());
-        EXPECT_EQ(nullptr, host.Control()->m_nativeWindow);
+        EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
         EXPECT_EQ(nullptr, host.Control()->GetHostWindow());
 
         ASSERT_TRUE(host.Control()->CreateControl());
@@ -221,7 +221,7 @@ TEST_F(ActiveXTest, ClickOnAWindowedObjectFiresItsEventToTheWindow) {
     UseModule(host);
     host.Show();
     ASSERT_EQ(S_OK, host.ConnectEvents());
-    HWND child = host.Control()->m_nativeWindow;
+    HWND child = host.Control()->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     HWND own = ::GetWindow(child, GW_CHILD);
     ASSERT_NE(nullptr, own);
