@@ -1,6 +1,7 @@
 // The toolkit's control tags; any other tag is offered to the application.
 #include "ui/DialogBuilder.h"
 
+#include "ui/ActiveX.h"
 #include "ui/Button.h"
 #include "ui/Container.h"
 #include "ui/Edit.h"
@@ -29,6 +30,7 @@ const struct {
     {L"Button", Make<VQButton>},
     {L"Progress", Make<VQProgress>},
     {L"Edit", Make<VQEdit>},
+    {L"ActiveX", Make<VQActiveX>},
 };
 
 }  // namespace
