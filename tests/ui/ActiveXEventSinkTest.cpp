@@ -187,21 +187,38 @@ TEST_F(ActiveXEventSinkObjectTest, ConnectsToTheObjectAndHearsEventsUntilDisconn
     ASSERT_EQ(S_OK, sink->Connect(object));
     EXPECT_NE(0u, sink->GetCookie());
 
-    auto fire = [&](LONG dispid, LONG value) {
-        VARIANT args[2] = {Long(value), Long(dispid)};
-        DISPPARAMS params = {args, nullptr, 2, 0};
+    auto fire = [&](LONG dispid, LONG first, LONG second) {
+        VARIANT args[3] = {Long(second), Long(first), Long(dispid)};
+        DISPPARAMS params = {args, nullptr, 3, 0};
         return object->Invoke(TestDispFireEvent, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     };
-    ASSERT_EQ(S_OK, fire(DISPID_PROGRESSCHANGE, -1));
+    ASSERT_EQ(S_OK, fire(DISPID_PROGRESSCHANGE, -1, 100));
     ASSERT_EQ(1u, heard.progress_.size());
     EXPECT_EQ(-1, heard.progress_[0].first);
-    ASSERT_EQ(S_OK, fire(DISPID_COMMANDSTATECHANGE, 2));
+    EXPECT_EQ(100, heard.progress_[0].second);
+    ASSERT_EQ(S_OK, fire(DISPID_COMMANDSTATECHANGE, 2, 1));
     ASSERT_EQ(1u, heard.commands.size());
     EXPECT_EQ(2, heard.commands[0].first);
+    EXPECT_EQ(VARIANT_TRUE, heard.commands[0].second);
+
+    // A link to a new window: the window hears both requests and cancels.
+    LPOLESTR name = const_cast<LPOLESTR>(L"FireNewWindow");
+    DISPID newWindowId = 0;
+    ASSERT_EQ(S_OK, object->GetIDsOfNames(IID_NULL, &name, 1, 0, &newWindowId));
+    VARIANT url;
+    url.vt = VT_BSTR;
+    url.bstrVal = ::SysAllocString(L"http://127.0.0.1/new.html");
+    DISPPARAMS urlParams = {&url, nullptr, 1, 0};
+    ASSERT_EQ(S_OK, object->Invoke(newWindowId, IID_NULL, 0, DISPATCH_METHOD, &urlParams, nullptr, nullptr, nullptr));
+    ::VariantClear(&url);
+    EXPECT_EQ(1, heard.newWindow3);
+    EXPECT_EQ(L"http://127.0.0.1/new.html", heard.lastUrl);
+    EXPECT_EQ(1, heard.newWindow2);
+    EXPECT_NE(std::wstring::npos, m_library.CallLog().find(L"newwindow=http://127.0.0.1/new.html cancel=-1"));
 
     EXPECT_EQ(S_OK, sink->Disconnect(object));
     EXPECT_EQ(0u, sink->GetCookie());
-    ASSERT_EQ(S_OK, fire(DISPID_PROGRESSCHANGE, 5));
+    ASSERT_EQ(S_OK, fire(DISPID_PROGRESSCHANGE, 5, 100));
     EXPECT_EQ(1u, heard.progress_.size()) << "heard after disconnecting";
     EXPECT_EQ(CONNECT_E_NOCONNECTION, sink->Disconnect(object)) << "the object's answer for a dead cookie";
     EXPECT_EQ(0u, sink->Release());

@@ -230,6 +230,20 @@ TEST_F(ActiveXTest, ClickOnAWindowedObjectFiresItsEventToTheWindow) {
     EXPECT_EQ(1, host.Events().progress_[0].first);
 }
 
+TEST_F(ActiveXTest, WindowlessObjectThatAskedForAWindowFirstLeavesNoChildWindow) {
+    m_library.Configure(TestOptionWindowless | TestOptionAskWindowFirst);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    ASSERT_NE(nullptr, host.Control()->GetSite());
+    EXPECT_TRUE(host.Control()->GetSite()->IsWindowless());
+    EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
+    EXPECT_EQ(host.Window().Handle(), host.Control()->GetHostWindow());
+    EXPECT_EQ(nullptr, ::FindWindowExW(host.Window().Handle(), nullptr, L"VQActiveXWnd", nullptr));
+    host.Window().Paint();
+    EXPECT_EQ(kControlColor, WindowPixel(host.Window().Handle(), 70, 60));
+}
+
 TEST_F(ActiveXTest, InvisibleAtRuntimeObjectIsReportedButNotActivated) {
     m_library.Configure(TestOptionWindowless | TestOptionInvisibleAtRuntime);
     VQActiveXHost host;

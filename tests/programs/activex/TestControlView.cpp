@@ -49,6 +49,7 @@ HRESULT VQTestControl::ActivateInPlace() {
         return E_FAIL;
     }
     m_inPlaceSite = site;
+    if (m_options & TestOptionAskWindowFirst) site->GetWindow(&m_parent);
     HRESULT hr = E_FAIL;
     m_windowless = false;
     if (m_options & TestOptionWindowless) {
