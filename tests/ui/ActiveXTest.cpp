@@ -119,6 +119,25 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     EXPECT_TRUE(::IsWindowVisible(child));
 }
 
+TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HWND child = host.Control()->GetNativeWindow();
+    ASSERT_NE(nullptr, child);
+    VQActiveXCtrl* site = host.Control()->GetSite();
+    EXPECT_FALSE(site->IsUIActive());
+    // The object paints its own window: the background is left alone.
+    HDC dc = ::GetDC(child);
+    EXPECT_EQ(1, ::SendMessageW(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
+    ::ReleaseDC(child, dc);
+    ::SendMessageW(child, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(site->HasFocus());
+    EXPECT_TRUE(site->IsUIActive()) << "focus UI-activates the object";
+    ::SendMessageW(child, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(site->HasFocus());
+}
+
 TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
     VQTestControlRegistration registration(VQ_TEST_CONTROL_CLSID_TEXT, VQ_TEST_CONTROL_PROGID);
     ASSERT_TRUE(registration.IsValid());
