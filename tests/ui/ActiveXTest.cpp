@@ -12,6 +12,8 @@
 namespace Tessar {
 namespace {
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 using Test::VQActiveXHost;
 using Test::VQTestControlLibrary;
 using Test::VQTestControlRegistration;
@@ -310,7 +312,7 @@ TEST_F(ActiveXTest, OwnerLoadsTheObjectWhenItIsCreated) {
     host.Show();
     // Loaded after the site was set up and before activation.
     EXPECT_EQ(0u, m_library.CallLog().find(L"initnew;host=VQActiveX;navigate=http://127.0.0.1/game.html;rects;active="))
-        << std::string(m_library.CallLog().begin(), m_library.CallLog().end());
+        << Narrow(m_library.CallLog());
 }
 
 TEST_F(ActiveXTest, ReplacingTheObjectWhileItIsCreatedLeavesOnlyTheNewOne) {

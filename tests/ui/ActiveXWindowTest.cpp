@@ -18,6 +18,8 @@
 namespace Tessar {
 namespace {
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 using Test::VQHeardEvents;
 using Test::VQTestControlLibrary;
 
@@ -178,9 +180,22 @@ TEST_F(ActiveXWindowTest, KeysTypedIntoAWindowedObjectReachItsAcceleratorsFirst)
     ::SetFocus(own);
     if (::GetFocus() != own) GTEST_SKIP() << "the display gives no focus to the test window";
     EXPECT_EQ(player, window.GetPaintManager().GetFocus());
-    Tessar::Test::PostKeyDown(own, 'P');
-    ASSERT_TRUE(Tessar::Test::PumpUntil([&] { return m_library.CallLog().find(L"accel=80") != std::wstring::npos; }, 20000))
-        << std::string(m_library.CallLog().begin(), m_library.CallLog().end());
+    // Test programs running side by side on one display may take the focus
+    // away for a moment: the key is typed again, with the focus back, until
+    // it arrives.
+    DWORD lastKey = 0;
+    const bool arrived = Tessar::Test::PumpUntil(
+        [&] {
+            if (m_library.CallLog().find(L"accel=80") != std::wstring::npos) return true;
+            if (lastKey == 0 || ::GetTickCount() - lastKey > 1000) {
+                if (::GetFocus() != own) ::SetFocus(own);
+                Tessar::Test::PostKeyDown(own, 'P');
+                lastKey = ::GetTickCount();
+            }
+            return false;
+        },
+        20000);
+    EXPECT_TRUE(arrived) << Narrow(m_library.CallLog());
 }
 
 }  // namespace
