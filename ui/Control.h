@@ -227,9 +227,6 @@ public:
     int m_toolTipDelay = 0;
     bool m_hasBeenHover = false;
     RECT m_paintRect = {};
-    // The native child window the control shows (a windowed ActiveX
-    // object's); the paint manager finds controls by it.
-    HWND m_nativeWindow = nullptr;
 
 protected:
     // Sends `type` through the manager when the notify bit of that number is set.

@@ -1,9 +1,9 @@
 // The toolkit's control tags; any other tag is offered to the application.
 #include "ui/DialogBuilder.h"
 
+#include "ui/ActiveX.h"
 #include "ui/Button.h"
 #include "ui/Container.h"
-#include "ui/ActiveX.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
 #include "ui/Layouts.h"
