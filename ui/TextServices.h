@@ -6,6 +6,9 @@
 
 #include <windows.h>
 #include <imm.h>
+
+#include <cstdint>
+
 #include <richedit.h>
 #include <textserv.h>
 
