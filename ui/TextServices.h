@@ -6,11 +6,10 @@
 
 #include <windows.h>
 #include <imm.h>
-
-#include <cstdint>
-
 #include <richedit.h>
 #include <textserv.h>
+
+#include <cstdint>
 
 namespace Tessar {
 
