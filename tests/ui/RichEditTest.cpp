@@ -205,6 +205,28 @@ TEST_F(RichEditFixture, LimitAndPasswordReachTheHost) {
     EXPECT_EQ(static_cast<DWORD>(TXTBIT_USEPASSWORD), bits);
 }
 
+TEST_F(RichEditFixture, ReadOnlyAndDisabledFieldsTakeNoTyping) {
+    struct Case {
+        const char* name;
+        const wchar_t* attribute;
+        const wchar_t* value;
+    } cases[] = {{"read-only", L"readonly", L"true"}, {"disabled", L"enabled", L"false"}};
+    Build({});
+    for (const Case& c : cases) {
+        edit->SetText(L"原文");
+        Focus();
+        edit->SetAttribute(c.attribute, c.value);
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文", edit->GetText()) << c.name;
+        edit->SetAttribute(c.attribute, c.value == std::wstring(L"true") ? L"false" : L"true");
+        Focus();
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文新", edit->GetText()) << c.name;
+    }
+}
+
 TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
     Build({});
     bool handled = false;
@@ -384,6 +406,9 @@ TEST_F(RichEditFixture, PasswordHidesTheText) {
     int hidden = LitPixels(edit, rc);
     EXPECT_NE(plain, hidden);
     EXPECT_EQ(L"密码文字", edit->GetText());
+    // And shows it again when the password style goes.
+    edit->SetAttribute(L"password", L"false");
+    EXPECT_EQ(plain, LitPixels(edit, rc));
 }
 
 }  // namespace
