@@ -227,6 +227,23 @@ TEST_F(RichEditFixture, ReadOnlyAndDisabledFieldsTakeNoTyping) {
     }
 }
 
+TEST_F(RichEditFixture, ANarrowerFieldWrapsItsTextAgain) {
+    Build({});
+    edit->SetText(L"一段很长的文字，一段很长的文字，一段很长的文字，一段很长的文字");
+    auto lines = [&] {
+        LRESULT count = 0;
+        edit->TxSendMessage(EM_GETLINECOUNT, 0, 0, &count);
+        return static_cast<int>(count);
+    };
+    window.Paint();
+    const int wide = lines();
+    edit->SetPos(0, 0, 80, 120);
+    window.Paint();
+    EXPECT_GT(lines(), wide);
+    RECT client = edit->GetHost()->GetClientRect();
+    EXPECT_EQ(80, client.right - client.left);
+}
+
 TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
     Build({});
     bool handled = false;
