@@ -141,16 +141,16 @@ TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
 }
 
 TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
-    VQTestControlRegistration registration(VQ_TEST_CONTROL_CLSID_TEXT, VQ_TEST_CONTROL_PROGID);
+    VQTestControlRegistration registration;
     ASSERT_TRUE(registration.IsValid());
     struct Case {
         const char* name;
-        const wchar_t* module;
-        const wchar_t* clsid;
+        std::wstring module;
+        std::wstring clsid;
     } cases[] = {
-        {"class id", L"", VQ_TEST_CONTROL_CLSID_TEXT},
-        {"program id", L"", VQ_TEST_CONTROL_PROGID},
-        {"module that cannot be loaded", L"NoSuchTestControl.dll", VQ_TEST_CONTROL_CLSID_TEXT},
+        {"class id", L"", registration.ClsidText()},
+        {"program id", L"", registration.ProgId()},
+        {"module that cannot be loaded", L"NoSuchTestControl.dll", registration.ClsidText()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +160,7 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
             host.Set(L"modulename", c.module);
             host.Set(L"clsid", c.clsid);
             host.Show();
-            EXPECT_EQ(kTestControlClsid, host.Control()->GetClsid());
+            EXPECT_EQ(registration.Clsid(), host.Control()->GetClsid());
             ASSERT_NE(nullptr, host.Control()->GetSite());
             EXPECT_TRUE(host.Control()->GetSite()->IsInPlaceActive());
             EXPECT_EQ(1, m_library.LiveObjects());
@@ -170,6 +170,25 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
         EXPECT_EQ(0, m_library.LiveObjects());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXTest, RegistrationIsGoneWithItsHolder) {
+    std::wstring progId;
+    CLSID registered = {};
+    {
+        VQTestControlRegistration registration;
+        ASSERT_TRUE(registration.IsValid());
+        progId = registration.ProgId();
+        CLSID found = {};
+        EXPECT_EQ(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+        EXPECT_EQ(registration.Clsid(), found);
+        registered = found;
+    }
+    CLSID found = {};
+    EXPECT_NE(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+    IUnknown* object = nullptr;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              ::CoCreateInstance(registered, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(&object)));
 }
 
 TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {
