@@ -121,6 +121,62 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     EXPECT_TRUE(::IsWindowVisible(child));
 }
 
+TEST_F(ActiveXTest, MovingTheControlMovesAndSizesTheObject) {
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    struct Case {
+        const char* name;
+        DWORD options;
+        RECT objectRect;  // where the object is told it lives
+    } cases[] = {
+        {"windowless", TestOptionWindowless, {40, 50, 200, 150}},
+        {"windowed", 0, {0, 0, 160, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_library.Configure(c.options);
+        VQActiveXHost host;
+        UseModule(host);
+        host.Show();
+        VQActiveX* control = host.Control();
+        control->SetPos(40, 50, 200, 150);
+
+        IOleObject* object = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IOleObject, reinterpret_cast<void**>(&object)));
+        SIZEL extent = {};
+        EXPECT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
+        EXPECT_EQ(::MulDiv(2540, 160, dpiX), extent.cx);
+        EXPECT_EQ(::MulDiv(2540, 100, dpiY), extent.cy);
+        object->Release();
+
+        IViewObjectEx* view = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IViewObjectEx, reinterpret_cast<void**>(&view)));
+        RECTL placed = {};
+        EXPECT_EQ(S_OK, view->GetRect(DVASPECT_CONTENT, &placed));
+        EXPECT_EQ(c.objectRect.left, placed.left);
+        EXPECT_EQ(c.objectRect.top, placed.top);
+        EXPECT_EQ(c.objectRect.right, placed.right);
+        EXPECT_EQ(c.objectRect.bottom, placed.bottom);
+        view->Release();
+
+        if (HWND child = control->GetNativeWindow()) {
+            RECT rc;
+            ::GetWindowRect(child, &rc);
+            ::MapWindowPoints(nullptr, host.Window().Handle(), reinterpret_cast<POINT*>(&rc), 2);
+            EXPECT_EQ(40, rc.left);
+            EXPECT_EQ(50, rc.top);
+            EXPECT_EQ(200, rc.right);
+            EXPECT_EQ(150, rc.bottom);
+        }
+        // A rectangle turned inside out is raised to an empty one.
+        control->SetPos(40, 50, 10, 20);
+        EXPECT_EQ(40, control->GetPos().right);
+        EXPECT_EQ(50, control->GetPos().bottom);
+    }
+}
+
 TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
     VQActiveXHost host;
     UseModule(host);
