@@ -82,6 +82,8 @@ public:
 
 private:
     bool CreateFromModule(IOleObject** object);
+    // Visible itself and inside visible containers.
+    bool IsShown() const;
     bool ActivateObject();
 
     CLSID m_clsid = {};
