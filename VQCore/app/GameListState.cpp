@@ -349,7 +349,7 @@ bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path) {
     VQDownloadXmlFile::Records records;
     for (const VQGameIcon* tile : downloads) {
         const int state = tile->GetState();
-        if (state < kTileNotInstalled || state > kTileDownloaded) continue;
+        if (state < static_cast<int>(kTileNotInstalled) || state > static_cast<int>(kTileDownloaded)) continue;
         VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
         const VQGameIconData& data = tile->Data();
         record->ID = tile->GetGameId();

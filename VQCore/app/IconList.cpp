@@ -264,4 +264,13 @@ void VQIconList::ShowPage(int index) {
     Invalidate();
 }
 
+bool FillIconList(VQPaintManager* manager, const wchar_t* listName, const std::vector<VQGameIcon*>& tiles) {
+    VQControl* control = manager ? manager->FindControlByName(listName) : nullptr;
+    VQIconList* list = control ? static_cast<VQIconList*>(control->GetInterface(ControlTypeIconList)) : nullptr;
+    if (!list) return false;
+    for (VQGameIcon* tile : tiles)
+        if (!list->AddTile(tile)) delete tile;
+    return true;
+}
+
 }  // namespace Tessar
