@@ -199,6 +199,9 @@ STDMETHODIMP VQActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags) {
             if (m_inPlaceObject) m_inPlaceObject->Release();
             m_inPlaceObject = inPlace;
             windowless = true;
+            // An object that asked for its window before activating has made
+            // a child window it will never use.
+            DestroyHostWindow();
             VQPaintManager* manager = m_owner->GetManager();
             m_owner->SetHostWindow(manager ? manager->GetPaintWindow() : nullptr);
             if (manager) manager->AddMessageFilter(m_owner);

@@ -38,6 +38,8 @@ VQRichEdit::VQRichEdit() {
 
 VQRichEdit::~VQRichEdit() {
     if (m_host) {
+        // Freed in the middle of a drag selection: the window lets the mouse go.
+        if (m_host->IsCaptured() && m_manager) m_manager->ReleaseCapture();
         VQTxtWinHost* host = m_host;
         m_host = nullptr;
         host->Destroy();

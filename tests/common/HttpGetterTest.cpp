@@ -124,6 +124,8 @@ TEST(HttpReadStepTest, CounterStartsAtZeroAndAFailedReadAddsNothing) {
     unsigned char block[16];
     EXPECT_EQ(-1, ReadInternetFileTimed(nullptr, block, sizeof(block), counter));
     EXPECT_EQ(0u, counter.bytesRead);
+    EXPECT_EQ(-1, ReadHttpChunk(nullptr, sizeof(block), counter, block)) << "the same read by its other name";
+    EXPECT_EQ(0u, counter.bytesRead);
 
     HINTERNET none = nullptr;
     CloseInternetHandle(none);

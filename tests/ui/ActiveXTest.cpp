@@ -12,6 +12,8 @@
 namespace Tessar {
 namespace {
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 using Test::VQActiveXHost;
 using Test::VQTestControlLibrary;
 using Test::VQTestControlRegistration;
@@ -60,7 +62,7 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_TRUE(control->GetSite()->IsWindowless());
     EXPECT_EQ(host.Window().Handle(), control->GetHostWindow());
-    EXPECT_EQ(nullptr, control->m_nativeWindow);
+    EXPECT_EQ(nullptr, control->GetNativeWindow());
     EXPECT_EQ(1, host.NotifyCount(NotifyActiveXCreated));
     EXPECT_TRUE(LogHas(L"host=VQActiveX"));
     EXPECT_TRUE(LogHas(L"initnew"));
@@ -84,7 +86,7 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     ASSERT_NE(nullptr, control->GetSite());
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_FALSE(control->GetSite()->IsWindowless());
-    HWND child = control->m_nativeWindow;
+    HWND child = control->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     EXPECT_EQ(child, control->GetHostWindow());
     EXPECT_EQ(host.Window().Handle(), ::GetParent(child));
@@ -117,6 +119,25 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     EXPECT_FALSE(::IsWindowVisible(child));
     control->SetVisible(true);
     EXPECT_TRUE(::IsWindowVisible(child));
+}
+
+TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HWND child = host.Control()->GetNativeWindow();
+    ASSERT_NE(nullptr, child);
+    VQActiveXCtrl* site = host.Control()->GetSite();
+    EXPECT_FALSE(site->IsUIActive());
+    // The object paints its own window: the background is left alone.
+    HDC dc = ::GetDC(child);
+    EXPECT_EQ(1, ::SendMessageW(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
+    ::ReleaseDC(child, dc);
+    ::SendMessageW(child, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(site->HasFocus());
+    EXPECT_TRUE(site->IsUIActive()) << "focus UI-activates the object";
+    ::SendMessageW(child, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(site->HasFocus());
 }
 
 TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
@@ -182,7 +203,7 @@ TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {
         EXPECT_EQ(0, m_library.SiteReferences());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
         EXPECT_EQ(nullptr, host.Control()->GetSite());
-        EXPECT_EQ(nullptr, host.Control()->m_nativeWindow);
+        EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
         EXPECT_EQ(nullptr, host.Control()->GetHostWindow());
 
         ASSERT_TRUE(host.Control()->CreateControl());
@@ -221,13 +242,27 @@ TEST_F(ActiveXTest, ClickOnAWindowedObjectFiresItsEventToTheWindow) {
     UseModule(host);
     host.Show();
     ASSERT_EQ(S_OK, host.ConnectEvents());
-    HWND child = host.Control()->m_nativeWindow;
+    HWND child = host.Control()->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     HWND own = ::GetWindow(child, GW_CHILD);
     ASSERT_NE(nullptr, own);
     ::PostMessageW(own, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     ASSERT_TRUE(host.Window().PumpUntil([&] { return !host.Events().progress_.empty(); }, 20000));
     EXPECT_EQ(1, host.Events().progress_[0].first);
+}
+
+TEST_F(ActiveXTest, WindowlessObjectThatAskedForAWindowFirstLeavesNoChildWindow) {
+    m_library.Configure(TestOptionWindowless | TestOptionAskWindowFirst);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    ASSERT_NE(nullptr, host.Control()->GetSite());
+    EXPECT_TRUE(host.Control()->GetSite()->IsWindowless());
+    EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
+    EXPECT_EQ(host.Window().Handle(), host.Control()->GetHostWindow());
+    EXPECT_EQ(nullptr, ::FindWindowExW(host.Window().Handle(), nullptr, L"VQActiveXWnd", nullptr));
+    host.Window().Paint();
+    EXPECT_EQ(kControlColor, WindowPixel(host.Window().Handle(), 70, 60));
 }
 
 TEST_F(ActiveXTest, InvisibleAtRuntimeObjectIsReportedButNotActivated) {
@@ -277,7 +312,7 @@ TEST_F(ActiveXTest, OwnerLoadsTheObjectWhenItIsCreated) {
     host.Show();
     // Loaded after the site was set up and before activation.
     EXPECT_EQ(0u, m_library.CallLog().find(L"initnew;host=VQActiveX;navigate=http://127.0.0.1/game.html;rects;active="))
-        << std::string(m_library.CallLog().begin(), m_library.CallLog().end());
+        << Narrow(m_library.CallLog());
 }
 
 TEST_F(ActiveXTest, ReplacingTheObjectWhileItIsCreatedLeavesOnlyTheNewOne) {

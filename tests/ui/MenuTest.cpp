@@ -67,7 +67,7 @@ protected:
         VQMenuElement* more = Item(menu, L"m202");
         if (!more) return nullptr;
         // From a plain item, so that entering the item is news to the menu.
-        PostMouseMove(menu->GetHWND(), CenterOf(Item(menu, L"m201")));
+        if (VQMenuElement* plain = Item(menu, L"m201")) PostMouseMove(menu->GetHWND(), CenterOf(plain));
         PostMouseMove(menu->GetHWND(), CenterOf(more));
         PumpUntil([&] { return more->GetSubMenu() != nullptr; });
         PumpPending();
@@ -222,6 +222,19 @@ TEST_F(MenuFixture, TheOwnerDestroyedWithMenusOpenTakesThemWithIt) {
     EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
     EXPECT_EQ(nullptr, menu);
     PumpPending();
+}
+
+TEST_F(MenuFixture, ASubMenuOfALayeredMenuIsLayered) {
+    ASSERT_NE(nullptr, OpenAt(100, 100, "LayeredMenu"));
+    EXPECT_TRUE(menu->GetPaintManager().IsLayered());
+    VQMenuWnd* sub = OpenSub();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_TRUE(sub->GetPaintManager().IsLayered());
+    PostClick(sub->GetHWND(), CenterOf(Item(sub, L"m301")));
+    EXPECT_TRUE(WaitAllClosed());
+    PumpPending();
+    ASSERT_EQ(1u, owner.commands.size());
+    EXPECT_EQ(301u, owner.commands[0]);
 }
 
 TEST_F(MenuFixture, ALayoutWithoutAMenuShowsNothing) {

@@ -256,6 +256,19 @@ TEST_F(RichEditFixture, TimersOfTheTextServicesDriveNoAnimation) {
     window.Manager().KillTimer(edit, AnimationMotion);
 }
 
+TEST_F(RichEditFixture, FreedWhileSelectingReleasesTheMouse) {
+    Build({{L"text", L"拖动选择"}});
+    ASSERT_NE(nullptr, edit->GetHost());
+    edit->GetHost()->TxSetCapture(TRUE);
+    EXPECT_TRUE(window.Manager().IsCaptured());
+    EXPECT_EQ(window.Handle(), ::GetCapture());
+    DetachControlFromParent(edit);
+    delete edit;
+    edit = nullptr;
+    EXPECT_FALSE(window.Manager().IsCaptured());
+    EXPECT_EQ(nullptr, ::GetCapture());
+}
+
 TEST(RichEdit, HostGoesWithTheControl) {
     long before = VQTxtWinHost::LiveCount();
     {

@@ -23,18 +23,28 @@ enum VQTestControlOption {
     TestOptionSetClientSiteFirst = 4,
     // IPersistStreamInit::InitNew fails.
     TestOptionFailInitNew = 8,
+    // Asks the site for its window before activating.
+    TestOptionAskWindowFirst = 16,
 };
 
 // Dispatch members (IDispatch of the object, by these ids or names).
 enum VQTestControlDispId {
     TestDispColor = 1,       // "Color": property, 0x00BBGGRR the object paints
-    TestDispFireEvent = 2,   // "FireEvent"(dispid, value): fires a browser event to every sink
+    // "FireEvent"(dispid, arguments...): fires the event with the arguments
+    // that follow, as given, to every DWebBrowserEvents2 sink.
+    TestDispFireEvent = 2,
     TestDispNavigate = 3,    // "Navigate"(url)
     TestDispMovie = 4,       // "Movie": property, the movie path
     TestDispPlay = 5,        // "Play"()
     TestDispZoom = 6,        // "Zoom"(percent)
     TestDispGoBack = 7,      // "GoBack"()
     TestDispRefresh = 8,     // "Refresh"()
+    // "FireNewWindow"(url): NewWindow3 then NewWindow2 with a cancel flag
+    // the sinks may set; logs "newwindow=URL cancel=N".
+    TestDispFireNewWindow = 9,
+    // "FireOldEvent"(dispid, arguments...): as FireEvent, to the
+    // DWebBrowserEvents sinks.
+    TestDispFireOldEvent = 10,
 };
 
 extern "C" {
