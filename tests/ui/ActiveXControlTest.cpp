@@ -2,11 +2,13 @@
 // creates the object, and objects that cannot be made.
 #include <gtest/gtest.h>
 
+#include <exdisp.h>
 #include <ole2.h>
 
 #include <string>
 
 #include "tests/ui/ActiveXTestHost.h"
+#include "tests/ui/WindowInput.h"
 #include "ui/ActiveXCtrl.h"
 #include "ui/PaintManager.h"
 
@@ -166,6 +168,32 @@ TEST_F(ActiveXControlTest, PlayersAndBrowsersWithoutTheirEnginesFailCleanly) {
         host.DeleteControl();
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXControlTest, BrowserWithoutItsEngineTakesAPageThatNeverCompletes) {
+    VQActiveXHost host;
+    host.Set(L"enablescrollbar", L"false");
+    host.Set(L"clsid", kBrowserClsid);
+    host.Show();
+    IWebBrowser2* browser = nullptr;
+    if (FAILED(host.Control()->GetControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) || !browser)
+        GTEST_SKIP() << "no browser control in this prefix";
+    // The window's event sink connects to the real browser as to the test control.
+    ASSERT_EQ(S_OK, host.ConnectEvents());
+    VARIANT empty;
+    ::VariantInit(&empty);
+    BSTR url = ::SysAllocString(L"about:blank");
+    HRESULT navigated = browser->Navigate(url, &empty, &empty, &empty, &empty);
+    ::SysFreeString(url);
+    Tessar::Test::PumpPending();
+    READYSTATE state = READYSTATE_UNINITIALIZED;
+    browser->get_ReadyState(&state);
+    browser->Release();
+    if (SUCCEEDED(navigated) && state == READYSTATE_COMPLETE) GTEST_SKIP() << "this prefix has a page engine";
+    EXPECT_NE(READYSTATE_COMPLETE, state);
+    for (const auto& progress : host.Events().progress_) EXPECT_NE(-1, progress.first) << "a page completed";
+    host.DeleteControl();
+    EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
 }
 
 }  // namespace
