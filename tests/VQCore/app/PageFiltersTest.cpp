@@ -9,6 +9,8 @@
 #include "VQCore/app/IconListPage.h"
 #include "VQCore/app/PageFilters.h"
 #include "bench/CatalogueGenerator.h"
+#include "VQCore/gamelib/AppFolder.h"
+#include "VQCore/gamelib/AppPaths.h"
 #include "tests/VQCore/app/TileTestHost.h"
 #include "tests/support/TempFolder.h"
 #include "ui/Combo.h"
@@ -119,6 +121,27 @@ TEST_F(SearchResults, FailingCatalogueLeavesTheResults) {
     filters.SetDataPaths(m_temp.PathOf(L"missing.vqx"), m_temp.PathOf(L"search.vqs"));
     filters.ShowSearchResults();
     EXPECT_EQ(2, host.List(122)->GetTileCount());
+}
+
+TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
+    SetAppFolderOverride(m_temp.Path());
+    m_temp.MakeFolder(L"pic");
+    VQTileTestHost host(SearchMarkup());
+    VQPageFilters filters(&host.Manager());
+    filters.SetDataPaths(m_temp.PathOf(L"database.vqx"), m_temp.PathOf(L"search.vqs"));
+    host.Manager().FindControlById(175)->SetText(L"仙剑");
+    filters.ShowSearchResults();
+    ASSERT_EQ(1, host.List(122)->GetTileCount());
+    EXPECT_EQ(L"res='248' restype='PNG'", host.List(122)->GetTiles()[0]->GetIconDescription());
+
+    // A newer catalogue (same id, a longer name) and the game's picture arrive.
+    ASSERT_TRUE(Bench::WriteSyntheticCatalogue({Game(13, L"仙剑奇侠传三")}, L"2", m_temp.PathOf(L"database.vqx"), nullptr));
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\00013.vqp", "picture"));
+    filters.ShowSearchResults();
+    ASSERT_EQ(1, host.List(122)->GetTileCount());
+    EXPECT_EQ(L"仙剑奇侠传三", host.List(122)->GetTiles()[0]->GetText());
+    EXPECT_EQ(L"file='" + GetGameIconPath(13) + L"' encrypt='true'", host.List(122)->GetTiles()[0]->GetIconDescription());
+    SetAppFolderOverride(L"");
 }
 
 std::wstring FilterMarkup() {
