@@ -197,7 +197,7 @@ public:
     // the window (focus and pre-translation follow it), whether Tab is
     // typed into the control rather than moving the focus, and the
     // embedded ActiveX object (not AddRef'ed) that sees keys first.
-    virtual HWND GetNativeWindow() const { return nullptr; }
+    virtual HWND GetNativeWindow() const { return m_nativeWindow; }
     virtual bool WantsTab() const { return false; }
     virtual IUnknown* GetActiveXObject() const { return nullptr; }
 

@@ -35,8 +35,9 @@ public:
     bool IsReadOnly() const { return m_readOnly; }
     int GetMaxChar() const { return m_maxChar; }
     // The native window while the field is being edited, else null.
-    VQEditWnd* GetNativeWindow() const { return m_window; }
+    VQEditWnd* GetEditWindow() const { return m_window; }
     HWND GetNativeHandle() const;
+    HWND GetNativeWindow() const override { return GetNativeHandle(); }
 
 private:
     friend class VQEditWnd;
