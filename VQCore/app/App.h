@@ -35,7 +35,11 @@ public:
 
     uint32_t GetFlags() const { return m_commandLine.flags; }
     const VQCommandLine& GetCommandLine() const { return m_commandLine; }
-    void SetCommandLine(const VQCommandLine& commandLine) { m_commandLine = commandLine; }
+    // Instead of the process's own command line (tests).
+    void SetCommandLine(const VQCommandLine& commandLine) {
+        m_commandLine = commandLine;
+        m_commandLineSet = true;
+    }
     VQBackgroundJobs* GetBackgroundJobs() const { return m_jobs.get(); }
     // Stops and frees the background jobs (the main window's destructor).
     void StopBackgroundJobs();
@@ -49,6 +53,7 @@ private:
     bool OpenDatabaseAndFillPages();
     void StartIconFetch(bool firstRun);
     void CheckDownloadCache();
+    void ScheduleJobTimers();
 
     VQCommandLine m_commandLine;
     HANDLE m_instanceEvent = nullptr;
@@ -56,6 +61,7 @@ private:
     VQMarloxWnd* m_window = nullptr;
     bool m_firstRun = false;
     bool m_upgradePending = false;
+    bool m_commandLineSet = false;
 };
 
 // The one application object while the entry runs, else null.

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,6 +218,12 @@ private:
     std::wstring m_dropPath;
     HANDLE m_stopEvent = nullptr;
     std::unique_ptr<VQDownloadQueue> m_downloadQueue;
+    // The last speed report of each download (game id -> speed, tick).
+    struct VQTileSpeed {
+        uint32_t bytesPerSecond;
+        DWORD tick;
+    };
+    std::map<uint32_t, VQTileSpeed> m_speeds;
 };
 
 // The icon list of that control id in the window; false when it is missing.

@@ -1,0 +1,116 @@
+// The main window's page helpers: filling the pages at start, finding
+// tiles, writing the lists back, switching pages.
+
+#include "VQCore/app/MarloxWnd.h"
+
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameListFiles.h"
+#include "VQCore/app/IconList.h"
+#include "ui/Control.h"
+#include "ui/TabCtrl.h"
+
+namespace Tessar {
+
+namespace {
+
+const int kControlTypeIconList = 25;
+
+void FreeTiles(VQTileList& tiles) {
+    for (VQGameIcon* tile : tiles) delete tile;
+    tiles.clear();
+}
+
+}  // namespace
+
+VQIconList* VQMarloxWnd::FindIconList(int controlId) const {
+    VQControl* control = m_paintManager.FindControlById(controlId);
+    if (control == nullptr) return nullptr;
+    return static_cast<VQIconList*>(control->GetInterface(kControlTypeIconList));
+}
+
+VQGameIcon* VQMarloxWnd::FindTileById(int listId, uint32_t gameId) const {
+    VQIconList* list = FindIconList(listId);
+    if (list == nullptr) return nullptr;
+    for (VQGameIcon* tile : list->GetTiles())
+        if (tile->GetGameId() == gameId && !tile->IsAddTile()) return tile;
+    return nullptr;
+}
+
+bool FillIconList(VQMarloxWnd& window, int controlId, VQTileList& tiles) {
+    VQIconList* list = window.FindIconList(controlId);
+    if (list == nullptr) {
+        FreeTiles(tiles);
+        return false;
+    }
+    for (VQGameIcon* tile : tiles)
+        if (!list->AddTile(tile)) delete tile;
+    tiles.clear();
+    return true;
+}
+
+bool VQMarloxWnd::SetPageIcons(VQPageTiles& tiles) {
+    struct PageList {
+        int controlId;
+        VQTileList* tiles;
+    };
+    const PageList pages[] = {
+        {kInstalledListId, &tiles.installed}, {kQuickListId, &tiles.quick},   {kDownloadListId, &tiles.downloads},
+        {kToolListId, &tiles.tools},          {kHotListId, &tiles.hot},       {kSingleListId, &tiles.single},
+        {kOnlineListId, &tiles.online},       {kFlashListId, &tiles.flash},   {kWebListId, &tiles.web},
+    };
+    bool all = true;
+    for (const PageList& page : pages)
+        if (!FillIconList(*this, page.controlId, *page.tiles)) all = false;
+    m_pagesFilled = true;
+    m_paintManager.InvalidateWindow();
+    return all;
+}
+
+bool VQMarloxWnd::RefreshInstalledPages() {
+    VQIconList* installed = FindIconList(kInstalledListId);
+    VQIconList* quick = FindIconList(kQuickListId);
+    if (!m_pagesFilled || installed == nullptr || quick == nullptr) return false;
+    return SaveInstalledList(installed->GetTiles(), quick->GetTiles());
+}
+
+bool VQMarloxWnd::RewriteDownloadList() {
+    VQIconList* downloads = FindIconList(kDownloadListId);
+    if (!m_pagesFilled || downloads == nullptr) return false;
+    return SaveDownloadList(downloads->GetTiles());
+}
+
+bool VQMarloxWnd::RefillIconPages(uint32_t gameId, const std::wstring& image) {
+    bool changed = false;
+    for (int id = kSingleListId; id <= kToolListId; ++id) {
+        VQIconList* list = FindIconList(id);
+        if (list == nullptr) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile->GetGameId() != gameId) continue;
+            tile->SetImage(image);
+            tile->Invalidate();
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void VQMarloxWnd::ShowPage(int page) {
+    VQControl* control = m_paintManager.FindControlById(kPageTabId);
+    if (control == nullptr) return;
+    VQTabCtrl* tabs = static_cast<VQTabCtrl*>(control->GetInterface(12));
+    if (tabs) tabs->SelectItem(page);
+}
+
+void VQMarloxWnd::ShowAddTileAction() {
+    VQIconList* installed = FindIconList(kInstalledListId);
+    if (installed && installed->IsEnabled()) {
+        int last = installed->GetPageCount() - 1;
+        installed->ShowPageAt(last < 0 ? 0 : last);
+    }
+    ShowPage(kPageInstalled);
+    PostMessageW(m_hwnd, kMsgAddGameFromFile, 1, reinterpret_cast<LPARAM>(L""));
+}
+
+void VQMarloxWnd::Notify(VQNotifyMsg& msg) {}
+
+}  // namespace Tessar
