@@ -6,8 +6,10 @@
 #include <ole2.h>
 
 #include "VQCore/app/App.h"
-#include "VQCore/app/DialogBuilderCallbackEx.h"
+#include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
+#include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/PageFilters.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/TrayIcon.h"
 #include "VQCore/download/BTManager.h"
@@ -93,6 +95,7 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     VQDialogBuilderCallbackEx factory;
     CreateFromLayout(L"#226", kLayoutName, MarkupFromResource, L"XML", &factory);
     VQPaintManager::AddPreTranslate(&m_paintManager);
+    m_filters.reset(new VQPageFilters(&m_paintManager));
 
     ApplySettings();
     VQSkinManager& skins = VQSkinManager::Instance();

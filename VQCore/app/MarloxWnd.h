@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "VQCore/app/AppControlTypes.h"
+#include "VQCore/app/GameListState.h"
 #include "VQCore/download/DownloadMessage.h"
 #include "ui/DropTarget.h"
 #include "ui/WindowImplBase.h"
@@ -29,14 +31,15 @@ class VQControl;
 class VQDownloadQueue;
 class VQGameIcon;
 class VQIconList;
+class VQPageFilters;
 class VQThread;
 
 // The window's own messages (wParam / lParam as noted).
 enum VQMarloxMessage : UINT {
     kMsgTrayIcon = WM_USER + 1,          // lParam: the mouse message
-    kMsgInstallFinished = WM_USER + 2,   // wParam: VQGameIcon*
+    // WM_USER + 2 and + 5 (a tile's install finished, a tile downloaded)
+    // are the tiles' own: AppControlTypes.h.
     kMsgCatalogueUpdated = WM_USER + 3,  // wParam: five uint32_t counters, lParam: their total
-    kMsgTileDownloaded = WM_USER + 5,    // wParam: VQGameIcon*
     kMsgDragEnter = WM_USER + 10,        // 1034-1037 come from VQDropTargetEx
     kMsgDragOver = WM_USER + 11,
     kMsgDrop = WM_USER + 12,
@@ -95,8 +98,6 @@ enum : UINT {
     kStringExitTitle = 1061,
     kStringCheckingUpdate = 1073,
 };
-
-typedef std::vector<VQGameIcon*> VQTileList;
 
 // The nine tile lists of the start-up page fill, in the order the pages
 // are filled; the window owns the tiles once they are handed over.
@@ -224,6 +225,7 @@ private:
         DWORD tick;
     };
     std::map<uint32_t, VQTileSpeed> m_speeds;
+    std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
 };
 
 // The icon list of that control id in the window; false when it is missing.

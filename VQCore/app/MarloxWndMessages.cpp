@@ -107,7 +107,7 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetForegroundWindow(m_hwnd);
         }
         return 0;
-    case kMsgInstallFinished:
+    case kMsgTileInstallFinished:
     case kMsgCatalogueUpdated:
     case kMsgTileDownloaded:
         // The tip windows come with the message windows.

@@ -4,7 +4,8 @@
 #include "VQCore/app/MarloxWnd.h"
 
 #include "VQCore/app/GameIcon.h"
-#include "VQCore/app/GameListFiles.h"
+#include "VQCore/app/GameListState.h"
+#include "VQCore/app/PageFilters.h"
 #include "VQCore/app/IconList.h"
 #include "ui/Control.h"
 #include "ui/TabCtrl.h"
@@ -111,6 +112,38 @@ void VQMarloxWnd::ShowAddTileAction() {
     PostMessageW(m_hwnd, kMsgAddGameFromFile, 1, reinterpret_cast<LPARAM>(L""));
 }
 
-void VQMarloxWnd::Notify(VQNotifyMsg& msg) {}
+void VQMarloxWnd::ShowSearchResults() {
+    if (m_filters) m_filters->ShowSearchResults();
+}
+
+void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {
+    if (m_filters) m_filters->OnPageFilterSelected(msg);
+}
+
+void VQMarloxWnd::SnapshotCurrentPage(VQIconList* list, bool keepInFlow) {
+    if (m_filters) m_filters->SnapshotCurrentPage(list, keepInFlow);
+}
+
+// The notifications the window acts on now: the search box and button,
+// the filter and sort combos. The tile commands come with the game
+// operations.
+void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
+    if (msg.sender == nullptr) return;
+    int id = msg.sender->GetId();
+    switch (msg.type) {
+    case NotifyClick:
+        if (id == IdSearchButton) ShowSearchResults();
+        break;
+    case NotifyReturn:
+    case NotifyTextChanged:
+        if (id == IdSearchBox) ShowSearchResults();
+        break;
+    case NotifyItemSelect:
+        OnPageFilterSelected(msg);
+        break;
+    default:
+        break;
+    }
+}
 
 }  // namespace Tessar
