@@ -166,7 +166,24 @@ void VQRichEdit::PaintText(HDC) {
 }
 
 void VQRichEdit::PaintStatusImage(HDC hdc) {
-    VQContainer::PaintStatusImage(hdc);
+    // The first image that applies and draws; one that fails is dropped.
+    struct Candidate {
+        bool applies;
+        int index;
+    } candidates[] = {
+        {(m_state & StateSelected) != 0, ImageSelected},
+        {(m_state & StateDisabled) != 0 || m_readOnly, ImageDisabled},
+        {(m_state & StatePushed) != 0, ImagePushed},
+        {(m_state & StateHot) != 0, ImageHot},
+        {(m_state & StateFocused) != 0, ImageFocused},
+        {true, ImageNormal},
+    };
+    for (const Candidate& c : candidates) {
+        std::wstring& image = m_stateImages[c.index];
+        if (!c.applies || image.empty()) continue;
+        if (DrawImage(hdc, image)) return;
+        image.clear();
+    }
 }
 
 RECT VQRichEdit::InnerRect() const {
@@ -298,11 +315,16 @@ void VQRichEdit::OnSetCursor(VQEvent& event) {
 void VQRichEdit::OnMouseMove(VQEvent&) {}
 
 void VQRichEdit::OnTimer(VQEvent& event) {
+    const UINT id = static_cast<UINT>(event.wParam);
+    bool servicesTimer = false;
     if (m_host) {
+        servicesTimer = m_host->IsServicesTimer(id);
         LRESULT ignored = 0;
         TxSendMessage(WM_TIMER, event.wParam, event.lParam, &ignored);
     }
-    OnAnimationTimer(static_cast<unsigned>(event.wParam));
+    // A timer of the text services is theirs alone: as an animation kind it
+    // would move the control and kill their timer.
+    if (!servicesTimer) OnAnimationTimer(id);
     if (ShouldForward(EventTimer)) {
         event.forwardedFrom = this;
         m_parent->OnTimer(event);

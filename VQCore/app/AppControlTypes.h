@@ -69,6 +69,19 @@ enum VQMainControlId {
     IdDragImage = 180,
 };
 
+// Names of the icon lists in the main window layout, by which the page
+// filling finds them.
+const wchar_t kInstalledListName[] = L"installlist";
+const wchar_t kQuickListName[] = L"quicklist";
+const wchar_t kDownloadListName[] = L"downloadlist";
+const wchar_t kToolListName[] = L"toollist";
+const wchar_t kHotListName[] = L"hotlist";
+const wchar_t kSingleGameListName[] = L"singlelist";
+const wchar_t kOnlineGameListName[] = L"onlinelist";
+const wchar_t kFlashGameListName[] = L"flashlist";
+const wchar_t kWebGameListName[] = L"weblist";
+const wchar_t kSearchListName[] = L"searchlist";
+
 // String-table ids the tiles and pages show.
 enum VQTileStringId {
     StrWaitingForDownload = 1034,

@@ -4,6 +4,9 @@
 // the runtime window). Given to the markup builder by every window of the
 // program.
 
+#include <memory>
+
+#include "VQCore/gamelib/GameTile.h"
 #include "ui/DialogBuilder.h"
 
 namespace Tessar {

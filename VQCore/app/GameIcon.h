@@ -88,7 +88,7 @@ public:
     void OnLButtonDown(VQEvent& event) override;
     void OnLButtonUp(VQEvent& event) override;
     void OnTimer(VQEvent& event) override;
-    void AnimateOffset() override;  // the wobble step (animation bit 16)
+    void AnimateBit16() override;  // the wobble step
     void PaintBkImage(HDC hdc) override;
     void PaintStatusImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
@@ -146,7 +146,7 @@ public:
     RECT GetBadgeRect() const { return m_badgeRect; }
     int GetWobbleAngle() const { return m_wobbleAngle; }
     int GetRollOffset() const { return m_rollOffset; }
-    bool IsRolling() const { return m_rolling; }
+    bool IsRolling() const { return m_rolling; }  // the caption rolls (timer 4)
     bool IsStateTimerRunning() const { return m_stateTimerRunning; }
     // Page timers (Part of the page's hide and show).
     void StartStateTimer();
@@ -187,8 +187,7 @@ private:
     VQIconList* m_ownerList = nullptr;
     bool m_addTile = false;
     std::wstring m_caption;
-    bool m_rolling = false;
-    int m_rollOffset = 0;
+    int m_wobbleCounter = 0;
     RECT m_iconRect = {};
     RECT m_badgeRect = {};
     int m_tileState = 0;

@@ -12,6 +12,8 @@ class VQGameIcon;
 
 class VQGameIconToolBar : public VQContainer {
 public:
+    // The buttons sit in a row.
+    VQGameIconToolBar() { m_layoutType = LayoutHorizontal; }
     int GetControlType() const override { return ControlTypeGameIconToolBar; }
     VQControl* GetInterface(int type) override;
     void OnMouseEnter(VQEvent& event) override;

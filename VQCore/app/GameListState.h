@@ -15,6 +15,8 @@ namespace Tessar {
 
 class VQDatabaseXmlFile;
 class VQDownloadQueue;
+class VQDownloadTask;
+struct VQGameDownloadInfo;
 class VQGameIcon;
 struct VQGameRecord;
 
@@ -52,6 +54,10 @@ public:
     // Queues a downloaded game's install; without it the tile waits for
     // the user.
     void SetInstallPush(std::function<void(VQGameIcon*)> push) { m_pushInstall = std::move(push); }
+    // Makes the download task of an unfinished download (an HTTP or
+    // peer-to-peer task by the record's Type by default).
+    typedef std::function<VQDownloadTask*(const VQGameDownloadInfo&, const std::wstring& folder)> TaskFactory;
+    void SetTaskFactory(TaskFactory factory) { m_makeTask = std::move(factory); }
     // The AutoStartUndone setting (read from the settings by default).
     void SetAutoStartUndone(bool on) { m_autoStartSet = true; m_autoStart = on; }
 
@@ -90,6 +96,7 @@ private:
     VQGameListPaths m_paths;
     std::function<bool(uint32_t)> m_hasShortcut;
     std::function<void(VQGameIcon*)> m_pushInstall;
+    TaskFactory m_makeTask;
     bool m_autoStartSet = false;
     bool m_autoStart = false;
 };

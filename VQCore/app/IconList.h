@@ -112,4 +112,10 @@ private:
     bool m_hasAddTile = false;
 };
 
+class VQPaintManager;
+
+// Appends the tiles to the icon list of that name; false (the tiles left
+// to the caller) when the window has no such list.
+bool FillIconList(VQPaintManager* manager, const wchar_t* listName, const std::vector<VQGameIcon*>& tiles);
+
 }  // namespace Tessar

@@ -130,8 +130,8 @@ public:
     void OnDownloadMessage(uint32_t code, const VQDownloadMessageInfo* info) override;
 
     // Pages.
-    // Hands the nine lists to their icon-list controls and marks the pages
-    // filled; false when a list control is missing (its tiles are freed).
+    // Hands the nine lists to their icon lists (found by name) and marks
+    // the pages filled; false when a list is missing (its tiles are freed).
     bool SetPageIcons(VQPageTiles& tiles);
     bool ArePagesFilled() const { return m_pagesFilled; }
     VQIconList* FindIconList(int controlId) const;
@@ -227,9 +227,6 @@ private:
     std::map<uint32_t, VQTileSpeed> m_speeds;
     std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
 };
-
-// The icon list of that control id in the window; false when it is missing.
-bool FillIconList(VQMarloxWnd& window, int controlId, VQTileList& tiles);
 
 // The running program's main window while it lives (null before and after).
 VQMarloxWnd* GetMainWindow();

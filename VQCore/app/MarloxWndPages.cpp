@@ -37,31 +37,27 @@ VQGameIcon* VQMarloxWnd::FindTileById(int listId, uint32_t gameId) const {
     return nullptr;
 }
 
-bool FillIconList(VQMarloxWnd& window, int controlId, VQTileList& tiles) {
-    VQIconList* list = window.FindIconList(controlId);
-    if (list == nullptr) {
-        FreeTiles(tiles);
-        return false;
-    }
-    for (VQGameIcon* tile : tiles)
-        if (!list->AddTile(tile)) delete tile;
-    tiles.clear();
-    return true;
-}
-
 bool VQMarloxWnd::SetPageIcons(VQPageTiles& tiles) {
     struct PageList {
-        int controlId;
+        const wchar_t* name;
         VQTileList* tiles;
     };
     const PageList pages[] = {
-        {kInstalledListId, &tiles.installed}, {kQuickListId, &tiles.quick},   {kDownloadListId, &tiles.downloads},
-        {kToolListId, &tiles.tools},          {kHotListId, &tiles.hot},       {kSingleListId, &tiles.single},
-        {kOnlineListId, &tiles.online},       {kFlashListId, &tiles.flash},   {kWebListId, &tiles.web},
+        {kInstalledListName, &tiles.installed}, {kQuickListName, &tiles.quick},
+        {kDownloadListName, &tiles.downloads},  {kToolListName, &tiles.tools},
+        {kHotListName, &tiles.hot},             {kSingleGameListName, &tiles.single},
+        {kOnlineGameListName, &tiles.online},   {kFlashGameListName, &tiles.flash},
+        {kWebGameListName, &tiles.web},
     };
     bool all = true;
-    for (const PageList& page : pages)
-        if (!FillIconList(*this, page.controlId, *page.tiles)) all = false;
+    for (const PageList& page : pages) {
+        // A layout without that list (a damaged skin) loses its tiles, not the program.
+        if (!FillIconList(&m_paintManager, page.name, *page.tiles)) {
+            FreeTiles(*page.tiles);
+            all = false;
+        }
+        page.tiles->clear();
+    }
     m_pagesFilled = true;
     m_paintManager.InvalidateWindow();
     return all;

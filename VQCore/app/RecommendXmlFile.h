@@ -35,8 +35,6 @@ public:
 
 private:
     uint32_t m_type;
-    std::wstring m_version;
-    std::wstring m_md5;
     std::vector<int32_t> m_lists[kKindLists];
 };
 

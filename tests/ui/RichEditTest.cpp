@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/RoutingTestWindow.h"
 #include "tests/ui/TestWindow.h"
+#include "tests/ui/WindowInput.h"
+#include "tests/ui/WindowScreenshot.h"
+#include "ui/DialogBuilder.h"
 #include "ui/Layouts.h"
 #include "ui/PaintManager.h"
 #include "ui/RichEdit.h"
@@ -212,16 +216,44 @@ TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
 }
 
 TEST_F(RichEditFixture, KeysReachTheTextOnlyWithFocus) {
+    struct Case {
+        const char* name;
+        UINT message;
+        wchar_t ch;
+    } cases[] = {{"WM_CHAR", WM_CHAR, L'x'}, {"WM_IME_CHAR", WM_IME_CHAR, L'字'}};
     Build({});
-    window.Manager().SetFocus(nullptr);
-    bool handled = false;
-    edit->MessageFilter(WM_CHAR, L'x', 1, handled);
-    EXPECT_FALSE(handled);
-    EXPECT_EQ(L"", edit->GetText());
-    Focus();
-    edit->MessageFilter(WM_CHAR, L'x', 1, handled);
-    EXPECT_TRUE(handled);
-    EXPECT_EQ(L"x", edit->GetText());
+    for (const Case& c : cases) {
+        edit->SetText(L"");
+        window.Manager().SetFocus(nullptr);
+        bool handled = false;
+        edit->MessageFilter(c.message, c.ch, 1, handled);
+        EXPECT_FALSE(handled) << c.name;
+        EXPECT_EQ(L"", edit->GetText()) << c.name;
+        Focus();
+        edit->MessageFilter(c.message, c.ch, 1, handled);
+        EXPECT_TRUE(handled) << c.name;
+        EXPECT_EQ(std::wstring(1, c.ch), edit->GetText()) << c.name;
+    }
+}
+
+TEST_F(RichEditFixture, TimersOfTheTextServicesDriveNoAnimation) {
+    Build({{L"pos", L"5,6,105,46"}});
+    ASSERT_NE(nullptr, edit->GetHost());
+    // Timer 1 would be the motion animation's.
+    EXPECT_TRUE(edit->GetHost()->TxSetTimer(AnimationMotion, 10));
+    EXPECT_TRUE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    VQEvent tick;
+    tick.type = EventTimer;
+    tick.wParam = AnimationMotion;
+    edit->DoEvent(tick);
+    EXPECT_EQ(5, edit->GetFixedXY().x);
+    EXPECT_EQ(0, log.Count(NotifyAnimationStep));
+    // While it runs, the manager refuses a second timer of that id.
+    EXPECT_FALSE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    edit->GetHost()->TxKillTimer(AnimationMotion);
+    EXPECT_FALSE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    EXPECT_TRUE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    window.Manager().KillTimer(edit, AnimationMotion);
 }
 
 TEST(RichEdit, HostGoesWithTheControl) {
@@ -340,6 +372,53 @@ TEST_F(RichEditFixture, PasswordHidesTheText) {
     int hidden = LitPixels(edit, rc);
     EXPECT_NE(plain, hidden);
     EXPECT_EQ(L"密码文字", edit->GetText());
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// A skinned window built from markup: the click focuses the field through
+// the filter chain, posted keys and IME characters type into it, and the
+// window hears Enter and the changes.
+TEST(RichEditWindow, ClickTypeAndEnterInASkinnedWindow) {
+    Tessar::Test::VQRoutingWindow window(nullptr, 300, 80);
+    Tessar::Test::VQScreenshotOnFailure screenshot(window.GetHWND());
+    const wchar_t* markup =
+        L"<Window><VerticalLayout inset=\"10,10,10,10\">"
+        L"<RichEdit name=\"search\" height=\"30\" wantreturn=\"false\" event_change=\"true\" limittext=\"20\" "
+        L"multiline=\"false\" normaltextcolor=\"#FF202020\" />"
+        L"<Control />"
+        L"</VerticalLayout></Window>";
+    VQDialogBuilder builder;
+    VQControl* root = builder.Create(markup, L"", MarkupFromMemory, L"", &window.GetPaintManager());
+    ASSERT_NE(nullptr, root);
+    window.Attach(root);
+    window.GetPaintManager().SetFocus(nullptr);
+    VQRichEdit* edit =
+        static_cast<VQRichEdit*>(window.GetPaintManager().FindControlByName(L"search")->GetInterface(ControlTypeRichEdit));
+    ASSERT_NE(nullptr, edit);
+    ASSERT_NE(nullptr, edit->GetHost());
+    EXPECT_FALSE(edit->GetStyle() & ES_MULTILINE);
+    EXPECT_FALSE(edit->IsFocused());
+
+    Tessar::Test::PostClick(window.GetHWND(), Tessar::Test::CenterOf(edit));
+    Tessar::Test::PumpPending();
+    EXPECT_TRUE(edit->IsFocused());
+    EXPECT_FALSE(window.GetPaintManager().IsCaptured());
+    EXPECT_FALSE(edit->GetHost()->IsCaptured());
+
+    for (wchar_t ch : std::wstring(L"仙剑")) ::PostMessageW(window.GetHWND(), WM_IME_CHAR, ch, 1);
+    for (wchar_t ch : std::wstring(L"3")) ::PostMessageW(window.GetHWND(), WM_CHAR, ch, 1);
+    EXPECT_TRUE(Tessar::Test::PumpUntil([&] { return edit->GetText() == L"仙剑3"; }));
+    EXPECT_EQ(3, window.Count(NotifyTextChanged, edit));
+    Tessar::Test::PostKeyDown(window.GetHWND(), VK_RETURN);
+    ::PostMessageW(window.GetHWND(), WM_CHAR, L'\r', 1);
+    Tessar::Test::PumpPending();
+    EXPECT_EQ(1, window.Count(NotifyReturn, edit));
+    EXPECT_EQ(L"仙剑3", edit->GetText());
 }
 
 }  // namespace
