@@ -56,6 +56,18 @@ bool IsFixedDrive(const std::wstring& path) {
     return GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
 }
 
+// The layout file of the selected skin when it is a listed one; empty (the
+// built-in style) otherwise. A damaged skin file is the builder's to refuse:
+// the window then keeps the built-in style.
+std::wstring SelectedSkinLayoutPath() {
+    VQSkinManager& skins = VQSkinManager::Instance();
+    std::wstring selected = skins.GetSelectedSkin();
+    if (selected.empty()) return std::wstring();
+    for (const auto& skin : skins.GetSkinList())
+        if (skin && skin->name == selected) return skin->path;
+    return std::wstring();
+}
+
 }  // namespace
 
 VQMarloxWnd* GetMainWindow() { return g_mainWindow; }
@@ -98,8 +110,7 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     m_filters.reset(new VQPageFilters(&m_paintManager));
 
     ApplySettings();
-    VQSkinManager& skins = VQSkinManager::Instance();
-    ChangeSkin(kStyleResource, kLayoutName, L"XML", GetSkinFolder(), skins.GetSelectedSkin());
+    ChangeSkin(kStyleResource, kLayoutName, L"XML", GetSkinFolder(), SelectedSkinLayoutPath());
 
     SetWindowPos(m_hwnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
     CenterWindow();
@@ -252,9 +263,19 @@ LRESULT VQMarloxWnd::OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     return 0;
 }
 
+// A skin folder on disk is the user's: a layout file that does not apply
+// (damaged or hostile) leaves the window with the built-in style.
 void VQMarloxWnd::ChangeSkin(UINT resourceId, const std::wstring& windowName, const std::wstring& extra,
                              const std::wstring& skinFolder, const std::wstring& skinLayoutPath) {
-    VQWindowImplBase::ChangeSkin(resourceId, windowName, extra, skinFolder, skinLayoutPath);
+    std::wstring layout = skinLayoutPath;
+    std::wstring folder = skinFolder;
+    if (!layout.empty()) {
+        if (m_paintManager.LoadStyle(layout, windowName, MarkupFromFile))
+            folder = layout.substr(0, layout.find_last_of(L"\\/") + 1);
+        else
+            layout.clear();
+    }
+    VQWindowImplBase::ChangeSkin(resourceId, windowName, extra, folder, layout);
 }
 
 }  // namespace Tessar

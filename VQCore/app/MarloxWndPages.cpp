@@ -7,6 +7,7 @@
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/gamelib/Settings.h"
 #include "ui/Control.h"
 #include "ui/TabCtrl.h"
 
@@ -136,6 +137,15 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         break;
     case NotifyItemSelect:
         OnPageFilterSelected(msg);
+        break;
+    case NotifySelectionChanged:
+        // The download speed shows while the download page does.
+        if (id == kPageTabId) {
+            VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12));
+            bool downloads = tabs && tabs->GetSelectedItem() != nullptr &&
+                             static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+            ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+        }
         break;
     default:
         break;
