@@ -76,6 +76,12 @@ void VQApp::StopBackgroundJobs() {
 void VQApp::Shutdown() {
     if (HasTrayIcon()) RemoveTrayIcon();
     StopBackgroundJobs();
+    EndOle();
+}
+
+void VQApp::EndOle() {
+    if (!m_oleActive) return;
+    m_oleActive = false;
     OleUninitialize();
 }
 
@@ -113,8 +119,10 @@ bool VQApp::CreateMainWindow() {
     if (m_window == nullptr) return false;
     HWND hwnd = m_window->Create(nullptr, LoadResourceString(kStringAppTitle).c_str(), 0x06CA0000, WS_EX_WINDOWEDGE);
     if (hwnd == nullptr || m_window->GetHWND() == nullptr) {
-        // A window whose creation failed half-way has already freed itself.
-        if (hwnd == nullptr && m_window->GetHWND() == nullptr) delete m_window;
+        // A window whose creation failed after it was made has freed itself
+        // (its destructor clears the main-window pointer); one that was
+        // never made has not.
+        if (Tessar::GetMainWindow() == m_window) delete m_window;
         m_window = nullptr;
         return false;
     }
@@ -162,6 +170,7 @@ void VQApp::CheckDownloadCache() {
 
 bool VQApp::Init(HINSTANCE instance) {
     if (FAILED(OleInitialize(nullptr))) return false;
+    m_oleActive = true;
     VQSkinManager::Instance().SetResourceModule(instance);
     VQSkinManager::Instance().RefreshSkinList(GetSkinFolder());
     if (!m_commandLineSet) m_commandLine = ParseProcessCommandLine();
@@ -191,6 +200,9 @@ bool VQApp::Init(HINSTANCE instance) {
         // The window goes with the failed start; its shutdown saves nothing
         // because the pages were never filled.
         if (m_window && IsWindow(m_window->GetHWND())) DestroyWindow(m_window->GetHWND());
+        // Its shutdown posted the quit message that no loop will read.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         m_window = nullptr;
         return false;
     }

@@ -44,6 +44,9 @@ public:
     // Stops and frees the background jobs (the main window's destructor).
     void StopBackgroundJobs();
     VQMarloxWnd* GetMainWindow() const { return m_window; }
+    // OleUninitialize once for the OleInitialize of the start-up (the main
+    // window's destructor and Shutdown may both get here).
+    void EndOle();
 
 private:
     bool RunDataUpdateMode();
@@ -62,6 +65,7 @@ private:
     bool m_firstRun = false;
     bool m_upgradePending = false;
     bool m_commandLineSet = false;
+    bool m_oleActive = false;
 };
 
 // The one application object while the entry runs, else null.

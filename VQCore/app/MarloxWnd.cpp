@@ -92,7 +92,7 @@ VQMarloxWnd::~VQMarloxWnd() {
     if (VQApp* app = GetApp()) {
         RemoveTrayIcon();
         app->StopBackgroundJobs();
-        OleUninitialize();
+        app->EndOle();
     }
     if (m_stopEvent) CloseHandle(m_stopEvent);
     for (HANDLE thread : m_extraThreads) CloseHandle(thread);
