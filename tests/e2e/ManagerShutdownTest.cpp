@@ -64,6 +64,20 @@ TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     server.Stop();
 }
 
+TEST_F(ManagerShutdownTest, DataUpdateModeAsksTheServerAndEndsWithoutAWindow) {
+    VQUpdateServer server;
+    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
+    std::wstring base = server.Url(L"");
+    std::string ini = "[Servers]\r\nUpdateServer=" + std::string(base.begin(), base.end()) + "\r\n";
+    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini", ini));
+    VQManagerProcess updater = m_folder.Start(L"-update_data");
+    ASSERT_TRUE(updater.WaitForExit(kShutdownBound));
+    EXPECT_EQ(static_cast<DWORD>(-1), updater.ExitCode());
+    EXPECT_TRUE(HasRequest(server, "update_database.php"));
+    EXPECT_EQ(0, m_folder.CountMainWindows());
+    server.Stop();
+}
+
 typedef boost::shared_ptr<VQGameDownloadInfo> DownloadRecord;
 
 std::vector<DownloadRecord> RunningDownloads() {
