@@ -31,6 +31,15 @@ protected:
         return window;
     }
 
+    // The window shows once the start-up has filled the pages (the lists
+    // are written back only from filled pages).
+    HWND StartAndWaitShown(VQManagerProcess& process) {
+        HWND window = StartAndWait(L"", process);
+        if (window == nullptr) return nullptr;
+        if (!WaitFor([&] { return IsWindowVisible(window) != FALSE; }, kStartTimeout)) return nullptr;
+        return window;
+    }
+
     VQManagerFolder m_folder;
 };
 
@@ -106,7 +115,7 @@ TEST_F(ManagerShutdownTest, KillWhileTheDownloadListIsWrittenLeavesTheOldOrTheNe
         ASSERT_TRUE(old.Save(listPath));
 
         VQManagerProcess manager;
-        HWND window = StartAndWait(L"-background", manager);
+        HWND window = StartAndWaitShown(manager);
         ASSERT_NE(nullptr, window) << "delay " << delay << ", exit code " << manager.ExitCode();
         // Windows asks before it ends the session: the manager writes its lists.
         PostMessageW(window, WM_QUERYENDSESSION, 0, 0);
@@ -127,7 +136,7 @@ TEST_F(ManagerShutdownTest, KillWhileTheDownloadListIsWrittenLeavesTheOldOrTheNe
     old.SetRecords(RunningDownloads());
     ASSERT_TRUE(old.Save(listPath));
     VQManagerProcess manager;
-    HWND window = StartAndWait(L"-background", manager);
+    HWND window = StartAndWaitShown(manager);
     ASSERT_NE(nullptr, window);
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 60000, &result);
