@@ -130,10 +130,11 @@ bool VQApp::CreateMainWindow() {
 }
 
 bool VQApp::OpenDatabaseAndFillPages() {
-    VQDatabaseXmlFile database(GetDatabasePath());
-    if (!database.Load() && !DownloadDatabaseWithRetry(database)) return false;
-    std::vector<uint32_t> missingIcons;
-    if (!FillPagesAtStart(*m_window, database, m_jobs.get(), missingIcons)) return false;
+    std::unique_ptr<VQDatabaseXmlFile> database(new VQDatabaseXmlFile(GetDatabasePath()));
+    if (!database->Load() && !DownloadDatabaseWithRetry(*database)) return false;
+    std::unique_ptr<VQStartupPageFill> fill(new VQStartupPageFill(*m_window, std::move(database)));
+    fill->FillFirstPages(m_jobs.get());
+    m_window->BeginPageFill(std::move(fill));
     ScheduleJobTimers();
     uint32_t flags = m_commandLine.flags;
     if (!(flags & kStartBackground) && !(flags & kStartExecApp)) m_window->ShowWindow(true, true);
@@ -141,9 +142,12 @@ bool VQApp::OpenDatabaseAndFillPages() {
         if (!m_window->RunGameById(m_commandLine.exec.gameId, m_commandLine.exec.arguments))
             m_window->ShowWindow(true, true);
     }
-    uint32_t mask = ComputeIconFetchMask(missingIcons, m_firstRun);
-    if (mask != 0 && m_jobs) m_jobs->StartIconDownload(mask, missingIcons, m_window->GetHWND());
     return true;
+}
+
+void VQApp::StartIconFetch(const std::vector<uint32_t>& missingIds) {
+    uint32_t mask = ComputeIconFetchMask(missingIds, m_firstRun);
+    if (mask != 0 && m_jobs && m_window) m_jobs->StartIconDownload(mask, missingIds, m_window->GetHWND());
 }
 
 void VQApp::ScheduleJobTimers() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "VQCore/app/CommandLine.h"
 
@@ -44,6 +45,9 @@ public:
     // Stops and frees the background jobs (the main window's destructor).
     void StopBackgroundJobs();
     VQMarloxWnd* GetMainWindow() const { return m_window; }
+    // The picture fetch for the games the start-up found without one
+    // (called once the pages are filled).
+    void StartIconFetch(const std::vector<uint32_t>& missingIds);
     // OleUninitialize once for the OleInitialize of the start-up (the main
     // window's destructor and Shutdown may both get here).
     void EndOle();
@@ -54,7 +58,7 @@ private:
     bool HandOverToRunningInstance();
     bool CreateMainWindow();
     bool OpenDatabaseAndFillPages();
-    void StartIconFetch(bool firstRun);
+
     void CheckDownloadCache();
     void ScheduleJobTimers();
 

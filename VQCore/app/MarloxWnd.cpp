@@ -10,6 +10,7 @@
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/PageFilters.h"
+#include "VQCore/app/StartupPages.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/TrayIcon.h"
 #include "VQCore/download/BTManager.h"
@@ -228,7 +229,7 @@ void VQMarloxWnd::StopWorkers() {
 
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     StopWorkers();
-    for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerTrayRotation; ++id) KillTimer(m_hwnd, id);
+    for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
     if (m_downloadQueue) {
         m_downloadQueue->RemoveAll();

@@ -32,6 +32,7 @@ class VQDownloadQueue;
 class VQGameIcon;
 class VQIconList;
 class VQPageFilters;
+class VQStartupPageFill;
 class VQThread;
 
 // The window's own messages (wParam / lParam as noted).
@@ -63,6 +64,10 @@ enum VQMarloxTimer : UINT_PTR {
     kTimerOnlineReport = 1004,
     kTimerSpeedDisplay = 1005,
     kTimerTrayRotation = 1006,
+    // The start-up's page fill, one slice a tick: a timer rather than posted
+    // messages, so the window paints before the slices (WM_PAINT comes
+    // before WM_TIMER, posted messages before both).
+    kTimerPageFill = 1010,
 };
 
 // Control ids of the main window's layout that the window itself uses.
@@ -134,6 +139,10 @@ public:
     // the pages filled; false when a list is missing (its tiles are freed).
     bool SetPageIcons(VQPageTiles& tiles);
     bool ArePagesFilled() const { return m_pagesFilled; }
+    // Takes the start-up's fill after its first pages: the rest is handed
+    // to the lists in slices from the message loop.
+    void BeginPageFill(std::unique_ptr<VQStartupPageFill> fill);
+    bool IsPageFillPending() const { return m_startupFill != nullptr; }
     VQIconList* FindIconList(int controlId) const;
     // The first tile of that game in the list, else null.
     VQGameIcon* FindTileById(int listId, uint32_t gameId) const;
@@ -192,6 +201,7 @@ private:
     LRESULT OnDragOver(LPARAM info);
     LRESULT OnDrop(LPARAM info);
     void OnDownloadEvent(WPARAM event);
+    void OnFillPages();
     void StartJobThread(UINT_PTR timerId);
     void UpdateSpeedLabel();
     bool IsInstalledListShown() const;
@@ -226,6 +236,7 @@ private:
     };
     std::map<uint32_t, VQTileSpeed> m_speeds;
     std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
+    std::unique_ptr<VQStartupPageFill> m_startupFill;
 };
 
 // The running program's main window while it lives (null before and after).

@@ -96,6 +96,10 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
         return OnKeyUpMessage(wParam);
     case WM_TIMER:
+        if (wParam == kTimerPageFill) {
+            OnFillPages();
+            return 0;
+        }
         if (wParam >= kTimerDatabaseUpdate && wParam <= kTimerTrayRotation) return OnTimerMessage(wParam);
         break;
     case WM_HOTKEY:

@@ -6,6 +6,8 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
+#include "VQCore/app/App.h"
+#include "VQCore/app/StartupPages.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/gamelib/Settings.h"
 #include "ui/Control.h"
@@ -62,6 +64,20 @@ bool VQMarloxWnd::SetPageIcons(VQPageTiles& tiles) {
     m_pagesFilled = true;
     m_paintManager.InvalidateWindow();
     return all;
+}
+
+void VQMarloxWnd::BeginPageFill(std::unique_ptr<VQStartupPageFill> fill) {
+    m_startupFill = std::move(fill);
+    SetTimer(m_hwnd, kTimerPageFill, USER_TIMER_MINIMUM, nullptr);
+}
+
+void VQMarloxWnd::OnFillPages() {
+    if (m_startupFill && m_startupFill->FillNextSlice()) return;
+    KillTimer(m_hwnd, kTimerPageFill);
+    if (!m_startupFill) return;
+    std::vector<uint32_t> missing = m_startupFill->MissingIconIds();
+    m_startupFill.reset();
+    if (VQApp* app = GetApp()) app->StartIconFetch(missing);
 }
 
 bool VQMarloxWnd::RefreshInstalledPages() {
