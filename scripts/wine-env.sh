@@ -22,6 +22,9 @@ vq_wine_start() {
   fi
   wineserver -p
   vq_wine_fonts
+  # No window manager runs on the virtual display: windows Wine treats as
+  # managed wait for one on every activation and close (seconds each).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
   # Start Wine's own services now, detached from our output: started later by
   # a test program, they would keep ctest's output pipe open after it ends.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true

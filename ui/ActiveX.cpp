@@ -161,8 +161,16 @@ void VQActiveX::SetExternal(IDispatch* external) {
     m_external = external;
 }
 
+bool VQActiveX::IsShown() const {
+    for (const VQControl* control = this; control; control = control->GetParent())
+        if (!control->IsVisible()) return false;
+    return true;
+}
+
 LRESULT VQActiveX::MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (!m_site || !m_site->IsInPlaceActive() || !m_site->IsWindowless()) return 0;
+    // A hidden windowless object is not drawn; it must not take input either.
+    if (!IsShown()) return 0;
     IOleInPlaceObjectWindowless* inPlace = m_site->GetInPlaceObject();
     if (!inPlace) return 0;
     bool mayHandle = true;

@@ -1,6 +1,7 @@
 // The toolkit's control tags; any other tag is offered to the application.
 #include "ui/DialogBuilder.h"
 
+#include "ui/ActiveX.h"
 #include "ui/Button.h"
 #include "ui/Combo.h"
 #include "ui/Container.h"
@@ -42,6 +43,7 @@ const struct {
     {L"Menu", Make<VQMenu>},
     {L"MenuElement", Make<VQMenuElement>},
     {L"RichEdit", Make<VQRichEdit>},
+    {L"ActiveX", Make<VQActiveX>},
 };
 
 }  // namespace
