@@ -277,8 +277,11 @@ public:
             if (insertion >= 0) {
                 // The neighbours either side of the insertion point, skipping
                 // the dragged tile itself, which leaves its place.
-                int before = insertion - 1, after = insertion;
+                // The insertion index counts without the dragged tile; the
+                // gap on the page lies before page index `after`.
                 const int self = page->GetItemIndex(&m_tile);
+                int after = self <= insertion ? insertion + 1 : insertion;
+                int before = after - 1;
                 if (before == self) --before;
                 if (after == self) ++after;
                 if (before >= 0 && before < page->GetCount()) {

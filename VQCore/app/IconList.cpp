@@ -43,16 +43,17 @@ VQControl* VQIconList::GetInterface(int type) {
 void VQIconList::DoInit() {
     if (!m_context) {
         m_context = new (std::nothrow) VQIconListContext(this);
+        // Attributes first: adding to a live tree initialises the child at once.
         if (m_context) {
-            Add(m_context);
             m_context->ApplyAttributeList(m_contextAttributes);
+            Add(m_context);
         }
     }
     if (!m_pageBar) {
         m_pageBar = new (std::nothrow) VQIconListControl(this);
         if (m_pageBar) {
-            Add(m_pageBar);
             m_pageBar->ApplyAttributeList(m_pageBarAttributes);
+            Add(m_pageBar);
         }
     }
     VQContainer::DoInit();

@@ -58,9 +58,9 @@ void VQIconListControl::DoInit() {
         m_tabStrip = new (std::nothrow) VQPageTabCtrl(this);
         if (m_tabStrip) {
             m_tabStrip->SetGroup(g_nextTabGroup++);
-            Add(m_tabStrip);
             m_tabStrip->SetItemAttributes(m_owner->GetTabItemAttributes());
             m_tabStrip->ApplyAttributeList(m_owner->GetTabCtrlAttributes());
+            Add(m_tabStrip);
         }
         m_next = MakeButton(RECT{9, 1, 0, 2}, m_nextImages);
         if (m_next) Add(m_next);

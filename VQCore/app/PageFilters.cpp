@@ -1,6 +1,7 @@
 #include "VQCore/app/PageFilters.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <new>
 
 #include "VQCore/app/GameIcon.h"
@@ -10,6 +11,7 @@
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
 #include "VQCore/gamelib/QueryData.h"
+#include "common/FormatText.h"
 #include "common/PathText.h"
 #include "ui/Combo.h"
 #include "ui/PaintManager.h"
@@ -79,6 +81,49 @@ VQPageFilters::~VQPageFilters() {
     delete m_snapshot;
 }
 
+namespace {
+
+// Size and write time of a file as text; empty when it cannot be read.
+std::wstring FileStamp(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::wstring();
+    wchar_t text[80];
+    swprintf(text, 80, L"%lu:%lu:%lu:%lu", data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime.dwHighDateTime,
+             data.ftLastWriteTime.dwLowDateTime);
+    return text;
+}
+
+}  // namespace
+
+std::wstring VQPageFilters::ResultIcon(uint32_t gameId) {
+    const std::wstring path = GetGameIconPath(gameId);
+    bool exists;
+    auto known = m_iconExists.find(gameId);
+    if (m_pictureFolderStamp.empty()) {
+        exists = false;
+    } else if (known != m_iconExists.end()) {
+        exists = known->second;
+    } else {
+        exists = FileExists(path);
+        m_iconExists[gameId] = exists;
+    }
+    if (exists) return L"file='" + path + L"' encrypt='true'";
+    return FormatString(L"res='%d' restype='PNG'", static_cast<int>(PicDefaultGame));
+}
+
+const VQDatabaseXmlFile* VQPageFilters::Catalogue() {
+    const std::wstring path = m_databasePath.empty() ? GetDatabasePath() : m_databasePath;
+    const std::wstring stamp = FileStamp(path);
+    if (stamp.empty()) return nullptr;
+    if (m_catalogue && m_catalogue->GetPath() == path && stamp == m_catalogueStamp) return m_catalogue.get();
+    m_catalogue.reset();
+    std::unique_ptr<VQDatabaseXmlFile> catalogue(new (std::nothrow) VQDatabaseXmlFile(path));
+    if (!catalogue || !catalogue->Load()) return nullptr;
+    m_catalogue = std::move(catalogue);
+    m_catalogueStamp = stamp;
+    return m_catalogue.get();
+}
+
 VQIconListPage* VQPageFilters::TakeSnapshot() {
     VQIconListPage* page = m_snapshot;
     m_snapshot = nullptr;
@@ -93,6 +138,8 @@ void VQPageFilters::SetDataPaths(const std::wstring& databasePath, const std::ws
 bool VQPageFilters::RunSearch(const std::wstring& text, std::vector<uint32_t>& ids) {
     const std::wstring indexPath = m_indexPath.empty() ? GetSearchIndexPath() : m_indexPath;
     const std::wstring databasePath = m_databasePath.empty() ? GetDatabasePath() : m_databasePath;
+    // Opened per search: an index held open would keep a data update from
+    // replacing it.
     VQQueryData query;
     if (!FileExists(indexPath) && !query.RebuildIndex(indexPath, databasePath)) return false;
     return query.SearchIds(indexPath, text, ids);
@@ -114,8 +161,16 @@ void VQPageFilters::ShowSearchResults() {
     if (!list) return;
     std::vector<uint32_t> ids;
     if (!RunSearch(text, ids)) return;
-    VQDatabaseXmlFile database(m_databasePath.empty() ? GetDatabasePath() : m_databasePath);
-    if (!database.Load()) return;
+    const VQDatabaseXmlFile* database = Catalogue();
+    if (!database) return;
+
+    // Picture files known from earlier searches hold while the folder is unchanged.
+    std::wstring folder, separator, name;
+    SplitFolderAndName(GetGameIconPath(0), folder, separator, name);
+    const std::wstring pictureStamp = FileStamp(folder);
+    // A missing folder (stamp empty) holds no pictures: nothing to ask.
+    if (pictureStamp != m_pictureFolderStamp) m_iconExists.clear();
+    m_pictureFolderStamp = pictureStamp;
 
     list->RemoveAllTiles();
     if (VQControl* control = m_manager->FindControlById(IdSearchKindCombo)) {
@@ -126,13 +181,13 @@ void VQPageFilters::ShowSearchResults() {
     } else {
         list->SetText(std::wstring());
         for (uint32_t id : ids) {
-            const VQGameRecord* record = database.FindById(id);
+            const VQGameRecord* record = database->FindById(id);
             if (!record) continue;
             VQGameIcon* tile = new (std::nothrow) VQGameIcon();
             if (!tile) continue;
             tile->SetManager(m_manager);
             tile->SetFromRecord(*record);
-            tile->SetImage(GameIconDescription(id));
+            tile->SetImage(ResultIcon(id));
             // Whether an installed copy exists decides the state; the tile
             // needs its list for that search only through the manager.
             tile->SetState(FindInstalledTwin(tile) ? kTileInstalled : kTileNotInstalled);

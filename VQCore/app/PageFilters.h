@@ -6,6 +6,8 @@
 // main window (VQMarloxWnd) owns one and forwards to it.
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 namespace Tessar {
 
 class VQContainer;
+class VQDatabaseXmlFile;
 class VQGameIcon;
 class VQIconList;
 class VQIconListPage;
@@ -62,6 +65,14 @@ public:
 
 private:
     bool RunSearch(const std::wstring& text, std::vector<uint32_t>& ids);
+    // The catalogue as the file holds it now: loaded again only when the
+    // file changed since the last search (its size or write time), so that
+    // typing does not re-read thousands of games per keystroke.
+    const VQDatabaseXmlFile* Catalogue();
+    // The picture description of a result; whether its picture file exists
+    // is remembered while the picture folder stays unchanged (pictures
+    // arrive by the icon download, which changes the folder).
+    std::wstring ResultIcon(uint32_t gameId);
 
     VQPaintManager* m_manager;
     VQIconListPage* m_snapshot = nullptr;
@@ -70,6 +81,10 @@ private:
     std::function<void()> m_hideSearchPopup;
     std::wstring m_databasePath;
     std::wstring m_indexPath;
+    std::unique_ptr<VQDatabaseXmlFile> m_catalogue;
+    std::wstring m_catalogueStamp;
+    std::map<uint32_t, bool> m_iconExists;
+    std::wstring m_pictureFolderStamp;
 };
 
 }  // namespace Tessar
