@@ -195,7 +195,7 @@ public:
     // The native child window the control shows, if any; the paint manager
     // finds controls by it (focus and pre-translation follow it). An edit
     // answers the window it opens while editing.
-    virtual HWND GetNativeHandle() const { return m_nativeWindow; }
+    virtual HWND GetNativeHandle() const { return nullptr; }
 
     // Repaints the highest ancestor still waiting for layout, or this one.
     void Invalidate();
@@ -227,9 +227,6 @@ public:
     int m_toolTipDelay = 0;
     bool m_hasBeenHover = false;
     RECT m_paintRect = {};
-    // The native child window the control shows (a windowed ActiveX
-    // object's); the paint manager finds controls by it.
-    HWND m_nativeWindow = nullptr;
 
 protected:
     // Sends `type` through the manager when the notify bit of that number is set.

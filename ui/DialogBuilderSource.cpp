@@ -12,7 +12,7 @@
 #include "common/FileHandle.h"
 #include "common/PathText.h"
 #include "ui/MarkupDepth.h"
-#include "ui/SkinResources.h"
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 
@@ -74,14 +74,14 @@ bool VQDialogBuilder::Load(const std::wstring& markup, int sourceKind, const std
     case MarkupFromFile: {
         if (markup.empty()) return false;
         std::wstring path = markup;
-        if (lookInSkinFolder && !FileExists(path)) path = GetSkinResourceFolder() + markup;
+        if (lookInSkinFolder && !FileExists(path)) path = VQSkinManager::Instance().GetResourceFolder() + markup;
         VQBuffer<unsigned char> bytes;
         if (!ReadMarkupFile(path, bytes)) return false;
         return ParseNarrow(reinterpret_cast<const char*>(bytes.data), bytes.size);
     }
     case MarkupFromResource: {
         if (markup.empty() || resourceType.empty()) return false;
-        HINSTANCE module = GetSkinResourceModule();
+        HINSTANCE module = VQSkinManager::Instance().GetResourceModule();
         LPCWSTR nameKey = nullptr;
         LPCWSTR typeKey = nullptr;
         std::wstring name = ResourceKey(markup, nameKey);

@@ -27,6 +27,8 @@ public:
     // Stores the rectangle (no layout of children) and moves an open window.
     void SetPos(int left, int top, int right, int bottom) override;
     void SetText(const std::wstring& text) override;
+    // A password field shows its mask character once per character.
+    void PaintText(HDC hdc) override;
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
     void SetPasswordChar(wchar_t ch);
@@ -35,8 +37,8 @@ public:
     bool IsReadOnly() const { return m_readOnly; }
     int GetMaxChar() const { return m_maxChar; }
     // The native window while the field is being edited, else null.
-    VQEditWnd* GetNativeWindow() const { return m_window; }
-    HWND GetNativeHandle() const;
+    VQEditWnd* GetEditWindow() const { return m_window; }
+    HWND GetNativeHandle() const override;
 
 private:
     friend class VQEditWnd;

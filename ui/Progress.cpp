@@ -60,7 +60,8 @@ std::wstring VQProgress::GetFillImage() const {
 void VQProgress::PaintStatusImage(HDC hdc) {
     std::wstring image = GetFillImage();
     if (image.empty()) return;
-    (void)hdc;
+    // An image that cannot be drawn is not tried again.
+    if (!DrawImage(hdc, image)) m_stateImages[ImageNormal].clear();
 }
 
 }  // namespace Tessar

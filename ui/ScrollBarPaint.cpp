@@ -57,10 +57,7 @@ void VQScrollbar::DoPaint(HDC hdc, const RECT& paintRect) {
 }
 
 bool VQScrollbar::DrawPartImage(HDC hdc, const std::wstring& image, const wchar_t* modifier) {
-    (void)hdc;
-    (void)image;
-    (void)modifier;
-    return true;
+    return DrawImage(hdc, image, modifier);
 }
 
 }  // namespace Tessar

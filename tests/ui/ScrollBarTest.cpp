@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/ui/TestWindow.h"
+#include "tests/ui/WindowScreenshot.h"
 #include "ui/Container.h"
 #include "ui/Layouts.h"
 #include "ui/ScrollBar.h"
@@ -129,7 +130,7 @@ TEST(ScrollBarTest, ButtonRepeatsOnlyAfterTheFifthTick) {
 // A window whose root is a vertical layout of ten 50-pixel rows with a
 // vertical bar: range 300 in a 200-pixel view.
 struct ScrollWindow {
-    ScrollWindow() : window(300, 200) {
+    ScrollWindow() : window(300, 200), shot(window.Handle()) {
         layout = new VQVerticalLayout;
         for (int i = 0; i < 10; ++i) {
             auto* row = new VQControl;
@@ -148,6 +149,7 @@ struct ScrollWindow {
         window.PumpUntil([&] { return !::PeekMessageW(&msg, window.Handle(), WM_LBUTTONDOWN, WM_LBUTTONUP, PM_NOREMOVE); });
     }
     VQTestWindow window;
+    Test::VQScreenshotOnFailure shot;
     VQVerticalLayout* layout = nullptr;
     VQScrollbar* bar = nullptr;
 };
@@ -191,10 +193,7 @@ TEST(ScrollBarTest, DraggingTheThumbScrollsTheOwner) {
     ::PostMessageW(sw.window.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grab.x, grab.y));
     ASSERT_TRUE(sw.window.PumpUntil([&] { return (sw.bar->GetThumbState() & VQScrollbar::kDragging) != 0; }));
     // Moves reach the pressed control through the manager.
-    VQEvent move;
-    move.type = EventMouseMove;
-    move.mouse = {grab.x, grab.y + 50};
-    sw.bar->DoEvent(move);
+    ::PostMessageW(sw.window.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grab.x, grab.y + 50));
     const int track = 200 - thumbLength - 2 * 16;
     const int expected = 50 * 300 / track;
     ASSERT_TRUE(sw.window.PumpUntil([&] { return sw.layout->GetScrollPos().cy == expected; }))

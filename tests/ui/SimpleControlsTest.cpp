@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/ui/TestWindow.h"
+#include "tests/ui/WindowScreenshot.h"
 #include "ui/Button.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Edit.h"
@@ -62,7 +63,7 @@ TEST(LabelTest, ControlsAnswerTheirOwnAndTheirBasesInterfaces) {
 
 // A window with a button, built from markup.
 struct ButtonWindow {
-    ButtonWindow() : window(200, 100) {
+    ButtonWindow() : window(200, 100), shot(window.Handle()) {
         VQDialogBuilder builder;
         VQControl* root = builder.Create(
             L"<Window><VerticalLayout inset=\"10,10,10,10\"><Button name=\"b\" text=\"按钮\" height=\"30\" />"
@@ -77,6 +78,7 @@ struct ButtonWindow {
         ::PostMessageW(window.Handle(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
     }
     VQTestWindow window;
+    Test::VQScreenshotOnFailure shot;
     NotifyLog log;
     VQControl* button = nullptr;
 };
