@@ -1,20 +1,18 @@
 // VQWindowWnd and VQWindowImplBase with real windows: registration, both
 // window procedures, the handler table, centring and the modal loop.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/CodePage.h"
 #include "tests/ui/RoutingTestWindow.h"
 #include "tests/ui/WindowInput.h"
 #include "tests/ui/WindowScreenshot.h"
 #include "ui/Layouts.h"
 #include "ui/WindowWnd.h"
-
-#include <shlobj.h>
-
-#include "common/CodePage.h"
 
 namespace Tessar {
 namespace {
