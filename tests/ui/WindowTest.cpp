@@ -187,6 +187,17 @@ public:
     }
 };
 
+TEST(Window, InitTwiceKeepsOnePlaceInThePreTranslationList) {
+    const size_t before = VQPaintManager::GetPreTranslateCount();
+    {
+        VQRoutingWindow window;  // its OnCreate calls Init
+        EXPECT_EQ(before + 1, VQPaintManager::GetPreTranslateCount());
+        window.GetPaintManager().Init(window.GetHWND());
+        EXPECT_EQ(before + 1, VQPaintManager::GetPreTranslateCount());
+    }
+    EXPECT_EQ(before, VQPaintManager::GetPreTranslateCount());
+}
+
 TEST(Window, CreateReturnsNullWhenTheWindowRefusesToBeMade) {
     CreateFails window;
     EXPECT_EQ(nullptr, window.Create(nullptr, L"no", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 10, 10));
