@@ -333,6 +333,29 @@ TEST(BuilderTest, HostileNumbersAndNestingNeverCrash) {
         MemoryBuild build(markup);
         EXPECT_EQ(build.root != nullptr, d.builds) << d.levels << " levels";
     }
+    // Text the parser reads differently from a naive scan must not slip deep
+    // nesting past the bound.
+    struct Trick {
+        const char* name;
+        const wchar_t* prefix;
+        const wchar_t* open;
+        const wchar_t* close;
+    } tricks[] = {
+        {"unterminated declaration", L"<?xml version=\"1.0\"?", L"<Container>", L"</Container>"},
+        {"slash-close inside a value", L"", L"<Container a=\"/>\">", L"</Container>"},
+        {"slash-close as text", L"", L"<Container>/>", L"</Container>"},
+        {"comment start inside a value", L"", L"<Container a=\"<!--\">", L"</Container>"},
+        {"processing instruction", L"<?pi ?x>", L"<Container b='?>'>", L"</Container>"},
+        {"names with high bytes", L"", L"<Contai\u4E2Dner>", L"</Contai\u4E2Dner>"},
+    };
+    for (const Trick& t : tricks) {
+        std::wstring markup = std::wstring(t.prefix) + L"<Window>";
+        for (int i = 0; i < 20000; ++i) markup += t.open;
+        for (int i = 0; i < 20000; ++i) markup += t.close;
+        markup += L"</Window>";
+        MemoryBuild build(markup);
+        EXPECT_EQ(build.root, nullptr) << t.name;
+    }
 }
 
 }  // namespace
