@@ -33,8 +33,34 @@ private:
     std::wstring m_saved;
 };
 
+// A screen position for a window of the given size that the mouse pointer
+// is not over: the display's pointer is shared, and the system's own moves
+// at its position would take the hover away from the posted ones.
+POINT AwayFromPointer(int width, int height) {
+    POINT cursor = {0, 0};
+    ::GetCursorPos(&cursor);
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    const POINT candidates[] = {{40, 40},
+                                {cursor.x + 16, cursor.y + 16},
+                                {cursor.x - 16 - width, cursor.y - 16 - height},
+                                {cursor.x + 16, cursor.y - 16 - height},
+                                {cursor.x - 16 - width, cursor.y + 16}};
+    for (const POINT& at : candidates) {
+        bool onScreen = at.x >= 0 && at.y >= 0 && at.x + width <= screenWidth && at.y + height <= screenHeight;
+        bool underPointer = cursor.x >= at.x - 8 && cursor.x < at.x + width + 8 && cursor.y >= at.y - 8 &&
+                            cursor.y < at.y + height + 8;
+        if (onScreen && !underPointer) return at;
+    }
+    return candidates[0];
+}
+
 struct SkinPaintWindow {
-    SkinPaintWindow() : window(nullptr, 480, 360), shot(window.GetHWND()), canvas(480, 360) {
+    SkinPaintWindow()
+        : at(AwayFromPointer(480, 360)),
+          window(nullptr, 480, 360, WS_EX_TOOLWINDOW, at.x, at.y),
+          shot(window.GetHWND()),
+          canvas(480, 360) {
         VQDialogBuilder builder;
         root = builder.Create(TestSkinPath(L"MarloxWnd.xml"), L"TestWnd", MarkupFromFile, L"", &window.GetPaintManager());
         if (root) window.Attach(root);
@@ -45,6 +71,7 @@ struct SkinPaintWindow {
     }
     VQControl* Find(const wchar_t* name) { return window.GetPaintManager().FindControlByName(name); }
     SkinFolderScope skin;
+    POINT at;
     VQRoutingWindow window;
     VQScreenshotOnFailure shot;
     VQRenderCanvas canvas;
