@@ -34,13 +34,14 @@ std::wstring ReadUpgradeMarker(VQUpgrader& upgrader, bool deleteAfterReading) {
     return record.programFolder;
 }
 
-bool ReadDownloadMarker(VQUpgrader& upgrader, std::vector<std::wstring>& files) {
+bool ReadDownloadMarker(VQUpgrader& upgrader, std::vector<std::wstring>& files, bool deleteAfterReading) {
     files.clear();
     if (upgrader.WorkFolder().empty())
         return false;
     std::wstring marker = upgrader.WorkPath(kDownloadMarkerName);
     std::wstring text = ReadMarkerFile(marker);
-    ForceDeleteFile(marker);
+    if (deleteAfterReading)
+        ForceDeleteFile(marker);
     SplitList(text, files);
     VQUpgrader releaseFolder;
     releaseFolder.SetWorkFolder(upgrader.WorkPath(kReleaseFolderName));

@@ -26,9 +26,10 @@ bool ReadUpgradeRecord(const VQUpgrader& upgrader, VQUpgradeRecord& record);
 // existing folder given as a full path; empty otherwise. The marker is
 // deleted after reading when asked.
 std::wstring ReadUpgradeMarker(VQUpgrader& upgrader, bool deleteAfterReading);
-// download.vqt, deleted after reading: false when it is missing or empty,
-// or a listed file is missing or lies outside work\download.
-bool ReadDownloadMarker(VQUpgrader& upgrader, std::vector<std::wstring>& files);
+// download.vqt (deleted after reading when asked): false when it is
+// missing or empty, or a listed file is missing or lies outside
+// work\download.
+bool ReadDownloadMarker(VQUpgrader& upgrader, std::vector<std::wstring>& files, bool deleteAfterReading = true);
 
 // restart.vqt of the default work folder (or of the upgrader's). An empty
 // program stands for this executable, an empty folder for its folder.

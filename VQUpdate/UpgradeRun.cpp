@@ -3,6 +3,9 @@
 #include "VQUpdate/MarkerFile.h"
 #include "VQUpdate/UpgradeMarkers.h"
 #include "VQUpdate/Upgrader.h"
+#include "VQUpdate/UpgradeJournal.h"
+#include "VQUpdate/UpgradeSeam.h"
+#include "VQCore/gamelib/AppFolder.h"
 #include "common/FileUtil.h"
 #include "common/Md5.h"
 #include "common/PathText.h"
@@ -23,21 +26,31 @@ bool IsProgramFile(const std::wstring& path) {
 
 }  // namespace
 
-void ApplyUpgrade() {
+std::wstring ApplyUpgrade() {
     VQUpgrader upgrader;
     if (ReadUpgradeMarker(upgrader, false).empty())
         upgrader.SetWorkFolder(GetCurrentFolder());
-    if (!ReadUpgradeMarker(upgrader, true).empty()) {
+    std::wstring programFolder = ReadUpgradeMarker(upgrader, false);
+    if (!programFolder.empty()) {
         std::vector<std::wstring> files;
-        if (ReadDownloadMarker(upgrader, files) && files.size() == 1 && IsProgramFile(files.front())) {
+        bool listed = ReadDownloadMarker(upgrader, files, false);
+        UpgradeSeamPoint(L"markers");
+        if (listed && files.size() == 1 && IsProgramFile(files.front())) {
             std::wstring folder = NormalizeText(GetFullPathFolder(files.front()), kNormalizeNoTrailingSeparator);
             RunAndWait(upgrader, files.front(), std::wstring(), folder, true);
         }
     }
+    // The job is over (applied, refused or failed): only now are its
+    // markers and work files consumed.
+    upgrader.CleanUp();
+    DeleteFolderTree(upgrader.WorkPath(kReleaseFolderName));
     RestartProgram(upgrader);
+    return programFolder;
 }
 
 VQPendingUpgrade StartPendingUpgrade(const std::wstring& parameters) {
+    if (!IsUpgradeRunning())
+        RecoverInterruptedUpgrade(GetAppFolder());
     VQUpgrader upgrader;
     if (upgrader.WorkFolder().empty())
         return kNoPendingUpgrade;

@@ -58,18 +58,21 @@ public:
     bool CopyToDownload(const std::vector<std::wstring>& releaseFiles, std::vector<std::wstring>& copies);
 
     // Replaces the program folder's files with those of work\download,
-    // rolling back on failure; false when nothing was applied (also after
-    // a roll-back).
+    // leaving out the release program itself and the other work files.
+    // An unfinished earlier upgrade is rolled back first. On failure every
+    // replaced file comes back from "rbtemp" and every added one goes;
+    // false when nothing was applied (also after a roll-back). The markers
+    // are consumed (CleanUp) only after that work is done.
     bool ApplyDownload();
-    // Copies the tree over target, each replaced file first copied into the
-    // backup folder (target\rbtemp when empty). Stops at the first file that
-    // cannot be backed up or replaced. Files and folders it adds are
-    // remembered for RemoveAdded.
+    // Saves every file of target that source replaces into backup
+    // ("rbtemp" of the program folder), writes the journal, then copies
+    // the tree over target. False at the first file that cannot be saved
+    // (nothing replaced, no journal) or copied (the journal stays for
+    // RestoreTree).
     bool CopyTreeWithBackup(const std::wstring& source, const std::wstring& target, const std::wstring& backup);
-    // Copies every backed-up file back over target; false when one failed.
+    // Undoes what the journal of target lists from the backup; the journal
+    // and the backup are deleted only when every original came back.
     bool RestoreTree(const std::wstring& backup, const std::wstring& target);
-    // Deletes what the last CopyTreeWithBackup added, deepest first.
-    void RemoveAdded();
     // Deletes upgrade.vqt and download.vqt and the files startup.vqt
     // lists; false when one is still in use (startup.vqt then stays for
     // the next clean-up) or the record is not ours.
@@ -79,7 +82,7 @@ private:
     std::wstring m_programFolder;
     std::wstring m_workFolder;
     HWND m_owner = nullptr;
-    std::vector<std::wstring> m_added;  // by CopyTreeWithBackup, in order
+    std::vector<std::wstring> m_excluded;  // lower-case names at the release's top level
 };
 
 // Starts file (which must exist) through the shell with the upgrader's

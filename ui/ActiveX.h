@@ -39,6 +39,9 @@ public:
     virtual void ReleaseControl();
 
     LRESULT MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    // The child window of a windowed object; null when windowless.
+    HWND GetNativeWindow() const { return m_nativeWindow; }
+    HWND GetNativeHandle() const override { return m_nativeWindow; }
 
     // "{...}" is read as a class id, anything else as a program id. A new
     // id creates at once unless creation is delayed; the same id does nothing.
@@ -79,6 +82,8 @@ public:
 
 private:
     bool CreateFromModule(IOleObject** object);
+    // Visible itself and inside visible containers.
+    bool IsShown() const;
     bool ActivateObject();
 
     CLSID m_clsid = {};
@@ -93,6 +98,7 @@ private:
     bool m_enableContextMenu = true;
     bool m_windowless = false;
     IDispatch* m_external = nullptr;
+    HWND m_nativeWindow = nullptr;
 };
 
 }  // namespace Tessar

@@ -10,50 +10,11 @@ namespace {
 
 const wchar_t kWindowTitle[] = L"VQActiveX";
 
-HINSTANCE ModuleInstance() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ModuleInstance), &module);
-    return module;
-}
-
 }  // namespace
-
-VQActiveXWnd::~VQActiveXWnd() {
-    if (m_hwnd) {
-        HWND hwnd = m_hwnd;
-        ::DestroyWindow(hwnd);
-    }
-}
 
 HWND VQActiveXWnd::Init(VQActiveXCtrl* site, HWND parent) {
     m_site = site;
-    HINSTANCE instance = ModuleInstance();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = &VQActiveXWnd::WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = GetWindowClassName();
-    if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    return ::CreateWindowExW(0, GetWindowClassName(), kWindowTitle, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                             0, 0, 0, 0, parent, nullptr, instance, this);
-}
-
-LRESULT CALLBACK VQActiveXWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<VQActiveXWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->m_hwnd = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<VQActiveXWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        LRESULT result = ::CallWindowProcW(self->m_previousProc, hwnd, message, wParam, lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->m_hwnd = nullptr;
-        return result;
-    }
-    return self->HandleMessage(message, wParam, lParam);
+    return Create(parent, kWindowTitle, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0);
 }
 
 LRESULT VQActiveXWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,30 +5,25 @@
 
 #include <windows.h>
 
+#include "ui/WindowWnd.h"
+
 namespace Tessar {
 
 class VQActiveXCtrl;
 
-class VQActiveXWnd {
+class VQActiveXWnd : public VQWindowWnd {
 public:
     VQActiveXWnd() = default;
-    virtual ~VQActiveXWnd();
-    VQActiveXWnd(const VQActiveXWnd&) = delete;
-    VQActiveXWnd& operator=(const VQActiveXWnd&) = delete;
 
     // Creates the window as a child of `parent` for `site` (not referenced:
     // the site owns this window and destroys it first).
     HWND Init(VQActiveXCtrl* site, HWND parent);
-    HWND GetHWND() const { return m_hwnd; }
-    static const wchar_t* GetWindowClassName() { return L"VQActiveXWnd"; }
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    const wchar_t* GetWindowClassName() const override { return L"VQActiveXWnd"; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void DoVerb(LONG verb);
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hwnd = nullptr;
-    WNDPROC m_previousProc = ::DefWindowProcW;
     VQActiveXCtrl* m_site = nullptr;
 };
 

@@ -4,7 +4,6 @@
 // manager and reporting to the window through notifications.
 
 #include <windows.h>
-#include <unknwn.h>
 
 #include <bitset>
 #include <cstdint>
@@ -193,13 +192,10 @@ public:
     virtual void SetDisabledTextColor(uint32_t color) { m_textColors[TextDisabled] = color; }
     virtual uint32_t GetDisabledTextColor() const { return m_textColors[TextDisabled]; }
 
-    // Hooks the paint manager reads of controls that carry a native window:
-    // the window (focus and pre-translation follow it), whether Tab is
-    // typed into the control rather than moving the focus, and the
-    // embedded ActiveX object (not AddRef'ed) that sees keys first.
-    virtual HWND GetNativeWindow() const { return nullptr; }
-    virtual bool WantsTab() const { return false; }
-    virtual IUnknown* GetActiveXObject() const { return nullptr; }
+    // The native child window the control shows, if any; the paint manager
+    // finds controls by it (focus and pre-translation follow it). An edit
+    // answers the window it opens while editing.
+    virtual HWND GetNativeHandle() const { return nullptr; }
 
     // Repaints the highest ancestor still waiting for layout, or this one.
     void Invalidate();
@@ -231,9 +227,6 @@ public:
     int m_toolTipDelay = 0;
     bool m_hasBeenHover = false;
     RECT m_paintRect = {};
-    // The native child window the control shows (a windowed ActiveX
-    // object's); the paint manager finds controls by it.
-    HWND m_nativeWindow = nullptr;
 
 protected:
     // Sends `type` through the manager when the notify bit of that number is set.

@@ -39,7 +39,9 @@ void VQControl::PaintBkColor(HDC hdc) {
         }
     }
     if (color == 0) color = m_bkColors[ImageNormal];
-    if (color != 0) VQRenderEngine::DrawColor(hdc, m_itemRect, color, m_layeredBk);
+    // On a layered window the fill must write its alpha whatever the markup says.
+    const bool layered = m_layeredBk || (m_manager != nullptr && m_manager->IsLayered());
+    if (color != 0) VQRenderEngine::DrawColor(hdc, m_itemRect, color, layered);
 }
 
 // Tries the state candidates in order, then the normal image; an image that
@@ -130,11 +132,13 @@ void VQControl::PaintText(HDC hdc) {
 
 void VQControl::PaintBorder(HDC hdc) {
     if (m_borderColor == 0 || m_borderSize <= 0) return;
+    // A layered window needs the border's alpha written too.
+    const bool layered = m_manager != nullptr && m_manager->IsLayered();
     if (m_roundCorner.cx != 0)
         VQRenderEngine::DrawRoundBorder(hdc, m_itemRect, m_borderSize, m_roundCorner.cx, m_roundCorner.cy,
-                                        m_borderColor);
+                                        m_borderColor, layered);
     else
-        VQRenderEngine::DrawBorder(hdc, m_itemRect, m_borderSize, m_borderColor);
+        VQRenderEngine::DrawBorder(hdc, m_itemRect, m_borderSize, m_borderColor, layered);
 }
 
 }  // namespace Tessar

@@ -1,14 +1,18 @@
 // The toolkit's control tags; any other tag is offered to the application.
 #include "ui/DialogBuilder.h"
 
-#include "ui/Button.h"
-#include "ui/Container.h"
 #include "ui/ActiveX.h"
+#include "ui/Button.h"
+#include "ui/Combo.h"
+#include "ui/Container.h"
 #include "ui/Edit.h"
 #include "ui/Label.h"
 #include "ui/Layouts.h"
+#include "ui/Menu.h"
+#include "ui/Option.h"
 #include "ui/Progress.h"
 #include "ui/RichEdit.h"
+#include "ui/TabCtrl.h"
 
 namespace Tessar {
 
@@ -31,6 +35,13 @@ const struct {
     {L"Button", Make<VQButton>},
     {L"Progress", Make<VQProgress>},
     {L"Edit", Make<VQEdit>},
+    {L"Option", Make<VQOption>},
+    {L"Combo", Make<VQCombo>},
+    {L"ComboElement", Make<VQComboElement>},
+    {L"TabCtrl", Make<VQTabCtrl>},
+    {L"TabItem", Make<VQTabItem>},
+    {L"Menu", Make<VQMenu>},
+    {L"MenuElement", Make<VQMenuElement>},
     {L"RichEdit", Make<VQRichEdit>},
     {L"ActiveX", Make<VQActiveX>},
 };

@@ -29,7 +29,7 @@ VQControl* VQEdit::GetInterface(int type) {
     return VQContainer::GetInterface(type);
 }
 
-HWND VQEdit::GetNativeWindow() const {
+HWND VQEdit::GetNativeHandle() const {
     return m_window ? m_window->GetHWND() : nullptr;
 }
 

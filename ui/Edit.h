@@ -38,7 +38,7 @@ public:
     int GetMaxChar() const { return m_maxChar; }
     // The native window while the field is being edited, else null.
     VQEditWnd* GetEditWindow() const { return m_window; }
-    HWND GetNativeWindow() const override;
+    HWND GetNativeHandle() const override;
 
 private:
     friend class VQEditWnd;

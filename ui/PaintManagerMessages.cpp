@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "ui/ActiveX.h"
 #include "ui/PaintManager.h"
+#include "ui/RichEdit.h"
 
 namespace Tessar {
 
@@ -160,24 +162,28 @@ namespace {
 void OfferToActiveX(VQControl* control, const MSG* msg) {
     static const IID kInPlaceActiveObject = {
         0x00000117, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-    VQControl* activeX = control->GetInterface(ControlTypeActiveX);
+    VQActiveX* activeX = static_cast<VQActiveX*>(control->GetInterface(ControlTypeActiveX));
     if (!activeX) return;
-    IUnknown* unknown = activeX->GetActiveXObject();
-    if (!unknown) return;
     IOleInPlaceActiveObject* active = nullptr;
-    if (SUCCEEDED(unknown->QueryInterface(kInPlaceActiveObject, reinterpret_cast<void**>(&active))) && active) {
+    if (SUCCEEDED(activeX->GetControl(kInPlaceActiveObject, reinterpret_cast<void**>(&active))) && active) {
         active->TranslateAccelerator(const_cast<MSG*>(msg));
         active->Release();
     }
+}
+
+// A rich edit that wants Tab gets it typed into its text.
+bool KeepsTab(VQControl* control) {
+    if (!control || !control->IsVisible() || !control->IsEnabled()) return false;
+    if (control->GetControlType() != ControlTypeRichEdit) return false;
+    VQRichEdit* edit = static_cast<VQRichEdit*>(control->GetInterface(ControlTypeRichEdit));
+    return edit && edit->IsWantTab();
 }
 
 }  // namespace
 
 bool VQPaintManager::TranslateKey(const MSG* msg) {
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
-        if (m_focus && m_focus->IsVisible() && m_focus->IsEnabled() &&
-            m_focus->GetControlType() == ControlTypeRichEdit && m_focus->WantsTab())
-            return false;
+        if (KeepsTab(m_focus)) return false;
         MoveFocus(::GetKeyState(VK_SHIFT) >= 0);
         return true;
     }

@@ -30,7 +30,7 @@ VQControl* VQPaintManager::FindControlByWindow(HWND hwnd) const {
     if (!m_root || !hwnd) return nullptr;
     struct Walk {
         static VQControl* Test(VQControl* c, void* data) {
-            HWND own = c->GetNativeWindow();
+            HWND own = c->GetNativeHandle();
             HWND wanted = static_cast<HWND>(data);
             if (!own) return nullptr;
             return (own == wanted || ::IsChild(own, wanted)) ? c : nullptr;

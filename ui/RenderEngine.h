@@ -74,10 +74,13 @@ public:
     // Alpha 0 draws nothing. layered: the target is a layered window's
     // pixels, so an opaque fill also writes its alpha byte.
     static void DrawColor(HDC hdc, const RECT& rc, uint32_t argb, bool layered = false);
-    static void DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb);
-    static void DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb);
+    // Inside-frame outlines; layered as for DrawColor.
+    static void DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb, bool layered = false);
+    static void DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb,
+                                bool layered = false);
 
-    // The manager may be null: the DC's font is used then.
+    // The manager may be null: the DC's font is used then. On a layered
+    // manager's window opaque text also gets its alpha written.
     static void DrawColoredText(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
                                 uint32_t argb, const std::wstring& fontName, UINT format, int lineSpacing = 0);
     // A soft dark halo for a text that is drawn over it afterwards.

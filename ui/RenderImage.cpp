@@ -55,7 +55,9 @@ void ApplyKey(const std::wstring& key, const std::wstring& value, VQImageDescrip
     } else if (key == L"icon") {
         d.icon = ParseMarkupBool(value);
     } else if (key == L"iconsize") {
-        d.iconSize = ParseMarkupInt(value);
+        // Icons come no larger than 256 pixels; 0 takes the icon's own size.
+        int size = ParseMarkupInt(value);
+        d.iconSize = size < 0 ? 0 : (size > 256 ? 256 : size);
     } else if (key == L"reverse") {
         d.reverse = ParseMarkupBool(value);
     } else if (key == L"rotate") {
@@ -114,14 +116,19 @@ HBITMAP MakeReflection(const VQImageInfo& image, int destHeight, int& height) {
 
 // The source part of the image scaled to the destination's size and turned
 // about its centre (nearest pixel); corners outside the picture stay
-// transparent. Owned by the caller.
-HBITMAP MakeRotated(const VQImageInfo& image, const RECT& source, int width, int height, double degrees) {
+// transparent. Only `part` of the destination (relative to its top-left)
+// is made, so a huge destination costs no more than what shows. Owned by
+// the caller.
+HBITMAP MakeRotated(const VQImageInfo& image, const RECT& source, int width, int height, const RECT& part,
+                    double degrees) {
     std::vector<uint32_t> pixels;
     int imageWidth = 0, imageHeight = 0;
-    if (width <= 0 || height <= 0 || !ReadBitmapPixels(image.bitmap, pixels, imageWidth, imageHeight))
+    const int partWidth = part.right - part.left, partHeight = part.bottom - part.top;
+    if (width <= 0 || height <= 0 || partWidth <= 0 || partHeight <= 0 ||
+        !ReadBitmapPixels(image.bitmap, pixels, imageWidth, imageHeight))
         return nullptr;
     void* bits = nullptr;
-    HBITMAP rotated = CreateTopDownDib(width, height, &bits);
+    HBITMAP rotated = CreateTopDownDib(partWidth, partHeight, &bits);
     if (rotated == nullptr) return nullptr;
     uint32_t* out = static_cast<uint32_t*>(bits);
     const double angle = -degrees * 3.14159265358979323846 / 180.0;
@@ -129,8 +136,8 @@ HBITMAP MakeRotated(const VQImageInfo& image, const RECT& source, int width, int
     const double centreX = width / 2.0, centreY = height / 2.0;
     const double scaleX = static_cast<double>(source.right - source.left) / width;
     const double scaleY = static_cast<double>(source.bottom - source.top) / height;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = part.top; y < part.bottom; ++y) {
+        for (int x = part.left; x < part.right; ++x) {
             // Inverse turn: where in the unturned picture does this pixel come from?
             double dx = x + 0.5 - centreX, dy = y + 0.5 - centreY;
             double ux = cosine * dx + sine * dy + centreX;
@@ -139,7 +146,8 @@ HBITMAP MakeRotated(const VQImageInfo& image, const RECT& source, int width, int
             int sy = source.top + static_cast<int>(std::floor(uy * scaleY));
             bool inside = ux >= 0 && uy >= 0 && ux < width && uy < height && sx >= 0 && sy >= 0 &&
                           sx < imageWidth && sy < imageHeight;
-            out[static_cast<size_t>(y) * width + x] = inside ? pixels[static_cast<size_t>(sy) * imageWidth + sx] : 0;
+            out[static_cast<size_t>(y - part.top) * partWidth + (x - part.left)] =
+                inside ? pixels[static_cast<size_t>(sy) * imageWidth + sx] : 0;
         }
     }
     return rotated;
@@ -285,11 +293,15 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
             ::DeleteObject(reflection);
         }
     } else if (d.rotate != 0.0) {
-        int width = dest.right - dest.left, height = dest.bottom - dest.top;
-        HBITMAP rotated = MakeRotated(*image, d.source, width, height, d.rotate);
+        RECT shown;
+        ::IntersectRect(&shown, &dest, &item);
+        ::IntersectRect(&shown, &shown, &paint);
+        RECT part = shown;
+        ::OffsetRect(&part, -dest.left, -dest.top);
+        HBITMAP rotated = MakeRotated(*image, d.source, dest.right - dest.left, dest.bottom - dest.top, part, d.rotate);
         if (rotated != nullptr) {
-            RECT source = {0, 0, width, height};
-            DrawImage(hdc, rotated, dest, paint, source, kNoCorner, true, d.fade, false);
+            RECT source = {0, 0, part.right - part.left, part.bottom - part.top};
+            DrawImage(hdc, rotated, shown, paint, source, kNoCorner, true, d.fade, false);
             ::DeleteObject(rotated);
         }
     } else {

@@ -15,13 +15,29 @@ namespace Tessar {
 // gigabytes.
 const int kMaxSurfaceSide = 8192;
 
-// Every pixel gets alpha byte 1, colour 0, so that GDI's drawing (which
-// leaves alpha 0) can be told apart.
-void MarkUntouched(VQMemoryBitmap& surface);
-// Pixels GDI drew on become opaque, all others fully transparent.
-void KeepTouched(VQMemoryBitmap& surface);
-// AlphaBlend of the whole surface at (x, y) with per-pixel alpha.
-void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int constantAlpha);
+// The calling thread's scratch surface, at least width x height (made
+// once and grown when needed); null when it cannot be made. Users draw into
+// its top-left width x height picture area and leave the DC's font, pen and
+// brush as they found them.
+VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height);
+// Picture row y of a bottom-up surface.
+inline uint32_t* SurfaceRow(VQMemoryBitmap& surface, int y) {
+    return surface.GetBits() + static_cast<size_t>(surface.GetHeight() - 1 - y) * surface.GetWidth();
+}
+// Every pixel of the area gets alpha byte 1, colour 0, so that GDI's
+// drawing (which leaves alpha 0) can be told apart.
+void MarkUntouched(VQMemoryBitmap& surface, int width, int height);
+// Pixels GDI drew on become opaque, all others fully transparent. Returns
+// the bounds of the drawn pixels (empty when none).
+RECT KeepTouched(VQMemoryBitmap& surface, int width, int height);
+// AlphaBlend of a part of the surface (picture coordinates) at (x, y) with
+// per-pixel alpha.
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, const RECT& part, int constantAlpha);
+// The part of the rectangle inside the DC's clip box (the bitmap or window
+// when nothing is clipped); false when nothing of it can show. Scratch work
+// is limited to it, so a huge rectangle from markup costs no more than the
+// surface it is drawn on.
+bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible);
 // Pixels of a bitmap as 0xAARRGGBB, top row first; a bitmap without alpha
 // reads as opaque.
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height);

@@ -4,6 +4,7 @@
 
 #include "ui/RenderInternal.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace Tessar {
@@ -48,26 +49,61 @@ void VQMemoryBitmap::Release() {
     m_width = m_height = 0;
 }
 
-void MarkUntouched(VQMemoryBitmap& surface) {
-    ::GdiFlush();
-    uint32_t* bits = surface.GetBits();
-    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
-    for (size_t i = 0; i < count; ++i) bits[i] = 0x01000000u;
+VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height) {
+    static thread_local VQMemoryBitmap scratch;
+    if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
+    if (scratch.GetDC() != nullptr && scratch.GetWidth() >= width && scratch.GetHeight() >= height) return &scratch;
+    // Grown with room to spare, so that a few larger texts do not each
+    // make a new one.
+    int newWidth = std::max(width, scratch.GetWidth()), newHeight = std::max(height, scratch.GetHeight());
+    newWidth = std::min(kMaxSurfaceSide, std::max(newWidth, 256));
+    newHeight = std::min(kMaxSurfaceSide, std::max(newHeight, 64));
+    scratch.Release();
+    if (!scratch.Create(reference, newWidth, newHeight)) return nullptr;
+    return &scratch;
 }
 
-void KeepTouched(VQMemoryBitmap& surface) {
+void MarkUntouched(VQMemoryBitmap& surface, int width, int height) {
     ::GdiFlush();
-    uint32_t* bits = surface.GetBits();
-    const size_t count = static_cast<size_t>(surface.GetWidth()) * surface.GetHeight();
-    for (size_t i = 0; i < count; ++i) bits[i] = (bits[i] & 0xFF000000u) == 0 ? (bits[i] | 0xFF000000u) : 0;
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = SurfaceRow(surface, y);
+        for (int x = 0; x < width; ++x) row[x] = 0x01000000u;
+    }
 }
 
-void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, int constantAlpha) {
-    if (constantAlpha <= 0) return;
+RECT KeepTouched(VQMemoryBitmap& surface, int width, int height) {
+    ::GdiFlush();
+    RECT ink = {width, height, 0, 0};
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = SurfaceRow(surface, y);
+        for (int x = 0; x < width; ++x) {
+            if ((row[x] & 0xFF000000u) != 0) {
+                row[x] = 0;
+                continue;
+            }
+            row[x] |= 0xFF000000u;
+            if (x < ink.left) ink.left = x;
+            if (x >= ink.right) ink.right = x + 1;
+            if (y < ink.top) ink.top = y;
+            if (y >= ink.bottom) ink.bottom = y + 1;
+        }
+    }
+    if (ink.right <= ink.left) ink = {0, 0, 0, 0};
+    return ink;
+}
+
+void BlendSurface(HDC hdc, int x, int y, VQMemoryBitmap& surface, const RECT& part, int constantAlpha) {
+    if (constantAlpha <= 0 || part.right <= part.left || part.bottom <= part.top) return;
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(constantAlpha > 255 ? 255 : constantAlpha),
                            AC_SRC_ALPHA};
-    ::AlphaBlend(hdc, x, y, surface.GetWidth(), surface.GetHeight(), surface.GetDC(), 0, 0, surface.GetWidth(),
-                 surface.GetHeight(), blend);
+    const int width = part.right - part.left, height = part.bottom - part.top;
+    ::AlphaBlend(hdc, x, y, width, height, surface.GetDC(), part.left, part.top, width, height, blend);
+}
+
+bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible) {
+    RECT clip = {};
+    if (::GetClipBox(hdc, &clip) == ERROR) return false;
+    return ::IntersectRect(&visible, &rc, &clip) != FALSE;
 }
 
 // Regions given to the DC are in device units; the engine's rectangles are
@@ -124,14 +160,23 @@ void VQRenderEngine::ClipToRegion(HDC hdc, HBITMAP image, POINT origin, uint32_t
         return;
     }
     // One rectangle per run of kept pixels in a row, handed over at once.
+    // Only the part inside the current clip box matters (the rest is cut
+    // by the intersection anyway), which bounds the work by the surface.
+    RECT placed = {origin.x, origin.y, origin.x + width, origin.y + height};
+    RECT scan = {};
+    if (!VisiblePart(hdc, placed, scan)) {
+        IntersectClip(hdc, ::CreateRectRgn(0, 0, 0, 0));
+        return;
+    }
     std::vector<RECT> runs;
-    for (int y = 0; y < height; ++y) {
+    const int firstX = scan.left - origin.x, lastX = scan.right - origin.x;
+    for (int y = scan.top - origin.y; y < scan.bottom - origin.y; ++y) {
         const uint32_t* row = &pixels[static_cast<size_t>(y) * width];
-        int x = 0;
-        while (x < width) {
-            while (x < width && row[x] == mask) ++x;
+        int x = firstX;
+        while (x < lastX) {
+            while (x < lastX && row[x] == mask) ++x;
             int start = x;
-            while (x < width && row[x] != mask) ++x;
+            while (x < lastX && row[x] != mask) ++x;
             if (x > start) runs.push_back({origin.x + start, origin.y + y, origin.x + x, origin.y + y + 1});
         }
     }

@@ -19,6 +19,7 @@ const int kShadowOffsetY = 7;
 // pixels right of and below it, divided by 36.
 const int kShadowRadius = 3;
 const int kShadowDivisor = 36;
+const int64_t kMaxShadowPixels = 4096 * 2160;
 
 COLORREF ToColorRef(uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
@@ -105,7 +106,11 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
                                      uint32_t argb, const std::wstring& fontName, UINT format, int lineSpacing) {
     if (hdc == nullptr || text.empty()) return;
     const uint32_t alpha = argb >> 24;
-    if (alpha == 0xFF) {
+    // GDI leaves the alpha byte of what it draws at 0, which a layered
+    // window shows as a hole: there even opaque text goes through the
+    // surface, which writes its alpha.
+    const bool layered = manager != nullptr && manager->IsLayered();
+    if (alpha == 0xFF && !layered) {
         SelectedFont font(hdc, manager, fontName);
         COLORREF oldColor = ::SetTextColor(hdc, ToColorRef(argb));
         DrawPlainText(hdc, rc, text, format, lineSpacing);
@@ -113,76 +118,97 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
         return;
     }
     if (alpha == 0) return;
-    VQMemoryBitmap surface;
-    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
-    MarkUntouched(surface);
+    // Only the visible part is drawn in the scratch surface; the text keeps
+    // its place by a rectangle moved by the same amount.
+    RECT visible;
+    if (!VisiblePart(hdc, rc, visible)) return;
+    const int width = visible.right - visible.left, height = visible.bottom - visible.top;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
-        ::SetTextColor(surface.GetDC(), ToColorRef(argb));
-        RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
-        DrawPlainText(surface.GetDC(), local, text, format, lineSpacing);
-        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        ::SetTextColor(surface->GetDC(), ToColorRef(argb));
+        RECT local = rc;
+        ::OffsetRect(&local, -visible.left, -visible.top);
+        DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
+        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(surface);
-    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+    // Only the bounds of the drawn pixels are blended.
+    RECT ink = KeepTouched(*surface, width, height);
+    BlendSurface(hdc, visible.left + ink.left, visible.top + ink.top, *surface, ink, static_cast<int>(alpha));
 }
 
 void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT& rc, const std::wstring& text,
                                     const std::wstring& fontName, UINT format) {
     if (hdc == nullptr || text.empty()) return;
     const int textWidth = rc.right - rc.left, textHeight = rc.bottom - rc.top;
-    VQMemoryBitmap surface;
-    if (textWidth <= 0 || textHeight <= 0 || !surface.Create(hdc, textWidth + kShadowGrow, textHeight + kShadowGrow))
-        return;
-    MarkUntouched(surface);
+    if (textWidth <= 0 || textHeight <= 0) return;
+    // A halo is decoration: none for a text rectangle past any real window.
+    if (static_cast<int64_t>(textWidth) * textHeight > kMaxShadowPixels) return;
+    const int width = textWidth + kShadowGrow, height = textHeight + kShadowGrow;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface.GetDC(), font) : nullptr;
-        ::SetTextColor(surface.GetDC(), RGB(0, 0, 0));
+        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        ::SetTextColor(surface->GetDC(), RGB(0, 0, 0));
         // Placed so that the halo, moved by the blur and the blend offset,
         // lies centred under the text drawn at the rectangle.
         const int left = kShadowOffsetX + kShadowRadius, top = kShadowOffsetY + kShadowRadius;
         RECT local = {left, top, left + textWidth, top + textHeight};
-        DrawPlainText(surface.GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
-        if (old != nullptr) ::SelectObject(surface.GetDC(), old);
+        DrawPlainText(surface->GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
+        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
-    KeepTouched(surface);
+    const RECT ink = KeepTouched(*surface, width, height);
+    if (ink.right <= ink.left) return;
 
-    // The 7 x 7 sums, column sums first; alpha is read from a copy, which
-    // gives what the in-place pass gives (a written pixel is never read).
-    const int width = surface.GetWidth(), height = surface.GetHeight();
-    uint32_t* bits = surface.GetBits();
-    std::vector<uint16_t> alpha(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<uint16_t>(bits[i] >> 24);
-    std::vector<uint32_t> columns(static_cast<size_t>(width) * height, 0);
-    const int span = 2 * kShadowRadius + 1;
-    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
-        for (int x = 0; x < width; ++x) {
+    // Pixel (x, y) of the halo gets the 7 x 7 block sum centred on
+    // (x + 3, y + 3), for x < width - 6 and y < height - 6; only the part
+    // whose blocks reach drawn pixels can be other than 0.
+    const int r = kShadowRadius;
+    RECT halo = {ink.left - 2 * r, ink.top - 2 * r, ink.right, ink.bottom};
+    const RECT zone = {0, 0, width - 2 * r, height - 2 * r};
+    if (!::IntersectRect(&halo, &halo, &zone)) return;
+    const int haloWidth = halo.right - halo.left, haloHeight = halo.bottom - halo.top;
+    const int blockWidth = haloWidth + 2 * r, blockHeight = haloHeight + 2 * r;
+    // Alpha is read from a copy, which gives what a pass in place gives (a
+    // written pixel is never read). Kept per thread: shadows are drawn for
+    // many captions on every repaint.
+    static thread_local std::vector<uint16_t> alpha;
+    static thread_local std::vector<uint32_t> columns;
+    alpha.resize(static_cast<size_t>(blockWidth) * blockHeight);
+    columns.resize(static_cast<size_t>(blockWidth) * haloHeight);
+    for (int y = 0; y < blockHeight; ++y) {
+        const uint32_t* row = SurfaceRow(*surface, halo.top + y) + halo.left;
+        uint16_t* out = &alpha[static_cast<size_t>(y) * blockWidth];
+        for (int x = 0; x < blockWidth; ++x) out[x] = static_cast<uint16_t>(row[x] >> 24);
+    }
+    for (int y = 0; y < haloHeight; ++y) {
+        uint32_t* out = &columns[static_cast<size_t>(y) * blockWidth];
+        for (int x = 0; x < blockWidth; ++x) {
             uint32_t sum = 0;
-            for (int k = -kShadowRadius; k <= kShadowRadius; ++k) sum += alpha[static_cast<size_t>(y + k) * width + x];
-            columns[static_cast<size_t>(y) * width + x] = sum;
+            for (int k = 0; k <= 2 * r; ++k) sum += alpha[static_cast<size_t>(y + k) * blockWidth + x];
+            out[x] = sum;
         }
     }
-    // Rows are bottom-up in memory; the picture's (x, y) lies at memory row
-    // height - 1 - y, and the block arithmetic is the same either way.
-    std::fill(bits, bits + static_cast<size_t>(width) * height, 0u);
-    for (int y = kShadowRadius; y < height - kShadowRadius; ++y) {
-        const uint32_t* column = &columns[static_cast<size_t>(y) * width];
+    for (int y = 0; y < haloHeight; ++y) {
+        const uint32_t* column = &columns[static_cast<size_t>(y) * blockWidth];
+        uint32_t* target = SurfaceRow(*surface, halo.top + y) + halo.left;
         uint32_t sum = 0;
-        for (int k = 0; k < span - 1; ++k) sum += column[k];
-        for (int x = kShadowRadius; x < width - kShadowRadius; ++x) {
-            sum += column[x + kShadowRadius];
-            uint32_t value = std::min<uint32_t>(sum / kShadowDivisor, 255);
-            // Memory row y is picture row height-1-y; the halo moves up and
-            // left in the picture, i.e. to memory row y + radius.
-            bits[static_cast<size_t>(y + kShadowRadius) * width + (x - kShadowRadius)] = value << 24;
-            sum -= column[x - kShadowRadius];
+        for (int k = 0; k < 2 * r; ++k) sum += column[k];
+        for (int x = 0; x < haloWidth; ++x) {
+            sum += column[x + 2 * r];
+            // Black, premultiplied: only the alpha byte is set.
+            target[x] = std::min<uint32_t>(sum / kShadowDivisor, 255) << 24;
+            sum -= column[x];
         }
     }
-    BlendSurface(hdc, rc.left - kShadowOffsetX, rc.top - kShadowOffsetY, surface, 255);
+    BlendSurface(hdc, rc.left - kShadowOffsetX + halo.left, rc.top - kShadowOffsetY + halo.top, *surface, halo, 255);
 }
 
 void VQRenderEngine::DrawMultilineText(HDC hdc, const RECT& rc, const std::wstring& text, UINT format,
@@ -241,28 +267,35 @@ static void DrawOutline(HDC hdc, const RECT& rc, int size, int cx, int cy, COLOR
     ::DeleteObject(pen);
 }
 
-static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb, bool round) {
+static void DrawBorderShape(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb, bool round,
+                            bool layered) {
     const uint32_t alpha = argb >> 24;
     if (hdc == nullptr || alpha == 0 || size <= 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
-    if (alpha == 0xFF) {
+    if (alpha == 0xFF && !layered) {
         DrawOutline(hdc, rc, size, cx, cy, ToColorRef(argb), round);
         return;
     }
-    VQMemoryBitmap surface;
-    if (!surface.Create(hdc, rc.right - rc.left, rc.bottom - rc.top)) return;
-    MarkUntouched(surface);
-    RECT local = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
-    DrawOutline(surface.GetDC(), local, size, cx, cy, ToColorRef(argb), round);
-    KeepTouched(surface);
-    BlendSurface(hdc, rc.left, rc.top, surface, static_cast<int>(alpha));
+    RECT visible;
+    if (!VisiblePart(hdc, rc, visible)) return;
+    const int width = visible.right - visible.left, height = visible.bottom - visible.top;
+    VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
+    if (surface == nullptr) return;
+    MarkUntouched(*surface, width, height);
+    RECT local = rc;
+    ::OffsetRect(&local, -visible.left, -visible.top);
+    DrawOutline(surface->GetDC(), local, size, cx, cy, ToColorRef(argb), round);
+    // Only the bounds of the drawn pixels are blended.
+    RECT ink = KeepTouched(*surface, width, height);
+    BlendSurface(hdc, visible.left + ink.left, visible.top + ink.top, *surface, ink, static_cast<int>(alpha));
 }
 
-void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb) {
-    DrawBorderShape(hdc, rc, size, 0, 0, argb, false);
+void VQRenderEngine::DrawBorder(HDC hdc, const RECT& rc, int size, uint32_t argb, bool layered) {
+    DrawBorderShape(hdc, rc, size, 0, 0, argb, false, layered);
 }
 
-void VQRenderEngine::DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb) {
-    DrawBorderShape(hdc, rc, size, cx, cy, argb, true);
+void VQRenderEngine::DrawRoundBorder(HDC hdc, const RECT& rc, int size, int cx, int cy, uint32_t argb,
+                                     bool layered) {
+    DrawBorderShape(hdc, rc, size, cx, cy, argb, true, layered);
 }
 
 }  // namespace Tessar

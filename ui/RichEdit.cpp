@@ -38,6 +38,8 @@ VQRichEdit::VQRichEdit() {
 
 VQRichEdit::~VQRichEdit() {
     if (m_host) {
+        // Freed in the middle of a drag selection: the window lets the mouse go.
+        if (m_host->IsCaptured() && m_manager) m_manager->ReleaseCapture();
         VQTxtWinHost* host = m_host;
         m_host = nullptr;
         host->Destroy();
@@ -166,7 +168,24 @@ void VQRichEdit::PaintText(HDC) {
 }
 
 void VQRichEdit::PaintStatusImage(HDC hdc) {
-    VQContainer::PaintStatusImage(hdc);
+    // The first image that applies and draws; one that fails is dropped.
+    struct Candidate {
+        bool applies;
+        int index;
+    } candidates[] = {
+        {(m_state & StateSelected) != 0, ImageSelected},
+        {(m_state & StateDisabled) != 0 || m_readOnly, ImageDisabled},
+        {(m_state & StatePushed) != 0, ImagePushed},
+        {(m_state & StateHot) != 0, ImageHot},
+        {(m_state & StateFocused) != 0, ImageFocused},
+        {true, ImageNormal},
+    };
+    for (const Candidate& c : candidates) {
+        std::wstring& image = m_stateImages[c.index];
+        if (!c.applies || image.empty()) continue;
+        if (DrawImage(hdc, image)) return;
+        image.clear();
+    }
 }
 
 RECT VQRichEdit::InnerRect() const {
@@ -298,11 +317,16 @@ void VQRichEdit::OnSetCursor(VQEvent& event) {
 void VQRichEdit::OnMouseMove(VQEvent&) {}
 
 void VQRichEdit::OnTimer(VQEvent& event) {
+    const UINT id = static_cast<UINT>(event.wParam);
+    bool servicesTimer = false;
     if (m_host) {
+        servicesTimer = m_host->IsServicesTimer(id);
         LRESULT ignored = 0;
         TxSendMessage(WM_TIMER, event.wParam, event.lParam, &ignored);
     }
-    OnAnimationTimer(static_cast<unsigned>(event.wParam));
+    // A timer of the text services is theirs alone: as an animation kind it
+    // would move the control and kill their timer.
+    if (!servicesTimer) OnAnimationTimer(id);
     if (ShouldForward(EventTimer)) {
         event.forwardedFrom = this;
         m_parent->OnTimer(event);
@@ -371,7 +395,8 @@ void VQRichEdit::SetAttribute(const std::wstring& name, const std::wstring& valu
         m_rich = on;
         if (m_host) {
             m_host->SetFlag(TxtHostRichText, on);
-            m_host->NotifyPropertyChange(TXTBIT_RICHTEXT);
+            // The new value, not the mask: a property turned off stays off.
+            m_host->NotifyPropertyChange(TXTBIT_RICHTEXT, on);
         }
     } else if (name == L"multiline") {
         if (value == L"false") SetStyleBit(ES_MULTILINE, false);
@@ -380,14 +405,14 @@ void VQRichEdit::SetAttribute(const std::wstring& name, const std::wstring& valu
         SetStyleBit(ES_READONLY, on);
         if (m_host) {
             m_host->SetStyleBit(ES_READONLY, on);
-            m_host->NotifyPropertyChange(TXTBIT_READONLY);
+            m_host->NotifyPropertyChange(TXTBIT_READONLY, on);
         }
     } else if (name == L"password") {
         m_password = on;
         SetStyleBit(ES_PASSWORD, on);
         if (m_host) {
             m_host->SetStyleBit(ES_PASSWORD, on);
-            m_host->NotifyPropertyChange(TXTBIT_USEPASSWORD);
+            m_host->NotifyPropertyChange(TXTBIT_USEPASSWORD, on);
         }
     } else if (name == L"limittext") {
         m_textLimit = _wtoi(value.c_str());

@@ -97,7 +97,7 @@ LRESULT VQRichEdit::MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bo
             OnLButtonDown(event);
             SetFocus();
         }
-    } else if (keyboard) {
+    } else if (keyboard || message == WM_IME_CHAR) {
         if (!IsFocused()) return 0;
     } else if (message == WM_CONTEXTMENU) {
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -108,11 +108,14 @@ LRESULT VQRichEdit::MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bo
     }
     LRESULT result = 0;
     HRESULT hr;
-    if (message == WM_CHAR)
+    // Some text services (Wine's) ignore WM_IME_CHAR; in a Unicode window
+    // it carries the character itself, which goes in as WM_CHAR, in order
+    // with the keys typed after it.
+    if (message == WM_CHAR || message == WM_IME_CHAR)
         hr = SendCharCheckingLimit(wParam, lParam, &result);
     else
         hr = TxSendMessage(message, wParam, lParam, &result);
-    if (hr == S_OK || keyboard || (mouse && FAILED(hr) && m_host && m_host->IsCaptured()))
+    if (hr == S_OK || keyboard || message == WM_IME_CHAR || (mouse && FAILED(hr) && m_host && m_host->IsCaptured()))
         handled = true;
     if (message == WM_HELP) handled = false;
     return result;

@@ -25,11 +25,23 @@ const char kSelectionName[] = "name";
 // Skin folders nested deeper than this are not searched (a link loop or
 // a hostile tree must not exhaust the stack).
 const int kMaxSkinFolderDepth = 24;
+// Largest skin layout whose name and index are read, and the largest
+// selected-skin file read: both are small texts.
+const uint64_t kMaxSkinLayoutBytes = 32ull * 1024 * 1024;
+const uint64_t kMaxSelectionBytes = 64 * 1024;
 // Largest image file read: the biggest picture allowed, uncompressed, plus
 // room for a generous header.
 const uint64_t kMaxImageFileBytes = kMaxSkinImagePixels * 4 + 1024 * 1024;
 
+uint64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return 0;
+    return (static_cast<uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+}
+
 void ReadSkinInfo(VQSkinInfo& info) {
+    // A layout larger than any real one is not read (it keeps its entry).
+    if (FileSize(info.path) > kMaxSkinLayoutBytes) return;
     VQXmlDocument document(info.path);
     if (!document.IsLoaded()) return;
     const TiXmlElement* root = document.RootElement();
@@ -75,6 +87,17 @@ bool EnsureSelectionFile(const std::wstring& path) {
     return WriteSelectionFile(path, std::string());
 }
 
+// The file read only when it is of a sensible size; an oversized one reads
+// as damaged.
+bool LoadSelection(const std::wstring& path, VQXmlDocument& document) {
+    if (FileSize(path) > kMaxSelectionBytes) return false;
+    VQBuffer<unsigned char> bytes;
+    if (!ReadFileToBuffer(path, bytes) || bytes.size == 0) return false;
+    std::string text(reinterpret_cast<const char*>(bytes.data), bytes.size);
+    document.SetPath(path);
+    return document.ParseText(text.c_str());
+}
+
 TiXmlElement* SelectionElement(VQXmlDocument& document) {
     if (!document.IsLoaded()) return nullptr;
     TiXmlElement* root = document.RootElement();
@@ -84,9 +107,7 @@ TiXmlElement* SelectionElement(VQXmlDocument& document) {
 
 // The file's bytes, deciphered when it is stored in the file cipher.
 bool ReadImageBytes(const std::wstring& path, bool encrypted, VQBuffer<unsigned char>& bytes) {
-    WIN32_FILE_ATTRIBUTE_DATA attributes = {};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return false;
-    uint64_t size = (static_cast<uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+    const uint64_t size = FileSize(path);
     if (size == 0 || size > kMaxImageFileBytes) return false;
     if (!ReadFileToBuffer(path, bytes) || bytes.size == 0) return false;
     if (!encrypted) return true;
@@ -139,7 +160,8 @@ std::wstring VQSkinManager::GetSelectedSkinFile() const {
 std::wstring VQSkinManager::GetSelectedSkin() {
     const std::wstring path = GetSelectedSkinFile();
     if (!EnsureSelectionFile(path)) return std::wstring();
-    VQXmlDocument document(path);
+    VQXmlDocument document;
+    LoadSelection(path, document);
     const TiXmlElement* element = SelectionElement(document);
     return element != nullptr ? MakeWideString(element->Attribute(kSelectionName)) : std::wstring();
 }
@@ -147,7 +169,8 @@ std::wstring VQSkinManager::GetSelectedSkin() {
 bool VQSkinManager::SetSelectedSkin(const std::wstring& name) {
     const std::wstring path = GetSelectedSkinFile();
     if (!EnsureSelectionFile(path)) return false;
-    VQXmlDocument document(path);
+    VQXmlDocument document;
+    LoadSelection(path, document);
     TiXmlElement* element = SelectionElement(document);
     if (element != nullptr) {
         element->SetAttribute(kSelectionName, WideToNarrow(name).c_str());

@@ -35,7 +35,6 @@ public:
 
     // Invalidates the selected item's page and the tab control.
     virtual void InvalidatePage();
-    virtual int Reserved(int, int) { return 0; }
     // Called by a tab item that became selected: moves "topmost" to it and notifies 13.
     virtual void SetSelectedItem(VQTabItem* item);
 

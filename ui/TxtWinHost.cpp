@@ -1,5 +1,7 @@
 #include "ui/TxtWinHost.h"
 
+#include <algorithm>
+
 #include "ui/PaintManager.h"
 #include "ui/RichEdit.h"
 #include "ui/ScrollBar.h"
@@ -186,8 +188,8 @@ void VQTxtWinHost::SetTextColor(uint32_t argb) {
     m_services->TxSendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&color), &ignored);
 }
 
-void VQTxtWinHost::NotifyPropertyChange(DWORD bits) {
-    if (m_services) m_services->OnTxPropertyBitsChange(bits, bits);
+void VQTxtWinHost::NotifyPropertyChange(DWORD bits, bool on) {
+    if (m_services) m_services->OnTxPropertyBitsChange(bits, on ? bits : 0);
 }
 
 void VQTxtWinHost::SetClientRect(const RECT& rect) {
@@ -269,7 +271,10 @@ WINBOOL VQTxtWinHost::TxSetScrollPos(INT bar, INT pos, WINBOOL) {
 void VQTxtWinHost::TxInvalidateRect(LPCRECT rect, WINBOOL) {
     VQPaintManager* manager = m_owner ? m_owner->GetManager() : nullptr;
     if (!manager) return;
-    manager->InvalidateRect(rect ? *rect : m_clientRect);
+    if (manager->IsLayered())
+        manager->PaintLayered(255);
+    else
+        manager->InvalidateRect(rect ? *rect : m_clientRect);
 }
 
 void VQTxtWinHost::TxViewChange(WINBOOL) {
@@ -296,13 +301,19 @@ WINBOOL VQTxtWinHost::TxSetTimer(UINT id, UINT timeout) {
     VQPaintManager* manager = m_owner ? m_owner->GetManager() : nullptr;
     if (!manager) return FALSE;
     SetFlag(TxtHostTimer, true);
+    if (!IsServicesTimer(id)) m_servicesTimers.push_back(id);
     return manager->SetTimer(m_owner, static_cast<int>(id), timeout);
 }
 
 void VQTxtWinHost::TxKillTimer(UINT id) {
     VQPaintManager* manager = m_owner ? m_owner->GetManager() : nullptr;
     if (manager) manager->KillTimer(m_owner, static_cast<int>(id));
+    m_servicesTimers.erase(std::remove(m_servicesTimers.begin(), m_servicesTimers.end(), id), m_servicesTimers.end());
     SetFlag(TxtHostTimer, false);
+}
+
+bool VQTxtWinHost::IsServicesTimer(UINT id) const {
+    return std::find(m_servicesTimers.begin(), m_servicesTimers.end(), id) != m_servicesTimers.end();
 }
 
 void VQTxtWinHost::TxScrollWindowEx(INT, INT, LPCRECT, LPCRECT, HRGN, LPRECT, UINT) {}

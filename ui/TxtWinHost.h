@@ -6,6 +6,7 @@
 // Reference counted; deletes itself when the count reaches 0.
 
 #include <cstdint>
+#include <vector>
 
 #include "ui/TextServices.h"
 
@@ -101,9 +102,14 @@ public:
     // Tells the services the maximum length.
     void ApplyMaxLength();
     void SetTextColor(uint32_t argb);
-    // Reports a property change (mask and value both `bits`) to the services.
-    void NotifyPropertyChange(DWORD bits);
+    // Reports a property change to the services: `bits` is the mask, `on`
+    // whether those properties are now set (for the change notices among
+    // them, that they changed).
+    void NotifyPropertyChange(DWORD bits, bool on = true);
     bool IsCaptured() const { return TestFlag(TxtHostCaptured); }
+    // A control timer the text services asked for (their ids may be the
+    // animation kinds' too).
+    bool IsServicesTimer(UINT id) const;
 
 private:
     VQTxtWinHost();
@@ -125,6 +131,7 @@ private:
     LONG m_acceleratorPos = -1;
     // A password character of 0 would show a password field's text as it is.
     wchar_t m_passwordChar = L'*';
+    std::vector<UINT> m_servicesTimers;
 };
 
 }  // namespace Tessar

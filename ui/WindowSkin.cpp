@@ -6,28 +6,14 @@
 
 #include <cwchar>
 
-#if __has_include("ui/SkinManager.h")
-#include "ui/SkinManager.h"
-#define VQ_HAVE_SKIN_MANAGER 1
-#endif
-
-#if __has_include("ui/DialogBuilder.h")
 #include "ui/DialogBuilder.h"
-#define VQ_HAVE_DIALOG_BUILDER 1
-#endif
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 
 bool VQPaintManager::LoadStyle(const std::wstring& markup, const std::wstring& windowName, int sourceKind) {
-#ifdef VQ_HAVE_DIALOG_BUILDER
     VQDialogBuilder builder;
     return builder.LoadMarkup(this, markup, windowName, sourceKind);
-#else
-    (void)markup;
-    (void)windowName;
-    (void)sourceKind;
-    return false;
-#endif
 }
 
 bool VQWindowImplBase::CreateFromLayout(const std::wstring& markup, const std::wstring& windowName, int sourceKind,
@@ -37,30 +23,16 @@ bool VQWindowImplBase::CreateFromLayout(const std::wstring& markup, const std::w
     const LONG_PTR style = ::GetWindowLongPtrW(m_hwnd, GWL_STYLE);
     ::SetWindowLongPtrW(m_hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
     m_paintManager.Init(m_hwnd);
-#ifdef VQ_HAVE_DIALOG_BUILDER
     VQDialogBuilder builder;
     VQControl* root = builder.Create(markup, windowName, sourceKind, resourceType, &m_paintManager, callback);
     if (!root) return false;
     m_paintManager.AttachRootControl(root);
     m_paintManager.AddNotifier(this);
     return true;
-#else
-    (void)markup;
-    (void)windowName;
-    (void)sourceKind;
-    (void)resourceType;
-    (void)callback;
-    return false;
-#endif
 }
 
 namespace {
 
-// Markup source kinds of the markup builder.
-const int kStyleFromFile = 2;
-const int kStyleFromResource = 3;
-
-#ifdef VQ_HAVE_SKIN_MANAGER
 // The listed skin whose layout file is `path` (paths compare without
 // regard to case, as the file system does), when that file exists.
 bool IsInstalledSkinLayout(const std::wstring& path) {
@@ -79,26 +51,19 @@ void UseResourceFolder(const std::wstring& folder) {
     skins.SetResourceFolder(folder);
     if (skins.GetResourceFolder() != before) skins.FreeImageCaches();
 }
-#endif
 
 }  // namespace
 
 void VQWindowImplBase::ChangeSkin(UINT resourceId, const std::wstring& windowName, const std::wstring& extra,
                                   const std::wstring& skinFolder, const std::wstring& skinLayoutPath) {
     (void)extra;
-#ifdef VQ_HAVE_SKIN_MANAGER
     if (IsInstalledSkinLayout(skinLayoutPath)) {
         UseResourceFolder(skinFolder);
-        m_paintManager.LoadStyle(skinLayoutPath, windowName, kStyleFromFile);
+        m_paintManager.LoadStyle(skinLayoutPath, windowName, MarkupFromFile);
     } else {
         UseResourceFolder(std::wstring());
-        m_paintManager.LoadStyle(L"#" + std::to_wstring(resourceId), windowName, kStyleFromResource);
+        m_paintManager.LoadStyle(L"#" + std::to_wstring(resourceId), windowName, MarkupFromResource);
     }
-#else
-    (void)skinFolder;
-    (void)skinLayoutPath;
-    m_paintManager.LoadStyle(L"#" + std::to_wstring(resourceId), windowName, kStyleFromResource);
-#endif
     if (!::IsWindow(m_hwnd)) return;
     if (m_paintManager.IsLayered())
         m_paintManager.PaintLayered(255);

@@ -124,6 +124,8 @@ TEST(HttpReadStepTest, CounterStartsAtZeroAndAFailedReadAddsNothing) {
     unsigned char block[16];
     EXPECT_EQ(-1, ReadInternetFileTimed(nullptr, block, sizeof(block), counter));
     EXPECT_EQ(0u, counter.bytesRead);
+    EXPECT_EQ(-1, ReadHttpChunk(nullptr, sizeof(block), counter, block)) << "the same read by its other name";
+    EXPECT_EQ(0u, counter.bytesRead);
 
     HINTERNET none = nullptr;
     CloseInternetHandle(none);
@@ -305,6 +307,33 @@ TEST_F(HttpGetterTest, PingSendsTheRequestAndNeverWaitsForTheBody) {
     RefusedPort refused;
     EXPECT_FALSE(HttpPing(WideToNarrow(refused.Url(L"/online_stat.php"))));
     EXPECT_FALSE(HttpPing(""));
+}
+
+TEST_F(HttpGetterTest, UrlsWithControlCharactersOrBlanksAreNeverSent) {
+    // A server's URL with a line break would otherwise add headers or a
+    // second request of its own; WinINet writes the object as it stands.
+    const std::wstring urls[] = {
+        Url(L"/files/small.txt\r\nX-Injected: 1"),
+        Url(L"/files/small.txt\nX-Injected: 1"),
+        Url(L"/files/small.txt HTTP/1.0\r\n\r\nGET /files/data.bin"),
+        Url(L"/files/small.txt\t"),
+        Url(L"/files/small.txt\x7F"),
+    };
+    VQTempFolder folder;
+    for (const std::wstring& url : urls) {
+        VQBuffer<unsigned char> buffer;
+        uint32_t length = 0;
+        EXPECT_FALSE(HttpGetToMemory(url, buffer, length)) << WideToUtf8(url);
+        EXPECT_FALSE(HttpGetToFile(url, folder.PathOf(L"got.txt"), nullptr, 0)) << WideToUtf8(url);
+        EXPECT_FALSE(HttpPing(WideToNarrow(url))) << WideToUtf8(url);
+        EXPECT_FALSE(FileExists(folder.PathOf(L"got.txt"))) << WideToUtf8(url);
+    }
+    EXPECT_TRUE(s_server->Requests().empty());
+    // Percent-encoded, the same characters are plain text of the path.
+    VQBuffer<unsigned char> buffer;
+    uint32_t length = 0;
+    EXPECT_FALSE(HttpGetToMemory(Url(L"/files/small.txt%0D%0AX"), buffer, length));
+    EXPECT_EQ(1u, s_server->Requests().size());
 }
 
 TEST_F(HttpGetterTest, StatisticsRequestsReachTheirEndpoints) {

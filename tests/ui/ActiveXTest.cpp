@@ -12,6 +12,8 @@
 namespace Tessar {
 namespace {
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 using Test::VQActiveXHost;
 using Test::VQTestControlLibrary;
 using Test::VQTestControlRegistration;
@@ -60,7 +62,7 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_TRUE(control->GetSite()->IsWindowless());
     EXPECT_EQ(host.Window().Handle(), control->GetHostWindow());
-    EXPECT_EQ(nullptr, control->m_nativeWindow);
+    EXPECT_EQ(nullptr, control->GetNativeWindow());
     EXPECT_EQ(1, host.NotifyCount(NotifyActiveXCreated));
     EXPECT_TRUE(LogHas(L"host=VQActiveX"));
     EXPECT_TRUE(LogHas(L"initnew"));
@@ -75,6 +77,30 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_NE(kControlColor, WindowPixel(host.Window().Handle(), 5, 5));
 }
 
+TEST_F(ActiveXTest, WindowlessObjectDrawsOnlyThePartBeingPainted) {
+    m_library.Configure(TestOptionWindowless);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 200, 150);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    RECT all = {0, 0, 200, 150};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    // The control lies at 20,30-120,90; paint only 60,30-120,90.
+    host.Control()->DoPaint(dc, RECT{60, 0, 200, 150});
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 70, 60));
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 119, 89));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 30, 60)) << "drawn outside the painted part";
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 59, 60));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 130, 60));
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+}
+
 TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     VQActiveXHost host;
     UseModule(host);
@@ -84,7 +110,7 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     ASSERT_NE(nullptr, control->GetSite());
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
     EXPECT_FALSE(control->GetSite()->IsWindowless());
-    HWND child = control->m_nativeWindow;
+    HWND child = control->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     EXPECT_EQ(child, control->GetHostWindow());
     EXPECT_EQ(host.Window().Handle(), ::GetParent(child));
@@ -119,17 +145,92 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     EXPECT_TRUE(::IsWindowVisible(child));
 }
 
+TEST_F(ActiveXTest, MovingTheControlMovesAndSizesTheObject) {
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    struct Case {
+        const char* name;
+        DWORD options;
+        RECT objectRect;  // where the object is told it lives
+    } cases[] = {
+        {"windowless", TestOptionWindowless, {40, 50, 200, 150}},
+        {"windowed", 0, {0, 0, 160, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_library.Configure(c.options);
+        VQActiveXHost host;
+        UseModule(host);
+        host.Show();
+        VQActiveX* control = host.Control();
+        control->SetPos(40, 50, 200, 150);
+
+        IOleObject* object = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IOleObject, reinterpret_cast<void**>(&object)));
+        SIZEL extent = {};
+        EXPECT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
+        EXPECT_EQ(::MulDiv(2540, 160, dpiX), extent.cx);
+        EXPECT_EQ(::MulDiv(2540, 100, dpiY), extent.cy);
+        object->Release();
+
+        IViewObjectEx* view = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IViewObjectEx, reinterpret_cast<void**>(&view)));
+        RECTL placed = {};
+        EXPECT_EQ(S_OK, view->GetRect(DVASPECT_CONTENT, &placed));
+        EXPECT_EQ(c.objectRect.left, placed.left);
+        EXPECT_EQ(c.objectRect.top, placed.top);
+        EXPECT_EQ(c.objectRect.right, placed.right);
+        EXPECT_EQ(c.objectRect.bottom, placed.bottom);
+        view->Release();
+
+        if (HWND child = control->GetNativeWindow()) {
+            RECT rc;
+            ::GetWindowRect(child, &rc);
+            ::MapWindowPoints(nullptr, host.Window().Handle(), reinterpret_cast<POINT*>(&rc), 2);
+            EXPECT_EQ(40, rc.left);
+            EXPECT_EQ(50, rc.top);
+            EXPECT_EQ(200, rc.right);
+            EXPECT_EQ(150, rc.bottom);
+        }
+        // A rectangle turned inside out is raised to an empty one.
+        control->SetPos(40, 50, 10, 20);
+        EXPECT_EQ(40, control->GetPos().right);
+        EXPECT_EQ(50, control->GetPos().bottom);
+    }
+}
+
+TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HWND child = host.Control()->GetNativeWindow();
+    ASSERT_NE(nullptr, child);
+    VQActiveXCtrl* site = host.Control()->GetSite();
+    EXPECT_FALSE(site->IsUIActive());
+    // The object paints its own window: the background is left alone.
+    HDC dc = ::GetDC(child);
+    EXPECT_EQ(1, ::SendMessageW(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
+    ::ReleaseDC(child, dc);
+    ::SendMessageW(child, WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(site->HasFocus());
+    EXPECT_TRUE(site->IsUIActive()) << "focus UI-activates the object";
+    ::SendMessageW(child, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(site->HasFocus());
+}
+
 TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
-    VQTestControlRegistration registration(VQ_TEST_CONTROL_CLSID_TEXT, VQ_TEST_CONTROL_PROGID);
+    VQTestControlRegistration registration;
     ASSERT_TRUE(registration.IsValid());
     struct Case {
         const char* name;
-        const wchar_t* module;
-        const wchar_t* clsid;
+        std::wstring module;
+        std::wstring clsid;
     } cases[] = {
-        {"class id", L"", VQ_TEST_CONTROL_CLSID_TEXT},
-        {"program id", L"", VQ_TEST_CONTROL_PROGID},
-        {"module that cannot be loaded", L"NoSuchTestControl.dll", VQ_TEST_CONTROL_CLSID_TEXT},
+        {"class id", L"", registration.ClsidText()},
+        {"program id", L"", registration.ProgId()},
+        {"module that cannot be loaded", L"NoSuchTestControl.dll", registration.ClsidText()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,7 +240,7 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
             host.Set(L"modulename", c.module);
             host.Set(L"clsid", c.clsid);
             host.Show();
-            EXPECT_EQ(kTestControlClsid, host.Control()->GetClsid());
+            EXPECT_EQ(registration.Clsid(), host.Control()->GetClsid());
             ASSERT_NE(nullptr, host.Control()->GetSite());
             EXPECT_TRUE(host.Control()->GetSite()->IsInPlaceActive());
             EXPECT_EQ(1, m_library.LiveObjects());
@@ -149,6 +250,25 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
         EXPECT_EQ(0, m_library.LiveObjects());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXTest, RegistrationIsGoneWithItsHolder) {
+    std::wstring progId;
+    CLSID registered = {};
+    {
+        VQTestControlRegistration registration;
+        ASSERT_TRUE(registration.IsValid());
+        progId = registration.ProgId();
+        CLSID found = {};
+        EXPECT_EQ(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+        EXPECT_EQ(registration.Clsid(), found);
+        registered = found;
+    }
+    CLSID found = {};
+    EXPECT_NE(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+    IUnknown* object = nullptr;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              ::CoCreateInstance(registered, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(&object)));
 }
 
 TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {
@@ -182,7 +302,7 @@ TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {
         EXPECT_EQ(0, m_library.SiteReferences());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
         EXPECT_EQ(nullptr, host.Control()->GetSite());
-        EXPECT_EQ(nullptr, host.Control()->m_nativeWindow);
+        EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
         EXPECT_EQ(nullptr, host.Control()->GetHostWindow());
 
         ASSERT_TRUE(host.Control()->CreateControl());
@@ -221,13 +341,27 @@ TEST_F(ActiveXTest, ClickOnAWindowedObjectFiresItsEventToTheWindow) {
     UseModule(host);
     host.Show();
     ASSERT_EQ(S_OK, host.ConnectEvents());
-    HWND child = host.Control()->m_nativeWindow;
+    HWND child = host.Control()->GetNativeWindow();
     ASSERT_NE(nullptr, child);
     HWND own = ::GetWindow(child, GW_CHILD);
     ASSERT_NE(nullptr, own);
     ::PostMessageW(own, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     ASSERT_TRUE(host.Window().PumpUntil([&] { return !host.Events().progress_.empty(); }, 20000));
     EXPECT_EQ(1, host.Events().progress_[0].first);
+}
+
+TEST_F(ActiveXTest, WindowlessObjectThatAskedForAWindowFirstLeavesNoChildWindow) {
+    m_library.Configure(TestOptionWindowless | TestOptionAskWindowFirst);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    ASSERT_NE(nullptr, host.Control()->GetSite());
+    EXPECT_TRUE(host.Control()->GetSite()->IsWindowless());
+    EXPECT_EQ(nullptr, host.Control()->GetNativeWindow());
+    EXPECT_EQ(host.Window().Handle(), host.Control()->GetHostWindow());
+    EXPECT_EQ(nullptr, ::FindWindowExW(host.Window().Handle(), nullptr, L"VQActiveXWnd", nullptr));
+    host.Window().Paint();
+    EXPECT_EQ(kControlColor, WindowPixel(host.Window().Handle(), 70, 60));
 }
 
 TEST_F(ActiveXTest, InvisibleAtRuntimeObjectIsReportedButNotActivated) {
@@ -277,7 +411,7 @@ TEST_F(ActiveXTest, OwnerLoadsTheObjectWhenItIsCreated) {
     host.Show();
     // Loaded after the site was set up and before activation.
     EXPECT_EQ(0u, m_library.CallLog().find(L"initnew;host=VQActiveX;navigate=http://127.0.0.1/game.html;rects;active="))
-        << std::string(m_library.CallLog().begin(), m_library.CallLog().end());
+        << Narrow(m_library.CallLog());
 }
 
 TEST_F(ActiveXTest, ReplacingTheObjectWhileItIsCreatedLeavesOnlyTheNewOne) {

@@ -7,6 +7,7 @@
 
 #include "tests/ui/RenderCanvas.h"
 #include "ui/Control.h"
+#include "ui/PaintManager.h"
 
 namespace Tessar {
 namespace {
@@ -199,6 +200,31 @@ TEST(RenderControlPaintTest, RollingTextStaysInsideItsRectangle) {
                 if (x < kItem.left + 3 || x >= kItem.right - 3) {
                     ASSERT_EQ(0u, canvas.Rgb(x, y)) << "outside the text rectangle at " << x << "," << y;
                 }
+    }
+}
+
+TEST(RenderControlPaintTest, FillsWriteAlphaOnLayeredWindowsOrWhenAsked) {
+    struct Case {
+        const char* name;
+        bool managerLayered;
+        const wchar_t* attributes;
+        uint32_t expectedAlpha;
+    } cases[] = {
+        {"plain window", false, L"", 0x00},
+        {"layeredwindowbk", false, L"layeredwindowbk=\"true\"", 0xFF},
+        {"layered manager", true, L"", 0xFF},
+    };
+    for (const Case& c : cases) {
+        VQPaintManager manager;
+        manager.SetLayered(c.managerLayered);
+        VQRenderCanvas canvas(50, 32, 0x00000000);
+        PaintProbe control;
+        control.SetManager(&manager);
+        control.ApplyAttributeList(std::wstring(L"normalbkcolor=\"#FF204060\" ") + c.attributes);
+        Paint(control, canvas);
+        EXPECT_EQ(0x204060u, canvas.Rgb(20, 15)) << c.name;
+        EXPECT_EQ(c.expectedAlpha, canvas.Pixel(20, 15) >> 24) << c.name;
+        control.SetManager(nullptr);
     }
 }
 

@@ -40,7 +40,7 @@ struct EditWindow {
     HWND Open(VQEdit* field) {
         PostClick(window.GetHWND(), CenterOf(field));
         PumpUntil([&] { return field->GetEditWindow() != nullptr; });
-        return field->GetNativeWindow();
+        return field->GetNativeHandle();
     }
     std::wstring NativeText(HWND hwnd) {
         wchar_t text[64] = {};
@@ -101,7 +101,7 @@ TEST(EditTest, TypingGoesIntoTheControlAndFocusLeavingClosesTheWindow) {
     ASSERT_TRUE(PumpUntil([&] { return ew.edit->GetEditWindow() == nullptr; }));
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(ew.edit->GetText(), L"xy中");
-    EXPECT_EQ(ew.edit->GetNativeWindow(), nullptr);
+    EXPECT_EQ(ew.edit->GetNativeHandle(), nullptr);
 }
 
 TEST(EditTest, SettingsReachAnOpenWindow) {

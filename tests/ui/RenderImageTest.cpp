@@ -172,6 +172,21 @@ TEST(RenderImageTest, RegionImageLimitsDrawingToItsKeptPixels) {
         }
 }
 
+TEST(RenderImageTest, RegionImageUnderAnOuterClip) {
+    VQRenderCanvas canvas(8, 8, 0xFFFFFFFF);
+    VQRenderClip outer;
+    VQRenderEngine::ClipToRect(canvas.DC(), {0, 0, 4, 8}, outer);
+    ASSERT_TRUE(Draw(canvas, {0, 0, 8, 8},
+                     L"file='" + Fixture(L"solid.png") + L"' rgnimage='" + Fixture(L"region.png") +
+                         L"' rgnmask='#FFFF00FF'"));
+    VQRenderEngine::RestoreClip(canvas.DC(), outer);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            bool inside = x >= 2 && x < 4 && y >= 2 && y < 6;
+            EXPECT_EQ(inside ? 0x336699u : 0xFFFFFFu, canvas.Rgb(x, y)) << x << "," << y;
+        }
+}
+
 TEST(RenderImageTest, AlphaCloseStaysOnTheCachedImage) {
     VQTempFolder folder;
     folder.WriteFile(L"closed.png", ReadWholeFile(Fixture(L"nine-alpha.png")));
@@ -264,6 +279,15 @@ TEST(RenderImageTest, HalfTurnRotationMirrorsBothAxes) {
     EXPECT_EQ(kNineCells[4], canvas.Rgb(6, 6));
 }
 
+TEST(RenderImageTest, HugeRotatedDestinationMakesOnlyTheShownPart) {
+    VQRenderCanvas canvas(12, 12, 0xFF000000);
+    RECT item = {0, 0, 2000000, 2000000};
+    RECT paint = {0, 0, 12, 12};
+    std::wstring description = L"file='" + Fixture(L"solid.png") + L"' rotate='90'";
+    EXPECT_TRUE(VQRenderEngine::DrawImageString(canvas.DC(), item, paint, description.c_str()));
+    EXPECT_EQ(0x336699u, canvas.Rgb(5, 5)) << "the corner of a huge turned square is inside the picture";
+}
+
 TEST(RenderColorTest, FillsByAlpha) {
     struct Case {
         const char* name;
@@ -310,6 +334,48 @@ TEST(RenderClipTest, ClipsNestAndRestore) {
     EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 17)) << "outer clip again";
     EXPECT_EQ(0u, canvas.Rgb(15, 17)) << "outer clip still holds";
     EXPECT_EQ(0x0000FFu, canvas.Rgb(19, 19)) << "no clip after restoring";
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// A 32 x 32 icon file of one opaque colour, written byte by byte.
+std::string SolidIconFile(uint32_t argb) {
+    std::string out;
+    auto put16 = [&](uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    auto put32 = [&](uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    const uint32_t pixels = 32 * 32 * 4, mask = 32 * 4;
+    put16(0), put16(1), put16(1);                                  // icon directory, one image
+    out += static_cast<char>(32), out += static_cast<char>(32);    // width, height
+    out += static_cast<char>(0), out += static_cast<char>(0);      // colours, reserved
+    put16(1), put16(32), put32(40 + pixels + mask), put32(6 + 16);  // planes, bits, size, offset
+    put32(40), put32(32), put32(64), put16(1), put16(32);          // header: height counts both masks
+    for (int i = 0; i < 6; ++i) put32(0);
+    for (uint32_t i = 0; i < 32 * 32; ++i) put32(argb);
+    out.append(mask, '\0');  // AND mask: every pixel shown
+    return out;
+}
+
+TEST(RenderImageTest, IconFileIsDrawnAtTheDestinationsTopLeft) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"green.ico", SolidIconFile(0xFF00FF00)));
+    VQRenderCanvas canvas(64, 64, 0xFF000000);
+    RECT item = {0, 0, 64, 64};
+    ASSERT_TRUE(Draw(canvas, item, L"file='" + folder.PathOf(L"green.ico") + L"' icon='true' dest='10,10,60,60'"));
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(10, 10));
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(41, 41));
+    EXPECT_EQ(0u, canvas.Rgb(42, 42)) << "drawn at 32 x 32, not stretched to the destination";
+    EXPECT_EQ(0u, canvas.Rgb(9, 9));
+    EXPECT_FALSE(Draw(canvas, item, L"file='" + folder.PathOf(L"none.ico") + L"' icon='true'"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/ui/RenderCanvas.h"
+#include "ui/PaintManager.h"
 #include "ui/RenderEngine.h"
 
 namespace Tessar {
@@ -84,6 +85,64 @@ TEST(RenderTextTest, TranslucentTextHasHalfOpacityAndNoBox) {
     VQRenderCanvas clear(40, 20, 0xFF000000);
     VQRenderEngine::DrawColoredText(clear.DC(), nullptr, {0, 0, 40, 20}, L"Hi", 0x00FFFFFF, L"", 0);
     EXPECT_TRUE(InkBands(clear, 0).empty()) << "alpha 0 draws nothing";
+}
+
+TEST(RenderTextTest, HugeRectanglesDrawOnlyWhatShows) {
+    // A text rectangle far larger than the surface draws the same visible
+    // pixels as one that fits, without a scratch surface of its size.
+    VQRenderCanvas small(100, 40, 0xFF000000), huge(100, 40, 0xFF000000);
+    const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    {
+        ScopedFont font(small.DC(), 16);
+        VQRenderEngine::DrawColoredText(small.DC(), nullptr, {2, 0, 100, 40}, L"Wide", 0x80FFFFFF, L"", format);
+    }
+    {
+        ScopedFont font(huge.DC(), 16);
+        VQRenderEngine::DrawColoredText(huge.DC(), nullptr, {2, 0, 2000000, 40}, L"Wide", 0x80FFFFFF, L"", format);
+    }
+    EXPECT_FALSE(InkBands(small, 0).empty());
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x) ASSERT_EQ(small.Rgb(x, y), huge.Rgb(x, y)) << x << "," << y;
+
+    VQRenderCanvas border(100, 40, 0xFF000000);
+    VQRenderEngine::DrawBorder(border.DC(), {0, 0, 3000000, 3000000}, 2, 0x80FF0000);
+    EXPECT_EQ((0xFFu * 0x80 / 255) << 16, border.Rgb(50, 1)) << "the top edge shows";
+    EXPECT_EQ((0xFFu * 0x80 / 255) << 16, border.Rgb(1, 30)) << "the left edge shows";
+    EXPECT_EQ(0u, border.Rgb(50, 30));
+    VQRenderEngine::DrawTextShadow(border.DC(), nullptr, {0, 0, 3000000, 3000000}, L"W", L"", 0);
+    EXPECT_EQ(0u, border.Rgb(50, 30)) << "no halo for an absurd rectangle";
+}
+
+TEST(RenderTextTest, LayeredWindowsGetTheAlphaOfOpaqueTextAndBorders) {
+    struct Case {
+        const char* name;
+        bool layered;
+        uint32_t expectedAlpha;  // of drawn pixels, on a fully transparent surface
+    } cases[] = {
+        {"plain window: GDI leaves alpha 0", false, 0x00},
+        {"layered window: opaque alpha", true, 0xFF},
+    };
+    for (const Case& c : cases) {
+        VQPaintManager manager;
+        manager.SetLayered(c.layered);
+        VQRenderCanvas canvas(80, 30, 0x00000000);
+        VQRenderEngine::DrawColoredText(canvas.DC(), &manager, {0, 0, 80, 30}, L"Wy", 0xFF00FF00, L"",
+                                        DT_SINGLELINE | DT_VCENTER);
+        // Every drawn pixel (the manager's default font may smooth edges).
+        int drawn = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (canvas.Rgb(x, y) != 0) {
+                    ++drawn;
+                    ASSERT_EQ(c.expectedAlpha, canvas.Pixel(x, y) >> 24) << c.name << " at " << x << "," << y;
+                }
+        EXPECT_GT(drawn, 10) << c.name;
+
+        VQRenderCanvas border(20, 20, 0x00000000);
+        VQRenderEngine::DrawBorder(border.DC(), {0, 0, 20, 20}, 1, 0xFFFF0000, c.layered);
+        EXPECT_EQ(0xFF0000u, border.Rgb(0, 10)) << c.name;
+        EXPECT_EQ(c.expectedAlpha, border.Pixel(0, 10) >> 24) << c.name;
+    }
 }
 
 TEST(RenderTextTest, ShadowIsDarkestUnderSolidGlyphAreas) {

@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/RoutingTestWindow.h"
 #include "tests/ui/TestWindow.h"
+#include "tests/ui/WindowInput.h"
+#include "tests/ui/WindowScreenshot.h"
+#include "ui/DialogBuilder.h"
 #include "ui/Layouts.h"
 #include "ui/PaintManager.h"
 #include "ui/RichEdit.h"
@@ -56,7 +60,6 @@ protected:
         window.Paint();
     }
     void Focus() {
-        ::SetForegroundWindow(window.Handle());
         edit->SetFocus();
         ASSERT_TRUE(edit->IsFocused());
     }
@@ -202,6 +205,45 @@ TEST_F(RichEditFixture, LimitAndPasswordReachTheHost) {
     EXPECT_EQ(static_cast<DWORD>(TXTBIT_USEPASSWORD), bits);
 }
 
+TEST_F(RichEditFixture, ReadOnlyAndDisabledFieldsTakeNoTyping) {
+    struct Case {
+        const char* name;
+        const wchar_t* attribute;
+        const wchar_t* value;
+    } cases[] = {{"read-only", L"readonly", L"true"}, {"disabled", L"enabled", L"false"}};
+    Build({});
+    for (const Case& c : cases) {
+        edit->SetText(L"原文");
+        Focus();
+        edit->SetAttribute(c.attribute, c.value);
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文", edit->GetText()) << c.name;
+        edit->SetAttribute(c.attribute, c.value == std::wstring(L"true") ? L"false" : L"true");
+        Focus();
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文新", edit->GetText()) << c.name;
+    }
+}
+
+TEST_F(RichEditFixture, ANarrowerFieldWrapsItsTextAgain) {
+    Build({});
+    edit->SetText(L"一段很长的文字，一段很长的文字，一段很长的文字，一段很长的文字");
+    auto lines = [&] {
+        LRESULT count = 0;
+        edit->TxSendMessage(EM_GETLINECOUNT, 0, 0, &count);
+        return static_cast<int>(count);
+    };
+    window.Paint();
+    const int wide = lines();
+    edit->SetPos(0, 0, 80, 120);
+    window.Paint();
+    EXPECT_GT(lines(), wide);
+    RECT client = edit->GetHost()->GetClientRect();
+    EXPECT_EQ(80, client.right - client.left);
+}
+
 TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
     Build({});
     bool handled = false;
@@ -212,16 +254,57 @@ TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
 }
 
 TEST_F(RichEditFixture, KeysReachTheTextOnlyWithFocus) {
+    struct Case {
+        const char* name;
+        UINT message;
+        wchar_t ch;
+    } cases[] = {{"WM_CHAR", WM_CHAR, L'x'}, {"WM_IME_CHAR", WM_IME_CHAR, L'字'}};
     Build({});
-    window.Manager().SetFocus(nullptr);
-    bool handled = false;
-    edit->MessageFilter(WM_CHAR, L'x', 1, handled);
-    EXPECT_FALSE(handled);
-    EXPECT_EQ(L"", edit->GetText());
-    Focus();
-    edit->MessageFilter(WM_CHAR, L'x', 1, handled);
-    EXPECT_TRUE(handled);
-    EXPECT_EQ(L"x", edit->GetText());
+    for (const Case& c : cases) {
+        edit->SetText(L"");
+        window.Manager().SetFocus(nullptr);
+        bool handled = false;
+        edit->MessageFilter(c.message, c.ch, 1, handled);
+        EXPECT_FALSE(handled) << c.name;
+        EXPECT_EQ(L"", edit->GetText()) << c.name;
+        Focus();
+        edit->MessageFilter(c.message, c.ch, 1, handled);
+        EXPECT_TRUE(handled) << c.name;
+        EXPECT_EQ(std::wstring(1, c.ch), edit->GetText()) << c.name;
+    }
+}
+
+TEST_F(RichEditFixture, TimersOfTheTextServicesDriveNoAnimation) {
+    Build({{L"pos", L"5,6,105,46"}});
+    ASSERT_NE(nullptr, edit->GetHost());
+    // Timer 1 would be the motion animation's.
+    EXPECT_TRUE(edit->GetHost()->TxSetTimer(AnimationMotion, 10));
+    EXPECT_TRUE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    VQEvent tick;
+    tick.type = EventTimer;
+    tick.wParam = AnimationMotion;
+    edit->DoEvent(tick);
+    EXPECT_EQ(5, edit->GetFixedXY().x);
+    EXPECT_EQ(0, log.Count(NotifyAnimationStep));
+    // While it runs, the manager refuses a second timer of that id.
+    EXPECT_FALSE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    edit->GetHost()->TxKillTimer(AnimationMotion);
+    EXPECT_FALSE(edit->GetHost()->IsServicesTimer(AnimationMotion));
+    EXPECT_TRUE(window.Manager().SetTimer(edit, AnimationMotion, 10));
+    window.Manager().KillTimer(edit, AnimationMotion);
+}
+
+TEST_F(RichEditFixture, FreedWhileSelectingReleasesTheMouse) {
+    Build({{L"text", L"拖动选择"}});
+    ASSERT_NE(nullptr, edit->GetHost());
+    edit->GetHost()->TxSetCapture(TRUE);
+    EXPECT_TRUE(window.Manager().IsCaptured());
+    EXPECT_EQ(window.Handle(), ::GetCapture());
+    DetachControlFromParent(edit);
+    delete edit;
+    edit = nullptr;
+    EXPECT_FALSE(window.Manager().IsCaptured());
+    EXPECT_EQ(nullptr, ::GetCapture());
 }
 
 TEST(RichEdit, HostGoesWithTheControl) {
@@ -340,6 +423,56 @@ TEST_F(RichEditFixture, PasswordHidesTheText) {
     int hidden = LitPixels(edit, rc);
     EXPECT_NE(plain, hidden);
     EXPECT_EQ(L"密码文字", edit->GetText());
+    // And shows it again when the password style goes.
+    edit->SetAttribute(L"password", L"false");
+    EXPECT_EQ(plain, LitPixels(edit, rc));
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// A skinned window built from markup: the click focuses the field through
+// the filter chain, posted keys and IME characters type into it, and the
+// window hears Enter and the changes.
+TEST(RichEditWindow, ClickTypeAndEnterInASkinnedWindow) {
+    Tessar::Test::VQRoutingWindow window(nullptr, 300, 80);
+    Tessar::Test::VQScreenshotOnFailure screenshot(window.GetHWND());
+    const wchar_t* markup =
+        L"<Window><VerticalLayout inset=\"10,10,10,10\">"
+        L"<RichEdit name=\"search\" height=\"30\" wantreturn=\"false\" event_change=\"true\" limittext=\"20\" "
+        L"multiline=\"false\" normaltextcolor=\"#FF202020\" />"
+        L"<Control />"
+        L"</VerticalLayout></Window>";
+    VQDialogBuilder builder;
+    VQControl* root = builder.Create(markup, L"", MarkupFromMemory, L"", &window.GetPaintManager());
+    ASSERT_NE(nullptr, root);
+    window.Attach(root);
+    window.GetPaintManager().SetFocus(nullptr);
+    VQRichEdit* edit =
+        static_cast<VQRichEdit*>(window.GetPaintManager().FindControlByName(L"search")->GetInterface(ControlTypeRichEdit));
+    ASSERT_NE(nullptr, edit);
+    ASSERT_NE(nullptr, edit->GetHost());
+    EXPECT_FALSE(edit->GetStyle() & ES_MULTILINE);
+    EXPECT_FALSE(edit->IsFocused());
+
+    Tessar::Test::PostClick(window.GetHWND(), Tessar::Test::CenterOf(edit));
+    Tessar::Test::PumpPending();
+    EXPECT_TRUE(edit->IsFocused());
+    EXPECT_FALSE(window.GetPaintManager().IsCaptured());
+    EXPECT_FALSE(edit->GetHost()->IsCaptured());
+
+    for (wchar_t ch : std::wstring(L"仙剑")) ::PostMessageW(window.GetHWND(), WM_IME_CHAR, ch, 1);
+    for (wchar_t ch : std::wstring(L"3")) ::PostMessageW(window.GetHWND(), WM_CHAR, ch, 1);
+    EXPECT_TRUE(Tessar::Test::PumpUntil([&] { return edit->GetText() == L"仙剑3"; }));
+    EXPECT_EQ(3, window.Count(NotifyTextChanged, edit));
+    Tessar::Test::PostKeyDown(window.GetHWND(), VK_RETURN);
+    ::PostMessageW(window.GetHWND(), WM_CHAR, L'\r', 1);
+    Tessar::Test::PumpPending();
+    EXPECT_EQ(1, window.Count(NotifyReturn, edit));
+    EXPECT_EQ(L"仙剑3", edit->GetText());
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ public:
     void DoEvent(VQEvent& event) override;
     void DoInit() override { ++inits; }
     void DoPaint(HDC hdc, const RECT& paintRect) override;
+    HWND GetNativeHandle() const override { return m_nativeWindow; }
 
     int Count(int type) const;
     const VQEvent* Last(int type) const;
@@ -58,6 +59,8 @@ public:
     std::vector<RECT> paints;
     // Fills the item rectangle with this premultiplied BGRA value when set.
     DWORD fill = 0;
+    // A native child window the test gives the control.
+    HWND m_nativeWindow = nullptr;
 
 private:
     int* m_deaths = nullptr;

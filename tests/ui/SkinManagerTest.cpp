@@ -227,55 +227,59 @@ TEST(SkinSelectionTest, SelectedSkinFileIsCreatedReadAndWritten) {
     EXPECT_EQ(L"", skins.GetSelectedSkin());
     EXPECT_TRUE(skins.SetSelectedSkin(L"Green"));
     EXPECT_EQ(L"Green", skins.GetSelectedSkin());
+
+    // So is one far larger than a selection can be.
+    folder.WriteFile(L"skin\\skin.xml", "<SkinSetting name=\"Huge\">" + std::string(100 * 1024, ' ') + "</SkinSetting>");
+    EXPECT_EQ(L"", skins.GetSelectedSkin());
+    EXPECT_TRUE(skins.SetSelectedSkin(L"Small"));
+    EXPECT_EQ(L"Small", skins.GetSelectedSkin());
     skins.SetSelectedSkinFile(std::wstring());
 }
 
-// Finds a string-table block in a module and, in it, one id with text and
-// one without.
-struct StringBlockProbe {
-    UINT block = 0;
-    static BOOL CALLBACK OnName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR self) {
-        if (!IS_INTRESOURCE(name)) return TRUE;
-        reinterpret_cast<StringBlockProbe*>(self)->block = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
-        return FALSE;
-    }
-};
-
+// The test program's own resources (TestSkin.rc): string 1001 and 1003 in
+// the block of ids 1000-1015, no block for ids 5000-5015.
 TEST(SkinStringTest, ModuleStringsAndTheirMissingBlocks) {
-    HMODULE module = ::LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, module);
-    StringBlockProbe probe;
-    ::EnumResourceNamesW(module, RT_STRING, StringBlockProbe::OnName, reinterpret_cast<LONG_PTR>(&probe));
-    ASSERT_NE(0u, probe.block) << "user32 has a string table";
-    UINT withText = 0, withoutText = 0;
-    bool foundWith = false, foundWithout = false;
-    for (UINT id = (probe.block - 1) * 16; id < probe.block * 16; ++id) {
-        wchar_t buffer[512];
-        if (::LoadStringW(module, id, buffer, 512) > 0) {
-            if (!foundWith) withText = id;
-            foundWith = true;
-        } else if (!foundWithout) {
-            withoutText = id;
-            foundWithout = true;
-        }
-    }
-    ASSERT_TRUE(foundWith);
-
     VQSkinManager& skins = VQSkinManager::Instance();
-    HINSTANCE saved = skins.GetResourceModule();
-    skins.SetResourceModule(module);
-    wchar_t expected[512];
-    int length = ::LoadStringW(module, withText, expected, 512);
-    EXPECT_EQ(std::wstring(expected, length), skins.LoadModuleString(withText));
-    if (foundWithout) EXPECT_EQ(L"", skins.LoadModuleString(withoutText)) << "block exists, string does not";
-    // Find a block that does not exist: the id comes back in decimal.
-    UINT missing = 0;
-    for (UINT block = 4000; block > 1 && missing == 0; --block)
-        if (::FindResourceW(module, MAKEINTRESOURCEW(block), RT_STRING) == nullptr) missing = (block - 1) * 16 + 5;
-    ASSERT_NE(0u, missing);
-    EXPECT_EQ(std::to_wstring(missing), skins.LoadModuleString(missing));
-    skins.SetResourceModule(saved);
-    ::FreeLibrary(module);
+    skins.SetResourceModule(::GetModuleHandleW(nullptr));
+    struct Case {
+        const char* name;
+        UINT id;
+        const wchar_t* expected;
+    } cases[] = {
+        {"a string", 1001, L"Skin string one"},
+        {"another in the block", 1003, L"Skin string three"},
+        {"missing from an existing block: empty", 1002, L""},
+        {"no block: the id in decimal", 5007, L"5007"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, skins.LoadModuleString(c.id)) << c.name;
+}
+
+TEST(SkinImageTest, ResourceImagesDecodeOnceAndBitmapsKeepTheirFormat) {
+    VQSkinManager& skins = VQSkinManager::Instance();
+    skins.SetResourceModule(::GetModuleHandleW(nullptr));
+    const uint64_t before = skins.GetDecodeCount();
+    VQImageInfo* nine = skins.GetResourceImage(201, L"PNG", 0);
+    ASSERT_NE(nullptr, nine);
+    EXPECT_EQ(12, nine->width);
+    EXPECT_FALSE(nine->hasAlpha);
+    EXPECT_EQ(0xFFFF0000u, PixelsOf(*nine).front());
+    EXPECT_EQ(nine, skins.GetResourceImage(201, L"PNG", 0xFFFF0000)) << "cached by id";
+    EXPECT_EQ(before + 1, skins.GetDecodeCount());
+
+    VQImageInfo* premultiplied = skins.LoadResourceImage(203, L"PNG", 0);
+    ASSERT_NE(nullptr, premultiplied);
+    EXPECT_EQ(0x80800000u, PixelsOf(*premultiplied).front());
+    VQSkinManager::FreeImage(premultiplied);
+
+    VQImageInfo* bitmap = skins.GetResourceImage(202, L"BMP", 0);
+    ASSERT_NE(nullptr, bitmap);
+    EXPECT_EQ(8, bitmap->width);
+    EXPECT_EQ(8, bitmap->height);
+    EXPECT_FALSE(bitmap->hasAlpha);
+
+    EXPECT_EQ(nullptr, skins.GetResourceImage(299, L"PNG", 0)) << "no such resource";
+    EXPECT_EQ(nullptr, skins.GetResourceImage(298, L"BMP", 0)) << "no such bitmap";
+    EXPECT_EQ(nullptr, skins.LoadResourceImage(201, L"GIFX", 0)) << "another type";
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 //   ellipse L T R B COLOUR              the ellipse inside the rectangle
 //   checker L T R B SIZE COLOUR COLOUR  squares of SIZE pixels
 // Each image is written as NAME (a plain file name) when the next "image"
-// line or the end of the recipe is reached.
+// line or the end of the recipe is reached: a 32-bit BMP when the name
+// ends in ".bmp", else a PNG.
 #include "tools/vqtool/Command.h"
 
 #include "common/FileReplace.h"
@@ -82,11 +83,17 @@ void AppendBytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
 }
 
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 bool WriteCanvas(const Canvas& canvas, const std::wstring& folder) {
     std::string png;
-    if (!stbi_write_png_to_func(AppendBytes, &png, canvas.width, canvas.height, 4, canvas.rgba.data(),
-                                canvas.width * 4))
-        return false;
+    bool written = EndsWith(canvas.name, L".bmp")
+                       ? stbi_write_bmp_to_func(AppendBytes, &png, canvas.width, canvas.height, 4, canvas.rgba.data())
+                       : stbi_write_png_to_func(AppendBytes, &png, canvas.width, canvas.height, 4, canvas.rgba.data(),
+                                                canvas.width * 4);
+    if (!written) return false;
     std::wstring path = folder;
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
     return WriteBytesReplacing(path + canvas.name, png.data(), static_cast<uint32_t>(png.size()));

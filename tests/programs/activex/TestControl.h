@@ -14,15 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "TestWebBrowser.h"
+
 namespace TestControl {
 
 class VQTestControl;
 
-// The one connection point (DWebBrowserEvents2); it lives inside the
-// control and shares its reference count.
+// A connection point for one event interface (the browser's two); it lives
+// inside the control and shares its reference count.
 class VQTestConnectionPoint : public IConnectionPoint {
 public:
-    explicit VQTestConnectionPoint(VQTestControl* owner) : m_owner(owner) {}
+    VQTestConnectionPoint(VQTestControl* owner, const IID& iid) : m_owner(owner), m_iid(iid) {}
     ~VQTestConnectionPoint();
 
     STDMETHOD(QueryInterface)(REFIID iid, void** out) override;
@@ -40,6 +42,7 @@ public:
 
 private:
     VQTestControl* m_owner;
+    IID m_iid;
     std::vector<IDispatch*> m_sinks;  // index + 1 is the cookie
 };
 
@@ -167,6 +170,7 @@ public:
 
 private:
     HRESULT ActivateInPlace();
+    void FireNewWindow(const std::wstring& url);
     void CreateOwnWindow();
 
     LONG m_refCount = 1;
@@ -178,6 +182,8 @@ private:
     IOleInPlaceFrame* m_frame = nullptr;
     IOleInPlaceUIWindow* m_document = nullptr;
     VQTestConnectionPoint m_point;
+    VQTestConnectionPoint m_oldPoint;
+    VQTestWebBrowser m_browser;
     bool m_inPlaceActive = false;
     bool m_uiActive = false;
     bool m_windowless = false;

@@ -9,7 +9,6 @@
 // {5C0F6D2A-7B1E-4E8C-A3D9-61B2F4E7C9A5}
 static const CLSID kTestControlClsid = {0x5c0f6d2a, 0x7b1e, 0x4e8c, {0xa3, 0xd9, 0x61, 0xb2, 0xf4, 0xe7, 0xc9, 0xa5}};
 #define VQ_TEST_CONTROL_CLSID_TEXT L"{5C0F6D2A-7B1E-4E8C-A3D9-61B2F4E7C9A5}"
-#define VQ_TEST_CONTROL_PROGID L"Tessar.VQTestControl"
 #define VQ_TEST_CONTROL_DLL L"VQTestControl.dll"
 
 // Options of the objects made from now on (VQTestControlConfigure).
@@ -23,18 +22,28 @@ enum VQTestControlOption {
     TestOptionSetClientSiteFirst = 4,
     // IPersistStreamInit::InitNew fails.
     TestOptionFailInitNew = 8,
+    // Asks the site for its window before activating.
+    TestOptionAskWindowFirst = 16,
 };
 
 // Dispatch members (IDispatch of the object, by these ids or names).
 enum VQTestControlDispId {
     TestDispColor = 1,       // "Color": property, 0x00BBGGRR the object paints
-    TestDispFireEvent = 2,   // "FireEvent"(dispid, value): fires a browser event to every sink
+    // "FireEvent"(dispid, arguments...): fires the event with the arguments
+    // that follow, as given, to every DWebBrowserEvents2 sink.
+    TestDispFireEvent = 2,
     TestDispNavigate = 3,    // "Navigate"(url)
     TestDispMovie = 4,       // "Movie": property, the movie path
     TestDispPlay = 5,        // "Play"()
     TestDispZoom = 6,        // "Zoom"(percent)
     TestDispGoBack = 7,      // "GoBack"()
     TestDispRefresh = 8,     // "Refresh"()
+    // "FireNewWindow"(url): NewWindow3 then NewWindow2 with a cancel flag
+    // the sinks may set; logs "newwindow=URL cancel=N".
+    TestDispFireNewWindow = 9,
+    // "FireOldEvent"(dispid, arguments...): as FireEvent, to the
+    // DWebBrowserEvents sinks.
+    TestDispFireOldEvent = 10,
 };
 
 extern "C" {

@@ -18,7 +18,8 @@ struct Member {
 const Member kMembers[] = {
     {L"Color", TestDispColor},   {L"FireEvent", TestDispFireEvent}, {L"Navigate", TestDispNavigate},
     {L"Movie", TestDispMovie},   {L"Play", TestDispPlay},           {L"Zoom", TestDispZoom},
-    {L"GoBack", TestDispGoBack}, {L"Refresh", TestDispRefresh},
+    {L"GoBack", TestDispGoBack}, {L"Refresh", TestDispRefresh},     {L"FireNewWindow", TestDispFireNewWindow},
+    {L"FireOldEvent", TestDispFireOldEvent},
 };
 
 // Argument `index` counted from the first one; null when missing.
@@ -97,19 +98,20 @@ STDMETHODIMP VQTestControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
             result->lVal = static_cast<LONG>(m_color);
         }
         return S_OK;
-    case TestDispFireEvent: {
-        LONG dispid = 0, value = 0;
-        if (!ArgLong(params, 0, dispid) || !ArgLong(params, 1, value)) return DISP_E_BADPARAMCOUNT;
-        // Events with two numbers (progress, maximum) or one number.
-        VARIANT args[2];
-        args[1].vt = VT_I4;
-        args[1].lVal = value;
-        args[0].vt = VT_I4;
-        args[0].lVal = 100;
-        m_point.Fire(dispid, args, 2);
-        Log(L"fire=" + std::to_wstring(dispid));
+    case TestDispFireEvent:
+    case TestDispFireOldEvent: {
+        LONG dispid = 0;
+        if (!ArgLong(params, 0, dispid)) return DISP_E_BADPARAMCOUNT;
+        // The arguments after the event's id, still last first.
+        UINT count = params->cArgs - 1;
+        (id == TestDispFireEvent ? m_point : m_oldPoint).Fire(dispid, count ? params->rgvarg : nullptr, count);
+        Log((id == TestDispFireEvent ? L"fire=" : L"fireold=") + std::to_wstring(dispid));
         return S_OK;
     }
+    case TestDispFireNewWindow:
+        if (!ArgText(params, 0, text)) return DISP_E_BADPARAMCOUNT;
+        FireNewWindow(text);
+        return S_OK;
     case TestDispNavigate:
         if (!ArgText(params, 0, text)) return DISP_E_BADPARAMCOUNT;
         Log(L"navigate=" + text);
@@ -140,6 +142,33 @@ STDMETHODIMP VQTestControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
+}
+
+void VQTestControl::FireNewWindow(const std::wstring& url) {
+    // What a page's link to a new window raises: NewWindow3 (new window,
+    // cancel, flags, context address, address), then NewWindow2 (new
+    // window, cancel); a sink cancels by setting the flag.
+    IDispatch* newWindow = nullptr;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    BSTR context = ::SysAllocString(L"about:blank");
+    BSTR address = ::SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
+    VARIANT args[5];
+    args[4].vt = VT_BYREF | VT_DISPATCH;
+    args[4].ppdispVal = &newWindow;
+    args[3].vt = VT_BYREF | VT_BOOL;
+    args[3].pboolVal = &cancel;
+    args[2].vt = VT_I4;
+    args[2].lVal = 6;
+    args[1].vt = VT_BSTR;
+    args[1].bstrVal = context;
+    args[0].vt = VT_BSTR;
+    args[0].bstrVal = address;
+    m_point.Fire(273, args, 5);
+    m_point.Fire(251, &args[3], 2);
+    ::SysFreeString(context);
+    ::SysFreeString(address);
+    if (newWindow) newWindow->Release();
+    Log(L"newwindow=" + url + L" cancel=" + std::to_wstring(cancel));
 }
 
 }  // namespace TestControl

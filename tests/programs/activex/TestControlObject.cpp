@@ -20,7 +20,11 @@ void ReleaseAndClear(T*& pointer) {
 
 }  // namespace
 
-VQTestControl::VQTestControl(DWORD options) : m_options(options), m_point(this) { ObjectCreated(this); }
+VQTestControl::VQTestControl(DWORD options)
+    : m_options(options), m_point(this, DIID_DWebBrowserEvents2), m_oldPoint(this, DIID_DWebBrowserEvents),
+      m_browser(this) {
+    ObjectCreated(this);
+}
 
 VQTestControl::~VQTestControl() {
     if (m_window) ::DestroyWindow(m_window);
@@ -55,6 +59,8 @@ STDMETHODIMP VQTestControl::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IDispatch*>(this);
     else if (iid == IID_IRunnableObject)
         *out = static_cast<IRunnableObject*>(this);
+    else if (iid == IID_IWebBrowser2 || iid == IID_IWebBrowserApp || iid == IID_IWebBrowser)
+        *out = static_cast<IWebBrowser2*>(&m_browser);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -270,9 +276,11 @@ STDMETHODIMP VQTestControl::EnumConnectionPoints(IEnumConnectionPoints** points)
 STDMETHODIMP VQTestControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
     if (!point) return E_POINTER;
     *point = nullptr;
-    if (iid != DIID_DWebBrowserEvents2) return CONNECT_E_NOCONNECTION;
-    *point = &m_point;
-    m_point.AddRef();
+    VQTestConnectionPoint* found =
+        iid == DIID_DWebBrowserEvents2 ? &m_point : iid == DIID_DWebBrowserEvents ? &m_oldPoint : nullptr;
+    if (!found) return CONNECT_E_NOCONNECTION;
+    *point = found;
+    found->AddRef();
     return S_OK;
 }
 
@@ -299,7 +307,7 @@ STDMETHODIMP_(ULONG) VQTestConnectionPoint::Release() { return m_owner->Release(
 
 STDMETHODIMP VQTestConnectionPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
-    *iid = DIID_DWebBrowserEvents2;
+    *iid = m_iid;
     return S_OK;
 }
 
@@ -314,7 +322,7 @@ STDMETHODIMP VQTestConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
     IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(&dispatch))) || !dispatch)
+    if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(&dispatch))) || !dispatch)
         return CONNECT_E_CANNOTCONNECT;
     m_sinks.push_back(dispatch);
     *cookie = static_cast<DWORD>(m_sinks.size());

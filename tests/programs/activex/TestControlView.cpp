@@ -49,6 +49,7 @@ HRESULT VQTestControl::ActivateInPlace() {
         return E_FAIL;
     }
     m_inPlaceSite = site;
+    if (m_options & TestOptionAskWindowFirst) site->GetWindow(&m_parent);
     HRESULT hr = E_FAIL;
     m_windowless = false;
     if (m_options & TestOptionWindowless) {
@@ -169,7 +170,10 @@ STDMETHODIMP VQTestControl::GetDropTarget(IDropTarget** target) {
     return E_NOTIMPL;
 }
 
-STDMETHODIMP VQTestControl::TranslateAccelerator(LPMSG) { return S_FALSE; }
+STDMETHODIMP VQTestControl::TranslateAccelerator(LPMSG msg) {
+    if (msg && msg->message == WM_KEYDOWN) Log(L"accel=" + std::to_wstring(msg->wParam));
+    return S_FALSE;
+}
 STDMETHODIMP VQTestControl::OnFrameWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP VQTestControl::OnDocWindowActivate(BOOL) { return S_OK; }
 STDMETHODIMP VQTestControl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }

@@ -1,0 +1,64 @@
+#pragma once
+// The journal of an upgrade that replaces the program folder's files: what
+// the release replaces (its original saved in "rbtemp" under the same
+// relative path) and what it adds. It is written, whole, after every
+// original is saved and before the first file is replaced, and deleted only
+// once the upgrade or its roll-back has finished; "rbtemp" goes after it.
+// A journal found at a start therefore means an upgrade died half-way: the
+// program folder is rolled back whole from "rbtemp" before anything runs.
+
+#include <string>
+#include <vector>
+
+namespace Tessar {
+
+extern const wchar_t kJournalName[];     // L"rbtemp.vqj", in the program folder
+extern const wchar_t kJournalWord[];     // L"JOURNAL": first field of the record
+
+enum VQJournalAction : int {
+    kJournalReplaced = 0,  // an existing file, saved in the backup first
+    kJournalAddedFile,     // a file the release adds
+    kJournalAddedFolder,   // a folder the release adds
+};
+
+struct VQJournalEntry {
+    VQJournalAction action = kJournalReplaced;
+    std::wstring relativePath;  // below the program folder, no ".." part
+};
+
+// The program folder's journal path and backup folder ("rbtemp").
+std::wstring JournalPath(const std::wstring& programFolder);
+std::wstring BackupFolder(const std::wstring& programFolder);
+
+// Written through a temporary file, so a half-written journal never exists.
+bool WriteJournal(const std::wstring& programFolder, const std::vector<VQJournalEntry>& entries);
+// False when there is no journal or it is not ours (wrong first word, an
+// unknown action or a path that leaves the program folder).
+bool ReadJournal(const std::wstring& programFolder, std::vector<VQJournalEntry>& entries);
+
+// A relative path that stays below its folder: not empty, not absolute, no
+// drive, no "." or ".." part.
+bool IsSafeJournalPath(const std::wstring& path);
+
+enum VQRecoveryResult : int {
+    kNothingToRecover = 0,
+    kRolledBack,        // an unfinished upgrade was undone
+    kLeftoverRemoved,   // a backup without journal (nothing replaced, or all done)
+    kRecoveryFailed,    // a file could not be restored: journal and backup stay
+};
+
+// Undoes the journal's entries, last first: saved originals are copied
+// back, added files and (empty) added folders removed. The journal and then
+// the backup are deleted only when every original came back. test seam:
+// the step "rollback" after the first restored file.
+bool RollBackJournal(const std::wstring& programFolder, const std::vector<VQJournalEntry>& entries);
+
+// At a start: rolls back an unfinished upgrade of the folder, or deletes a
+// backup left without journal.
+VQRecoveryResult RecoverInterruptedUpgrade(const std::wstring& programFolder);
+
+// True while another process applies an upgrade (it holds the named event
+// "VQVersionUpdate_Upgrade"); a start must not recover under its feet.
+bool IsUpgradeRunning();
+
+}  // namespace Tessar
