@@ -304,6 +304,36 @@ TEST(BuilderTest, MemoryLayoutsFollowTheTreeRules) {
     EXPECT_EQ(g_countedAlive, 0) << "every application control freed with its tree";
 }
 
+TEST(BuilderTest, EveryToolkitTagMakesItsClass) {
+    struct Case {
+        const wchar_t* tag;
+        int type;
+    } cases[] = {
+        {L"Control", ControlTypeControl},     {L"Container", ControlTypeContainer},
+        {L"VerticalLayout", ControlTypeContainer}, {L"HorizontalLayout", ControlTypeContainer},
+        {L"Label", ControlTypeLabel},         {L"Button", ControlTypeButton},
+        {L"Progress", ControlTypeProgress},   {L"Edit", ControlTypeEdit},
+        {L"Option", ControlTypeOption},       {L"Combo", ControlTypeCombo},
+        {L"ComboElement", ControlTypeComboElement}, {L"TabCtrl", ControlTypeTab},
+        {L"TabItem", ControlTypeTabItem},     {L"Menu", ControlTypeMenu},
+        {L"MenuElement", ControlTypeMenuElement}, {L"RichEdit", ControlTypeRichEdit},
+        {L"ActiveX", ControlTypeActiveX},
+    };
+    for (const Case& c : cases) {
+        std::string label(c.tag, c.tag + wcslen(c.tag));
+        MemoryBuild build(L"<Window><" + std::wstring(c.tag) + L" name=\"made\" /></Window>");
+        ASSERT_NE(build.root, nullptr) << label;
+        EXPECT_EQ(build.root->GetControlType(), c.type) << label;
+        EXPECT_EQ(build.callback.asked, 0) << label << " is the toolkit's own";
+    }
+    // Tags compare whole and case-sensitively: these go to the application.
+    for (const wchar_t* tag : {L"label", L"Labe", L"LabelX", L"Image", L"Font", L"Default"}) {
+        MemoryBuild build(L"<Window><VerticalLayout><" + std::wstring(tag) + L" /></VerticalLayout></Window>");
+        ASSERT_NE(build.root, nullptr);
+        EXPECT_EQ(static_cast<VQContainer*>(build.root)->GetCount(), 0);
+    }
+}
+
 TEST(BuilderTest, HostileNumbersAndNestingNeverCrash) {
     {
         MemoryBuild build(L"<Window><Control name=\"c\" width=\"99999999999999\" height=\"-5\" pos=\"-2147483648,0,2147483647,1\" "
