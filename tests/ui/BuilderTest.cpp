@@ -15,6 +15,7 @@
 #include "ui/PaintManager.h"
 #include "ui/Progress.h"
 #include "ui/ScrollBar.h"
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 namespace {
@@ -190,6 +191,23 @@ TEST(BuilderTest, StyleAppliesDefaultsAndAttributeSetsById) {
     EXPECT_EQ(progress->m_bkImages[ImageNormal], L"");
     EXPECT_EQ(skin.window.Manager().GetDefaultAttributeList(L"Label"), L"normaltextcolor=\"#FF333333\"");
     EXPECT_EQ(skin.Find(L"greeting")->GetText(), L"欢迎使用游戏管理器") << "an element without attributes";
+
+    // A bare file name is looked up in the skin's folder; memory text works too.
+    const std::wstring savedFolder = VQSkinManager::Instance().GetResourceFolder();
+    VQSkinManager::Instance().SetResourceFolder(Tessar::Test::TestSkinFolder());
+    ok->SetText(L"");
+    VQDialogBuilder byName;
+    EXPECT_TRUE(byName.LoadMarkup(&skin.window.Manager(), L"style.xml", L"TestWnd", MarkupFromFile));
+    VQSkinManager::Instance().SetResourceFolder(savedFolder);
+    EXPECT_EQ(ok->GetText(), L"好的");
+    VQDialogBuilder fromMemory;
+    EXPECT_TRUE(fromMemory.LoadMarkup(&skin.window.Manager(), L"<Window><id102 text=\"内存\" /></Window>", L"",
+                                      MarkupFromMemory));
+    EXPECT_EQ(ok->GetText(), L"内存");
+    VQDialogBuilder notAWindow;
+    EXPECT_FALSE(notAWindow.LoadMarkup(&skin.window.Manager(), L"<Style><id102 text=\"x\" /></Style>", L"",
+                                       MarkupFromMemory));
+    EXPECT_EQ(ok->GetText(), L"内存");
 
     VQDialogBuilder missing;
     EXPECT_FALSE(missing.LoadMarkup(&skin.window.Manager(), TestSkinPath(L"style.xml"), L"NoSuchWnd", MarkupFromFile));
