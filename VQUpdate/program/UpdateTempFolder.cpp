@@ -52,12 +52,12 @@ bool MakeUniqueTempFolder(std::wstring& path, const std::wstring& baseFolder, co
     return false;
 }
 
-VQTempFolder::~VQTempFolder() {
+VQUpdateTempFolder::~VQUpdateTempFolder() {
     if (m_exists)
         DeleteFolderTree(NormalizeText(m_path, kNormalizeNoTrailingSeparator));
 }
 
-bool VQTempFolder::Create() {
+bool VQUpdateTempFolder::Create() {
     if (m_exists)
         DeleteFolderTree(NormalizeText(m_path, kNormalizeNoTrailingSeparator));
     m_path.clear();

@@ -7,12 +7,12 @@
 
 namespace Tessar {
 
-class VQTempFolder {
+class VQUpdateTempFolder {
 public:
-    VQTempFolder() = default;
-    ~VQTempFolder();
-    VQTempFolder(const VQTempFolder&) = delete;
-    VQTempFolder& operator=(const VQTempFolder&) = delete;
+    VQUpdateTempFolder() = default;
+    ~VQUpdateTempFolder();
+    VQUpdateTempFolder(const VQUpdateTempFolder&) = delete;
+    VQUpdateTempFolder& operator=(const VQUpdateTempFolder&) = delete;
 
     // Deletes the folder held before, then makes a new one.
     bool Create();

@@ -27,7 +27,7 @@ std::wstring LoadText(UINT id) {
 
 }  // namespace
 
-VQUpdateWnd::VQUpdateWnd() : m_tempFolder(new VQTempFolder), m_info(new VQUpdateInfo(std::wstring())) {
+VQUpdateWnd::VQUpdateWnd() : m_tempFolder(new VQUpdateTempFolder), m_info(new VQUpdateInfo(std::wstring())) {
     m_cancelEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 

@@ -70,7 +70,7 @@ private:
     void Post(UINT message, WPARAM wParam, LPARAM lParam);
 
     std::shared_ptr<VQThread> m_worker;
-    std::unique_ptr<VQTempFolder> m_tempFolder;
+    std::unique_ptr<VQUpdateTempFolder> m_tempFolder;
     std::unique_ptr<VQUpdateInfo> m_info;
     bool m_hiddenRun = false;
     HANDLE m_cancelEvent = nullptr;
