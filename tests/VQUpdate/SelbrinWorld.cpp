@@ -65,6 +65,10 @@ VQFileSet ReadFileSet(const std::wstring& folder) {
     // The skin selection, made by the updater's skin set-up when missing, is
     // the user's, not the release's.
     files.erase(L"skin\\skin.xml");
+    // The upgrade's own journal and backup are leftovers, not versions.
+    files.erase(L"rbtemp.vqj");
+    for (auto it = files.begin(); it != files.end();)
+        it = it->first.compare(0, 7, L"rbtemp\\") == 0 ? files.erase(it) : std::next(it);
     return files;
 }
 
