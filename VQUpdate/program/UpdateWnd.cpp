@@ -4,6 +4,7 @@
 #include "VQUpdate/program/UpdateApp.h"
 #include "VQUpdate/program/UpdateResources.h"
 #include "VQUpdate/program/UpdateSkin.h"
+#include "common/TextUtil.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Progress.h"
 #include "ui/SkinManager.h"
@@ -46,10 +47,11 @@ void VQUpdateWnd::ApplySkin() {
 
 LRESULT VQUpdateWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = TRUE;
-    if (!CreateFromLayout(L"#" + std::to_wstring(VQ_UPDATE_LAYOUT_RESOURCE), kUpdateLayoutName, MarkupFromResource,
-                          kXmlResourceType, nullptr))
-        return 0;
-    ApplySkin();
+    // Without its layout the window is blank, but the check still runs (a
+    // hidden run must end by itself in any case).
+    if (CreateFromLayout(L"#" + std::to_wstring(VQ_UPDATE_LAYOUT_RESOURCE), kUpdateLayoutName, MarkupFromResource,
+                         kXmlResourceType, nullptr))
+        ApplySkin();
     int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWindowWidth / 2;
     int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kWindowHeight / 2;
     SetWindowPos(m_hwnd, nullptr, x, y, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -163,9 +165,9 @@ void VQUpdateWnd::OnDownloading() {
         std::lock_guard<std::mutex> hold(m_reportLock);
         remote = m_remoteVersion;
     }
-    std::wstring format = LoadText(IDS_UPDATE_NEW_VERSION);
-    wchar_t text[256];
-    swprintf(text, 256, format.c_str(), remote.c_str());
+    // The text's one "%s" takes the version; the server's text is never a format.
+    std::wstring text = LoadText(IDS_UPDATE_NEW_VERSION);
+    ReplaceAll(text, L"%s", remote);
     SetControlText(kUpdateNewVersionLabel, text);
     if (auto* bar = dynamic_cast<VQProgress*>(m_paintManager.FindControlById(kUpdateProgress))) {
         bar->SetValue(0);

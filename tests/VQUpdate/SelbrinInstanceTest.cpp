@@ -43,6 +43,16 @@ TEST(SelbrinInstance, ADelayedRunIsWokenByASecondStartAndShowsItsCheck) {
     EXPECT_EQ(0u, code);
     HWND window = WaitForProcessWindow(delayed.Id(), kUpdateWindowClass, kRunTimeoutMs);
     ASSERT_NE(nullptr, window) << "the woken run shows its check";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (const std::string& request : world.Server().Requests()) {
+                if (request == "/update")
+                    return true;
+            }
+            return false;
+        },
+        kRunTimeoutMs));
+    KeepWindowPicture(window, L"Selbrin.UpdateWnd.uptodate");
 
     // A third start while the window is up: ends at once, no window of its own.
     VQProcess third;

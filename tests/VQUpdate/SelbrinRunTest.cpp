@@ -94,6 +94,7 @@ TEST(SelbrinRun, TheShownCheckAsksClosesTheManagerAppliesTheReleaseAndRestartsIt
     GetWindowRect(window, &frame);
     EXPECT_EQ(kWindowWidth, frame.right - frame.left);
     EXPECT_EQ(kWindowHeight, frame.bottom - frame.top);
+    KeepWindowPicture(window, L"Selbrin.UpdateWnd.asking");
 
     // The question before the running manager is closed: answered "yes".
     HWND question = WaitForProcessWindow(selbrin.Id(), L"#32770", kRunTimeoutMs);
@@ -188,6 +189,7 @@ TEST(SelbrinRun, ExitDuringAStalledDownloadCancelsIt) {
         },
         kRunTimeoutMs))
         << "the download started";
+    KeepWindowPicture(window, L"Selbrin.UpdateWnd.downloading");
     LPARAM at = MAKELPARAM(kExitButtonCentre.x, kExitButtonCentre.y);
     PostMessageW(window, WM_MOUSEMOVE, 0, at);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);

@@ -9,6 +9,7 @@
 #include "common/Md5.h"
 #include "common/PathText.h"
 #include "tests/support/LocalServer.h"
+#include "tests/ui/WindowScreenshot.h"
 
 namespace Tessar {
 namespace Test {
@@ -58,6 +59,17 @@ std::wstring Differences(const VQFileSet& have, const VQFileSet& want) {
 }
 
 }  // namespace
+
+void KeepWindowPicture(HWND window, const std::wstring& name) {
+    DWORD_PTR answer = 0;
+    // Answered only once the window has handled what came before.
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    std::wstring folder = ScreenshotFolder();
+    CreateFolderChain(folder);
+    SaveWindowPng(window, folder + L"\\" + name + L".png");
+}
 
 VQFileSet ReadFileSet(const std::wstring& folder) {
     VQFileSet files;

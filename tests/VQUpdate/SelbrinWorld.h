@@ -107,6 +107,10 @@ private:
     bool m_ready = false;
 };
 
+// Keeps a picture of the window as test evidence: "ui-screenshots\NAME.png"
+// in the build's tests folder, after letting it paint.
+void KeepWindowPicture(HWND window, const std::wstring& name);
+
 // Generous bounds for a Wine process on a loaded machine.
 const DWORD kRunTimeoutMs = 90000;
 
