@@ -41,8 +41,12 @@ VQUpdateWnd::~VQUpdateWnd() {
 }
 
 void VQUpdateWnd::ApplySkin() {
-    ChangeSkin(VQ_UPDATE_STYLE_RESOURCE, kUpdateLayoutName, kXmlResourceType, UpdateSkinFolder(),
-               SelectedSkinLayoutPath());
+    // The built-in style first, so that a skin whose file has no overlay
+    // for this window still leaves it fully styled; then the skin's own.
+    ChangeSkin(VQ_UPDATE_STYLE_RESOURCE, kUpdateLayoutName, kXmlResourceType, std::wstring(), std::wstring());
+    std::wstring skinLayout = SelectedSkinLayoutPath();
+    if (!skinLayout.empty())
+        ChangeSkin(VQ_UPDATE_STYLE_RESOURCE, kUpdateLayoutName, kXmlResourceType, UpdateSkinFolder(), skinLayout);
 }
 
 LRESULT VQUpdateWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
