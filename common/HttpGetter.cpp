@@ -3,6 +3,7 @@
 #include "common/CodePage.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
+#include "common/HttpRequest.h"
 #include "common/PathText.h"
 #include "common/ServerNumber.h"
 
@@ -55,7 +56,9 @@ struct OpenedRequest {
 // handle before anything is sent: some WinINet versions give the hidden
 // connection of InternetOpenUrl no receive time-out at all.
 bool SendGet(const std::wstring& url, DWORD flags, OpenedRequest& opened) {
-    if (url.empty() || url.size() > INTERNET_MAX_URL_LENGTH)
+    // WinINet would put blanks or a CR/LF of a server's URL into the
+    // request as they stand.
+    if (url.empty() || url.size() > INTERNET_MAX_URL_LENGTH || !IsSafeHttpText(url))
         return false;
     URL_COMPONENTSW parts = {};
     parts.dwStructSize = sizeof(parts);

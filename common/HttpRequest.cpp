@@ -7,10 +7,29 @@
 
 namespace Tessar {
 
+namespace {
+
+bool IsUnsafeHttpChar(unsigned c) {
+    // C0 controls (CR, LF, TAB, NUL), the blank, DEL and the C1 controls.
+    return c <= 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+}  // namespace
+
+bool IsSafeHttpText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        if (IsUnsafeHttpChar(static_cast<unsigned>(c)))
+            return false;
+    }
+    return true;
+}
+
 bool SplitHttpUrl(const wchar_t* url, std::wstring& host, uint16_t& port, std::wstring& path) {
     if (url == nullptr)
         return false;
     std::wstring text(url);
+    if (!IsSafeHttpText(text))
+        return false;
     size_t scheme = text.find(L"://");
     if (scheme != std::wstring::npos)
         text.erase(0, scheme + 3);
@@ -39,6 +58,9 @@ bool SplitHttpUrl(const wchar_t* url, std::wstring& host, uint16_t& port, std::w
 
 bool BuildHttpGetRequest(const std::wstring& path, const wchar_t* range, std::string& request,
                          const std::wstring& host, uint16_t port) {
+    if (host.empty() || path.empty() || !IsSafeHttpText(host) || !IsSafeHttpText(path) ||
+        (range != nullptr && !IsSafeHttpText(range)))
+        return false;
     std::string narrowHost = WideToNarrow(host);
     std::string text = "GET " + WideToNarrow(path) + " HTTP/1.1\r\n";
     text += "Host: " + narrowHost;

@@ -125,7 +125,12 @@ void VQActiveX::DoPaint(HDC hdc, const RECT& paintRect) {
     IViewObject* view = m_site->GetViewObject();
     if (!view) return;
     RECTL bounds = {m_itemRect.left, m_itemRect.top, m_itemRect.right, m_itemRect.bottom};
+    // The object draws its whole rectangle; only the part being painted
+    // (inside its container's view) may change.
+    const int saved = ::SaveDC(hdc);
+    ::IntersectClipRect(hdc, m_paintRect.left, m_paintRect.top, m_paintRect.right, m_paintRect.bottom);
     view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
+    if (saved) ::RestoreDC(hdc, saved);
 }
 
 void VQActiveX::ReleaseControl() {
@@ -161,8 +166,16 @@ void VQActiveX::SetExternal(IDispatch* external) {
     m_external = external;
 }
 
+bool VQActiveX::IsShown() const {
+    for (const VQControl* control = this; control; control = control->GetParent())
+        if (!control->IsVisible()) return false;
+    return true;
+}
+
 LRESULT VQActiveX::MessageFilter(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (!m_site || !m_site->IsInPlaceActive() || !m_site->IsWindowless()) return 0;
+    // A hidden windowless object is not drawn; it must not take input either.
+    if (!IsShown()) return 0;
     IOleInPlaceObjectWindowless* inPlace = m_site->GetInPlaceObject();
     if (!inPlace) return 0;
     bool mayHandle = true;

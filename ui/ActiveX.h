@@ -42,8 +42,6 @@ public:
     // The child window of a windowed object; null when windowless.
     HWND GetNativeWindow() const { return m_nativeWindow; }
     HWND GetNativeHandle() const override { return m_nativeWindow; }
-    // The object, for the message loop's key pre-translation (no reference).
-    IUnknown* GetActiveXObject() const { return m_object; }
 
     // "{...}" is read as a class id, anything else as a program id. A new
     // id creates at once unless creation is delayed; the same id does nothing.
@@ -84,6 +82,8 @@ public:
 
 private:
     bool CreateFromModule(IOleObject** object);
+    // Visible itself and inside visible containers.
+    bool IsShown() const;
     bool ActivateObject();
 
     CLSID m_clsid = {};

@@ -15,6 +15,14 @@ namespace {
 
 LONG g_liveSites = 0;
 
+// The owner's rectangle in the coordinates of the window the object lives
+// in: the layout window's when windowless, its own child window's otherwise.
+RECT ObjectRect(const VQActiveX* owner, bool windowless) {
+    RECT rc = owner->GetPos();
+    if (!windowless) ::OffsetRect(&rc, -rc.left, -rc.top);
+    return rc;
+}
+
 }  // namespace
 
 long VQActiveXCtrl::LiveCount() { return ::InterlockedCompareExchange(&g_liveSites, 0, 0); }
@@ -71,14 +79,6 @@ void VQActiveXCtrl::SetViewObject(IViewObject* view) {
 }
 
 HWND VQActiveXCtrl::ObjectWindow() const { return m_owner ? m_owner->GetHostWindow() : nullptr; }
-
-// The owner's rectangle in the coordinates of the window the object lives
-// in: the layout window's when windowless, its own child window's otherwise.
-static RECT ObjectRect(const VQActiveX* owner, bool windowless) {
-    RECT rc = owner->GetPos();
-    if (!windowless) ::OffsetRect(&rc, -rc.left, -rc.top);
-    return rc;
-}
 
 // ---- IOleClientSite ----
 

@@ -103,7 +103,8 @@ STDMETHODIMP VQActiveXEventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
     VQActiveXDispatch* callback = m_callback;
     if (id == kScriptCloseId) {
         if ((flags & DISPATCH_PROPERTYGET) && result) {
-            ::VariantClear(result);
+            // An out value: whatever it held is not ours to free.
+            ::VariantInit(result);
             result->vt = VT_BOOL;
             result->boolVal = VARIANT_TRUE;
         }

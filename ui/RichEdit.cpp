@@ -395,7 +395,8 @@ void VQRichEdit::SetAttribute(const std::wstring& name, const std::wstring& valu
         m_rich = on;
         if (m_host) {
             m_host->SetFlag(TxtHostRichText, on);
-            m_host->NotifyPropertyChange(TXTBIT_RICHTEXT);
+            // The new value, not the mask: a property turned off stays off.
+            m_host->NotifyPropertyChange(TXTBIT_RICHTEXT, on);
         }
     } else if (name == L"multiline") {
         if (value == L"false") SetStyleBit(ES_MULTILINE, false);
@@ -404,14 +405,14 @@ void VQRichEdit::SetAttribute(const std::wstring& name, const std::wstring& valu
         SetStyleBit(ES_READONLY, on);
         if (m_host) {
             m_host->SetStyleBit(ES_READONLY, on);
-            m_host->NotifyPropertyChange(TXTBIT_READONLY);
+            m_host->NotifyPropertyChange(TXTBIT_READONLY, on);
         }
     } else if (name == L"password") {
         m_password = on;
         SetStyleBit(ES_PASSWORD, on);
         if (m_host) {
             m_host->SetStyleBit(ES_PASSWORD, on);
-            m_host->NotifyPropertyChange(TXTBIT_USEPASSWORD);
+            m_host->NotifyPropertyChange(TXTBIT_USEPASSWORD, on);
         }
     } else if (name == L"limittext") {
         m_textLimit = _wtoi(value.c_str());

@@ -9,6 +9,8 @@
 #include <richedit.h>
 #include <textserv.h>
 
+#include <cstdint>
+
 namespace Tessar {
 
 // {8D33F740-CF58-11CE-A89D-00AA006CADC5}

@@ -188,8 +188,8 @@ void VQTxtWinHost::SetTextColor(uint32_t argb) {
     m_services->TxSendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&color), &ignored);
 }
 
-void VQTxtWinHost::NotifyPropertyChange(DWORD bits) {
-    if (m_services) m_services->OnTxPropertyBitsChange(bits, bits);
+void VQTxtWinHost::NotifyPropertyChange(DWORD bits, bool on) {
+    if (m_services) m_services->OnTxPropertyBitsChange(bits, on ? bits : 0);
 }
 
 void VQTxtWinHost::SetClientRect(const RECT& rect) {

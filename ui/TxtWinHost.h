@@ -102,8 +102,10 @@ public:
     // Tells the services the maximum length.
     void ApplyMaxLength();
     void SetTextColor(uint32_t argb);
-    // Reports a property change (mask and value both `bits`) to the services.
-    void NotifyPropertyChange(DWORD bits);
+    // Reports a property change to the services: `bits` is the mask, `on`
+    // whether those properties are now set (for the change notices among
+    // them, that they changed).
+    void NotifyPropertyChange(DWORD bits, bool on = true);
     bool IsCaptured() const { return TestFlag(TxtHostCaptured); }
     // A control timer the text services asked for (their ids may be the
     // animation kinds' too).

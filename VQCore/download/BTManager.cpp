@@ -131,6 +131,7 @@ bool VQBTManager::AddSeedFromTask(uint64_t id, const std::wstring& resumePath, I
         // Counted before this seed: exactly the limit may run.
         run = ActiveSeedCountLocked() < m_seedLimit.load();
         m_seeds.push_back(seed);
+        SaveSeedsLocked();
     }
     if (!run || !seed->Start()) {
         IBTTask* idle = seed->TakeEngineTask();
@@ -140,7 +141,6 @@ bool VQBTManager::AddSeedFromTask(uint64_t id, const std::wstring& resumePath, I
             session->ReleaseTask(idle, kBTReleaseKeepFiles);
         }
     }
-    SaveSeeds();
     return true;
 }
 
@@ -152,6 +152,7 @@ std::shared_ptr<VQBTManager::VQSeedTask> VQBTManager::TakeSeed(const VQSeedTask*
         return nullptr;
     std::shared_ptr<VQSeedTask> taken = *it;
     m_seeds.erase(it);
+    SaveSeedsLocked();
     return taken;
 }
 
@@ -163,6 +164,7 @@ std::shared_ptr<VQBTManager::VQSeedTask> VQBTManager::TakeSeedById(uint64_t id) 
         return nullptr;
     std::shared_ptr<VQSeedTask> taken = *it;
     m_seeds.erase(it);
+    SaveSeedsLocked();
     return taken;
 }
 
@@ -182,7 +184,6 @@ void VQBTManager::RemoveSeed(VQSeedTask* seed) {
     if (!taken)
         return;
     EndSeed(taken, kBTReleaseSeed);
-    SaveSeeds();
     if (!m_stopping)
         SignalTask();
 }
@@ -192,7 +193,6 @@ void VQBTManager::RemoveSeedById(uint64_t id) {
     if (!taken)
         return;
     EndSeed(taken, kBTReleaseKeepFiles);
-    SaveSeeds();
     if (!m_stopping)
         SignalTask();
 }

@@ -11,6 +11,8 @@
 // engine (the engine may be waiting to run a callback that needs it); the
 // session, the limit and the flags are atomic. A seed leaves the list
 // exactly once, and whoever takes it out releases its engine task.
+// "seeds.xml" is written under m_lock together with each change of the
+// list, so whoever sees the list changed finds the file changed too.
 
 #include "VQCore/download/SeedRules.h"
 #include "btengine/BTEngine.h"
@@ -112,8 +114,10 @@ protected:
     void Process() override;
 
 private:
+    // Take the seed out of the list and save the list.
     std::shared_ptr<VQSeedTask> TakeSeed(const VQSeedTask* seed);
     std::shared_ptr<VQSeedTask> TakeSeedById(uint64_t id);
+    bool SaveSeedsLocked();
     // Releases a seed taken out of the list.
     void EndSeed(const std::shared_ptr<VQSeedTask>& seed, uint32_t releaseFlags);
     // Stores a freshly opened engine task in a seed still listed.

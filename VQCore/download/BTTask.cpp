@@ -22,6 +22,25 @@ VQBTManager& Manager() {
 
 }  // namespace
 
+// Counts one ITaskCallback call from its first statement to its return.
+class VQBTTask::VQCallbackScope {
+public:
+    explicit VQCallbackScope(const VQBTTask* task) : m_inFlight(task->m_inFlight) {
+        std::lock_guard<std::mutex> hold(m_inFlight->lock);
+        ++m_inFlight->count;
+    }
+    ~VQCallbackScope() {
+        std::lock_guard<std::mutex> hold(m_inFlight->lock);
+        if (--m_inFlight->count == 0)
+            m_inFlight->idle.notify_all();
+    }
+    VQCallbackScope(const VQCallbackScope&) = delete;
+    VQCallbackScope& operator=(const VQCallbackScope&) = delete;
+
+private:
+    const std::shared_ptr<VQCallbacksInFlight> m_inFlight;
+};
+
 VQBTTask::VQBTTask(uint32_t id, const std::wstring& folder, const std::wstring& recordPath)
     : VQDownloadTask(id, kBTTaskKind, folder),
       m_recordPath(recordPath),
@@ -31,7 +50,8 @@ VQBTTask::VQBTTask(uint32_t id, const std::wstring& folder, const std::wstring& 
       m_cachedSpeed(0.0),
       m_cachedProgress(0.0),
       m_bytesDone(0),
-      m_totalBytes(0) {
+      m_totalBytes(0),
+      m_inFlight(std::make_shared<VQCallbacksInFlight>()) {
     m_record.ID = id;
     m_record.Type = kBTTaskKind;
     m_record.LogPath = recordPath;
@@ -50,6 +70,20 @@ VQBTTask::~VQBTTask() {
         m_stop = true;
         HandleStop();
     }
+    // The engine calls no more (its task is released or handed on), but a
+    // callback that took the stop or the engine task may still be running.
+    WaitForCallbacks();
+}
+
+void VQBTTask::WaitForCallbacks() {
+    Probe(VQProbePoint::kDeletionWaits);
+    std::unique_lock<std::mutex> hold(m_inFlight->lock);
+    m_inFlight->idle.wait(hold, [this] { return m_inFlight->count == 0; });
+}
+
+void VQBTTask::Probe(VQProbePoint point) const {
+    if (m_probe)
+        m_probe(point);
 }
 
 bool VQBTTask::Start() {
@@ -106,6 +140,7 @@ bool VQBTTask::HandleStop() {
         task->SetCallback(nullptr);
         if (session != nullptr)
             session->ReleaseTask(task, flags);
+        Probe(VQProbePoint::kStopClaimed);
     } else if (session != nullptr && removeFiles) {
         // Without an engine task the record's engine task, if any, is the
         // seed this download became: it goes only with the files. Kept files
@@ -183,10 +218,12 @@ std::wstring VQBTTask::GetSavePath() const {
 }
 
 void VQBTTask::OnStopped() {
+    VQCallbackScope scope(this);
     HandleStop();
 }
 
 void VQBTTask::OnEvent(int32_t code) {
+    VQCallbackScope scope(this);
     HandleStop();
     if (code == kBTEventStopped) {
         SetState(kTaskStopped);
@@ -220,10 +257,12 @@ void VQBTTask::OnEvent(int32_t code) {
 }
 
 void VQBTTask::OnValue(uint32_t a, uint32_t b) {
+    VQCallbackScope scope(this);
     RaiseEvent(kDownloadEventStage, b);
 }
 
 void VQBTTask::OnTimer() {
+    VQCallbackScope scope(this);
     IBTTask* task = m_engineTask.load();
     if (task != nullptr) {
         BTTaskStatus status;

@@ -13,7 +13,10 @@
 // by whichever thread claims the stop flag first, and the finished event
 // claims the engine task by exchange, so an engine task is released or
 // handed on once. m_pathLock guards the texts; m_cacheLock the cached
-// speed and progress.
+// speed and progress. Every ITaskCallback call is counted while it runs
+// (m_inFlight), and deletion waits until none runs: a callback that has
+// claimed the stop or the engine task still uses the task after the engine
+// let go of it, so the engine's own wait does not cover it.
 
 #include "VQCore/download/DownloadTask.h"
 #include "VQCore/gamelib/GameDownloadInfo.h"
@@ -22,6 +25,8 @@
 #include "common/Thread.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,7 +38,8 @@ public:
     // recordPath: the torrent file of the saved download record (may be
     // empty).
     VQBTTask(uint32_t id, const std::wstring& folder, const std::wstring& recordPath);
-    // Stops the task, completes the stop, waits for the worker.
+    // Stops the task, completes the stop, waits for the worker and for any
+    // engine callback still running on the task. Never from a callback.
     ~VQBTTask() override;
 
     // Starts the worker (state 2, event 7, true); with a worker still going
@@ -55,13 +61,31 @@ public:
     void OnValue(uint32_t a, uint32_t b) override;
     void OnTimer() override;
 
+    // Places where a test holds or watches the task (a seam; the program
+    // sets none): a callback that has claimed the stop and let go of the
+    // engine task, and the deletion about to wait for callbacks in flight.
+    enum class VQProbePoint { kStopClaimed, kDeletionWaits };
+    // Before Start, on the owner's thread.
+    void SetProbe(std::function<void(VQProbePoint)> probe) { m_probe = std::move(probe); }
+
     std::wstring GetRecordPath() const;
     std::wstring GetSavePath() const;
     uint64_t GetBytesDone() const { return m_bytesDone.load(); }
     uint64_t GetTotalBytes() const { return m_totalBytes.load(); }
 
 private:
+    // The callbacks running now. Held by each callback's scope as well, so
+    // that the last one's unlock never touches a deleted task.
+    struct VQCallbacksInFlight {
+        std::mutex lock;
+        std::condition_variable idle;
+        uint32_t count = 0;
+    };
+    class VQCallbackScope;
+
     static void WorkerEntry(void* task);
+    void Probe(VQProbePoint point) const;
+    void WaitForCallbacks();
     void RunWorker();
     // Completes a requested stop; false when none was requested (or another
     // thread completed it).
@@ -89,6 +113,8 @@ private:
     double m_cachedProgress;  // m_cacheLock
     std::atomic<uint64_t> m_bytesDone;
     std::atomic<uint64_t> m_totalBytes;
+    const std::shared_ptr<VQCallbacksInFlight> m_inFlight;
+    std::function<void(VQProbePoint)> m_probe;  // set before any thread runs
 };
 
 }  // namespace Tessar

@@ -4,6 +4,7 @@
 
 #include "VQCore/download/BTManager.h"
 #include "VQCore/download/DownloadMessage.h"
+#include "VQCore/download/DownloadTarget.h"
 #include "common/CodePage.h"
 #include "common/DownloadEndCodes.h"
 #include "common/FormatText.h"
@@ -72,6 +73,12 @@ void VQBTTask::RunWorker() {
         Fail(kDownloadInfoUnusable);
         return;
     }
+    // The content and "<FileName>.vql" go into the download folder only.
+    std::wstring savePath = DownloadTargetPath(GetFolder(), info.fileName);
+    if (savePath.empty()) {
+        Fail(kDownloadInfoUnusable);
+        return;
+    }
     if (HandleStop())
         return;
     // A seed of this game would hold the same torrent in the session.
@@ -85,7 +92,6 @@ void VQBTTask::RunWorker() {
         HandleStop();
         return;
     }
-    std::wstring savePath = CombinePath(GetFolder(), StripQuotes(info.fileName));
     std::wstring recordPath = FormatString(L"%s%s", savePath.c_str(), kResumeRecordSuffix);
     {
         std::lock_guard<std::mutex> hold(m_pathLock);

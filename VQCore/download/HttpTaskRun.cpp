@@ -4,6 +4,7 @@
 #include "VQCore/download/HttpTask.h"
 
 #include "VQCore/download/DownloadMessage.h"
+#include "VQCore/download/DownloadTarget.h"
 #include "common/DownloadEndCodes.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
@@ -23,24 +24,6 @@ namespace Tessar {
 namespace {
 
 const size_t kMd5TextLength = 32;
-
-// FileName of the information, joined to the download folder. An absolute
-// name stands alone; a relative one must stay inside the folder and name a
-// file. Empty when the name is unfit.
-std::wstring TargetPath(const std::wstring& folder, const std::wstring& fileName) {
-    std::wstring name = StripQuotes(fileName);
-    if (name.empty() || wcschr(kPathSeparators, name.back()) != nullptr)
-        return std::wstring();
-    if (!IsAbsolutePath(name)) {
-        std::vector<std::wstring> parts;
-        SplitPathParts(name, parts);
-        for (const std::wstring& part : parts) {
-            if (part == L"." || part == L"..")
-                return std::wstring();
-        }
-    }
-    return CombinePath(folder, name);
-}
 
 // The data file that belongs to a resume record: both are named after the
 // same target.
@@ -94,7 +77,8 @@ uint32_t VQHttpTask::DownloadWith(const VQRemoteFileInfo& info) {
     if (CanResume(saved, info))
         return VerifyFinished(m_downloader.Resume(this, info, saved), info);
 
-    std::wstring target = TargetPath(GetFolder(), info.fileName);
+    // A FileName that is not one plain name would write elsewhere.
+    std::wstring target = DownloadTargetPath(GetFolder(), info.fileName);
     if (target.empty())
         return kDownloadInfoFailed;
     if (IsComplete(target, info)) {

@@ -10,8 +10,6 @@
 #include "common/XmlDocument.h"
 #include "common/XmlElement.h"
 
-#include <utility>
-#include <vector>
 
 namespace Tessar {
 
@@ -40,26 +38,25 @@ std::wstring VQBTManager::GetSeedsFilePath() const {
 }
 
 bool VQBTManager::SaveSeeds() {
-    std::vector<std::pair<uint64_t, std::wstring>> entries;
-    std::wstring path;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        path = m_seedsPath;
-        for (const auto& seed : m_seeds)
-            entries.emplace_back(seed->GetId(), seed->GetResumePath());
-    }
-    if (path.empty())
+    std::lock_guard<std::mutex> hold(m_lock);
+    return SaveSeedsLocked();
+}
+
+bool VQBTManager::SaveSeedsLocked() {
+    // Written under m_lock: the file always shows the list of the last
+    // change, never an older snapshot that another thread wrote late.
+    if (m_seedsPath.empty())
         return false;
     VQXmlDocument document;
     TiXmlElement* root = AddChildElement(&document, nullptr, kSeedsRoot);
     if (root == nullptr)
         return false;
-    for (const auto& entry : entries) {
-        TiXmlElement* seed = AddElement(root, kSeedElement);
-        AddElementText(AddElement(seed, kGameIdElement), UInt64ToString(entry.first));
-        AddElementText(AddElement(seed, kResumeElement), entry.second);
+    for (const auto& seed : m_seeds) {
+        TiXmlElement* element = AddElement(root, kSeedElement);
+        AddElementText(AddElement(element, kGameIdElement), UInt64ToString(seed->GetId()));
+        AddElementText(AddElement(element, kResumeElement), seed->GetResumePath());
     }
-    return SaveXmlDocument(document, path);
+    return SaveXmlDocument(document, m_seedsPath);
 }
 
 bool VQBTManager::LoadSeeds() {
@@ -88,12 +85,10 @@ bool VQBTManager::LoadSeeds() {
 }
 
 void VQBTManager::MoveSeedsFile(const std::wstring& folder) {
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_folder = folder;
-        m_seedsPath = CombinePath(folder, L"seeds.xml");
-    }
-    SaveSeeds();
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_folder = folder;
+    m_seedsPath = CombinePath(folder, L"seeds.xml");
+    SaveSeedsLocked();
 }
 
 bool VQBTManager::IsInsideDownloadFolder(const std::wstring& path) const {

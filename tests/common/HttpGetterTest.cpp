@@ -309,6 +309,33 @@ TEST_F(HttpGetterTest, PingSendsTheRequestAndNeverWaitsForTheBody) {
     EXPECT_FALSE(HttpPing(""));
 }
 
+TEST_F(HttpGetterTest, UrlsWithControlCharactersOrBlanksAreNeverSent) {
+    // A server's URL with a line break would otherwise add headers or a
+    // second request of its own; WinINet writes the object as it stands.
+    const std::wstring urls[] = {
+        Url(L"/files/small.txt\r\nX-Injected: 1"),
+        Url(L"/files/small.txt\nX-Injected: 1"),
+        Url(L"/files/small.txt HTTP/1.0\r\n\r\nGET /files/data.bin"),
+        Url(L"/files/small.txt\t"),
+        Url(L"/files/small.txt\x7F"),
+    };
+    VQTempFolder folder;
+    for (const std::wstring& url : urls) {
+        VQBuffer<unsigned char> buffer;
+        uint32_t length = 0;
+        EXPECT_FALSE(HttpGetToMemory(url, buffer, length)) << WideToUtf8(url);
+        EXPECT_FALSE(HttpGetToFile(url, folder.PathOf(L"got.txt"), nullptr, 0)) << WideToUtf8(url);
+        EXPECT_FALSE(HttpPing(WideToNarrow(url))) << WideToUtf8(url);
+        EXPECT_FALSE(FileExists(folder.PathOf(L"got.txt"))) << WideToUtf8(url);
+    }
+    EXPECT_TRUE(s_server->Requests().empty());
+    // Percent-encoded, the same characters are plain text of the path.
+    VQBuffer<unsigned char> buffer;
+    uint32_t length = 0;
+    EXPECT_FALSE(HttpGetToMemory(Url(L"/files/small.txt%0D%0AX"), buffer, length));
+    EXPECT_EQ(1u, s_server->Requests().size());
+}
+
 TEST_F(HttpGetterTest, StatisticsRequestsReachTheirEndpoints) {
     ASSERT_TRUE(SetServerAddress(kStatisticsServer, Url(L"/stat")));
     struct Case {

@@ -2,11 +2,13 @@
 // creates the object, and objects that cannot be made.
 #include <gtest/gtest.h>
 
+#include <exdisp.h>
 #include <ole2.h>
 
 #include <string>
 
 #include "tests/ui/ActiveXTestHost.h"
+#include "tests/ui/WindowInput.h"
 #include "ui/ActiveXCtrl.h"
 #include "ui/PaintManager.h"
 
@@ -15,6 +17,8 @@ namespace {
 
 using Test::VQActiveXHost;
 using Test::VQTestControlLibrary;
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 const wchar_t kBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 const wchar_t kFlashClsid[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
@@ -166,6 +170,62 @@ TEST_F(ActiveXControlTest, PlayersAndBrowsersWithoutTheirEnginesFailCleanly) {
         host.DeleteControl();
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXControlTest, TestControlStandsInForTheBrowserThroughItsModule) {
+    VQActiveXHost host;
+    host.Set(L"modulename", VQTestControlLibrary::Path());
+    host.Set(L"clsid", kBrowserClsid);
+    host.Show();
+    IWebBrowser2* browser = nullptr;
+    ASSERT_EQ(S_OK, host.Control()->GetControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)));
+    BSTR url = ::SysAllocString(L"http://127.0.0.1/game/index.html");
+    VARIANT empty;
+    ::VariantInit(&empty);
+    EXPECT_EQ(S_OK, browser->Navigate(url, &empty, &empty, &empty, &empty));
+    ::SysFreeString(url);
+    EXPECT_EQ(S_OK, browser->GoBack());
+    EXPECT_EQ(S_OK, browser->Refresh());
+    READYSTATE state = READYSTATE_UNINITIALIZED;
+    EXPECT_EQ(S_OK, browser->get_ReadyState(&state));
+    EXPECT_EQ(READYSTATE_COMPLETE, state);
+    BSTR location = nullptr;
+    EXPECT_EQ(S_OK, browser->get_LocationURL(&location));
+    EXPECT_STREQ(L"http://127.0.0.1/game/index.html", location);
+    ::SysFreeString(location);
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(S_OK, browser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
+    EXPECT_EQ(static_cast<IUnknown*>(host.Control()->GetOleObject()), identity);
+    identity->Release();
+    browser->Release();
+    const std::wstring log = m_library.CallLog();
+    EXPECT_NE(std::wstring::npos, log.find(L"navigate=http://127.0.0.1/game/index.html;back;refresh")) << Narrow(log);
+}
+
+TEST_F(ActiveXControlTest, BrowserWithoutItsEngineTakesAPageThatNeverCompletes) {
+    VQActiveXHost host;
+    host.Set(L"enablescrollbar", L"false");
+    host.Set(L"clsid", kBrowserClsid);
+    host.Show();
+    IWebBrowser2* browser = nullptr;
+    if (FAILED(host.Control()->GetControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) || !browser)
+        GTEST_SKIP() << "no browser control in this prefix";
+    // The window's event sink connects to the real browser as to the test control.
+    ASSERT_EQ(S_OK, host.ConnectEvents());
+    VARIANT empty;
+    ::VariantInit(&empty);
+    BSTR url = ::SysAllocString(L"about:blank");
+    HRESULT navigated = browser->Navigate(url, &empty, &empty, &empty, &empty);
+    ::SysFreeString(url);
+    Tessar::Test::PumpPending();
+    READYSTATE state = READYSTATE_UNINITIALIZED;
+    browser->get_ReadyState(&state);
+    browser->Release();
+    if (SUCCEEDED(navigated) && state == READYSTATE_COMPLETE) GTEST_SKIP() << "this prefix has a page engine";
+    EXPECT_NE(READYSTATE_COMPLETE, state);
+    for (const auto& progress : host.Events().progress_) EXPECT_NE(-1, progress.first) << "a page completed";
+    host.DeleteControl();
+    EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
 }
 
 }  // namespace

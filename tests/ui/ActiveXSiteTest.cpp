@@ -143,10 +143,14 @@ TEST_F(ActiveXSiteTest, WindowlessObjectGetsMessagesOnlyInsideItsAreaAndWithFocu
         {"wheel inside, screen point", WM_MOUSEWHEEL, 70, 60, true, false, L"wheel", true},
         {"key without focus", WM_KEYDOWN, 0, 0, false, false, L"key", false},
         {"key with focus", WM_KEYDOWN, 0, 0, false, true, L"key", true},
+        {"click while hidden", WM_LBUTTONDOWN, 70, 60, false, false, L"click", false},
+        {"key while hidden", WM_KEYDOWN, 0, 0, false, false, L"key", false},
+        {"click when shown again", WM_LBUTTONDOWN, 70, 60, false, false, L"click", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.focus) host.Control()->SetFocus();
+        host.Control()->SetVisible(std::string(c.name).find("hidden") == std::string::npos);
         size_t before = m_library.CallLog().size();
         send(c.message, c.x, c.y, c.screen);
         std::wstring added = m_library.CallLog().substr(before);

@@ -77,6 +77,30 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_NE(kControlColor, WindowPixel(host.Window().Handle(), 5, 5));
 }
 
+TEST_F(ActiveXTest, WindowlessObjectDrawsOnlyThePartBeingPainted) {
+    m_library.Configure(TestOptionWindowless);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 200, 150);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    RECT all = {0, 0, 200, 150};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    // The control lies at 20,30-120,90; paint only 60,30-120,90.
+    host.Control()->DoPaint(dc, RECT{60, 0, 200, 150});
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 70, 60));
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 119, 89));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 30, 60)) << "drawn outside the painted part";
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 59, 60));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 130, 60));
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+}
+
 TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     VQActiveXHost host;
     UseModule(host);
@@ -121,6 +145,62 @@ TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     EXPECT_TRUE(::IsWindowVisible(child));
 }
 
+TEST_F(ActiveXTest, MovingTheControlMovesAndSizesTheObject) {
+    HDC screen = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    struct Case {
+        const char* name;
+        DWORD options;
+        RECT objectRect;  // where the object is told it lives
+    } cases[] = {
+        {"windowless", TestOptionWindowless, {40, 50, 200, 150}},
+        {"windowed", 0, {0, 0, 160, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_library.Configure(c.options);
+        VQActiveXHost host;
+        UseModule(host);
+        host.Show();
+        VQActiveX* control = host.Control();
+        control->SetPos(40, 50, 200, 150);
+
+        IOleObject* object = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IOleObject, reinterpret_cast<void**>(&object)));
+        SIZEL extent = {};
+        EXPECT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &extent));
+        EXPECT_EQ(::MulDiv(2540, 160, dpiX), extent.cx);
+        EXPECT_EQ(::MulDiv(2540, 100, dpiY), extent.cy);
+        object->Release();
+
+        IViewObjectEx* view = nullptr;
+        ASSERT_EQ(S_OK, control->GetControl(IID_IViewObjectEx, reinterpret_cast<void**>(&view)));
+        RECTL placed = {};
+        EXPECT_EQ(S_OK, view->GetRect(DVASPECT_CONTENT, &placed));
+        EXPECT_EQ(c.objectRect.left, placed.left);
+        EXPECT_EQ(c.objectRect.top, placed.top);
+        EXPECT_EQ(c.objectRect.right, placed.right);
+        EXPECT_EQ(c.objectRect.bottom, placed.bottom);
+        view->Release();
+
+        if (HWND child = control->GetNativeWindow()) {
+            RECT rc;
+            ::GetWindowRect(child, &rc);
+            ::MapWindowPoints(nullptr, host.Window().Handle(), reinterpret_cast<POINT*>(&rc), 2);
+            EXPECT_EQ(40, rc.left);
+            EXPECT_EQ(50, rc.top);
+            EXPECT_EQ(200, rc.right);
+            EXPECT_EQ(150, rc.bottom);
+        }
+        // A rectangle turned inside out is raised to an empty one.
+        control->SetPos(40, 50, 10, 20);
+        EXPECT_EQ(40, control->GetPos().right);
+        EXPECT_EQ(50, control->GetPos().bottom);
+    }
+}
+
 TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
     VQActiveXHost host;
     UseModule(host);
@@ -141,16 +221,16 @@ TEST_F(ActiveXTest, WindowedObjectsChildWindowUiActivatesItOnFocus) {
 }
 
 TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
-    VQTestControlRegistration registration(VQ_TEST_CONTROL_CLSID_TEXT, VQ_TEST_CONTROL_PROGID);
+    VQTestControlRegistration registration;
     ASSERT_TRUE(registration.IsValid());
     struct Case {
         const char* name;
-        const wchar_t* module;
-        const wchar_t* clsid;
+        std::wstring module;
+        std::wstring clsid;
     } cases[] = {
-        {"class id", L"", VQ_TEST_CONTROL_CLSID_TEXT},
-        {"program id", L"", VQ_TEST_CONTROL_PROGID},
-        {"module that cannot be loaded", L"NoSuchTestControl.dll", VQ_TEST_CONTROL_CLSID_TEXT},
+        {"class id", L"", registration.ClsidText()},
+        {"program id", L"", registration.ProgId()},
+        {"module that cannot be loaded", L"NoSuchTestControl.dll", registration.ClsidText()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +240,7 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
             host.Set(L"modulename", c.module);
             host.Set(L"clsid", c.clsid);
             host.Show();
-            EXPECT_EQ(kTestControlClsid, host.Control()->GetClsid());
+            EXPECT_EQ(registration.Clsid(), host.Control()->GetClsid());
             ASSERT_NE(nullptr, host.Control()->GetSite());
             EXPECT_TRUE(host.Control()->GetSite()->IsInPlaceActive());
             EXPECT_EQ(1, m_library.LiveObjects());
@@ -170,6 +250,25 @@ TEST_F(ActiveXTest, ObjectIsCreatedThroughComByClassIdOrProgramId) {
         EXPECT_EQ(0, m_library.LiveObjects());
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXTest, RegistrationIsGoneWithItsHolder) {
+    std::wstring progId;
+    CLSID registered = {};
+    {
+        VQTestControlRegistration registration;
+        ASSERT_TRUE(registration.IsValid());
+        progId = registration.ProgId();
+        CLSID found = {};
+        EXPECT_EQ(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+        EXPECT_EQ(registration.Clsid(), found);
+        registered = found;
+    }
+    CLSID found = {};
+    EXPECT_NE(S_OK, ::CLSIDFromProgID(progId.c_str(), &found));
+    IUnknown* object = nullptr;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              ::CoCreateInstance(registered, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(&object)));
 }
 
 TEST_F(ActiveXTest, ReleasingTheControlBringsEveryCountBackToZero) {

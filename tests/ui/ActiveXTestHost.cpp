@@ -74,18 +74,22 @@ std::wstring VQTestControlLibrary::Probe(const std::wstring& probe) const {
 
 // ---- registration ----
 
-VQTestControlRegistration::VQTestControlRegistration(const std::wstring& clsidText, const std::wstring& progId)
-    : m_clsidText(clsidText), m_progId(progId) {
-    std::wstring server = std::wstring(kClassesKey) + L"CLSID\\" + clsidText + L"\\InprocServer32";
+VQTestControlRegistration::VQTestControlRegistration() {
+    wchar_t text[64] = L"";
+    if (FAILED(::CoCreateGuid(&m_clsid)) || ::StringFromGUID2(m_clsid, text, 64) == 0) return;
+    m_clsidText = text;
+    m_progId = L"Tessar.VQTestControl." + std::to_wstring(::GetCurrentProcessId()) + L"." +
+               std::to_wstring(m_clsid.Data1);
+    std::wstring server = std::wstring(kClassesKey) + L"CLSID\\" + m_clsidText + L"\\InprocServer32";
     m_valid = SetDefaultValue(server, nullptr, VQTestControlLibrary::Path()) &&
-              SetDefaultValue(server, L"ThreadingModel", L"Apartment");
-    if (m_valid && !progId.empty())
-        m_valid = SetDefaultValue(std::wstring(kClassesKey) + progId + L"\\CLSID", nullptr, clsidText);
+              SetDefaultValue(server, L"ThreadingModel", L"Apartment") &&
+              SetDefaultValue(std::wstring(kClassesKey) + m_progId + L"\\CLSID", nullptr, m_clsidText);
 }
 
 VQTestControlRegistration::~VQTestControlRegistration() {
+    if (m_clsidText.empty()) return;
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + L"CLSID\\" + m_clsidText).c_str());
-    if (!m_progId.empty()) ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_progId).c_str());
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_progId).c_str());
 }
 
 // ---- the host window ----

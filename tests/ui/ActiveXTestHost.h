@@ -45,16 +45,21 @@ private:
     VQTestControlProbeProc m_probe = nullptr;
 };
 
-// Registers the test control as an in-process server under `clsidText`
-// (and optionally a program id) in HKEY_LOCAL_MACHINE\Software\Classes,
-// where Wine's classes root reads it; removed again on destruction.
+// Registers the test control as an in-process server under a class id and
+// program id of its own, made fresh for each registration so that test
+// programs sharing the prefix never meet, in HKEY_LOCAL_MACHINE\Software\Classes
+// (where Wine's classes root reads it); removed again on destruction.
 class VQTestControlRegistration {
 public:
-    VQTestControlRegistration(const std::wstring& clsidText, const std::wstring& progId);
+    VQTestControlRegistration();
     ~VQTestControlRegistration();
     bool IsValid() const { return m_valid; }
+    CLSID Clsid() const { return m_clsid; }
+    const std::wstring& ClsidText() const { return m_clsidText; }
+    const std::wstring& ProgId() const { return m_progId; }
 
 private:
+    CLSID m_clsid = {};
     std::wstring m_clsidText;
     std::wstring m_progId;
     bool m_valid = false;

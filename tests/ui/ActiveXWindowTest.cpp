@@ -159,6 +159,35 @@ TEST_F(ActiveXWindowTest, PlayerFromMarkupIsLoadedDrawnAndHeardByItsWindow) {
     }
 }
 
+TEST_F(ActiveXWindowTest, WindowThatGoesFirstStillFreesItsObject) {
+    struct Case {
+        const char* name;
+        DWORD options;
+        bool windowless;
+    } cases[] = {
+        {"windowless", TestOptionWindowless, true},
+        {"windowed", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_library.Configure(c.options);
+        VQPlayerWindow* window = new VQPlayerWindow;
+        VQDialogBuilder builder;
+        VQControl* root = builder.Create(Markup(c.windowless), L"", 1, L"", &window->GetPaintManager());
+        ASSERT_NE(nullptr, root);
+        window->Attach(root);
+        ASSERT_EQ(1, m_library.LiveObjects());
+        // The native window is destroyed while the tree still holds the
+        // control; the tree goes with the window object afterwards.
+        ::DestroyWindow(window->GetHWND());
+        Tessar::Test::PumpPending();
+        delete window;
+        EXPECT_EQ(0, m_library.LiveObjects());
+        EXPECT_EQ(0, m_library.SiteReferences());
+        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
+    }
+}
+
 TEST_F(ActiveXWindowTest, KeysTypedIntoAWindowedObjectReachItsAcceleratorsFirst) {
     m_library.Configure(0);
     VQPlayerWindow window;

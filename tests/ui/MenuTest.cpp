@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <vector>
 
+#include "tests/ui/FocusRetry.h"
 #include "tests/ui/WindowInput.h"
 #include "tests/ui/WindowScreenshot.h"
 #include "ui/DialogBuilder.h"
@@ -46,32 +47,44 @@ public:
 
 class MenuFixture : public ::testing::Test {
 protected:
-    void TearDown() override {
+    void TearDown() override { CloseAll(); }
+    void CloseAll() {
         VQMenuWnd::CloseMenuWindows(nullptr, CloseAllMenus);
         PumpUntil([] { return VQMenuWnd::OpenMenus().empty(); });
     }
+    // Opens the top-level menu with the focus, as the programs do; null
+    // when it is not (or no longer) open.
     VQMenuWnd* OpenAt(int x, int y, const char* name = "TestMenu") {
+        CloseAll();
+        owner.commands.clear();
         menu = new VQMenuWnd(owner.GetHWND());
         if (!menu->Init(&menu, nullptr, kMenuLayout, name, MarkupFromResource, L"xml", 331, L"", L"", x, y))
             return nullptr;
         menu->ShowWindow(true, true);
         PumpPending();
-        return menu;
+        return menu;  // the slot: cleared when the menu is gone
+    }
+    static bool IsOpen(const VQMenuWnd* window) {
+        const auto& open = VQMenuWnd::OpenMenus();
+        return window && std::find(open.begin(), open.end(), window) != open.end();
     }
     VQMenuElement* Item(VQMenuWnd* window, const wchar_t* name) {
+        if (!IsOpen(window)) return nullptr;
         VQControl* control = window->GetPaintManager().FindControlByName(name);
         return control ? static_cast<VQMenuElement*>(control->GetInterface(ControlTypeMenuElement)) : nullptr;
     }
-    // Hovers the item with sub-items until its sub-menu is open.
+    // Hovers the item with sub-items until its sub-menu is open; null when
+    // the menus closed meanwhile.
     VQMenuWnd* OpenSub() {
         VQMenuElement* more = Item(menu, L"m202");
         if (!more) return nullptr;
         // From a plain item, so that entering the item is news to the menu.
         if (VQMenuElement* plain = Item(menu, L"m201")) PostMouseMove(menu->GetHWND(), CenterOf(plain));
         PostMouseMove(menu->GetHWND(), CenterOf(more));
-        PumpUntil([&] { return more->GetSubMenu() != nullptr; });
+        // The items go with the menu: look at them only while it is open.
+        PumpUntil([&] { return !menu || more->GetSubMenu() != nullptr; });
         PumpPending();
-        return more->GetSubMenu();
+        return menu && IsOpen(more->GetSubMenu()) ? more->GetSubMenu() : nullptr;
     }
     bool WaitAllClosed() {
         return PumpUntil([] { return VQMenuWnd::OpenMenus().empty(); });
@@ -82,18 +95,21 @@ protected:
 };
 
 TEST_F(MenuFixture, OpensAtThePointSizedByItsItems) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    VQScreenshotOnFailure screenshot(menu->GetHWND());
-    ASSERT_EQ(1u, VQMenuWnd::OpenMenus().size());
+    RECT rc = {};
     wchar_t className[32] = {};
-    ::GetClassNameW(menu->GetHWND(), className, 32);
+    bool hasRoot = false;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        ::GetWindowRect(menu->GetHWND(), &rc);
+        ::GetClassNameW(menu->GetHWND(), className, 32);
+        hasRoot = menu->GetRoot() != nullptr;
+        return VQMenuWnd::OpenMenus().size() == 1;
+    }));
     EXPECT_STREQ(L"VQMenuWnd", className);
-    ASSERT_NE(nullptr, menu->GetRoot());
-    RECT rc;
-    ::GetWindowRect(menu->GetHWND(), &rc);
+    EXPECT_TRUE(hasRoot);
     // 120 wide, 24 + 24 + 1 + 24 high, inset 2 all round.
-    EXPECT_TRUE(::EqualRect(&rc, std::make_unique<RECT>(RECT{100, 100, 224, 177}).get()))
-        << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    const RECT expected = {100, 100, 224, 177};
+    EXPECT_TRUE(::EqualRect(&rc, &expected)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
 }
 
 TEST_F(MenuFixture, NearTheWorkAreaCornerOpensUpAndLeft) {
@@ -101,38 +117,49 @@ TEST_F(MenuFixture, NearTheWorkAreaCornerOpensUpAndLeft) {
     info.cbSize = sizeof(info);
     ::GetMonitorInfoW(::MonitorFromWindow(owner.GetHWND(), MONITOR_DEFAULTTOPRIMARY), &info);
     const int x = info.rcWork.right - 10, y = info.rcWork.bottom - 10;
-    ASSERT_NE(nullptr, OpenAt(x, y));
-    RECT rc;
-    ::GetWindowRect(menu->GetHWND(), &rc);
+    RECT rc = {};
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(x, y)) return false;
+        ::GetWindowRect(menu->GetHWND(), &rc);
+        return true;
+    }));
     EXPECT_EQ(x - 124, rc.left);
     EXPECT_EQ(y - 77, rc.top);
 }
 
 TEST_F(MenuFixture, AnItemOfTheSubMenuCommandsTheOwnerAndClosesAll) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    VQMenuWnd* sub = OpenSub();
-    ASSERT_NE(nullptr, sub);
-    VQScreenshotOnFailure screenshot(sub->GetHWND());
-    EXPECT_EQ(2u, VQMenuWnd::OpenMenus().size());
-    EXPECT_TRUE(::IsWindowVisible(sub->GetHWND()));
+    RECT parentRect = {}, subRect = {};
+    POINT itemTop = {};
+    bool visible = false, ownedBySub = false;
+    size_t openWithSub = 0;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        VQMenuWnd* sub = OpenSub();
+        if (!sub) return false;
+        openWithSub = VQMenuWnd::OpenMenus().size();
+        visible = ::IsWindowVisible(sub->GetHWND()) != FALSE;
+        ::GetWindowRect(menu->GetHWND(), &parentRect);
+        ::GetWindowRect(sub->GetHWND(), &subRect);
+        itemTop = {0, Item(menu, L"m202")->GetPos().top};
+        ::ClientToScreen(menu->GetHWND(), &itemTop);
+        // The sub-items are shown in the sub-menu, never in their parent item.
+        VQMenuElement* first = Item(sub, L"m301");
+        if (!first) return false;
+        ownedBySub = first->GetOwnerMenu() == sub->GetRoot();
+        PostClick(sub->GetHWND(), CenterOf(first));
+        PumpUntil([&] { return !owner.commands.empty(); });
+        WaitAllClosed();
+        return !owner.commands.empty();
+    }));
+    EXPECT_EQ(2u, openWithSub);
+    EXPECT_TRUE(visible);
     // Beside its parent menu, level with its item.
-    RECT parentRect, subRect;
-    ::GetWindowRect(menu->GetHWND(), &parentRect);
-    ::GetWindowRect(sub->GetHWND(), &subRect);
-    POINT itemTop = {0, Item(menu, L"m202")->GetPos().top};
-    ::ClientToScreen(menu->GetHWND(), &itemTop);
     EXPECT_EQ(parentRect.right, subRect.left);
     EXPECT_EQ(itemTop.y, subRect.top);
     EXPECT_EQ(100, subRect.right - subRect.left);
     EXPECT_EQ(44, subRect.bottom - subRect.top);
-    // The sub-items are shown in the sub-menu, never in their parent item.
-    VQMenuElement* first = Item(sub, L"m301");
-    ASSERT_NE(nullptr, first);
-    EXPECT_EQ(sub->GetRoot(), first->GetOwnerMenu());
-
-    PostClick(sub->GetHWND(), CenterOf(first));
-    EXPECT_TRUE(PumpUntil([&] { return !owner.commands.empty(); }));
-    EXPECT_TRUE(WaitAllClosed());
+    EXPECT_TRUE(ownedBySub);
+    EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
     ASSERT_EQ(1u, owner.commands.size());
     EXPECT_EQ(301u, owner.commands[0]);
     EXPECT_EQ(0, owner.lParams[0]);
@@ -140,74 +167,99 @@ TEST_F(MenuFixture, AnItemOfTheSubMenuCommandsTheOwnerAndClosesAll) {
 }
 
 TEST_F(MenuFixture, APlainItemCommandsTheOwnerAndClosesAll) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    PostClick(menu->GetHWND(), CenterOf(Item(menu, L"m204")));
-    EXPECT_TRUE(WaitAllClosed());
-    PumpPending();
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        PostClick(menu->GetHWND(), CenterOf(Item(menu, L"m204")));
+        WaitAllClosed();
+        PumpPending();
+        return !owner.commands.empty();
+    }));
+    EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
     ASSERT_EQ(1u, owner.commands.size());
     EXPECT_EQ(204u, owner.commands[0]);
 }
 
 TEST_F(MenuFixture, ClickingAnItemWithSubItemsCommandsAndOpensIt) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    VQMenuElement* more = Item(menu, L"m202");
-    // Button down and up without a move first: no hover has opened it yet.
-    PostMouse(menu->GetHWND(), WM_LBUTTONDOWN, CenterOf(more), MK_LBUTTON);
-    PostMouse(menu->GetHWND(), WM_LBUTTONUP, CenterOf(more));
-    EXPECT_TRUE(PumpUntil([&] { return !owner.commands.empty(); }));
-    PumpPending();
+    bool subOpen = false;
+    size_t open = 0;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        VQMenuElement* more = Item(menu, L"m202");
+        // Button down and up without a move first: no hover has opened it yet.
+        PostMouse(menu->GetHWND(), WM_LBUTTONDOWN, CenterOf(more), MK_LBUTTON);
+        PostMouse(menu->GetHWND(), WM_LBUTTONUP, CenterOf(more));
+        PumpUntil([&] { return !owner.commands.empty(); });
+        PumpPending();
+        if (!menu) return false;
+        subOpen = IsOpen(more->GetSubMenu());
+        open = VQMenuWnd::OpenMenus().size();
+        return !owner.commands.empty();
+    }));
     EXPECT_EQ(202u, owner.commands[0]);
-    EXPECT_NE(nullptr, more->GetSubMenu());
-    EXPECT_EQ(2u, VQMenuWnd::OpenMenus().size());
+    EXPECT_TRUE(subOpen);
+    EXPECT_EQ(2u, open);
 }
 
 TEST_F(MenuFixture, ADisabledItemDoesNothing) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    VQMenuElement* separator = Item(menu, L"sep");
-    ASSERT_NE(nullptr, separator);
-    POINT pt = {separator->GetPos().left + 10, separator->GetPos().top};
-    PostClick(menu->GetHWND(), pt);
-    PumpPending();
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        VQMenuElement* separator = Item(menu, L"sep");
+        if (!separator) return false;
+        POINT pt = {separator->GetPos().left + 10, separator->GetPos().top};
+        PostClick(menu->GetHWND(), pt);
+        PumpPending();
+        return menu != nullptr;  // still open: nothing closed it
+    }));
     EXPECT_TRUE(owner.commands.empty());
     EXPECT_EQ(1u, VQMenuWnd::OpenMenus().size());
 }
 
-TEST_F(MenuFixture, FocusRulesAndEscape) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    VQMenuWnd* sub = OpenSub();
-    ASSERT_NE(nullptr, sub);
-    // Focus between the menus keeps both.
-    ::SetFocus(menu->GetHWND());
-    ::SetFocus(sub->GetHWND());
-    PumpPending();
-    EXPECT_EQ(2u, VQMenuWnd::OpenMenus().size());
-    // Escape closes only the menu that has it; the items go back to their item.
-    PostKeyDown(sub->GetHWND(), VK_ESCAPE);
-    VQMenuElement* more = Item(menu, L"m202");
-    EXPECT_TRUE(PumpUntil([&] { return more->GetSubMenu() == nullptr; }));
-    EXPECT_EQ(1u, VQMenuWnd::OpenMenus().size());
-    // (Sub-items are never found through their parent item, so not by name either.)
-    EXPECT_EQ(nullptr, Item(menu, L"m301"));
-    VQControl* first = more->GetItemAt(0);
-    ASSERT_NE(nullptr, first);
-    EXPECT_EQ(L"m301", first->GetName());
-    EXPECT_EQ(&menu->GetPaintManager(), first->GetManager());
-    EXPECT_EQ(more, first->GetParent());
-    EXPECT_EQ(menu->GetRoot(), static_cast<VQMenuElement*>(first->GetInterface(ControlTypeMenuElement))->GetOwnerMenu());
-    // Hovering a plain item after re-opening closes the sub-menu again.
-    ASSERT_NE(nullptr, OpenSub());
-    PostMouseMove(menu->GetHWND(), CenterOf(Item(menu, L"m201")));
-    EXPECT_TRUE(PumpUntil([&] { return VQMenuWnd::OpenMenus().size() == 1; }));
-    // Focus anywhere else closes every open menu.
-    ASSERT_NE(nullptr, OpenSub());
+TEST_F(MenuFixture, FocusBetweenMenusKeepsThemAndEscapeClosesOne) {
+    size_t openAfterFocusMoves = 0;
+    bool restored = false;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100)) return false;
+        VQMenuWnd* sub = OpenSub();
+        if (!sub) return false;
+        // Focus between the menus keeps both.
+        ::SetFocus(menu->GetHWND());
+        ::SetFocus(sub->GetHWND());
+        PumpPending();
+        openAfterFocusMoves = VQMenuWnd::OpenMenus().size();
+        if (!menu || !IsOpen(sub)) return false;
+        // Escape closes only the menu that has it; the items go back to their item.
+        VQMenuElement* more = Item(menu, L"m202");
+        PostKeyDown(sub->GetHWND(), VK_ESCAPE);
+        PumpUntil([&] { return !menu || more->GetSubMenu() == nullptr; });
+        if (!menu || VQMenuWnd::OpenMenus().size() != 1) return false;
+        // (Sub-items are never found through their parent item, so not by name either.)
+        VQControl* first = more->GetItemAt(0);
+        VQMenuElement* element = first ? static_cast<VQMenuElement*>(first->GetInterface(ControlTypeMenuElement))
+                                       : nullptr;
+        restored = Item(menu, L"m301") == nullptr && element && element->GetName() == L"m301" &&
+                   element->GetManager() == &menu->GetPaintManager() && element->GetParent() == more &&
+                   element->GetOwnerMenu() == menu->GetRoot();
+        return true;
+    }));
+    EXPECT_EQ(2u, openAfterFocusMoves);
+    EXPECT_TRUE(restored);
+}
+
+TEST_F(MenuFixture, HoverOnAPlainItemClosesTheSubMenuAndFocusElsewhereClosesAll) {
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100) || !OpenSub()) return false;
+        PostMouseMove(menu->GetHWND(), CenterOf(Item(menu, L"m201")));
+        PumpUntil([] { return VQMenuWnd::OpenMenus().size() <= 1; });
+        return menu != nullptr && VQMenuWnd::OpenMenus().size() == 1;
+    }));
+    ASSERT_TRUE(RunUndisturbed([&] { return OpenSub() != nullptr; }));
     ::SetFocus(owner.GetHWND());
     EXPECT_TRUE(WaitAllClosed());
     EXPECT_TRUE(owner.commands.empty());
 }
 
 TEST_F(MenuFixture, DestroyingTheTopMenuWithItsSubMenuOpenIsSafe) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    ASSERT_NE(nullptr, OpenSub());
+    ASSERT_TRUE(RunUndisturbed([&] { return OpenAt(100, 100) && OpenSub(); }));
     // The owned sub-menu is destroyed with it and gets no WM_CLOSE.
     ::DestroyWindow(menu->GetHWND());
     EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
@@ -216,8 +268,7 @@ TEST_F(MenuFixture, DestroyingTheTopMenuWithItsSubMenuOpenIsSafe) {
 }
 
 TEST_F(MenuFixture, TheOwnerDestroyedWithMenusOpenTakesThemWithIt) {
-    ASSERT_NE(nullptr, OpenAt(100, 100));
-    ASSERT_NE(nullptr, OpenSub());
+    ASSERT_TRUE(RunUndisturbed([&] { return OpenAt(100, 100) && OpenSub(); }));
     ::DestroyWindow(owner.GetHWND());
     EXPECT_TRUE(VQMenuWnd::OpenMenus().empty());
     EXPECT_EQ(nullptr, menu);
@@ -225,21 +276,32 @@ TEST_F(MenuFixture, TheOwnerDestroyedWithMenusOpenTakesThemWithIt) {
 }
 
 TEST_F(MenuFixture, ASubMenuOfALayeredMenuIsLayered) {
-    ASSERT_NE(nullptr, OpenAt(100, 100, "LayeredMenu"));
-    EXPECT_TRUE(menu->GetPaintManager().IsLayered());
-    VQMenuWnd* sub = OpenSub();
-    ASSERT_NE(nullptr, sub);
-    EXPECT_TRUE(sub->GetPaintManager().IsLayered());
-    PostClick(sub->GetHWND(), CenterOf(Item(sub, L"m301")));
-    EXPECT_TRUE(WaitAllClosed());
-    PumpPending();
+    bool topLayered = false, subLayered = false;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100, "LayeredMenu")) return false;
+        topLayered = menu->GetPaintManager().IsLayered();
+        VQMenuWnd* sub = OpenSub();
+        if (!sub) return false;
+        subLayered = sub->GetPaintManager().IsLayered();
+        PostClick(sub->GetHWND(), CenterOf(Item(sub, L"m301")));
+        WaitAllClosed();
+        PumpPending();
+        return !owner.commands.empty();
+    }));
+    EXPECT_TRUE(topLayered);
+    EXPECT_TRUE(subLayered);
     ASSERT_EQ(1u, owner.commands.size());
     EXPECT_EQ(301u, owner.commands[0]);
 }
 
 TEST_F(MenuFixture, ALayoutWithoutAMenuShowsNothing) {
-    ASSERT_NE(nullptr, OpenAt(100, 100, "NotAMenu"));
-    EXPECT_EQ(nullptr, menu->GetRoot());
+    bool noRoot = false;
+    ASSERT_TRUE(RunUndisturbed([&] {
+        if (!OpenAt(100, 100, "NotAMenu")) return false;
+        noRoot = menu->GetRoot() == nullptr;
+        return true;
+    }));
+    EXPECT_TRUE(noRoot);
 }
 
 TEST(Menu, TakesOnlyMenuElements) {

@@ -60,7 +60,6 @@ protected:
         window.Paint();
     }
     void Focus() {
-        ::SetForegroundWindow(window.Handle());
         edit->SetFocus();
         ASSERT_TRUE(edit->IsFocused());
     }
@@ -204,6 +203,45 @@ TEST_F(RichEditFixture, LimitAndPasswordReachTheHost) {
     EXPECT_TRUE(edit->GetHost()->GetStyle() & ES_PASSWORD);
     edit->GetHost()->TxGetPropertyBits(TXTBIT_USEPASSWORD, &bits);
     EXPECT_EQ(static_cast<DWORD>(TXTBIT_USEPASSWORD), bits);
+}
+
+TEST_F(RichEditFixture, ReadOnlyAndDisabledFieldsTakeNoTyping) {
+    struct Case {
+        const char* name;
+        const wchar_t* attribute;
+        const wchar_t* value;
+    } cases[] = {{"read-only", L"readonly", L"true"}, {"disabled", L"enabled", L"false"}};
+    Build({});
+    for (const Case& c : cases) {
+        edit->SetText(L"原文");
+        Focus();
+        edit->SetAttribute(c.attribute, c.value);
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文", edit->GetText()) << c.name;
+        edit->SetAttribute(c.attribute, c.value == std::wstring(L"true") ? L"false" : L"true");
+        Focus();
+        PostChars(L"新");
+        Drain();
+        EXPECT_EQ(L"原文新", edit->GetText()) << c.name;
+    }
+}
+
+TEST_F(RichEditFixture, ANarrowerFieldWrapsItsTextAgain) {
+    Build({});
+    edit->SetText(L"一段很长的文字，一段很长的文字，一段很长的文字，一段很长的文字");
+    auto lines = [&] {
+        LRESULT count = 0;
+        edit->TxSendMessage(EM_GETLINECOUNT, 0, 0, &count);
+        return static_cast<int>(count);
+    };
+    window.Paint();
+    const int wide = lines();
+    edit->SetPos(0, 0, 80, 120);
+    window.Paint();
+    EXPECT_GT(lines(), wide);
+    RECT client = edit->GetHost()->GetClientRect();
+    EXPECT_EQ(80, client.right - client.left);
 }
 
 TEST_F(RichEditFixture, WheelWithoutControlIsLeftToTheContainer) {
@@ -385,6 +423,9 @@ TEST_F(RichEditFixture, PasswordHidesTheText) {
     int hidden = LitPixels(edit, rc);
     EXPECT_NE(plain, hidden);
     EXPECT_EQ(L"密码文字", edit->GetText());
+    // And shows it again when the password style goes.
+    edit->SetAttribute(L"password", L"false");
+    EXPECT_EQ(plain, LitPixels(edit, rc));
 }
 
 }  // namespace

@@ -10,12 +10,20 @@
 
 #include <time.h>
 
+#include <atomic>
+
 namespace Tessar {
 namespace Test {
 namespace {
 
-int64_t FourDaysLater() {
-    return _time64(nullptr) + 4 * 86400;
+// The seed rules' clock: counts its reads (one per rule round of a seed
+// with an engine task) and runs as far ahead as the test says.
+std::atomic<int> g_clockReads{0};
+std::atomic<int64_t> g_clockAhead{0};
+
+int64_t TestClock() {
+    ++g_clockReads;
+    return _time64(nullptr) + g_clockAhead.load();
 }
 
 class BTSeedTest : public BTFixture {
@@ -92,18 +100,27 @@ TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
 }
 
 TEST_F(BTSeedTest, TheAgeRuleExpiresOldSeeds) {
+    g_clockAhead = 0;
+    BTManager().SetClock(&TestClock);
     LayOutFinishedGame(L"old");
     ASSERT_TRUE(BTManager().AddSeedFromFile(401, Record(L"old")));
-    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 60000));
     ASSERT_TRUE(BTManager().SaveSeeds());
-    // Let a few timer rounds pass: a fresh seed stays.
-    Sleep(2500);
+    EXPECT_NE(std::string::npos, scratch_.ReadFile(L"down\\seeds.xml").find("<gameId>401</gameId>"));
+    // The engine keeps the completion time beside the record once the data
+    // is found complete; from then on the age rule has a time to compare.
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(Record(L"old") + L".resume"); }, 60000));
+    // Three rule rounds with the clock as it is: a fresh seed stays.
+    g_clockReads = 0;
+    ASSERT_TRUE(WaitUntil([] { return g_clockReads.load() >= 3; }, 60000));
     EXPECT_TRUE(BTManager().HasSeed(401));
-    // Four days on (the engine keeps its completion time), it goes.
-    BTManager().SetClock(&FourDaysLater);
-    ASSERT_TRUE(WaitUntil([] { return !BTManager().HasSeed(401); }, 10000));
+    EXPECT_EQ(1u, BTManager().ActiveSeedCount());
+    // Four days on, it goes; the list and seeds.xml change together.
+    g_clockAhead = 4 * 86400;
+    ASSERT_TRUE(WaitUntil([] { return !BTManager().HasSeed(401); }, 60000));
     EXPECT_EQ(0u, BTManager().ActiveSeedCount());
     std::string seeds = scratch_.ReadFile(L"down\\seeds.xml");
+    EXPECT_NE(std::string::npos, seeds.find("<Seeds")) << seeds;
     EXPECT_EQ(std::string::npos, seeds.find("<gameId>401</gameId>")) << seeds;
     // Its files stay; only the seeding ends.
     EXPECT_TRUE(FileExists(scratch_.PathOf(L"down\\old\\game.exe")));

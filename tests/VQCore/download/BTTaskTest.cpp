@@ -5,6 +5,7 @@
 
 #include "VQCore/download/DownloadMessage.h"
 #include "VQCore/download/HttpTask.h"
+#include "common/CodePage.h"
 #include "common/DownloadEndCodes.h"
 #include "common/FileUtil.h"
 #include "common/PathText.h"
@@ -148,6 +149,83 @@ TEST_F(BTTaskTest, FailuresEndWithTheirCodes) {
         queue_->Remove(task, false);
         ++id;
     }
+}
+
+TEST_F(BTTaskTest, AFileNameThatIsNoPlainNameIsRefusedBeforeAnythingIsWritten) {
+    // The record "<FileName>.vql" and the content would go where the name
+    // points.
+    ASSERT_TRUE(scratch_.MakeFolder(L"outside"));
+    const std::wstring outside = scratch_.PathOf(L"outside\\game");
+    const std::wstring names[] = {outside, L"..\\outside\\game", L"sub\\game", L"game:hidden", L"CON"};
+    uint32_t id = 150;
+    for (const std::wstring& name : names) {
+        observer_.Clear();
+        WriteInfo(id, L"2", L"{md5:game.torrent}", L"{size:game.torrent}", L"{base}/files/game.torrent",
+                  L"http://127.0.0.1:9/none/", name);
+        VQBTTask* task = new VQBTTask(id, DownloadFolder(), L"");
+        ASSERT_TRUE(queue_->Add(task));
+        ASSERT_TRUE(queue_->StartNext(task));
+        ASSERT_TRUE(observer_.WaitForEnds(1, 30000)) << WideToUtf8(name);
+        EXPECT_EQ(kDownloadInfoUnusable, observer_.LastEndCode()) << WideToUtf8(name);
+        EXPECT_EQ(static_cast<uint32_t>(kTaskFailed), task->GetState()) << WideToUtf8(name);
+        EXPECT_TRUE(observer_.EventsOf(kDownloadEventRecordPath).empty()) << WideToUtf8(name);
+        EXPECT_EQ(L"", task->GetSavePath()) << WideToUtf8(name);
+        EXPECT_FALSE(FileExists(outside + L".vql")) << WideToUtf8(name);
+        EXPECT_FALSE(FolderExists(outside)) << WideToUtf8(name);
+        EXPECT_FALSE(FolderExists(scratch_.PathOf(L"down\\sub"))) << WideToUtf8(name);
+        queue_->Remove(task, false);
+        ++id;
+    }
+}
+
+TEST_F(BTTaskTest, DeletionWaitsForAnEngineCallbackThatClaimedTheStop) {
+    // No peer: the engine task stays open without finishing.
+    WriteGameInfo(160);
+    VQBTTask* task = new VQBTTask(160, DownloadFolder(), L"");
+    // The engine's OnStopped claims the stop and lets go of the engine task;
+    // the seam holds it there, still inside the task, until the test says.
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE resume = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE deletionWaits = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(held && resume && deletionWaits);
+    std::atomic<bool> holding{false};
+    std::atomic<bool> callbackDone{false};
+    task->SetProbe([&](VQBTTask::VQProbePoint point) {
+        if (point == VQBTTask::VQProbePoint::kDeletionWaits) {
+            SetEvent(deletionWaits);
+        } else if (!holding.exchange(true)) {
+            SetEvent(held);
+            WaitForSingleObject(resume, INFINITE);
+            callbackDone = true;  // the rest of the stop still follows
+        }
+    });
+    ASSERT_TRUE(queue_->Add(task));
+    ASSERT_TRUE(queue_->StartNext(task));
+    // Sizes come from OnTimer once the engine task is open.
+    ASSERT_TRUE(WaitUntil([&] { return !observer_.EventsOf(kDownloadEventTotalSize).empty(); }, 60000));
+    ASSERT_TRUE(task->Stop());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held, 30000));
+
+    // Detached first (as the owner does), then deleted on a thread of its own.
+    ASSERT_TRUE(queue_->Remove(task, true));
+    HANDLE deleter = CreateThread(
+        nullptr, 0, [](void* t) -> DWORD {
+            static_cast<VQBTTask*>(t)->Release();
+            return 0;
+        },
+        task, 0, nullptr);
+    ASSERT_NE(nullptr, deleter);
+    HANDLE either[] = {deleter, deletionWaits};
+    DWORD first = WaitForMultipleObjects(2, either, FALSE, 30000);
+    // The deletion waits for the held callback instead of returning.
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, first);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(deleter, 0));
+    EXPECT_FALSE(callbackDone.load());
+    SetEvent(resume);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(deleter, 30000));
+    EXPECT_TRUE(callbackDone.load());
+    for (HANDLE h : {deleter, held, resume, deletionWaits})
+        CloseHandle(h);
 }
 
 TEST_F(BTTaskTest, EndsAtOnceWithoutASession) {

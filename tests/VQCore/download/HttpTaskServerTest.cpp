@@ -227,6 +227,43 @@ TEST_F(HttpTaskServer, FailuresEndWithTheirCodes) {
     }
 }
 
+TEST_F(HttpTaskServer, AFileNameThatIsNoPlainNameIsRefusedBeforeAnythingIsWritten) {
+    const std::wstring size = std::to_wstring(kGameSize);
+    const std::wstring md5 = Md5Of(game_);
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.MakeFolder(L"outside"));
+    const std::wstring outside = folder.PathOf(L"outside\\game.bin");
+    struct Case {
+        const char* name;
+        std::wstring fileName;
+    } cases[] = {
+        {"absolute", outside},
+        {"absolute with slashes", folder.PathOf(L"outside") + L"/game.bin"},
+        {"parent", L"..\\outside\\game.bin"},
+        {"subfolder", L"sub\\game.bin"},
+        {"stream", L"game.bin:hidden"},
+        {"device", L"NUL"},
+    };
+    uint32_t id = 150;
+    for (const Case& c : cases) {
+        ++id;
+        WriteInfo(id, GameUrl(), c.fileName, size, md5);
+        VQRecordingObserver observer;
+        VQDownloadQueue queue(&observer, 1);
+        VQHttpTask* task = new VQHttpTask(id, folder.PathOf(L"cache"), L"");
+        queue.Add(task);
+        ASSERT_TRUE(queue.StartNext(task)) << c.name;
+        ASSERT_TRUE(observer.WaitForEnds(1)) << c.name;
+        EXPECT_EQ(kDownloadInfoFailed, observer.LastEndCode()) << c.name;
+        EXPECT_TRUE(observer.EventsOf(kDownloadEventSetupPath).empty()) << c.name;
+        EXPECT_TRUE(observer.EventsOf(kDownloadEventRecordPath).empty()) << c.name;
+        for (const wchar_t* suffix : {L"", L".vqt", L".vql"})
+            EXPECT_FALSE(FileIsThere(outside + suffix)) << c.name;
+        EXPECT_FALSE(FileIsThere(folder.PathOf(L"cache\\sub"))) << c.name;
+        queue.Remove(task, false);
+    }
+}
+
 TEST_F(HttpTaskServer, EachCountedFailureDelaysTheNextStart) {
     VQRecordingObserver observer;
     VQDownloadQueue queue(&observer, 1);

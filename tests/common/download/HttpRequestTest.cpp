@@ -27,6 +27,20 @@ TEST(HttpRequest, SplitHttpUrl) {
         {"port 0", L"http://h:0/x", false, L"", 0, L""},
         {"port not a number", L"http://h:ab/x", false, L"", 0, L""},
         {"port too large", L"http://h:70000/x", false, L"", 0, L""},
+        // A URL is written into the request line and the Host header as it
+        // stands: nothing that could end either.
+        {"CR LF in the path", L"http://h/a.zip\r\nX-Injected: 1", false, L"", 0, L""},
+        {"LF alone", L"http://h/a\nb", false, L"", 0, L""},
+        {"CR alone", L"http://h/a\rb", false, L"", 0, L""},
+        {"CR LF in the host", L"http://h\r\nX: 1/a", false, L"", 0, L""},
+        {"blank in the path", L"http://h/a b.zip", false, L"", 0, L""},
+        {"blank before the host", L" http://h/a", false, L"", 0, L""},
+        {"tab", L"http://h/a\tb", false, L"", 0, L""},
+        {"DEL", L"http://h/a\x7F", false, L"", 0, L""},
+        {"C1 control", L"http://h/a\x85", false, L"", 0, L""},
+        {"escape", L"http://h/\x1B[0m", false, L"", 0, L""},
+        {"percent-encoded CR LF is text", L"http://h/a%0D%0A", true, L"h", 80, L"/a%0D%0A"},
+        {"Chinese path", L"http://h/\x6E38\x620F.zip", true, L"h", 80, L"/\x6E38\x620F.zip"},
     };
     for (const Case& c : cases) {
         std::wstring host = L"unchanged", path = L"unchanged";
@@ -75,6 +89,40 @@ TEST(HttpRequest, RefusesARequestOverTheBlock) {
     std::string request = "kept";
     EXPECT_FALSE(BuildHttpGetRequest(L"/" + std::wstring(4000, L'a'), L"0-1", request, L"h", 80));
     EXPECT_EQ("kept", request);
+}
+
+TEST(HttpRequest, RefusesHostPathOrRangeThatCouldEndALine) {
+    // Host and path may also come from a resume record on disk.
+    struct Case {
+        const char* name;
+        std::wstring path;
+        const wchar_t* range;
+        std::wstring host;
+    } cases[] = {
+        {"CR LF in the path", L"/a\r\nX-Injected: 1", nullptr, L"h"},
+        {"blank in the path", L"/a b", nullptr, L"h"},
+        {"LF in the host", L"/a", nullptr, L"h\nX: 1"},
+        {"blank in the host", L"/a", nullptr, L"h x"},
+        {"CR LF in the range", L"/a", L"0-1\r\nX: 1", L"h"},
+        {"NUL in the path", std::wstring(L"/a\0b", 4), nullptr, L"h"},
+        {"empty host", L"/a", nullptr, L""},
+        {"empty path", L"", nullptr, L"h"},
+    };
+    for (const Case& c : cases) {
+        std::string request = "kept";
+        EXPECT_FALSE(BuildHttpGetRequest(c.path, c.range, request, c.host, 80)) << c.name;
+        EXPECT_EQ("kept", request) << c.name;
+    }
+}
+
+TEST(HttpRequest, SafeTextIsPrintableWithoutBlanks) {
+    EXPECT_TRUE(IsSafeHttpText(L"/x?q=1&r=%20"));
+    EXPECT_TRUE(IsSafeHttpText(L""));
+    EXPECT_TRUE(IsSafeHttpText(L"/\x6E38\x620F"));
+    for (wchar_t c = 0; c <= 0x20; ++c)
+        EXPECT_FALSE(IsSafeHttpText(std::wstring(L"/a") + c)) << static_cast<int>(c);
+    for (wchar_t c = 0x7F; c <= 0x9F; ++c)
+        EXPECT_FALSE(IsSafeHttpText(std::wstring(L"/a") + c)) << static_cast<int>(c);
 }
 
 TEST(HttpRequest, RangeTextTakes64BitOffsets) {

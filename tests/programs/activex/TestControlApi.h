@@ -9,7 +9,6 @@
 // {5C0F6D2A-7B1E-4E8C-A3D9-61B2F4E7C9A5}
 static const CLSID kTestControlClsid = {0x5c0f6d2a, 0x7b1e, 0x4e8c, {0xa3, 0xd9, 0x61, 0xb2, 0xf4, 0xe7, 0xc9, 0xa5}};
 #define VQ_TEST_CONTROL_CLSID_TEXT L"{5C0F6D2A-7B1E-4E8C-A3D9-61B2F4E7C9A5}"
-#define VQ_TEST_CONTROL_PROGID L"Tessar.VQTestControl"
 #define VQ_TEST_CONTROL_DLL L"VQTestControl.dll"
 
 // Options of the objects made from now on (VQTestControlConfigure).
