@@ -82,7 +82,7 @@ TEST_F(UpgradeJournalTest, AJournalReadsBackAsWrittenAndRefusesUnsafePaths) {
         {"current", L".\\a.txt"},
     };
     for (const Case& c : unsafe) {
-        EXPECT_FALSE(IsSafeRelativePath(c.path)) << c.name;
+        EXPECT_FALSE(IsSafeJournalPath(c.path)) << c.name;
         EXPECT_FALSE(WriteJournal(Program(), {{kJournalAddedFile, c.path}})) << c.name;
         // Written by hand: the reader refuses it as well.
         ASSERT_TRUE(WriteMarkerFile(JournalPath(Program()), std::wstring(L"JOURNAL;A|") + c.path + L";")) << c.name;
