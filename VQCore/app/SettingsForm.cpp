@@ -183,4 +183,13 @@ VQSettingsChanges StoreSettingsForm(const VQSettingsForm& form, VQSettings& sett
     return changes;
 }
 
+VQSettingsChanges SaveSettingsForm(const VQSettingsForm& form, VQSettings& settings, bool& saved) {
+    const VQSettingsChanges changes = StoreSettingsForm(form, settings);
+    saved = settings.Save();
+    // The entry follows the setting even when nothing changed, so that a
+    // removed or stale entry is put right.
+    settings.ApplyAutoRun();
+    return changes;
+}
+
 }  // namespace Tessar

@@ -91,5 +91,8 @@ struct VQSettingsChanges {
 // values are left out all the same). Folders get a trailing "\". Does not
 // save the file.
 VQSettingsChanges StoreSettingsForm(const VQSettingsForm& form, VQSettings& settings);
+// "确 定": stores the form, saves the settings file and rewrites the
+// autostart entry. saved is false when the file could not be written.
+VQSettingsChanges SaveSettingsForm(const VQSettingsForm& form, VQSettings& settings, bool& saved);
 
 }  // namespace Tessar

@@ -2,6 +2,7 @@
 
 #include "VQCore/gamelib/Settings.h"
 #include "common/PathText.h"
+#include "tests/support/ScratchRegistryKey.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UnusedDrive.h"
 
@@ -217,6 +218,43 @@ TEST(SettingsForm, RestoringDownloadDefaultsStoresNothingByItself) {
     EXPECT_EQ(L"C:\\ZelmorGames\\Download", form.cacheDir);
     EXPECT_EQ(L"C:\\ZelmorGames\\Games", form.installDir);
     EXPECT_FALSE(settings.IsDirty());
+}
+
+bool AutoRunValue(const VQAutoRunEntry& entry, std::wstring& value) {
+    wchar_t data[1024] = L"";
+    DWORD size = sizeof(data);
+    const LONG result = ::RegGetValueW(entry.root, entry.keyPath.c_str(), entry.valueName.c_str(), RRF_RT_REG_SZ,
+                                       nullptr, data, &size);
+    value = result == ERROR_SUCCESS ? data : L"";
+    return result == ERROR_SUCCESS;
+}
+
+TEST(SettingsForm, SavingWritesTheFileAndFollowsAutoRun) {
+    VQTempFolder folder;
+    VQScratchRegistryKey scratch;
+    ASSERT_TRUE(scratch.IsValid());
+    const VQAutoRunEntry entry = {scratch.Root(), scratch.Path() + L"\\Run", L"Norvane.exe"};
+    const std::wstring path = folder.PathOf(L"config.xml");
+    VQSettings settings(path);
+    settings.SetAutoRunEntry(entry);
+    VQSettingsForm form = ReadSettingsForm(settings);
+    form.autoRun = true;
+    bool saved = false;
+    SaveSettingsForm(form, settings, saved);
+    EXPECT_TRUE(saved);
+    std::wstring value;
+    ASSERT_TRUE(AutoRunValue(entry, value));
+    EXPECT_NE(std::wstring::npos, value.find(L"-background")) << Narrow(value);
+    {
+        VQSettings reread(path);
+        ASSERT_TRUE(reread.Load());
+        reread.WaitFolderPass();
+        EXPECT_TRUE(reread.GetBool(L"AutoRun"));
+    }
+    form.autoRun = false;
+    SaveSettingsForm(form, settings, saved);
+    EXPECT_TRUE(saved);
+    EXPECT_FALSE(AutoRunValue(entry, value));
 }
 
 }  // namespace
