@@ -1,0 +1,112 @@
+#pragma once
+// The start-up filling of the main window's pages: tiles for the installed
+// games, the quick strip, the unfinished downloads, the hot list and the
+// five kind pages, built from the list files, the catalogue and the
+// recommendation lists; and the installed and download lists written back
+// from the tiles. The tiles made here are handed to the window's pages,
+// which own them; the lists below own nothing.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Tessar {
+
+class VQDatabaseXmlFile;
+class VQDownloadQueue;
+class VQDownloadTask;
+struct VQGameDownloadInfo;
+class VQGameIcon;
+struct VQGameRecord;
+
+typedef std::vector<VQGameIcon*> VQTileList;
+
+// Where the loaders read; empty texts mean the program's data folder.
+struct VQGameListPaths {
+    std::wstring installList;
+    std::wstring downloadList;
+    std::wstring advertList;
+    std::wstring hotList;
+};
+
+class VQGameListState {
+public:
+    enum ListIndex {
+        MissingIconList = 0,
+        InstalledList = 1,
+        QuickList = 2,
+        DownloadList = 3,
+        HotList = 4,
+        FirstKindList = 5,  // kinds 1-5 in 5-9
+        ListCount = 10,
+    };
+    static const size_t kQuickStripSize = 8;
+
+    VQGameListState();
+    void Init(const VQDatabaseXmlFile* database);
+    // Forgets the lists, not the tiles.
+    void Clear();
+    void SetPaths(const VQGameListPaths& paths) { m_paths = paths; }
+    // Whether a desktop shortcut exists for a game (the installed tiles
+    // carry the answer); none by default.
+    void SetShortcutProbe(std::function<bool(uint32_t)> probe) { m_hasShortcut = std::move(probe); }
+    // Queues a downloaded game's install; without it the tile waits for
+    // the user.
+    void SetInstallPush(std::function<void(VQGameIcon*)> push) { m_pushInstall = std::move(push); }
+    // Makes the download task of an unfinished download (an HTTP or
+    // peer-to-peer task by the record's Type by default).
+    typedef std::function<VQDownloadTask*(const VQGameDownloadInfo&, const std::wstring& folder)> TaskFactory;
+    void SetTaskFactory(TaskFactory factory) { m_makeTask = std::move(factory); }
+    // The AutoStartUndone setting (read from the settings by default).
+    void SetAutoStartUndone(bool on) { m_autoStartSet = true; m_autoStart = on; }
+
+    bool LoadInstalledIcons();
+    bool LoadDownloadIcons(VQDownloadQueue* queue);
+    bool LoadAdvertIcons();
+    bool LoadRecommendIcons(bool subset);
+    bool LoadHotIcons();
+
+    VQTileList GetMissingIconIds() const { return m_lists[MissingIconList]; }
+    VQTileList GetInstalledIds() const { return m_lists[InstalledList]; }
+    VQTileList GetQuickIds() const { return m_lists[QuickList]; }
+    VQTileList GetDownloadIds() const { return m_lists[DownloadList]; }
+    VQTileList GetHotIds() const { return m_lists[HotList]; }
+    VQTileList GetSingleGameIds() const { return m_lists[FirstKindList]; }
+    VQTileList GetOnlineGameIds() const { return m_lists[FirstKindList + 1]; }
+    VQTileList GetFlashGameIds() const { return m_lists[FirstKindList + 2]; }
+    VQTileList GetWebGameIds() const { return m_lists[FirstKindList + 3]; }
+    VQTileList GetToolIds() const { return m_lists[FirstKindList + 4]; }
+    uint32_t GetNextCustomId() const { return m_nextCustomId; }
+    // Deletes every tile of every list once (for callers that keep none).
+    void DeleteTiles();
+
+    // Copies a catalogue entry into a tile and gives it its picture; a
+    // game without a picture file joins the missing-icon list.
+    void FillIconFromEntry(const VQGameRecord& entry, VQGameIcon* tile);
+
+private:
+    void AddKindTiles(int kind, const std::vector<int32_t>& ids, size_t skipFirst, bool skipToolType4);
+    void TopUpQuickStrip(VQGameIcon* tool);
+    bool AutoStartUndone() const;
+
+    const VQDatabaseXmlFile* m_database = nullptr;
+    uint32_t m_nextCustomId = 90001;
+    VQTileList m_lists[ListCount];
+    VQGameListPaths m_paths;
+    std::function<bool(uint32_t)> m_hasShortcut;
+    std::function<void(VQGameIcon*)> m_pushInstall;
+    TaskFactory m_makeTask;
+    bool m_autoStartSet = false;
+    bool m_autoStart = false;
+};
+
+// Renumbers the custom games densely, then writes the installed tiles
+// (state 1) of both lists to the installed list file. The renaming of
+// shortcuts goes through `renameShortcut` (old id, tile) when given.
+bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, const std::wstring& path = std::wstring(),
+                       std::function<void(uint32_t, VQGameIcon*)> renameShortcut = nullptr);
+// Writes the tiles in states 2-6 to the download list file.
+bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path = std::wstring());
+
+}  // namespace Tessar

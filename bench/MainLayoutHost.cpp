@@ -1,0 +1,175 @@
+#include "bench/MainLayoutHost.h"
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#endif
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+#include <string>
+
+#include "VQCore/app/AppControlTypes.h"
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "ui/DialogBuilder.h"
+#include "ui/TabCtrl.h"
+
+namespace Tessar {
+namespace Bench {
+
+namespace {
+
+const wchar_t kClassName[] = L"VQMainLayoutHost";
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
+}
+
+VQTabCtrl* TabById(VQPaintManager& manager, int id) {
+    VQControl* control = manager.FindControlById(id);
+    return control ? static_cast<VQTabCtrl*>(control->GetInterface(ControlTypeTab)) : nullptr;
+}
+
+}  // namespace
+
+VQMainLayoutHost::VQMainLayoutHost(int width, int height) : m_width(width), m_height(height) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &VQMainLayoutHost::WindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+    // An unmanaged popup: Wine destroys it without waiting for a window manager.
+    m_hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Tovana", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                               wc.hInstance, this);
+    m_manager.Init(m_hwnd);
+    VQDialogBuilder builder;
+    m_root = builder.Create(L"#226", L"MarloxWnd", MarkupFromResource, L"XML", &m_manager, &m_factory);
+    if (m_root) {
+        m_manager.AttachRootControl(m_root);
+        m_manager.AddNotifier(this);
+        m_manager.LoadStyle(L"#331", L"MarloxWnd", MarkupFromResource);
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    m_memoryDC = ::CreateCompatibleDC(screen);
+    m_bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ::ReleaseDC(nullptr, screen);
+    m_bits = static_cast<uint32_t*>(bits);
+    if (m_memoryDC && m_bitmap) m_oldBitmap = ::SelectObject(m_memoryDC, m_bitmap);
+}
+
+VQMainLayoutHost::~VQMainLayoutHost() {
+    if (m_memoryDC) {
+        if (m_oldBitmap) ::SelectObject(m_memoryDC, m_oldBitmap);
+        ::DeleteDC(m_memoryDC);
+    }
+    if (m_bitmap) ::DeleteObject(m_bitmap);
+    if (m_hwnd) ::DestroyWindow(m_hwnd);
+}
+
+VQIconList* VQMainLayoutHost::List(int id) {
+    VQControl* control = m_manager.FindControlById(id);
+    return control ? static_cast<VQIconList*>(control->GetInterface(ControlTypeIconList)) : nullptr;
+}
+
+void VQMainLayoutHost::ShowPage(int mainIndex, int libraryIndex) {
+    const int pages[] = {200, 201, 202, 203, 204};
+    for (int i = 0; i < 5; ++i)
+        if (VQControl* page = m_manager.FindControlById(pages[i])) page->SetVisible(i == mainIndex);
+    const int libraryPages[] = {210, 211, 213, 212, 214};
+    for (int i = 0; i < 5; ++i)
+        if (VQControl* page = m_manager.FindControlById(libraryPages[i])) page->SetVisible(i == libraryIndex);
+    if (VQTabCtrl* tab = TabById(m_manager, IdMainTab)) tab->SelectItem(mainIndex);
+    if (VQTabCtrl* tab = TabById(m_manager, IdLibraryTab)) {
+        if (libraryIndex == 4) tab->GetItemAt(4)->SetVisible(true);
+        tab->SelectItem(libraryIndex);
+    }
+}
+
+void VQMainLayoutHost::Layout() {
+    if (!m_root) return;
+    m_root->SetPos(0, 0, m_width, m_height);
+}
+
+void VQMainLayoutHost::PaintToMemory() {
+    if (!m_root || !m_memoryDC) return;
+    if (m_root->IsUpdateNeeded()) Layout();
+    const RECT all = {0, 0, m_width, m_height};
+    m_root->DoPaint(m_memoryDC, all);
+}
+
+uint32_t VQMainLayoutHost::PixelAt(int x, int y) const {
+    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+    ::GdiFlush();
+    return m_bits[y * m_width + x] | 0xFF000000u;
+}
+
+bool VQMainLayoutHost::SavePng(const std::wstring& path) const {
+    if (!m_bits) return false;
+    ::GdiFlush();
+    std::vector<unsigned char> rgba(static_cast<size_t>(m_width) * m_height * 4);
+    for (int i = 0; i < m_width * m_height; ++i) {
+        const uint32_t p = m_bits[i];
+        rgba[i * 4 + 0] = static_cast<unsigned char>(p >> 16);
+        rgba[i * 4 + 1] = static_cast<unsigned char>(p >> 8);
+        rgba[i * 4 + 2] = static_cast<unsigned char>(p);
+        rgba[i * 4 + 3] = 0xFF;
+    }
+    std::string png;
+    if (!stbi_write_png_to_func(&AppendBytes, &png, m_width, m_height, 4, rgba.data(), m_width * 4)) return false;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok && written == png.size();
+}
+
+LRESULT CALLBACK VQMainLayoutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<VQMainLayoutHost*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && self->m_manager.GetPaintWindow() == hwnd) {
+        LRESULT result = 0;
+        if (self->m_manager.MessageHandler(message, wParam, lParam, result)) return result;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+VQGameIcon* MakeDemoTile(uint32_t id, const std::wstring& name, uint32_t state) {
+    VQGameIcon* tile = new VQGameIcon();
+    tile->SetGameId(id);
+    tile->SetText(name);
+    tile->SetImage(GameIconDescription(id));
+    tile->SetState(state);
+    return tile;
+}
+
+std::wstring DemoGameName(uint32_t index) {
+    static const wchar_t* const kFirst[] = {L"星际", L"仙剑", L"武林", L"赤壁", L"龙腾", L"幻想", L"梦回",
+                                            L"天涯", L"风云", L"江湖", L"三国", L"西游"};
+    static const wchar_t* const kSecond[] = {L"争霸", L"奇缘", L"传说", L"远征", L"英雄", L"online", L"世界",
+                                             L"物语", L"战记", L"群侠传", L"大冒险"};
+    return std::wstring(kFirst[index % 12]) + kSecond[(index / 12 + index) % 11];
+}
+
+}  // namespace Bench
+}  // namespace Tessar

@@ -1,0 +1,294 @@
+// The start-up filling of the pages from the list files, the catalogue and
+// the recommendation lists, and the lists written back from the tiles.
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameListState.h"
+#include "VQCore/app/RecommendXmlFile.h"
+#include "VQCore/download/DownloadTask.h"
+#include "VQCore/gamelib/AppFolder.h"
+#include "VQCore/gamelib/AppPaths.h"
+#include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/DownloadXmlFile.h"
+#include "VQCore/gamelib/InstalledXmlFile.h"
+#include "bench/CatalogueGenerator.h"
+#include "common/PathText.h"
+#include "common/ScrambledXmlFile.h"
+#include "tests/support/TempFolder.h"
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+VQGameRecord Game(uint32_t id, bool published = true, uint8_t type = 1) {
+    VQGameRecord record;
+    record.ID = id;
+    record.GameName = L"游戏" + std::to_wstring(id);
+    record.Publish = published ? 1 : 0;
+    record.Type = type;
+    return record;
+}
+
+VQInstalledXmlFile::Record Installed(uint32_t id, const wchar_t* name = L"") {
+    VQInstalledXmlFile::Record record(new VQGameInstalledInfo());
+    record->ID = id;
+    record->Name = name;
+    record->FullPath = L"C:\\Games\\" + std::to_wstring(id) + L"\\game.exe";
+    record->SetupTime = 1700000000 + id;
+    record->RunCount = id % 3;
+    return record;
+}
+
+std::vector<uint32_t> Ids(const VQTileList& tiles) {
+    std::vector<uint32_t> ids;
+    for (const VQGameIcon* tile : tiles) ids.push_back(tile->GetGameId());
+    return ids;
+}
+
+// Writes an enciphered recommendation list with the given kind lists.
+bool WriteRecommendList(const std::wstring& path, const char* top, const std::vector<std::vector<int>>& lists) {
+    TiXmlDocument document;
+    TiXmlElement* version = new TiXmlElement("VERSION");
+    version->LinkEndChild(new TiXmlText("7"));
+    document.LinkEndChild(version);
+    if (top) {
+        TiXmlElement* element = new TiXmlElement(top);
+        for (size_t i = 0; i < lists.size() && i < 5; ++i) {
+            TiXmlElement* list = new TiXmlElement(VQRecommendXmlFile::kListNames[i]);
+            for (int id : lists[i]) {
+                TiXmlElement* entry = new TiXmlElement("ID");
+                entry->LinkEndChild(new TiXmlText(std::to_string(id).c_str()));
+                list->LinkEndChild(entry);
+            }
+            element->LinkEndChild(list);
+        }
+        document.LinkEndChild(element);
+    }
+    return SaveScrambledXmlFile(document, path);
+}
+
+class GameListStateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetAppFolderOverride(m_temp.Path());
+        m_temp.MakeFolder(L"data");
+        m_temp.MakeFolder(L"pic");
+        std::vector<VQGameRecord> games;
+        for (uint32_t id = 1; id <= 12; ++id) games.push_back(Game(id));
+        games.push_back(Game(13, false));
+        for (uint32_t id = 40001; id <= 40010; ++id) games.push_back(Game(id, true, id == 40010 ? 4 : 1));
+        for (uint32_t id = 20001; id <= 20003; ++id) games.push_back(Game(id));
+        ASSERT_TRUE(Bench::WriteSyntheticCatalogue(games, L"1", GetDatabasePath(), nullptr));
+        m_database.reset(new VQDatabaseXmlFile(GetDatabasePath()));
+        ASSERT_TRUE(m_database->Load());
+        m_state.Init(m_database.get());
+    }
+    void TearDown() override {
+        m_state.DeleteTiles();
+        SetAppFolderOverride(L"");
+    }
+    bool WriteInstalled(const VQInstalledXmlFile::Records& common, const VQInstalledXmlFile::Records& quick) {
+        VQInstalledXmlFile file;
+        file.SetRecords(common, quick);
+        return file.Save(GetInstallListPath());
+    }
+
+    VQTempFolder m_temp;
+    std::unique_ptr<VQDatabaseXmlFile> m_database;
+    VQGameListState m_state;
+};
+
+TEST_F(GameListStateTest, TenQuickRecordsFillTheStripAndOverflow) {
+    VQInstalledXmlFile::Records quick;
+    for (uint32_t id = 1; id <= 10; ++id) quick.push_back(Installed(id));
+    ASSERT_TRUE(WriteInstalled({Installed(11)}, quick));
+    ASSERT_TRUE(m_state.LoadInstalledIcons());
+    EXPECT_EQ((std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}), Ids(m_state.GetQuickIds()));
+    EXPECT_EQ((std::vector<uint32_t>{11, 9, 10}), Ids(m_state.GetInstalledIds()));
+    for (const VQGameIcon* tile : m_state.GetInstalledIds()) {
+        EXPECT_EQ(kTileInstalled, static_cast<uint32_t>(tile->GetState()));
+        EXPECT_EQ(L"游戏" + std::to_wstring(tile->GetGameId()), tile->GetText());
+        EXPECT_EQ(1700000000 + tile->GetGameId(), static_cast<uint32_t>(tile->Data().installTime));
+    }
+    // No picture files: every catalogue tile waits for its icon, once.
+    EXPECT_EQ(11u, m_state.GetMissingIconIds().size());
+}
+
+TEST_F(GameListStateTest, CustomGamesAndUnknownIds) {
+    ASSERT_TRUE(WriteInstalled({Installed(90005, L"我的游戏"), Installed(777), Installed(3)}, {}));
+    ASSERT_TRUE(m_state.LoadInstalledIcons());
+    EXPECT_EQ((std::vector<uint32_t>{90005, 3}), Ids(m_state.GetInstalledIds()));
+    EXPECT_EQ(90006u, m_state.GetNextCustomId());
+    const VQGameIcon* custom = m_state.GetInstalledIds()[0];
+    EXPECT_EQ(L"我的游戏", custom->GetText());
+    EXPECT_EQ(L"res='248' restype='PNG' dest='22,7,70,55'", custom->GetIconDescription())
+        << "a well-formed picture text without a picture file";
+    ASSERT_TRUE(SaveInstalledList(m_state.GetInstalledIds(), m_state.GetQuickIds()));
+    VQInstalledXmlFile saved;
+    ASSERT_TRUE(saved.LoadFile(GetInstallListPath()));
+    ASSERT_EQ(2u, saved.GetCommonRecords().size());
+    EXPECT_EQ(90001u, saved.GetCommonRecords()[0]->ID) << "the only custom game moves to the first id";
+    EXPECT_EQ(L"我的游戏", saved.GetCommonRecords()[0]->Name);
+    EXPECT_EQ(3u, saved.GetCommonRecords()[1]->ID);
+    EXPECT_TRUE(saved.GetCommonRecords()[1]->Name.empty());
+}
+
+TEST_F(GameListStateTest, MissingOrDamagedListsLoadNothing) {
+    EXPECT_FALSE(m_state.LoadInstalledIcons());
+    EXPECT_FALSE(m_state.LoadDownloadIcons(nullptr));
+    EXPECT_FALSE(m_state.LoadAdvertIcons());
+    EXPECT_FALSE(m_state.LoadHotIcons());
+    ASSERT_TRUE(m_temp.WriteFile(L"data\\hot.vqx", "not an enciphered list"));
+    EXPECT_FALSE(m_state.LoadHotIcons());
+    EXPECT_TRUE(m_state.GetHotIds().empty());
+    EXPECT_TRUE(m_state.LoadRecommendIcons(false)) << "the other loaders still run";
+}
+
+TEST_F(GameListStateTest, SavingRenumbersCustomGamesDensely) {
+    VQTileList installed;
+    for (uint32_t id : {90001u, 90002u, 90007u, 5u}) {
+        VQGameIcon* tile = new VQGameIcon();
+        tile->SetGameId(id);
+        tile->SetText(L"自定义");
+        tile->SetState(kTileInstalled);
+        installed.push_back(tile);
+    }
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\90007.vqp", "picture"));
+    ASSERT_TRUE(SaveInstalledList(installed, {}));
+    EXPECT_EQ(90003u, installed[2]->GetGameId());
+    EXPECT_TRUE(FileExists(GetGameIconPath(90003)));
+    EXPECT_FALSE(FileExists(GetGameIconPath(90007)));
+    EXPECT_EQ(L"file='" + GetGameIconPath(90003) + L"' icon='true' dest='30,15,62,47'", installed[2]->GetIconDescription());
+    for (VQGameIcon* tile : installed) delete tile;
+}
+
+TEST_F(GameListStateTest, OnlyInstalledTilesAreSaved) {
+    VQTileList tiles;
+    const uint32_t states[] = {kTileInstalled, kTileDownloading, kTileInstalled};
+    for (uint32_t i = 0; i < 3; ++i) {
+        VQGameIcon* tile = new VQGameIcon();
+        tile->SetGameId(i + 1);
+        tile->SetState(states[i]);
+        tile->Data().registered = 1;
+        tiles.push_back(tile);
+    }
+    ASSERT_TRUE(SaveInstalledList({tiles[0], tiles[1]}, {tiles[2]}));
+    VQInstalledXmlFile saved;
+    ASSERT_TRUE(saved.LoadFile(GetInstallListPath()));
+    ASSERT_EQ(1u, saved.GetCommonRecords().size());
+    ASSERT_EQ(1u, saved.GetQuickRecords().size());
+    EXPECT_EQ(3u, saved.GetQuickRecords()[0]->ID);
+    EXPECT_EQ(1u, saved.GetCommonRecords()[0]->Registered);
+    for (VQGameIcon* tile : tiles) delete tile;
+}
+
+TEST_F(GameListStateTest, DownloadListRoundTrip) {
+    VQDownloadXmlFile::Records records;
+    const struct {
+        uint32_t id, state;
+        uint32_t tileState;
+    } rows[] = {{1, 1, kTilePaused}, {2, 2, kTilePaused}, {3, 3, kTileDownloaded}, {4, 4, kTilePaused},
+                {5, 5, kTileNotInstalled}, {999, 1, 0}};
+    for (const auto& row : rows) {
+        VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
+        record->ID = row.id;
+        record->State = row.state;
+        record->Completed = 100 * row.id;
+        record->Total = 1000;
+        record->LogPath = L"C:\\cache\\" + std::to_wstring(row.id) + L".log";
+        record->SetupPath = L"C:\\cache\\" + std::to_wstring(row.id) + L".vqk";
+        records.push_back(record);
+    }
+    VQDownloadXmlFile file;
+    file.SetRecords(records);
+    ASSERT_TRUE(file.Save(GetDownloadListPath()));
+    // No real downloads: the tasks are made by a factory that makes none.
+    // Without AutoStartUndone a waiting or running download is paused.
+    m_state.SetTaskFactory([](const VQGameDownloadInfo&, const std::wstring&) { return nullptr; });
+    m_state.SetAutoStartUndone(false);
+    ASSERT_TRUE(m_state.LoadDownloadIcons(nullptr));
+    const VQTileList tiles = m_state.GetDownloadIds();
+    ASSERT_EQ(5u, tiles.size()) << "the game the catalogue lacks is skipped";
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(rows[i].tileState, static_cast<uint32_t>(tiles[i]->GetState())) << rows[i].id;
+        EXPECT_EQ(static_cast<int64_t>(100 * rows[i].id), tiles[i]->Data().completedBytes);
+    }
+    EXPECT_EQ(L"C:\\cache\\3.vqk", tiles[2]->GetSetupPath());
+    EXPECT_EQ(1, tiles[2]->Data().listFlag) << "a finished download waits for the user";
+    ASSERT_TRUE(SaveDownloadList(tiles));
+    VQDownloadXmlFile saved;
+    ASSERT_TRUE(saved.LoadFile(GetDownloadListPath()));
+    ASSERT_EQ(5u, saved.GetRecords().size());
+    const uint32_t savedStates[] = {4, 4, 3, 4, 5};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(savedStates[i], saved.GetRecords()[i]->State) << i;
+        EXPECT_EQ(1u, saved.GetRecords()[i]->Type) << "no task: HTTP";
+    }
+    EXPECT_EQ(L"C:\\cache\\3.vqk", saved.GetRecords()[2]->SetupPath);
+    EXPECT_TRUE(saved.GetRecords()[2]->LogPath.empty());
+    EXPECT_EQ(L"C:\\cache\\1.log", saved.GetRecords()[0]->LogPath);
+}
+
+TEST_F(GameListStateTest, FinishedDownloadIsQueuedForInstallWhenAutoStarting) {
+    VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
+    record->ID = 7;
+    record->State = 3;
+    record->SetupPath = L"C:\\cache\\7.vqk";
+    VQDownloadXmlFile file;
+    file.SetRecords({record});
+    ASSERT_TRUE(file.Save(GetDownloadListPath()));
+    std::vector<VQGameIcon*> queued;
+    m_state.SetInstallPush([&](VQGameIcon* tile) { queued.push_back(tile); });
+    m_state.SetAutoStartUndone(true);
+    ASSERT_TRUE(m_state.LoadDownloadIcons(nullptr));
+    ASSERT_EQ(1u, queued.size());
+    EXPECT_EQ(7u, queued[0]->GetGameId());
+    EXPECT_EQ(nullptr, queued[0]->GetDownloadTask());
+}
+
+TEST_F(GameListStateTest, AdvertToolsTopUpTheQuickStrip) {
+    std::vector<int> tools;
+    for (int id = 40001; id <= 40010; ++id) tools.push_back(id);
+    ASSERT_TRUE(WriteRecommendList(GetAdvertListPath(), "ADVERT", {{3, 13, 555, 1}, {20002}, {}, {}, tools}));
+    ASSERT_TRUE(m_state.LoadAdvertIcons());
+    EXPECT_EQ((std::vector<uint32_t>{3, 1}), Ids(m_state.GetSingleGameIds())) << "unpublished and unknown ids skipped";
+    EXPECT_EQ(std::vector<uint32_t>{20002}, Ids(m_state.GetOnlineGameIds()));
+    EXPECT_EQ(10u, m_state.GetToolIds().size());
+    const VQTileList quick = m_state.GetQuickIds();
+    ASSERT_EQ(8u, quick.size());
+    EXPECT_EQ(40001u, quick[0]->GetGameId());
+    EXPECT_EQ(40008u, quick[7]->GetGameId());
+    EXPECT_NE(m_state.GetToolIds()[0], quick[0]) << "the strip holds copies";
+    EXPECT_EQ(kTileNotInstalled, static_cast<uint32_t>(quick[0]->GetState()));
+    // The rest of the catalogue follows the advert tiles, without repeats.
+    ASSERT_TRUE(m_state.LoadRecommendIcons(false));
+    const std::vector<uint32_t> single = Ids(m_state.GetSingleGameIds());
+    ASSERT_EQ(12u, single.size()) << "3 and 1 first, then the other ten of 1-12";
+    EXPECT_EQ(3u, single[0]);
+    EXPECT_EQ(1u, single[1]);
+    EXPECT_EQ(1, std::count(single.begin(), single.end(), 3u));
+    EXPECT_EQ(0, std::count(single.begin(), single.end(), 13u)) << "unpublished";
+    const std::vector<uint32_t> toolIds = Ids(m_state.GetToolIds());
+    EXPECT_EQ(0, std::count(toolIds.begin() + 10, toolIds.end(), 40010u)) << "a type-4 tool is not recommended";
+}
+
+TEST_F(GameListStateTest, HotListWithoutItsElementIsEmpty) {
+    ASSERT_TRUE(WriteRecommendList(GetHotListPath(), nullptr, {}));
+    EXPECT_TRUE(m_state.LoadHotIcons());
+    EXPECT_TRUE(m_state.GetHotIds().empty());
+    ASSERT_TRUE(WriteRecommendList(GetHotListPath(), "HOT", {{2, 13}, {20001}, {}, {}, {40002}}));
+    ASSERT_TRUE(m_state.LoadHotIcons());
+    EXPECT_EQ((std::vector<uint32_t>{2, 20001, 40002}), Ids(m_state.GetHotIds()));
+    VQRecommendXmlFile file(GetHotListPath(), VQRecommendXmlFile::HotList);
+    ASSERT_TRUE(file.Load());
+    EXPECT_EQ(L"7", file.GetVersion());
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar

@@ -1,0 +1,151 @@
+// The default skin's main window layout with filled pages, painted into a
+// memory bitmap: the controls the window needs exist, tiles paint their
+// badges and progress, and a screenshot of every page is kept for people.
+#include <gtest/gtest.h>
+
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/app/IconListControl.h"
+#include "bench/MainLayoutHost.h"
+#include "common/FormatText.h"
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+using Bench::DemoGameName;
+using Bench::MakeDemoTile;
+using Bench::VQMainLayoutHost;
+
+// Screenshots of the pages go beside the test program, for people to look at.
+std::wstring ScreenshotPath(const wchar_t* name) {
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring folder(module);
+    folder = folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"app-screenshots";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + name + L".png";
+}
+
+void Fill(VQMainLayoutHost& host, int listId, uint32_t firstId, int count, uint32_t state) {
+    VQIconList* list = host.List(listId);
+    ASSERT_NE(nullptr, list) << listId;
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(list->AddTile(MakeDemoTile(firstId + i, DemoGameName(firstId + i), state)));
+}
+
+bool IsOrange(uint32_t argb) {
+    const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+    return r > 0xD0 && g > 0x60 && g < 0xC0 && b < 0x70;
+}
+
+bool IsGreen(uint32_t argb) {
+    const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+    return g > 0x90 && r < 0x70 && b > 0x40 && b < 0x90;
+}
+
+TEST(MainLayout, HasTheControlsTheWindowUses) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    const int ids[] = {100, 101, 102, 103, 104, 105, 108, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122,
+                       150, 169, 170, 171, 172, 173, 175, 176, 178, 179, 142, 149};
+    for (int id : ids) EXPECT_NE(nullptr, host.Manager().FindControlById(id)) << id;
+    for (int id = 113; id <= 122; ++id) EXPECT_NE(nullptr, host.List(id)) << id;
+    const wchar_t* names[] = {kInstalledListName, kQuickListName,     kDownloadListName, kToolListName,
+                              kHotListName,       kSingleGameListName, kOnlineGameListName, kFlashGameListName,
+                              kWebGameListName,   kSearchListName};
+    for (const wchar_t* name : names) EXPECT_NE(nullptr, host.Manager().FindControlByName(name));
+    EXPECT_EQ(L"Tovana游戏", TileString(1000));
+}
+
+TEST(MainLayout, TilesPaintBadgesAndProgress) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    host.ShowPage(4);
+    VQIconList* downloads = host.List(IdDownloadList);
+    ASSERT_NE(nullptr, downloads);
+    struct Case {
+        const char* name;
+        int64_t completed, total;
+        int fill;  // expected fill width in pixels
+    };
+    const Case cases[] = {{"half", 50, 100, 21}, {"a sliver widens to 6", 3, 42, 6}, {"full", 100, 100, 42},
+                          {"no total", 0, 0, 0}};
+    std::vector<VQGameIcon*> tiles;
+    for (const Case& c : cases) {
+        VQGameIcon* tile = MakeDemoTile(static_cast<uint32_t>(100 + tiles.size()), L"下载中", kTileDownloading);
+        tile->Data().completedBytes = c.completed;
+        tile->Data().totalBytes = c.total;
+        ASSERT_TRUE(downloads->AddTile(tile));
+        tiles.push_back(tile);
+    }
+    host.Layout();
+    host.PaintToMemory();
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const Case& c = cases[i];
+        const RECT pos = tiles[i]->GetPos();
+        const RECT icon = tiles[i]->GetIconRect();
+        const int y = pos.top + icon.top + 41;
+        const int x0 = pos.left + icon.left + 3;
+        int orange = 0;
+        for (int x = x0; x < x0 + 42; ++x) orange += IsOrange(host.PixelAt(x, y)) ? 1 : 0;
+        EXPECT_NEAR(c.fill, orange, 1) << c.name;
+    }
+    host.SavePng(ScreenshotPath(L"progress"));
+}
+
+TEST(MainLayout, NeverStartedBadgeGoesAfterTheFirstStart) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    host.ShowPage(0);
+    VQGameIcon* tile = MakeDemoTile(7, L"仙剑奇缘", kTileInstalled);
+    tile->Data().installTime = 1700000000;
+    ASSERT_TRUE(host.List(IdInstalledList)->AddTile(tile));
+    host.Layout();
+    host.PaintToMemory();
+    const RECT pos = tile->GetPos();
+    const RECT badge = tile->GetBadgeRect();
+    // A point on the badge's green ring.
+    const int x = pos.left + badge.left + 4, y = pos.top + badge.top + 12;
+    EXPECT_TRUE(IsGreen(host.PixelAt(x, y))) << std::hex << host.PixelAt(x, y);
+    tile->RecordRun(1700000500);
+    host.PaintToMemory();
+    EXPECT_FALSE(IsGreen(host.PixelAt(x, y))) << std::hex << host.PixelAt(x, y);
+}
+
+TEST(MainLayout, ScreenshotsOfThePages) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    Fill(host, IdInstalledList, 1, 17, kTileInstalled);
+    host.List(IdInstalledList)->AddAddTile();
+    Fill(host, IdQuickList, 40001, 8, kTileInstalled);
+    Fill(host, IdHotList, 20001, 52, kTileNotInstalled);
+    Fill(host, IdSingleGameList, 101, 95, kTileNotInstalled);
+    Fill(host, IdToolList, 40101, 12, kTileNotInstalled);
+    const uint32_t states[] = {kTileWaiting, kTileDownloading, kTilePaused, kTileDownloaded, kTileNotInstalled};
+    for (int i = 0; i < 5; ++i) {
+        VQGameIcon* tile = MakeDemoTile(300 + i, DemoGameName(300 + i), states[i]);
+        tile->Data().totalBytes = 1000;
+        tile->Data().completedBytes = 180 * (i + 1);
+        tile->Data().downloadStep = 2;
+        ASSERT_TRUE(host.List(IdDownloadList)->AddTile(tile));
+    }
+    const struct {
+        const wchar_t* name;
+        int main, library;
+    } pages[] = {{L"installed", 0, 0}, {L"hot", 1, 0}, {L"library", 2, 0}, {L"tools", 3, 0}, {L"downloads", 4, 0}};
+    for (const auto& page : pages) {
+        host.ShowPage(page.main, page.library);
+        host.Layout();
+        host.PaintToMemory();
+        EXPECT_TRUE(host.SavePng(ScreenshotPath(page.name)));
+    }
+    // The page bar of the library's 95 games: three pages, dots and arrows.
+    VQIconList* single = host.List(IdSingleGameList);
+    EXPECT_EQ(3, single->GetPageCount());
+    EXPECT_TRUE(single->GetPageBar()->GetNextButton()->IsVisible());
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
