@@ -127,7 +127,7 @@ DWORD VQStartedProgram::WaitExit(DWORD timeoutMs) const {
 
 bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
                   VQStartedProgram& program) {
-    const std::wstring exe = BuildFolder() + L"\\" + exeName;
+    const std::wstring exe = BuildFolder() + L"\\Norvane\\" + exeName;
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, logPath.c_str());
     STARTUPINFOW startup = {};

@@ -35,7 +35,7 @@ std::wstring StandInCallLog();
 // answers true or `timeoutMs` passes; false then.
 bool PumpUntilTrue(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
-// A game program of the build ("Pallico.exe", "Dravenn.exe") started with
+// A game program in the build's program folder ("Pallico.exe", "Dravenn.exe"), started with
 // `arguments`; the call log of its stand-in control goes to `logPath`.
 struct VQStartedProgram {
     PROCESS_INFORMATION process = {};
