@@ -161,6 +161,28 @@ TEST_F(BrowserWndTest, NewWindowLinksOpenInThisWindow) {
     EXPECT_EQ(std::wstring::npos, Log().find(L"navigate=about:blank"));
 }
 
+TEST_F(BrowserWndTest, OlderNewWindowEventIsProcessedAndOpensHere) {
+    Open();
+    // NewWindow(URL, Flags, TargetFrameName, PostData, Headers, Processed)
+    // of DWebBrowserEvents.
+    VARIANT_BOOL processed = VARIANT_FALSE;
+    VARIANT url, flags, target, post, headers, done;
+    for (VARIANT* v : {&url, &flags, &target, &post, &headers, &done}) ::VariantInit(v);
+    url.vt = VT_BSTR;
+    url.bstrVal = ::SysAllocString(L"http://127.0.0.1/games/tiles/old.html");
+    flags = Long(0);
+    target.vt = VT_BSTR;
+    target.bstrVal = ::SysAllocString(L"_blank");
+    headers.vt = VT_BSTR;
+    headers.bstrVal = ::SysAllocString(L"");
+    done.vt = VT_BYREF | VT_BOOL;
+    done.pboolVal = &processed;
+    ASSERT_TRUE(CallControl(L"FireOldEvent", {Long(107), url, flags, target, post, headers, done}));
+    for (VARIANT* v : {&url, &target, &headers}) ::VariantClear(v);
+    EXPECT_EQ(VARIANT_TRUE, processed);
+    EXPECT_NE(std::wstring::npos, Log().find(L"navigate=http://127.0.0.1/games/tiles/old.html")) << Narrow(Log());
+}
+
 TEST_F(BrowserWndTest, ScreenshotGoesToANewBmpFile) {
     Open();
     g_snapshotPath = m_folder.PathOf(L"shots\\..\\shot.bmp");
