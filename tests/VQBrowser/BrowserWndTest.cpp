@@ -308,7 +308,10 @@ TEST_F(BrowserWndTest, MuteAndSkinReload) {
     EXPECT_NE(nullptr, GetMuteHook());
     m_window->OnCommand(BrowserIdSoundOn);
     EXPECT_FALSE(IsSoundMuted());
+    Find(BrowserIdBossKey)->SetToolTip(L"changed");
     EXPECT_EQ(0, ::SendMessageW(m_hwnd, WM_USER + 1, 0, 0));
+    EXPECT_EQ(std::wstring(L"\x9690\x85CF\x7A97\x53E3"), Find(BrowserIdBossKey)->GetToolTip())
+        << "the skin overlay is applied again";
     EXPECT_TRUE(::IsWindow(m_hwnd));
     m_window->OnCommand(BrowserIdClose);
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return !::IsWindow(m_hwnd); }));

@@ -303,7 +303,13 @@ TEST_F(FlashWndTest, TooltipShowsAboveItsButtonAndHidesOnLeave) {
 TEST_F(FlashWndTest, SkinReloadAndCloseEndTheWindowCleanly) {
     Open();
     m_window->OnCommand(FlashIdHelp);
+    // The skin overlay is applied again to both windows.
+    Find(FlashIdHelp)->SetToolTip(L"changed");
+    VQControl* helpClose = m_window->GetHelpWindow()->GetPaintManager().FindControlById(402);
+    helpClose->SetToolTip(L"changed");
     EXPECT_EQ(0, ::SendMessageW(m_hwnd, WM_USER + 1, 0, 0));
+    EXPECT_EQ(std::wstring(L"\x6E38\x620F\x73A9\x6CD5"), Find(FlashIdHelp)->GetToolTip());
+    EXPECT_EQ(std::wstring(L"\x5173\x95ED"), helpClose->GetToolTip());
     EXPECT_TRUE(::IsWindow(m_hwnd));
     m_window->OnCommand(FlashIdMute);
     ASSERT_NE(nullptr, GetMuteHook());
