@@ -9,6 +9,7 @@
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowScreenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,7 @@ protected:
         g_prompts = 0;
     }
     void TearDown() override {
+        { Tessar::Test::VQScreenshotOnFailure shot(m_hwnd); }
         if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
         Tessar::Test::PumpUntilTrue([] { return true; }, 0);
         SetSnapshotPathPrompt(nullptr);
@@ -118,6 +120,10 @@ TEST_F(BrowserWndTest, NavigatesToTheGameAndNamesItInTheTitle) {
     const int screenH = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_EQ(screenW * 3 / 4, rc.right - rc.left);
     EXPECT_EQ(screenH * 5 / 6, rc.bottom - rc.top);
+    // Evidence for a person to look at: the browser as it opens.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Tessar::Test::PumpUntilTrue([] { return false; }, 50);
+    EXPECT_TRUE(Tessar::Test::SaveWindowPng(m_hwnd, Tessar::Test::ScreenshotFolder() + L"\\BrowserWnd.png"));
 }
 
 TEST_F(BrowserWndTest, WithoutAHomePageTheSiteButtonIsDisabled) {

@@ -10,6 +10,7 @@
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowScreenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ protected:
         SetSoundMuted(false);
     }
     void TearDown() override {
+        { Tessar::Test::VQScreenshotOnFailure shot(m_hwnd); }
         if (m_window != nullptr && ::IsWindow(m_hwnd)) {
             ::DestroyWindow(m_hwnd);
         }
@@ -83,6 +85,10 @@ TEST_F(FlashWndTest, MovieIsLoadedWithThePlayerSettingsInAWindowOfItsSize) {
     EXPECT_EQ(561, rc.bottom - rc.top);
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return Find(FlashIdTitle)->GetText() == L"  \x2014  Tiles"; }));
     EXPECT_NE(nullptr, m_window->GetPlayerWindow());
+    // Evidence for a person to look at: the player as it opens.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    EXPECT_TRUE(Tessar::Test::SaveWindowPng(m_hwnd, Tessar::Test::ScreenshotFolder() + L"\\FlashWnd.png"));
 }
 
 TEST_F(FlashWndTest, PauseDisablesThePlayerAndMutesUntilResumed) {
