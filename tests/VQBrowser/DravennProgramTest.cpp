@@ -68,12 +68,10 @@ TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
         ASSERT_TRUE(Tessar::Test::StartProgram(L"Dravenn.exe", c.arguments, folder.PathOf(L"x.log"), program));
         HWND dialog = program.WaitWindow(L"#32770");
         ASSERT_NE(nullptr, dialog);
-        wchar_t text[256] = {};
-        ::GetDlgItemTextW(dialog, 0xFFFF, text, 256);
-        EXPECT_EQ(c.text, std::wstring(text));
-        wchar_t caption[64] = {};
-        ::GetWindowTextW(dialog, caption, 64);
-        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), std::wstring(caption));
+        std::wstring text, caption;
+        EXPECT_TRUE(Tessar::Test::ReadMessageBox(dialog, text, caption));
+        EXPECT_EQ(c.text, text);
+        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), caption);
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(c.exitCode, program.WaitExit());
     }

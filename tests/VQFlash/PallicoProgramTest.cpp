@@ -76,14 +76,9 @@ struct ErrorBox {
 bool AnswerErrorBox(const Tessar::Test::VQStartedProgram& program, ErrorBox& box) {
     HWND dialog = program.WaitWindow(L"#32770");
     if (dialog == nullptr) return false;
-    wchar_t text[256] = {};
-    ::GetDlgItemTextW(dialog, 0xFFFF, text, 256);
-    box.text = text;
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(dialog, caption, 64);
-    box.caption = caption;
+    const bool read = Tessar::Test::ReadMessageBox(dialog, box.text, box.caption);
     ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return true;
+    return read;
 }
 
 TEST(PallicoProgramTest, BadArgumentsShowTheirMessageAndEnd) {
