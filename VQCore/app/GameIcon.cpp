@@ -18,7 +18,19 @@ namespace Tessar {
 
 VQGameIcon::VQGameIcon() {}
 
-VQGameIcon::~VQGameIcon() {}
+VQGameIcon::~VQGameIcon() {
+    // The hover tool bar must not keep pointing at a tile that is gone (a
+    // search result replaced while the mouse rests on it).
+    if (m_manager) {
+        VQControl* bar = m_manager->FindControlById(IdTileToolBar);
+        VQGameIconToolBar* toolBar =
+            bar ? static_cast<VQGameIconToolBar*>(bar->GetInterface(ControlTypeGameIconToolBar)) : nullptr;
+        if (toolBar && toolBar->GetTile() == this) {
+            toolBar->UpdateForTile(nullptr);
+            toolBar->SetVisible(false);
+        }
+    }
+}
 
 VQControl* VQGameIcon::GetInterface(int type) {
     if (type == ControlTypeGameIcon || type == ControlTypeContainer || type == ControlTypeControl) return this;

@@ -35,6 +35,8 @@ bool CompareTilesForSort(const VQGameIcon* a, const VQGameIcon* b);
 bool FilterTilesByKind(VQIconList& list, int kind);
 bool FilterTilesByCategory(VQIconList& list, int category);
 
+// Destroyed before the paint manager it was given (its snapshot's tiles
+// name that manager).
 class VQPageFilters {
 public:
     explicit VQPageFilters(VQPaintManager* manager);

@@ -187,3 +187,36 @@ TEST(TileInput, RemoveWithNotifyHidesTheBarAndRemoves) {
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(TileInput, DeletedTileLeavesTheToolBar) {
+    VQTileTestHost host(IconListMarkup(122, L"searchlist", 2, 5) + ToolBarMarkup());
+    VQIconList* list = host.List(122);
+    VQGameIcon* tile = MakeTile(9, L"结果", kTileNotInstalled);
+    ASSERT_TRUE(list->AddTile(tile));
+    host.Paint();
+    VQGameIconToolBar* bar =
+        static_cast<VQGameIconToolBar*>(host.Manager().FindControlById(179)->GetInterface(ControlTypeGameIconToolBar));
+    VQEvent enter = MouseEvent(EventMouseEnter, IconCentre(tile), tile);
+    tile->OnMouseEnter(enter);
+    ASSERT_EQ(tile, bar->GetTile());
+    list->RemoveAllTiles();  // a new search replaces the results under the mouse
+    EXPECT_EQ(nullptr, bar->GetTile());
+    EXPECT_FALSE(bar->IsVisible());
+}
+
+TEST(TileInput, WobbleStepsThroughItsAngles) {
+    VQGameIcon tile;
+    const int expected[] = {3, 0, -3, 0, 3};
+    for (int angle : expected) {
+        tile.AnimateBit16();
+        EXPECT_EQ(angle, tile.GetWobbleAngle());
+    }
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
