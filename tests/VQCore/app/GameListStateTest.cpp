@@ -10,6 +10,7 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/RecommendXmlFile.h"
+#include "VQCore/download/DownloadQueue.h"
 #include "VQCore/download/DownloadTask.h"
 #include "VQCore/gamelib/AppFolder.h"
 #include "VQCore/gamelib/AppPaths.h"
@@ -71,6 +72,21 @@ bool WriteRecommendList(const std::wstring& path, const char* top, const std::ve
     }
     return SaveScrambledXmlFile(document, path);
 }
+
+// A download that starts and stops at once, without a network.
+class VQInstantTask : public VQDownloadTask {
+public:
+    explicit VQInstantTask(uint32_t id) : VQDownloadTask(id, kHttpTaskKind, L"C:\\cache") {}
+    bool Start() override {
+        SetState(kTaskRunning);
+        return true;
+    }
+    bool Stop() override {
+        SetState(kTaskStopped);
+        return true;
+    }
+    void Release() override { delete this; }
+};
 
 class GameListStateTest : public ::testing::Test {
 protected:
@@ -232,6 +248,34 @@ TEST_F(GameListStateTest, DownloadListRoundTrip) {
     EXPECT_EQ(L"C:\\cache\\3.vqk", saved.GetRecords()[2]->SetupPath);
     EXPECT_TRUE(saved.GetRecords()[2]->LogPath.empty());
     EXPECT_EQ(L"C:\\cache\\1.log", saved.GetRecords()[0]->LogPath);
+}
+
+TEST_F(GameListStateTest, UnfinishedDownloadsResumeWithinTheQueueLimit) {
+    VQDownloadXmlFile::Records records;
+    for (const auto& row : {std::make_pair(1u, 2u), std::make_pair(2u, 1u), std::make_pair(3u, 4u)}) {
+        VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
+        record->ID = row.first;
+        record->State = row.second;
+        record->Total = 100;
+        records.push_back(record);
+    }
+    VQDownloadXmlFile file;
+    file.SetRecords(records);
+    ASSERT_TRUE(file.Save(GetDownloadListPath()));
+    VQDownloadQueue queue(nullptr, 1);
+    m_state.SetTaskFactory([](const VQGameDownloadInfo& info, const std::wstring&) { return new VQInstantTask(info.ID); });
+    m_state.SetAutoStartUndone(true);
+    ASSERT_TRUE(m_state.LoadDownloadIcons(&queue));
+    const VQTileList tiles = m_state.GetDownloadIds();
+    ASSERT_EQ(3u, tiles.size());
+    EXPECT_EQ(3u, queue.GetTasks().size());
+    EXPECT_EQ(kTileDownloading, static_cast<uint32_t>(tiles[0]->GetState())) << "the running one starts again";
+    EXPECT_EQ(kTaskRunning, tiles[0]->GetDownloadTask()->GetState());
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(kTileWaiting, static_cast<uint32_t>(tiles[i]->GetState())) << i << ": the queue is full";
+        EXPECT_EQ(kTaskWaiting, tiles[i]->GetDownloadTask()->GetState()) << i;
+    }
+    EXPECT_EQ(1u, queue.RunningCount());
 }
 
 TEST_F(GameListStateTest, FinishedDownloadIsQueuedForInstallWhenAutoStarting) {
