@@ -62,7 +62,7 @@ std::wstring BackupFolder(const std::wstring& programFolder) {
     return CombinePath(Folder(programFolder), L"rbtemp");
 }
 
-bool IsSafeRelativePath(const std::wstring& path) {
+bool IsSafeJournalPath(const std::wstring& path) {
     if (path.empty() || path.size() > MAX_PATH || IsAbsolutePath(path) || path[0] == L'\\' || path[0] == L'/' ||
         path.find(L':') != std::wstring::npos)
         return false;
@@ -79,7 +79,7 @@ bool WriteJournal(const std::wstring& programFolder, const std::vector<VQJournal
     std::vector<std::wstring> fields(1, kJournalWord);
     for (const VQJournalEntry& entry : entries) {
         if (entry.action < kJournalReplaced || entry.action > kJournalAddedFolder ||
-            !IsSafeRelativePath(entry.relativePath))
+            !IsSafeJournalPath(entry.relativePath))
             return false;
         fields.push_back(std::wstring(1, kActionLetters[entry.action]) + L"|" + entry.relativePath);
     }
@@ -104,7 +104,7 @@ bool ReadJournal(const std::wstring& programFolder, std::vector<VQJournalEntry>&
             return false;
         entry.action = static_cast<VQJournalAction>(letter - kActionLetters);
         entry.relativePath = field.substr(2);
-        if (!IsSafeRelativePath(entry.relativePath))
+        if (!IsSafeJournalPath(entry.relativePath))
             return false;
         entries.push_back(entry);
     }

@@ -38,7 +38,7 @@ bool ReadJournal(const std::wstring& programFolder, std::vector<VQJournalEntry>&
 
 // A relative path that stays below its folder: not empty, not absolute, no
 // drive, no "." or ".." part.
-bool IsSafeRelativePath(const std::wstring& path);
+bool IsSafeJournalPath(const std::wstring& path);
 
 enum VQRecoveryResult : int {
     kNothingToRecover = 0,

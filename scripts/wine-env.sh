@@ -21,9 +21,31 @@ vq_wine_start() {
     wineserver -w
   fi
   wineserver -p
+  vq_wine_fonts
+  # No window manager runs on the virtual display: windows Wine treats as
+  # managed wait for one on every activation and close (seconds each).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
   # Start Wine's own services now, detached from our output: started later by
   # a test program, they would keep ctest's output pipe open after it ends.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# The skin's faces ("Microsoft YaHei", "SimSun" and their Chinese names) map
+# to WenQuanYi Micro Hei, so Chinese text renders as the skin intends. Once
+# per prefix (a stamp file remembers it).
+vq_wine_fonts() {
+  local stamp=$WINEPREFIX/.vq-font-replacements
+  [[ -f $stamp ]] && return 0
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n' >"$reg"
+  local face
+  for face in "Microsoft YaHei" "SimSun" "微软雅黑" "宋体"; do
+    printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face" >>"$reg"
+  done
+  iconv -f UTF-8 -t GBK "$reg" >"$reg.gbk" 2>/dev/null && mv "$reg.gbk" "$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 && touch "$stamp"
+  rm -f "$reg" "$reg.gbk"
 }
 
 vq_wine_stop() {

@@ -21,7 +21,8 @@ void ReleaseAndClear(T*& pointer) {
 }  // namespace
 
 VQTestControl::VQTestControl(DWORD options)
-    : m_options(options), m_point(this, DIID_DWebBrowserEvents2), m_oldPoint(this, DIID_DWebBrowserEvents) {
+    : m_options(options), m_point(this, DIID_DWebBrowserEvents2), m_oldPoint(this, DIID_DWebBrowserEvents),
+      m_browser(this) {
     ObjectCreated(this);
 }
 
@@ -58,6 +59,8 @@ STDMETHODIMP VQTestControl::QueryInterface(REFIID iid, void** out) {
         *out = static_cast<IDispatch*>(this);
     else if (iid == IID_IRunnableObject)
         *out = static_cast<IRunnableObject*>(this);
+    else if (iid == IID_IWebBrowser2 || iid == IID_IWebBrowserApp || iid == IID_IWebBrowser)
+        *out = static_cast<IWebBrowser2*>(&m_browser);
     else
         return E_NOINTERFACE;
     AddRef();

@@ -1,0 +1,223 @@
+#include "VQCore/app/App.h"
+
+#include <ole2.h>
+
+#include "VQCore/app/BackgroundJobs.h"
+#include "VQCore/app/DataUpdateJobs.h"
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/app/MarloxWnd.h"
+#include "VQCore/app/ResourceString.h"
+#include "VQCore/app/StartupChecks.h"
+#include "VQCore/app/StartupPages.h"
+#include "VQCore/app/TrayIcon.h"
+#include "VQCore/download/DownloadCache.h"
+#include "VQCore/gamelib/AppPaths.h"
+#include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/OldInstallImport.h"
+#include "VQCore/gamelib/Settings.h"
+#include "VQUpdate/UpgradeMarkers.h"
+#include "VQUpdate/UpgradeRun.h"
+#include "common/PathText.h"
+#include "common/ServerAddresses.h"
+#include "ui/SkinManager.h"
+
+namespace Tessar {
+
+const wchar_t kInstanceEventName[] = L"ZelmorTessarine";
+
+namespace {
+
+VQApp* g_app = nullptr;
+
+// The data-update mode gives its jobs this long before asking them to stop.
+const DWORD kDataUpdateWait = 5000;
+// Scan window modes of the start-up.
+const int kScanScheduled = 1;
+const int kScanFirstRun = 2;
+// The download folder's drive is cleaned when it has no more free space than this.
+// The day timers' first runs after the start, spaced so that the jobs do
+// not all fetch at once.
+const UINT kFirstDatabaseUpdateDelay = 5 * 60 * 1000;
+const UINT kFirstListUpdateDelay = 2 * 60 * 1000;
+const UINT kJobSpacing = 60 * 1000;
+// The start-up's catalogue download: tries and the pause between them.
+const int kDatabaseTries = 4;
+const DWORD kDatabaseRetryPause = 1000;
+
+// A catalogue that does not load is fetched whole from the update server.
+bool DownloadDatabaseWithRetry(VQDatabaseXmlFile& database) {
+    for (int attempt = 0; attempt < kDatabaseTries; ++attempt) {
+        if (attempt > 0) Sleep(kDatabaseRetryPause);
+        bool changed = false;
+        if (database.Download(MakeSoftRequest(kUpdateDatabaseEndpoint), nullptr, changed) && database.Load())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+VQApp* GetApp() { return g_app; }
+
+VQApp::VQApp() : m_jobs(new VQBackgroundJobs) { g_app = this; }
+
+VQApp::~VQApp() {
+    if (m_instanceEvent) CloseHandle(m_instanceEvent);
+    if (g_app == this) g_app = nullptr;
+}
+
+void VQApp::StopBackgroundJobs() {
+    if (m_jobs) m_jobs->Stop();
+    m_jobs.reset();
+}
+
+void VQApp::Shutdown() {
+    if (HasTrayIcon()) RemoveTrayIcon();
+    StopBackgroundJobs();
+    EndOle();
+}
+
+void VQApp::EndOle() {
+    if (!m_oleActive) return;
+    m_oleActive = false;
+    OleUninitialize();
+}
+
+bool VQApp::RunDataUpdateMode() {
+    RunDataUpdateJobs(kDataUpdateWait);
+    return false;
+}
+
+bool VQApp::HandOverToRunningInstance() {
+    m_instanceEvent = CreateEventW(nullptr, FALSE, FALSE, kInstanceEventName);
+    DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return false;
+    HWND window = FindWindowW(L"VQMarloxWnd", LoadResourceString(kStringAppTitle).c_str());
+    if (window == nullptr) return true;
+    if (m_commandLine.flags & kStartExecApp) {
+        const std::wstring& arguments = m_commandLine.exec.arguments;
+        COPYDATASTRUCT data = {};
+        data.dwData = m_commandLine.exec.gameId;
+        data.cbData = static_cast<DWORD>(arguments.size() * sizeof(wchar_t));
+        data.lpData = const_cast<wchar_t*>(arguments.c_str());
+        // Bounded, so a hung first instance cannot hang this start too.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_COPYDATA, kCopyDataExecRequest, reinterpret_cast<LPARAM>(&data),
+                            SMTO_ABORTIFHUNG, 30000, &result);
+        return true;
+    }
+    if (!IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    SwitchToThisWindow(window, TRUE);
+    return true;
+}
+
+bool VQApp::CreateMainWindow() {
+    m_window = new (std::nothrow) VQMarloxWnd;
+    if (m_window == nullptr) return false;
+    HWND hwnd = m_window->Create(nullptr, LoadResourceString(kStringAppTitle).c_str(), 0x06CA0000, WS_EX_WINDOWEDGE);
+    if (hwnd == nullptr || m_window->GetHWND() == nullptr) {
+        // A window whose creation failed after it was made has freed itself
+        // (its destructor clears the main-window pointer); one that was
+        // never made has not.
+        if (Tessar::GetMainWindow() == m_window) delete m_window;
+        m_window = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool VQApp::OpenDatabaseAndFillPages() {
+    std::unique_ptr<VQDatabaseXmlFile> database(new VQDatabaseXmlFile(GetDatabasePath()));
+    if (!database->Load() && !DownloadDatabaseWithRetry(*database)) return false;
+    std::unique_ptr<VQStartupPageFill> fill(new VQStartupPageFill(*m_window, std::move(database)));
+    fill->FillFirstPages(m_jobs.get());
+    m_window->BeginPageFill(std::move(fill));
+    ScheduleJobTimers();
+    uint32_t flags = m_commandLine.flags;
+    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) m_window->ShowWindow(true, true);
+    if (flags & kStartExecApp) {
+        if (!m_window->RunGameById(m_commandLine.exec.gameId, m_commandLine.exec.arguments))
+            m_window->ShowWindow(true, true);
+    }
+    return true;
+}
+
+void VQApp::StartIconFetch(const std::vector<uint32_t>& missingIds) {
+    uint32_t mask = ComputeIconFetchMask(missingIds, m_firstRun);
+    if (mask != 0 && m_jobs && m_window) m_jobs->StartIconDownload(mask, missingIds, m_window->GetHWND());
+}
+
+void VQApp::ScheduleJobTimers() {
+    // First runs soon after the start, then every day (the timers re-arm).
+    HWND hwnd = m_window->GetHWND();
+    SetTimer(hwnd, kTimerDatabaseUpdate, kFirstDatabaseUpdateDelay, nullptr);
+    SetTimer(hwnd, kTimerAdvertUpdate, kFirstListUpdateDelay, nullptr);
+    SetTimer(hwnd, kTimerHotUpdate, kFirstListUpdateDelay + kJobSpacing, nullptr);
+}
+
+void VQApp::CheckDownloadCache() {
+    // The quick strip's games count as installed ones for the clean-up.
+    std::vector<VQCleanupDiskSpace::VQGameStatusInfo> installed, quick;
+    for (int listId : {kInstalledListId, kQuickListId}) {
+        VQIconList* list = m_window->FindIconList(listId);
+        if (list == nullptr) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            VQCleanupDiskSpace::VQGameStatusInfo info = {tile->GetGameId(), static_cast<uint32_t>(tile->GetState())};
+            (listId == kInstalledListId ? installed : quick).push_back(info);
+        }
+    }
+    GetDownloadCache().StartupCheck(installed, quick);
+}
+
+bool VQApp::Init(HINSTANCE instance) {
+    if (FAILED(OleInitialize(nullptr))) return false;
+    m_oleActive = true;
+    VQSkinManager::Instance().SetResourceModule(instance);
+    VQSkinManager::Instance().RefreshSkinList(GetSkinFolder());
+    if (!m_commandLineSet) m_commandLine = ParseProcessCommandLine();
+
+    if (m_commandLine.flags & kStartUpdateData) return RunDataUpdateMode();
+
+    // The running instance comes first: a second start must never hand a
+    // pending upgrade over while the first one still runs from the folder.
+    if (HandOverToRunningInstance()) return false;
+
+    VQPendingUpgrade upgrade = StartPendingUpgrade(m_commandLine.firstArgument);
+    if (upgrade == kPendingUpgradeStarted) return false;
+    m_upgradePending = upgrade == kPendingUpgradeNotStarted;
+
+    m_firstRun = ImportOnFirstStart();
+    VQSettings::Instance().Load();
+
+    if (!CreateMainWindow()) return false;
+    AddTrayIcon(m_window->GetHWND(), LoadResourceString(kStringAppTitle));
+
+    if (!m_upgradePending && CheckScheduledUpdate((m_commandLine.flags & kStartBackground) != 0, NowSeconds())) {
+        ShowTrayBalloon(LoadResourceString(kStringCheckingUpdate), LoadResourceString(kStringAppTitle));
+        WriteRestartMarker(L"", L"", m_commandLine.firstArgument);
+    }
+
+    if (!OpenDatabaseAndFillPages()) {
+        // The window goes with the failed start; its shutdown saves nothing
+        // because the pages were never filled.
+        if (m_window && IsWindow(m_window->GetHWND())) DestroyWindow(m_window->GetHWND());
+        // Its shutdown posted the quit message that no loop will read.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        m_window = nullptr;
+        return false;
+    }
+
+    CheckDownloadCache();
+    if (IsScheduledImportDue(NowSeconds())) m_window->ShowScanWindow(kScanScheduled);
+    if (m_firstRun && !FileExists(GetInstallListPath()) && !FileExists(GetConfigPath())) {
+        m_window->ShowScanWindow(kScanFirstRun);
+        ReportFirstInstall();
+    }
+    return true;
+}
+
+}  // namespace Tessar

@@ -1,0 +1,248 @@
+#pragma once
+// The main window of the manager: hosts the skinned tree of layout
+// "MarloxWnd" (pages of game tiles), owns the download queue, the drop
+// target, the hot keys, the day timers and the threads of the scheduled
+// jobs, and routes what happens in the program. Its OnDestroy is the
+// program's orderly stop.
+//
+// Threads: the window and its tree are used on the UI thread only. Worker
+// threads report by posting the messages below (never by touching tiles),
+// and OnDownloadMessage, called on a task's thread, only posts as well.
+// The shutdown sets the stop event first and waits for every worker with
+// a limit, so a worker that still reports cannot hold it up.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "VQCore/app/AppControlTypes.h"
+#include "VQCore/app/GameListState.h"
+#include "VQCore/download/DownloadMessage.h"
+#include "ui/DropTarget.h"
+#include "ui/WindowImplBase.h"
+
+namespace Tessar {
+
+class VQControl;
+class VQDownloadQueue;
+class VQGameIcon;
+class VQIconList;
+class VQPageFilters;
+class VQStartupPageFill;
+class VQThread;
+
+// The window's own messages (wParam / lParam as noted).
+enum VQMarloxMessage : UINT {
+    kMsgTrayIcon = WM_USER + 1,          // lParam: the mouse message
+    // WM_USER + 2 and + 5 (a tile's install finished, a tile downloaded)
+    // are the tiles' own: AppControlTypes.h.
+    kMsgCatalogueUpdated = WM_USER + 3,  // wParam: five uint32_t counters, lParam: their total
+    kMsgDragEnter = WM_USER + 10,        // 1034-1037 come from VQDropTargetEx
+    kMsgDragOver = WM_USER + 11,
+    kMsgDrop = WM_USER + 12,
+    kMsgDragLeave = WM_USER + 13,
+    kMsgAddGameFromFile = WM_USER + 14,  // wParam: ask flag, lParam: const wchar_t* path
+    // A download task's event, carried from the task's thread to the UI
+    // thread: wParam a heap VQPostedDownloadEvent the handler frees.
+    kMsgDownloadEvent = WM_USER + 40,
+    // A worker's list of refreshed tiles for the kind pages (RefillIconPages).
+    kMsgRefillPages = WM_USER + 41,
+};
+
+// WM_COPYDATA's wParam of a second start's game request.
+const WPARAM kCopyDataExecRequest = 8888;
+
+// Timers of the window.
+enum VQMarloxTimer : UINT_PTR {
+    kTimerDatabaseUpdate = 1001,
+    kTimerAdvertUpdate = 1002,
+    kTimerHotUpdate = 1003,
+    kTimerOnlineReport = 1004,
+    kTimerSpeedDisplay = 1005,
+    kTimerTrayRotation = 1006,
+    // The start-up's page fill, one slice a tick: a timer rather than posted
+    // messages, so the window paints before the slices (WM_PAINT comes
+    // before WM_TIMER, posted messages before both).
+    kTimerPageFill = 1010,
+};
+
+// Control ids of the main window's layout that the window itself uses.
+enum VQMarloxControlId : int {
+    kPageTabId = 105,
+    kHotListId = 113,
+    kSingleListId = 114,
+    kOnlineListId = 115,
+    kWebListId = 116,
+    kFlashListId = 117,
+    kToolListId = 118,
+    kDownloadListId = 119,
+    kInstalledListId = 120,
+    kQuickListId = 121,
+    kSearchListId = 122,
+    kSpeedLabelId = 169,
+    kAddTileId = 177,
+};
+
+// Items of tab control 105, in order.
+enum VQMarloxPage : int {
+    kPageInstalled = 0,
+    kPageHot = 1,
+    kPageLibrary = 2,
+    kPageTools = 3,
+    kPageDownloads = 4,
+};
+
+// String ids the window and the start-up use.
+enum : UINT {
+    kStringAppTitle = 1000,
+    kStringExitQuestion = 1060,
+    kStringExitTitle = 1061,
+    kStringCheckingUpdate = 1073,
+};
+
+// The nine tile lists of the start-up page fill, in the order the pages
+// are filled; the window owns the tiles once they are handed over.
+struct VQPageTiles {
+    VQTileList installed, quick, downloads, tools, hot, single, online, flash, web;
+};
+
+// What the three hot keys toggle.
+enum VQHotKey : int { kHotKeyHide = 0, kHotKeyHideGame = 1, kHotKeyKillGame = 2, kHotKeyCount = 3 };
+
+class VQMarloxWnd : public VQWindowImplBase, public VQDownloadMessage {
+public:
+    VQMarloxWnd();
+    ~VQMarloxWnd() override;
+
+    const wchar_t* GetWindowClassName() const override { return L"VQMarloxWnd"; }
+    UINT GetClassStyle() const override { return CS_VREDRAW | CS_HREDRAW; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND hwnd) override;
+    LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT OnCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    void ChangeSkin(UINT resourceId, const std::wstring& windowName, const std::wstring& extra,
+                    const std::wstring& skinFolder, const std::wstring& skinLayoutPath) override;
+    void Notify(VQNotifyMsg& msg) override;
+    // Called on the task's thread: the event is posted to the UI thread.
+    void OnDownloadMessage(uint32_t code, const VQDownloadMessageInfo* info) override;
+
+    // Pages.
+    // Hands the nine lists to their icon lists (found by name) and marks
+    // the pages filled; false when a list is missing (its tiles are freed).
+    bool SetPageIcons(VQPageTiles& tiles);
+    bool ArePagesFilled() const { return m_pagesFilled; }
+    // Takes the start-up's fill after its first pages: the rest is handed
+    // to the lists in slices from the message loop.
+    void BeginPageFill(std::unique_ptr<VQStartupPageFill> fill);
+    bool IsPageFillPending() const { return m_startupFill != nullptr; }
+    VQIconList* FindIconList(int controlId) const;
+    // The first tile of that game in the list, else null.
+    VQGameIcon* FindTileById(int listId, uint32_t gameId) const;
+    // install.vqx from lists 120 and 121; download.vqx from list 119 (only
+    // once the pages were filled, so a failed start never empties it).
+    bool RefreshInstalledPages();
+    bool RewriteDownloadList();
+    // Sets the picture of every tile of the game on the kind pages.
+    bool RefillIconPages(uint32_t gameId, const std::wstring& image);
+    void ShowPage(int page);
+    void ShowAddTileAction();
+    void ShowGameLibraryPage() { ShowPage(kPageLibrary); }
+    void SetNextCustomGameId(uint32_t id) { m_nextCustomGameId = id; }
+    uint32_t GetNextCustomGameId() const { return m_nextCustomGameId; }
+
+    // Settings that need the tree (also called by the settings dialog).
+    void ApplySettings();
+    bool SwitchHotKey(int which, bool on);
+    void ApplySpeedLimit();
+    void ApplySpeedDisplay(bool show);
+    void MoveDownloadFolder();
+    void StartRotation();
+    void StopRotation();
+
+    // Exit from the tray or the close button: asks when downloads run.
+    void Exit();
+    bool ConfirmExit();
+    void SetInputEnabled(bool enabled) { m_inputEnabled = enabled; }
+
+    // Game operations. A request for a game that is not installed gives false.
+    bool RunGameById(uint32_t gameId, const std::wstring& runKey);
+    void AddGameFromFile(const std::wstring& path, bool ask);
+    void OnTileAction(VQGameIcon* tile);
+    void ShowScanWindow(int mode);
+
+    // Search results, page filters and sorting.
+    void ShowSearchResults();
+    void OnPageFilterSelected(VQNotifyMsg& msg);
+    void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
+
+    VQDownloadQueue* GetDownloadQueue() const { return m_downloadQueue.get(); }
+    // Manual reset; set when the shutdown starts.
+    HANDLE GetStopEvent() const { return m_stopEvent; }
+    // A worker the shutdown waits for (the window takes the handle).
+    void AddExtraThread(HANDLE thread);
+
+    // How long the shutdown waits for one worker before it goes on.
+    static const DWORD kWorkerStopWait = 10000;
+
+private:
+    LRESULT OnTimerMessage(WPARAM id);
+    LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    LRESULT OnKeyUpMessage(WPARAM key);
+    LRESULT OnDragEnter(LPARAM info);
+    LRESULT OnDragOver(LPARAM info);
+    LRESULT OnDrop(LPARAM info);
+    void OnDownloadEvent(WPARAM event);
+    void OnFillPages();
+    void StartJobThread(UINT_PTR timerId);
+    void UpdateSpeedLabel();
+    bool IsInstalledListShown() const;
+    VQIconList* CurrentPageList() const;
+    void SaveSettingsIfChanged();
+    void StopWorkers();
+
+    bool m_inputEnabled = true;
+    bool m_pagesFilled = false;
+    std::vector<uint32_t> m_trayIconIds;
+    int m_trayIconIndex = -1;
+    VQGameIcon* m_contextTile = nullptr;
+    uint32_t m_nextCustomGameId = 90001;
+    std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
+    std::vector<HANDLE> m_extraThreads;
+    bool m_hotKeyRegistered[kHotKeyCount] = {false, false, false};
+    bool m_mainHidden = false;
+    bool m_gameHidden = false;
+    bool m_openEffect = false;
+    bool m_showSpeed = false;
+    bool m_powerOffAfterInstall = false;
+    bool m_quitRequested = false;
+    VQDropTargetEx m_dropTarget;
+    bool m_dropRegistered = false;
+    std::wstring m_dropPath;
+    HANDLE m_stopEvent = nullptr;
+    std::unique_ptr<VQDownloadQueue> m_downloadQueue;
+    // The last speed report of each download (game id -> speed, tick).
+    struct VQTileSpeed {
+        uint32_t bytesPerSecond;
+        DWORD tick;
+    };
+    std::map<uint32_t, VQTileSpeed> m_speeds;
+    std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
+    std::unique_ptr<VQStartupPageFill> m_startupFill;
+};
+
+// The running program's main window while it lives (null before and after).
+VQMarloxWnd* GetMainWindow();
+
+// The message Explorer broadcasts when the task bar comes back.
+UINT GetTaskbarCreatedMessage();
+
+}  // namespace Tessar

@@ -1,0 +1,171 @@
+// The main window's page helpers: filling the pages at start, finding
+// tiles, writing the lists back, switching pages.
+
+#include "VQCore/app/MarloxWnd.h"
+
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameListState.h"
+#include "VQCore/app/PageFilters.h"
+#include "VQCore/app/App.h"
+#include "VQCore/app/StartupPages.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/gamelib/Settings.h"
+#include "ui/Control.h"
+#include "ui/TabCtrl.h"
+
+namespace Tessar {
+
+namespace {
+
+const int kControlTypeIconList = 25;
+
+void FreeTiles(VQTileList& tiles) {
+    for (VQGameIcon* tile : tiles) delete tile;
+    tiles.clear();
+}
+
+}  // namespace
+
+VQIconList* VQMarloxWnd::FindIconList(int controlId) const {
+    VQControl* control = m_paintManager.FindControlById(controlId);
+    if (control == nullptr) return nullptr;
+    return static_cast<VQIconList*>(control->GetInterface(kControlTypeIconList));
+}
+
+VQGameIcon* VQMarloxWnd::FindTileById(int listId, uint32_t gameId) const {
+    VQIconList* list = FindIconList(listId);
+    if (list == nullptr) return nullptr;
+    for (VQGameIcon* tile : list->GetTiles())
+        if (tile->GetGameId() == gameId && !tile->IsAddTile()) return tile;
+    return nullptr;
+}
+
+bool VQMarloxWnd::SetPageIcons(VQPageTiles& tiles) {
+    struct PageList {
+        const wchar_t* name;
+        VQTileList* tiles;
+    };
+    const PageList pages[] = {
+        {kInstalledListName, &tiles.installed}, {kQuickListName, &tiles.quick},
+        {kDownloadListName, &tiles.downloads},  {kToolListName, &tiles.tools},
+        {kHotListName, &tiles.hot},             {kSingleGameListName, &tiles.single},
+        {kOnlineGameListName, &tiles.online},   {kFlashGameListName, &tiles.flash},
+        {kWebGameListName, &tiles.web},
+    };
+    bool all = true;
+    for (const PageList& page : pages) {
+        // A layout without that list (a damaged skin) loses its tiles, not the program.
+        if (!FillIconList(&m_paintManager, page.name, *page.tiles)) {
+            FreeTiles(*page.tiles);
+            all = false;
+        }
+        page.tiles->clear();
+    }
+    m_pagesFilled = true;
+    m_paintManager.InvalidateWindow();
+    return all;
+}
+
+void VQMarloxWnd::BeginPageFill(std::unique_ptr<VQStartupPageFill> fill) {
+    m_startupFill = std::move(fill);
+    SetTimer(m_hwnd, kTimerPageFill, USER_TIMER_MINIMUM, nullptr);
+}
+
+void VQMarloxWnd::OnFillPages() {
+    if (m_startupFill && m_startupFill->FillNextSlice()) return;
+    KillTimer(m_hwnd, kTimerPageFill);
+    if (!m_startupFill) return;
+    std::vector<uint32_t> missing = m_startupFill->MissingIconIds();
+    m_startupFill.reset();
+    if (VQApp* app = GetApp()) app->StartIconFetch(missing);
+}
+
+bool VQMarloxWnd::RefreshInstalledPages() {
+    VQIconList* installed = FindIconList(kInstalledListId);
+    VQIconList* quick = FindIconList(kQuickListId);
+    if (!m_pagesFilled || installed == nullptr || quick == nullptr) return false;
+    return SaveInstalledList(installed->GetTiles(), quick->GetTiles());
+}
+
+bool VQMarloxWnd::RewriteDownloadList() {
+    VQIconList* downloads = FindIconList(kDownloadListId);
+    if (!m_pagesFilled || downloads == nullptr) return false;
+    return SaveDownloadList(downloads->GetTiles());
+}
+
+bool VQMarloxWnd::RefillIconPages(uint32_t gameId, const std::wstring& image) {
+    bool changed = false;
+    for (int id = kSingleListId; id <= kToolListId; ++id) {
+        VQIconList* list = FindIconList(id);
+        if (list == nullptr) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile->GetGameId() != gameId) continue;
+            tile->SetImage(image);
+            tile->Invalidate();
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void VQMarloxWnd::ShowPage(int page) {
+    VQControl* control = m_paintManager.FindControlById(kPageTabId);
+    if (control == nullptr) return;
+    VQTabCtrl* tabs = static_cast<VQTabCtrl*>(control->GetInterface(12));
+    if (tabs) tabs->SelectItem(page);
+}
+
+void VQMarloxWnd::ShowAddTileAction() {
+    VQIconList* installed = FindIconList(kInstalledListId);
+    if (installed && installed->IsEnabled()) {
+        int last = installed->GetPageCount() - 1;
+        installed->ShowPageAt(last < 0 ? 0 : last);
+    }
+    ShowPage(kPageInstalled);
+    PostMessageW(m_hwnd, kMsgAddGameFromFile, 1, reinterpret_cast<LPARAM>(L""));
+}
+
+void VQMarloxWnd::ShowSearchResults() {
+    if (m_filters) m_filters->ShowSearchResults();
+}
+
+void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {
+    if (m_filters) m_filters->OnPageFilterSelected(msg);
+}
+
+void VQMarloxWnd::SnapshotCurrentPage(VQIconList* list, bool keepInFlow) {
+    if (m_filters) m_filters->SnapshotCurrentPage(list, keepInFlow);
+}
+
+// The notifications the window acts on now: the search box and button,
+// the filter and sort combos. The tile commands come with the game
+// operations.
+void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
+    if (msg.sender == nullptr) return;
+    int id = msg.sender->GetId();
+    switch (msg.type) {
+    case NotifyClick:
+        if (id == IdSearchButton) ShowSearchResults();
+        break;
+    case NotifyReturn:
+    case NotifyTextChanged:
+        if (id == IdSearchBox) ShowSearchResults();
+        break;
+    case NotifyItemSelect:
+        OnPageFilterSelected(msg);
+        break;
+    case NotifySelectionChanged:
+        // The download speed shows while the download page does.
+        if (id == kPageTabId) {
+            VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12));
+            bool downloads = tabs && tabs->GetSelectedItem() != nullptr &&
+                             static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+            ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace Tessar

@@ -1,0 +1,22 @@
+#pragma once
+// The manager's icon in the notification area: added for the main window
+// with icon 128 and the program title as its tip; its mouse messages come
+// back as kMsgTrayIcon. Used on the UI thread only.
+
+#include <windows.h>
+
+#include <string>
+
+namespace Tessar {
+
+// Adds the icon (again, after Explorer restarted); false when the shell refused.
+bool AddTrayIcon(HWND window, const std::wstring& tip);
+// Shows a balloon over the icon; false without an icon.
+bool ShowTrayBalloon(const std::wstring& text, const std::wstring& title);
+// Replaces the icon's image with the module's icon resource of that id.
+bool SetTrayIconImage(UINT iconId);
+// Removes the icon when there is one.
+void RemoveTrayIcon();
+bool HasTrayIcon();
+
+}  // namespace Tessar

@@ -1,0 +1,208 @@
+// Start-up of the manager with the 10,000-game catalogue: from process
+// start to the first painted main window (game cards on screen), beside the
+// bare catalogue load of the same file in this process, and beside the
+// start of an empty program (what Wine alone costs a process).
+//
+// Runs on a copy of the build's program folder (build/Norvane) whose
+// catalogue is replaced by the synthetic one; needs a display.
+
+#include "bench/BenchClock.h"
+#include "bench/CatalogueGenerator.h"
+#include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/Settings.h"
+#include "common/FileUtil.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace Tessar;
+using namespace Tessar::Bench;
+
+namespace {
+
+const int kRuns = 5;
+const DWORD kStartLimitMs = 120000;
+const wchar_t kTitle[] = L"Tovana游戏";
+
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring text = path;
+    return text.substr(0, text.find_last_of(L'\\'));
+}
+
+bool CopyTree(const std::wstring& source, const std::wstring& target) {
+    CreateDirectoryW(target.c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return true;
+    bool ok = true;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = CopyTree(source + L"\\" + name, target + L"\\" + name);
+        else
+            ok = CopyFileW((source + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), FALSE) != FALSE;
+    } while (ok && FindNextFileW(find, &found));
+    FindClose(find);
+    return ok;
+}
+
+HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments, DWORD& pid) {
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    pid = info.dwProcessId;
+    return info.hProcess;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindOfProcess(HWND hwnd, LPARAM lParam) {
+    Search* search = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t className[32] = {};
+    GetClassNameW(hwnd, className, 32);
+    if (pid == search->pid && wcscmp(className, L"VQMarloxWnd") == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Whether a strip across the window's content shows coloured game cards.
+bool CardsPainted(HWND hwnd) {
+    RECT rc;
+    if (!GetWindowRect(hwnd, &rc)) return false;
+    const int width = rc.right - rc.left;
+    const int top = rc.top + (rc.bottom - rc.top) / 3;
+    const int rows = 80;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -rows;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    size_t coloured = 0;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, rows, screen, rc.left, top, SRCCOPY);
+        GdiFlush();
+        const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+        for (int i = 0; i < width * rows; ++i) {
+            int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
+            if (std::max(r, std::max(g, b)) - std::min(r, std::min(g, b)) > 90) ++coloured;
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return coloured > 2000;
+}
+
+// Milliseconds from CreateProcess to cards on screen; negative on failure.
+double TimeToFirstPaint(const std::wstring& program) {
+    double start = NowMs();
+    DWORD pid = 0;
+    HANDLE process = StartProgram(program, L"", pid);
+    if (process == nullptr) return -1;
+    double painted = -1;
+    Search search = {pid, nullptr};
+    while (NowMs() - start < kStartLimitMs) {
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
+        if (search.found == nullptr) EnumWindows(&FindOfProcess, reinterpret_cast<LPARAM>(&search));
+        if (search.found && IsWindowVisible(search.found) && CardsPainted(search.found)) {
+            painted = NowMs() - start;
+            break;
+        }
+        Sleep(1);
+    }
+    if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    CloseHandle(process);
+    return painted;
+}
+
+double TimeEmptyProcess(const std::wstring& program, const std::wstring& marker) {
+    double start = NowMs();
+    DWORD pid = 0;
+    HANDLE process = StartProgram(program, L"--write \"" + marker + L"\"", pid);
+    if (process == nullptr) return -1;
+    WaitForSingleObject(process, kStartLimitMs);
+    CloseHandle(process);
+    return NowMs() - start;
+}
+
+}  // namespace
+
+int main() {
+    std::wstring build = OwnFolder() + L"\\..";
+    wchar_t tempPath[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, tempPath);
+    std::wstring folder = std::wstring(tempPath) + L"vq-startup-bench";
+    std::wstring program = folder + L"\\Norvane.exe";
+    if (!CopyTree(build + L"\\Norvane", folder) || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        printf("startup bench: the build's program folder (build/Norvane) is missing\n");
+        return 1;
+    }
+    std::wstring database = folder + L"\\data\\database.vqx";
+    if (!WriteSyntheticCatalogue(MakeSyntheticGames(), L"bench", database, nullptr)) {
+        printf("startup bench: cannot write the catalogue\n");
+        return 1;
+    }
+    CreateFolderChain(folder + L"\\config");
+    VQSettings settings(folder + L"\\config\\config.xml");
+    settings.SetBool(L"UpdateRegular", false);
+    settings.SetBool(L"ImportRegular", false);
+    settings.SetBool(L"AutoRun", false);
+    settings.Save();
+
+    std::vector<double> loads, starts, empties;
+    for (int run = 0; run < kRuns; ++run) {
+        double begin = NowMs();
+        VQDatabaseXmlFile file(database);
+        if (!file.Load()) {
+            printf("startup bench: the catalogue does not load\n");
+            return 1;
+        }
+        loads.push_back(NowMs() - begin);
+    }
+    std::wstring demoGame = build + L"\\demo\\game\\DemoGame.exe";
+    for (int run = 0; run < kRuns; ++run) {
+        double empty = TimeEmptyProcess(demoGame, folder + L"\\empty-ran.txt");
+        if (empty >= 0) empties.push_back(empty);
+        double start = TimeToFirstPaint(program);
+        if (start < 0) {
+            printf("startup bench: run %d did not paint its cards\n", run + 1);
+            return 1;
+        }
+        starts.push_back(start);
+    }
+    double load = Percentile(loads, 0.5);
+    double start = Percentile(starts, 0.5);
+    double empty = Percentile(empties, 0.5);
+    PrintRatioLine("start to first paint, 10000 games (median of 5)", start, "bare catalogue load", load);
+    PrintRatioLine("start to first paint beside an empty program's start", start, "empty program", empty);
+    printf("start to first paint less the empty start: %.1f ms, goal catalogue load + 300 ms = %.1f ms\n",
+           start - empty, load + 300.0);
+    return 0;
+}
