@@ -3,6 +3,8 @@
 
 #include "VQCore/app/MarloxWnd.h"
 
+#include "VQCore/app/TabPages.h"
+
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
@@ -155,6 +157,9 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         OnPageFilterSelected(msg);
         break;
     case NotifySelectionChanged:
+        // A tab control shows the page its selected item names.
+        if (VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(ControlTypeTab)))
+            ShowSelectedTabPage(m_paintManager, *tabs);
         // The download speed shows while the download page does.
         if (id == kPageTabId) {
             VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12));

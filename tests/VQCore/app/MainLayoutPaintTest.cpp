@@ -58,6 +58,21 @@ TEST(MainLayout, HasTheControlsTheWindowUses) {
     EXPECT_EQ(L"Tovana游戏", TileString(1000));
 }
 
+TEST(MainLayout, TabsShowTheirPages) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    const struct {
+        int main, library;
+        int shown;
+        int hidden;
+    } cases[] = {{1, 0, 201, 200}, {2, 1, 211, 210}, {2, 4, 214, 211}, {4, 0, 204, 202}, {0, 0, 200, 204}};
+    for (const auto& c : cases) {
+        host.ShowPage(c.main, c.library);
+        EXPECT_TRUE(host.Manager().FindControlById(c.shown)->IsVisible()) << c.shown;
+        EXPECT_FALSE(host.Manager().FindControlById(c.hidden)->IsVisible()) << c.hidden;
+    }
+}
+
 TEST(MainLayout, TilesPaintBadgesAndProgress) {
     VQMainLayoutHost host;
     ASSERT_TRUE(host.IsBuilt());

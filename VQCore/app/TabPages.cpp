@@ -1,0 +1,27 @@
+#include "VQCore/app/TabPages.h"
+
+#include "ui/PaintManager.h"
+#include "ui/TabCtrl.h"
+
+namespace Tessar {
+
+bool ShowSelectedTabPage(VQPaintManager& manager, VQTabCtrl& tabs) {
+    VQTabItem* selected = tabs.GetSelectedItem();
+    VQControl* shown = nullptr;
+    for (int i = 0; i < tabs.GetCount(); ++i) {
+        VQTabItem* item = static_cast<VQTabItem*>(tabs.GetItemAt(i)->GetInterface(ControlTypeTabItem));
+        if (!item || item->GetControlId() == 0) continue;
+        VQControl* page = manager.FindControlById(item->GetControlId());
+        if (!page) continue;
+        const bool show = item == selected;
+        if (show) shown = page;
+        if (page->IsVisible() != show) page->SetVisible(show);
+    }
+    if (!shown) return false;
+    shown->NeedUpdate();
+    shown->NeedParentUpdate();
+    shown->Invalidate();
+    return true;
+}
+
+}  // namespace Tessar
