@@ -71,6 +71,17 @@ TEST(MainLayout, TabsShowTheirPages) {
         EXPECT_TRUE(host.Manager().FindControlById(c.shown)->IsVisible()) << c.shown;
         EXPECT_FALSE(host.Manager().FindControlById(c.hidden)->IsVisible()) << c.hidden;
     }
+    // Each library page brings its own filter.
+    const struct {
+        int library;
+        bool single, flash, search;
+    } filters[] = {{0, true, false, false}, {1, false, false, false}, {2, false, true, false}, {4, false, false, true}};
+    for (const auto& f : filters) {
+        host.ShowPage(2, f.library);
+        EXPECT_EQ(f.single, host.Manager().FindControlById(172)->IsVisible()) << f.library;
+        EXPECT_EQ(f.flash, host.Manager().FindControlById(173)->IsVisible()) << f.library;
+        EXPECT_EQ(f.search, host.Manager().FindControlById(178)->IsVisible()) << f.library;
+    }
 }
 
 TEST(MainLayout, TilesPaintBadgesAndProgress) {
