@@ -2,12 +2,16 @@
 
 #include <cwchar>
 
+#include "VQCore/app/AppControlTypes.h"
 #include "ui/PaintManager.h"
 #include "ui/TabCtrl.h"
 
 namespace Tessar {
 
 bool ShowSelectedTabPage(VQPaintManager& manager, VQTabCtrl& tabs) {
+    // An icon list's page strip shows its own pages (their ids come from a
+    // counter that may meet the layout's ids).
+    if (tabs.GetInterface(ControlTypePageTabCtrl)) return false;
     VQTabItem* selected = tabs.GetSelectedItem();
     VQControl* shown = nullptr;
     for (int i = 0; i < tabs.GetCount(); ++i) {
@@ -26,6 +30,10 @@ bool ShowSelectedTabPage(VQPaintManager& manager, VQTabCtrl& tabs) {
         if (page->IsVisible() != show) page->SetVisible(show);
     }
     if (!shown) return false;
+    // The hover tool bar belongs to a tile of the page that went.
+    if (VQControl* bar = manager.FindControlById(IdTileToolBar)) {
+        if (bar->IsVisible()) bar->SetVisible(false);
+    }
     shown->NeedUpdate();
     shown->NeedParentUpdate();
     shown->Invalidate();
