@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
@@ -184,6 +185,42 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
     settings.SetBool(L"CompleteMessageTip", oldTip);
     settings.SetBool(L"CompleteAudioTip", oldAudio);
     settings.SetBool(L"CompletePowerOff", oldOff);
+}
+
+TEST(GameIconState, CompletionFromAWorkerIsHandledOnTheUiThread) {
+    VQTileTestHost host(IconListMarkup(119, L"downloadlist", 4, 10));
+    VQIconList* list = host.List(119);
+    VQGameIcon* kept = MakeTile(104, L"留下", kTileDownloaded);
+    VQGameIcon* removed = MakeTile(105, L"删掉", kTileDownloaded);
+    ASSERT_TRUE(list->AddTile(kept));
+    ASSERT_TRUE(list->AddTile(removed));
+    VQSettings& settings = VQSettings::Instance();
+    const bool oldTip = settings.GetBool(L"CompleteMessageTip"), oldAudio = settings.GetBool(L"CompleteAudioTip");
+    settings.SetBool(L"CompleteMessageTip", false);
+    settings.SetBool(L"CompleteAudioTip", false);
+    host.PumpUntil([] { return false; }, 30);
+    host.m_notes.clear();
+    host.m_noteThreads.clear();
+    std::thread worker([&] {
+        kept->SignalCompletion(true);
+        removed->SignalCompletion(true);
+    });
+    worker.join();
+    EXPECT_TRUE(host.m_notes.empty()) << "nothing reached the window from the worker itself";
+    ASSERT_TRUE(list->RemoveTile(removed, true));  // the game went before the UI thread got to it
+    auto finished = [&] {
+        std::vector<size_t> found;
+        for (size_t i = 0; i < host.m_notes.size(); ++i)
+            if (host.m_notes[i].type == NotifyInstallFinished) found.push_back(i);
+        return found;
+    };
+    ASSERT_TRUE(host.PumpUntil([&] { return !finished().empty(); }));
+    host.PumpUntil([] { return false; }, 50);
+    ASSERT_EQ(1u, finished().size());
+    EXPECT_EQ(kept, host.m_notes[finished()[0]].sender);
+    EXPECT_EQ(::GetCurrentThreadId(), host.m_noteThreads[finished()[0]]);
+    settings.SetBool(L"CompleteMessageTip", oldTip);
+    settings.SetBool(L"CompleteAudioTip", oldAudio);
 }
 
 TEST(GameIconHelpers, FormatSizeText) {
