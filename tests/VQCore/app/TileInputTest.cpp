@@ -220,3 +220,34 @@ TEST(TileInput, WobbleStepsThroughItsAngles) {
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(TileInput, BlinkRunsTenFramesAndRestoresThePicture) {
+    VQTileTestHost host(IconListMarkup(119, L"downloadlist", 2, 5));
+    VQGameIcon* tile = MakeTile(11, L"闪烁", kTileWaiting);
+    ASSERT_TRUE(host.List(119)->AddTile(tile));
+    host.Paint();
+    const std::wstring normal = tile->m_stateImages[ImageNormal];
+    ASSERT_FALSE(normal.empty());
+    tile->StartBlinkAnimation();
+    std::vector<std::wstring> frames;
+    ASSERT_TRUE(host.PumpUntil([&] {
+        const std::wstring& now = tile->m_stateImages[ImageNormal];
+        if (now != normal && (frames.empty() || frames.back() != now)) frames.push_back(now);
+        return tile->m_frameStepCount > 10;
+    }));
+    EXPECT_EQ(normal, tile->m_stateImages[ImageNormal]) << "the frame picture returns";
+    // From frame 0, then frames 1 and 2 of the strip in turn.
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_NE(std::wstring::npos, frames[0].find(L"source='0,0,62,62'"));
+    EXPECT_NE(std::wstring::npos, frames[1].find(L"source='62,0,124,62'"));
+    EXPECT_NE(std::wstring::npos, frames[2].find(L"source='124,0,186,62'"));
+    EXPECT_NE(std::wstring::npos, frames[3].find(L"source='62,0,124,62'"));
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
