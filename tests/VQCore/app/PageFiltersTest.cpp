@@ -123,8 +123,14 @@ TEST_F(SearchResults, FailingCatalogueLeavesTheResults) {
     EXPECT_EQ(2, host.List(122)->GetTileCount());
 }
 
+// Restores the program folder when the test ends, passed or not.
+struct AppFolderScope {
+    explicit AppFolderScope(const std::wstring& folder) { SetAppFolderOverride(folder); }
+    ~AppFolderScope() { SetAppFolderOverride(L""); }
+};
+
 TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
-    SetAppFolderOverride(m_temp.Path());
+    AppFolderScope appFolder(m_temp.Path());
     m_temp.MakeFolder(L"pic");
     VQTileTestHost host(SearchMarkup());
     VQPageFilters filters(&host.Manager());
@@ -141,7 +147,6 @@ TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
     ASSERT_EQ(1, host.List(122)->GetTileCount());
     EXPECT_EQ(L"仙剑奇侠传三", host.List(122)->GetTiles()[0]->GetText());
     EXPECT_EQ(L"file='" + GetGameIconPath(13) + L"' encrypt='true'", host.List(122)->GetTiles()[0]->GetIconDescription());
-    SetAppFolderOverride(L"");
 }
 
 std::wstring FilterMarkup() {
