@@ -14,6 +14,20 @@ namespace Tessar {
 namespace Test {
 namespace {
 
+// Puts the completion settings back however a test ends.
+struct CompletionSettingsScope {
+    CompletionSettingsScope()
+        : tip(VQSettings::Instance().GetBool(L"CompleteMessageTip")),
+          audio(VQSettings::Instance().GetBool(L"CompleteAudioTip")),
+          powerOff(VQSettings::Instance().GetBool(L"CompletePowerOff")) {}
+    ~CompletionSettingsScope() {
+        VQSettings::Instance().SetBool(L"CompleteMessageTip", tip);
+        VQSettings::Instance().SetBool(L"CompleteAudioTip", audio);
+        VQSettings::Instance().SetBool(L"CompletePowerOff", powerOff);
+    }
+    bool tip, audio, powerOff;
+};
+
 TEST(GameIconState, CaptionFollowsStateAndDownloadStep) {
     struct Case {
         const char* name;
@@ -149,9 +163,8 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
     VQIconList* list = host.List(119);
     VQGameIcon* tile = MakeTile(103, L"棋牌", kTileDownloaded);
     ASSERT_TRUE(list->AddTile(tile));
+    CompletionSettingsScope restore;
     VQSettings& settings = VQSettings::Instance();
-    const bool oldTip = settings.GetBool(L"CompleteMessageTip"), oldAudio = settings.GetBool(L"CompleteAudioTip"),
-               oldOff = settings.GetBool(L"CompletePowerOff");
     settings.SetBool(L"CompleteAudioTip", false);
     struct Case {
         const char* name;
@@ -182,9 +195,6 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
         for (auto& m : host.m_tileMessages) message = message || (m.first == kMsgTileInstallFinished && m.second == reinterpret_cast<WPARAM>(tile));
         EXPECT_EQ(c.expectMessage, message) << c.name;
     }
-    settings.SetBool(L"CompleteMessageTip", oldTip);
-    settings.SetBool(L"CompleteAudioTip", oldAudio);
-    settings.SetBool(L"CompletePowerOff", oldOff);
 }
 
 TEST(GameIconState, CompletionFromAWorkerIsHandledOnTheUiThread) {
@@ -194,8 +204,8 @@ TEST(GameIconState, CompletionFromAWorkerIsHandledOnTheUiThread) {
     VQGameIcon* removed = MakeTile(105, L"删掉", kTileDownloaded);
     ASSERT_TRUE(list->AddTile(kept));
     ASSERT_TRUE(list->AddTile(removed));
+    CompletionSettingsScope restore;
     VQSettings& settings = VQSettings::Instance();
-    const bool oldTip = settings.GetBool(L"CompleteMessageTip"), oldAudio = settings.GetBool(L"CompleteAudioTip");
     settings.SetBool(L"CompleteMessageTip", false);
     settings.SetBool(L"CompleteAudioTip", false);
     host.PumpUntil([] { return false; }, 30);
@@ -219,8 +229,6 @@ TEST(GameIconState, CompletionFromAWorkerIsHandledOnTheUiThread) {
     ASSERT_EQ(1u, finished().size());
     EXPECT_EQ(kept, host.m_notes[finished()[0]].sender);
     EXPECT_EQ(::GetCurrentThreadId(), host.m_noteThreads[finished()[0]]);
-    settings.SetBool(L"CompleteMessageTip", oldTip);
-    settings.SetBool(L"CompleteAudioTip", oldAudio);
 }
 
 TEST(GameIconHelpers, FormatSizeText) {
