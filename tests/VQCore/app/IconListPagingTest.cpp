@@ -317,3 +317,29 @@ TEST(IconListPaging, AddTileImagesFollowTheList) {
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(IconListPaging, OddSkinNumbersStillPage) {
+    const struct {
+        const wchar_t* rows;
+        const wchar_t* columns;
+        int pages;  // for 5 tiles
+    } cases[] = {{L"0", L"0", 5}, {L"-3", L"2", 3}, {L"100000", L"100000", 1}, {L"abc", L"4", 2}};
+    for (const auto& c : cases) {
+        VQTileTestHost host(L"<IconList id=\"114\" numberofrow=\"" + std::wstring(c.rows) + L"\" numberofcolumn=\"" +
+                            c.columns + L"\" itemwidth=\"-92\" itemheight=\"97\" pageinset=\"x\" />");
+        VQIconList* list = host.List(114);
+        ASSERT_NE(nullptr, list);
+        for (uint32_t id = 1; id <= 5; ++id) ASSERT_TRUE(list->AddTile(MakeTile(id, L"游戏", kTileInstalled)));
+        host.Paint();
+        EXPECT_EQ(c.pages, list->GetPageCount()) << c.rows << "x" << c.columns;
+        EXPECT_GE(list->PageOfTile(list->GetTiles()[4]), 1);
+    }
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar

@@ -139,7 +139,9 @@ TEST(TileInput, ClickOnlyOnThePicture) {
         tile->OnLButtonUp(up);
         const VQNotifyMsg* click = page.Note(NotifyClick);
         EXPECT_EQ(c.click, click != nullptr) << c.name;
-        if (click) EXPECT_EQ(tile, click->sender);
+        if (click) {
+            EXPECT_EQ(tile, click->sender);
+        }
         EXPECT_EQ(0u, tile->m_state & (StatePushed | StatePressed)) << c.name;
     }
 }
