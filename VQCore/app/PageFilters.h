@@ -17,6 +17,7 @@ namespace Tessar {
 
 class VQContainer;
 class VQDatabaseXmlFile;
+class VQQueryData;
 class VQGameIcon;
 class VQIconList;
 class VQIconListPage;
@@ -83,6 +84,7 @@ private:
     std::function<void()> m_hideSearchPopup;
     std::wstring m_databasePath;
     std::wstring m_indexPath;
+    std::unique_ptr<VQQueryData> m_query;
     std::unique_ptr<VQDatabaseXmlFile> m_catalogue;
     std::wstring m_catalogueStamp;
     std::map<uint32_t, bool> m_iconExists;

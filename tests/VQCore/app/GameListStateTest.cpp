@@ -137,6 +137,20 @@ TEST_F(GameListStateTest, TenQuickRecordsFillTheStripAndOverflow) {
     EXPECT_EQ(11u, m_state.GetMissingIconIds().size());
 }
 
+TEST_F(GameListStateTest, PictureFilesFoundByTheirProgramNames) {
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\00003.vqp", "picture"));
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\4.vqp", "a name the program never gives"));
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\abc.vqp", "no id"));
+    m_state.Init(m_database.get());
+    ASSERT_TRUE(WriteInstalled({Installed(3), Installed(4)}, {}));
+    ASSERT_TRUE(m_state.LoadInstalledIcons());
+    const VQTileList tiles = m_state.GetInstalledIds();
+    ASSERT_EQ(2u, tiles.size());
+    EXPECT_EQ(L"file='" + GetGameIconPath(3) + L"' encrypt='true'", tiles[0]->GetIconDescription());
+    EXPECT_EQ(L"res='248' restype='PNG'", tiles[1]->GetIconDescription());
+    EXPECT_EQ(std::vector<uint32_t>{4}, Ids(m_state.GetMissingIconIds())) << "only the game without its picture";
+}
+
 TEST_F(GameListStateTest, CustomGamesAndUnknownIds) {
     ASSERT_TRUE(WriteInstalled({Installed(90005, L"我的游戏"), Installed(777), Installed(3)}, {}));
     ASSERT_TRUE(m_state.LoadInstalledIcons());

@@ -149,6 +149,23 @@ TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
     EXPECT_EQ(L"file='" + GetGameIconPath(13) + L"' encrypt='true'", host.List(122)->GetTiles()[0]->GetIconDescription());
 }
 
+TEST_F(SearchResults, ARebuiltIndexIsSearched) {
+    VQTileTestHost host(SearchMarkup());
+    VQPageFilters filters(&host.Manager());
+    filters.SetDataPaths(m_temp.PathOf(L"database.vqx"), m_temp.PathOf(L"search.vqs"));
+    VQControl* box = host.Manager().FindControlById(175);
+    box->SetText(L"龙");
+    filters.ShowSearchResults();
+    EXPECT_EQ(0, host.List(122)->GetTileCount());
+    // A data update brings a new game and replaces the index.
+    ASSERT_TRUE(Bench::WriteSyntheticCatalogue({Game(14, L"龙之谷"), Game(11, L"星际争霸")}, L"3",
+                                               m_temp.PathOf(L"database.vqx"), nullptr));
+    ASSERT_TRUE(DeleteFileW(m_temp.PathOf(L"search.vqs").c_str()));
+    filters.ShowSearchResults();
+    ASSERT_EQ(1, host.List(122)->GetTileCount());
+    EXPECT_EQ(L"龙之谷", host.List(122)->GetTiles()[0]->GetText());
+}
+
 std::wstring FilterMarkup() {
     return IconListMarkup(114, L"singlelist", 1, 2) + IconListMarkup(113, L"hotlist", 1, 2) +
            IconListMarkup(120, L"installlist", 2, 5) +
