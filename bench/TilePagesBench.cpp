@@ -131,6 +131,10 @@ int main() {
         for (size_t n = 1; n <= name.size() && n <= 3; ++n) typed.push_back(name.substr(0, n));
     }
     for (const wchar_t* text : {L"x", L"xi", L"xin", L"xing", L"j", L"ji", L"jia"}) typed.push_back(text);
+    // Three passes over the typing, so that one busy moment of a shared
+    // machine does not move the median.
+    const std::vector<std::wstring> once = typed;
+    for (int pass = 1; pass < 3; ++pass) typed.insert(typed.end(), once.begin(), once.end());
     const int keystrokes = static_cast<int>(typed.size());
     filters.ShowSearchResults();  // the first search opens the index
     const double search = MedianMs(keystrokes, [&](int i) {
