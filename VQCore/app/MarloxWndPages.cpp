@@ -112,7 +112,31 @@ void VQMarloxWnd::ShowPage(int page) {
     VQControl* control = m_paintManager.FindControlById(kPageTabId);
     if (control == nullptr) return;
     VQTabCtrl* tabs = static_cast<VQTabCtrl*>(control->GetInterface(12));
-    if (tabs) tabs->SelectItem(page);
+    if (tabs == nullptr) return;
+    tabs->SelectItem(page);
+    // An item that was selected already sends no notification.
+    SwitchPage(tabs);
+}
+
+// Each tab item names its page by control id: the selected item's page
+// shows, the others hide.
+void VQMarloxWnd::SwitchPage(VQTabCtrl* tabs) {
+    VQTabItem* selected = tabs->GetSelectedItem();
+    if (selected == nullptr) return;
+    VQControl* shown = nullptr;
+    for (int i = 0; i < tabs->GetCount(); ++i) {
+        VQControl* control = tabs->GetItemAt(i);
+        VQTabItem* item = control ? static_cast<VQTabItem*>(control->GetInterface(13)) : nullptr;
+        if (item == nullptr) continue;
+        VQControl* page = m_paintManager.FindControlById(item->GetControlId());
+        if (page == nullptr) continue;
+        if (item == selected)
+            shown = page;
+        else
+            page->SetVisible(false);
+    }
+    if (shown) shown->SetVisible(true);
+    m_paintManager.InvalidateWindow();
 }
 
 void VQMarloxWnd::ShowAddTileAction() {
@@ -155,12 +179,12 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         OnPageFilterSelected(msg);
         break;
     case NotifySelectionChanged:
-        // The download speed shows while the download page does.
-        if (id == kPageTabId) {
-            VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12));
-            bool downloads = tabs && tabs->GetSelectedItem() != nullptr &&
-                             static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
-            ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+        if (VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12))) {
+            SwitchPage(tabs);
+            if (id == kPageTabId) {
+                bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+                ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+            }
         }
         break;
     default:
