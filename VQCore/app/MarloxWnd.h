@@ -33,6 +33,7 @@ class VQGameIcon;
 class VQIconList;
 class VQPageFilters;
 class VQStartupPageFill;
+class VQTabCtrl;
 class VQThread;
 
 // The window's own messages (wParam / lParam as noted).
@@ -153,6 +154,7 @@ public:
     // Sets the picture of every tile of the game on the kind pages.
     bool RefillIconPages(uint32_t gameId, const std::wstring& image);
     void ShowPage(int page);
+    void SwitchPage(VQTabCtrl* tabs);
     void ShowAddTileAction();
     void ShowGameLibraryPage() { ShowPage(kPageLibrary); }
     void SetNextCustomGameId(uint32_t id) { m_nextCustomGameId = id; }
