@@ -125,7 +125,12 @@ void VQActiveX::DoPaint(HDC hdc, const RECT& paintRect) {
     IViewObject* view = m_site->GetViewObject();
     if (!view) return;
     RECTL bounds = {m_itemRect.left, m_itemRect.top, m_itemRect.right, m_itemRect.bottom};
+    // The object draws its whole rectangle; only the part being painted
+    // (inside its container's view) may change.
+    const int saved = ::SaveDC(hdc);
+    ::IntersectClipRect(hdc, m_paintRect.left, m_paintRect.top, m_paintRect.right, m_paintRect.bottom);
     view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, nullptr, nullptr, 0);
+    if (saved) ::RestoreDC(hdc, saved);
 }
 
 void VQActiveX::ReleaseControl() {

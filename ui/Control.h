@@ -165,6 +165,8 @@ public:
     virtual bool IsRelFloat() const { return m_relFloat; }
     virtual void SetRelFloat(bool on);
     virtual std::wstring GetToolTip() const { return m_toolTip; }
+    // The window shows its own tooltip for this control (markup "customtooltip").
+    bool IsCustomToolTip() const { return m_customToolTip; }
     virtual void SetToolTip(const std::wstring& text) { m_toolTip = text; }
     virtual std::wstring GetText() const { return m_text; }
     virtual void SetText(const std::wstring& text);

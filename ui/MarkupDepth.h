@@ -7,9 +7,8 @@
 
 namespace Tessar {
 
-// True when no element of the text nests deeper than maxDepth. Comments,
-// CDATA sections, processing instructions and declarations are skipped;
-// quoted attribute values may hold '>' and '/'.
+// True when the XML parser, reading the text, would nest no element deeper
+// than maxDepth before the text ends or the parser stops at an error.
 bool MarkupDepthWithin(const char* text, size_t length, int maxDepth);
 
 }  // namespace Tessar

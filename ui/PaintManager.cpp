@@ -39,6 +39,10 @@ VQPaintManager::~VQPaintManager() {
 }
 
 void VQPaintManager::Init(HWND hwnd) {
+    // A window whose own code and the skinned-window helper both call this
+    // keeps one DC and one place in the pre-translation list.
+    if (hwnd == m_hostWindow && m_windowDC) return;
+    if (m_windowDC) ::ReleaseDC(m_hostWindow, m_windowDC);
     m_hostWindow = hwnd;
     m_windowDC = ::GetDC(hwnd);
     AddPreTranslate(this);
@@ -416,7 +420,8 @@ void DetachControlFromParent(VQControl* control) {
 }
 
 void VQPaintManager::AddPreTranslate(VQPaintManager* manager) {
-    Managers().push_back(manager);
+    auto& managers = Managers();
+    if (std::find(managers.begin(), managers.end(), manager) == managers.end()) managers.push_back(manager);
 }
 
 size_t VQPaintManager::GetPreTranslateCount() {

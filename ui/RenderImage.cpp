@@ -6,6 +6,7 @@
 #include "ui/SkinManager.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -211,11 +212,20 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
     if (modifier != nullptr) ParsePairs(modifier, d);
     if (d.name.empty()) return false;
 
+    // Descriptions come from skin files: offsets are added without
+    // overflowing and kept to a range any device context can hold.
+    auto offset = [](int base, int delta) {
+        const int64_t kLimit = 1 << 24;
+        int64_t value = static_cast<int64_t>(base) + delta;
+        return static_cast<int>(value < -kLimit ? -kLimit : (value > kLimit ? kLimit : value));
+    };
     RECT dest = item;
     if (d.rightAnchored) {
-        dest = {item.right - d.dest.right, item.top + d.dest.top, item.right, item.top + d.dest.bottom};
+        dest = {offset(item.right, -d.dest.right), offset(item.top, d.dest.top), item.right,
+                offset(item.top, d.dest.bottom)};
     } else if (d.dest.right != 0 || d.dest.bottom != 0) {
-        dest = {item.left + d.dest.left, item.top + d.dest.top, item.left + d.dest.right, item.top + d.dest.bottom};
+        dest = {offset(item.left, d.dest.left), offset(item.top, d.dest.top), offset(item.left, d.dest.right),
+                offset(item.top, d.dest.bottom)};
     }
 
     VQSkinManager& skins = VQSkinManager::Instance();
@@ -246,6 +256,15 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
     if (hdc == nullptr) return true;
 
     if (IsZero(d.source)) d.source = {0, 0, image->width, image->height};
+    // A source reaching outside the picture would make the blits read past
+    // its pixels; only the part inside is drawn, and corners stay inside it.
+    const RECT bounds = {0, 0, image->width, image->height};
+    if (!::IntersectRect(&d.source, &d.source, &bounds)) return true;
+    auto clampCorner = [](LONG& value, LONG extent) { value = value < 0 ? 0 : (value > extent ? extent : value); };
+    clampCorner(d.corner.left, d.source.right - d.source.left);
+    clampCorner(d.corner.right, d.source.right - d.source.left);
+    clampCorner(d.corner.top, d.source.bottom - d.source.top);
+    clampCorner(d.corner.bottom, d.source.bottom - d.source.top);
     if (d.alphaClose) {
         // Kept on the cached record: later descriptions of the image draw opaque too.
         image->hasAlpha = false;

@@ -119,6 +119,9 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetForegroundWindow(m_hwnd);
         }
         return 0;
+    case kMsgTileCompletion:
+        DeliverTileCompletion(&m_paintManager, wParam, lParam);
+        return 0;
     case kMsgTileInstallFinished:
     case kMsgCatalogueUpdated:
     case kMsgTileDownloaded:

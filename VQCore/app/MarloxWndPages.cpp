@@ -3,6 +3,8 @@
 
 #include "VQCore/app/MarloxWnd.h"
 
+#include "VQCore/app/TabPages.h"
+
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
@@ -121,22 +123,7 @@ void VQMarloxWnd::ShowPage(int page) {
 // Each tab item names its page by control id: the selected item's page
 // shows, the others hide.
 void VQMarloxWnd::SwitchPage(VQTabCtrl* tabs) {
-    VQTabItem* selected = tabs->GetSelectedItem();
-    if (selected == nullptr) return;
-    VQControl* shown = nullptr;
-    for (int i = 0; i < tabs->GetCount(); ++i) {
-        VQControl* control = tabs->GetItemAt(i);
-        VQTabItem* item = control ? static_cast<VQTabItem*>(control->GetInterface(13)) : nullptr;
-        if (item == nullptr) continue;
-        VQControl* page = m_paintManager.FindControlById(item->GetControlId());
-        if (page == nullptr) continue;
-        if (item == selected)
-            shown = page;
-        else
-            page->SetVisible(false);
-    }
-    if (shown) shown->SetVisible(true);
-    m_paintManager.InvalidateWindow();
+    ShowSelectedTabPage(m_paintManager, *tabs);
 }
 
 void VQMarloxWnd::ShowAddTileAction() {

@@ -18,6 +18,8 @@ namespace {
 using Test::VQActiveXHost;
 using Test::VQTestControlLibrary;
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 const wchar_t kBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 const wchar_t kFlashClsid[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 
@@ -168,6 +170,36 @@ TEST_F(ActiveXControlTest, PlayersAndBrowsersWithoutTheirEnginesFailCleanly) {
         host.DeleteControl();
         EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
     }
+}
+
+TEST_F(ActiveXControlTest, TestControlStandsInForTheBrowserThroughItsModule) {
+    VQActiveXHost host;
+    host.Set(L"modulename", VQTestControlLibrary::Path());
+    host.Set(L"clsid", kBrowserClsid);
+    host.Show();
+    IWebBrowser2* browser = nullptr;
+    ASSERT_EQ(S_OK, host.Control()->GetControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)));
+    BSTR url = ::SysAllocString(L"http://127.0.0.1/game/index.html");
+    VARIANT empty;
+    ::VariantInit(&empty);
+    EXPECT_EQ(S_OK, browser->Navigate(url, &empty, &empty, &empty, &empty));
+    ::SysFreeString(url);
+    EXPECT_EQ(S_OK, browser->GoBack());
+    EXPECT_EQ(S_OK, browser->Refresh());
+    READYSTATE state = READYSTATE_UNINITIALIZED;
+    EXPECT_EQ(S_OK, browser->get_ReadyState(&state));
+    EXPECT_EQ(READYSTATE_COMPLETE, state);
+    BSTR location = nullptr;
+    EXPECT_EQ(S_OK, browser->get_LocationURL(&location));
+    EXPECT_STREQ(L"http://127.0.0.1/game/index.html", location);
+    ::SysFreeString(location);
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(S_OK, browser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
+    EXPECT_EQ(static_cast<IUnknown*>(host.Control()->GetOleObject()), identity);
+    identity->Release();
+    browser->Release();
+    const std::wstring log = m_library.CallLog();
+    EXPECT_NE(std::wstring::npos, log.find(L"navigate=http://127.0.0.1/game/index.html;back;refresh")) << Narrow(log);
 }
 
 TEST_F(ActiveXControlTest, BrowserWithoutItsEngineTakesAPageThatNeverCompletes) {

@@ -77,6 +77,30 @@ TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {
     EXPECT_NE(kControlColor, WindowPixel(host.Window().Handle(), 5, 5));
 }
 
+TEST_F(ActiveXTest, WindowlessObjectDrawsOnlyThePartBeingPainted) {
+    m_library.Configure(TestOptionWindowless);
+    VQActiveXHost host;
+    UseModule(host);
+    host.Show();
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 200, 150);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    RECT all = {0, 0, 200, 150};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    // The control lies at 20,30-120,90; paint only 60,30-120,90.
+    host.Control()->DoPaint(dc, RECT{60, 0, 200, 150});
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 70, 60));
+    EXPECT_EQ(kControlColor, ::GetPixel(dc, 119, 89));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 30, 60)) << "drawn outside the painted part";
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 59, 60));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(dc, 130, 60));
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+}
+
 TEST_F(ActiveXTest, WindowedObjectLivesInAChildWindowSizedToTheControl) {
     VQActiveXHost host;
     UseModule(host);

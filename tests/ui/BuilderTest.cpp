@@ -15,6 +15,7 @@
 #include "ui/PaintManager.h"
 #include "ui/Progress.h"
 #include "ui/ScrollBar.h"
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 namespace {
@@ -191,6 +192,23 @@ TEST(BuilderTest, StyleAppliesDefaultsAndAttributeSetsById) {
     EXPECT_EQ(skin.window.Manager().GetDefaultAttributeList(L"Label"), L"normaltextcolor=\"#FF333333\"");
     EXPECT_EQ(skin.Find(L"greeting")->GetText(), L"欢迎使用游戏管理器") << "an element without attributes";
 
+    // A bare file name is looked up in the skin's folder; memory text works too.
+    const std::wstring savedFolder = VQSkinManager::Instance().GetResourceFolder();
+    VQSkinManager::Instance().SetResourceFolder(Tessar::Test::TestSkinFolder());
+    ok->SetText(L"");
+    VQDialogBuilder byName;
+    EXPECT_TRUE(byName.LoadMarkup(&skin.window.Manager(), L"style.xml", L"TestWnd", MarkupFromFile));
+    VQSkinManager::Instance().SetResourceFolder(savedFolder);
+    EXPECT_EQ(ok->GetText(), L"好的");
+    VQDialogBuilder fromMemory;
+    EXPECT_TRUE(fromMemory.LoadMarkup(&skin.window.Manager(), L"<Window><id102 text=\"内存\" /></Window>", L"",
+                                      MarkupFromMemory));
+    EXPECT_EQ(ok->GetText(), L"内存");
+    VQDialogBuilder notAWindow;
+    EXPECT_FALSE(notAWindow.LoadMarkup(&skin.window.Manager(), L"<Style><id102 text=\"x\" /></Style>", L"",
+                                       MarkupFromMemory));
+    EXPECT_EQ(ok->GetText(), L"内存");
+
     VQDialogBuilder missing;
     EXPECT_FALSE(missing.LoadMarkup(&skin.window.Manager(), TestSkinPath(L"style.xml"), L"NoSuchWnd", MarkupFromFile));
     EXPECT_FALSE(missing.LoadMarkup(&skin.window.Manager(), TestSkinPath(L"nofile.xml"), L"TestWnd", MarkupFromFile));
@@ -304,6 +322,36 @@ TEST(BuilderTest, MemoryLayoutsFollowTheTreeRules) {
     EXPECT_EQ(g_countedAlive, 0) << "every application control freed with its tree";
 }
 
+TEST(BuilderTest, EveryToolkitTagMakesItsClass) {
+    struct Case {
+        const wchar_t* tag;
+        int type;
+    } cases[] = {
+        {L"Control", ControlTypeControl},     {L"Container", ControlTypeContainer},
+        {L"VerticalLayout", ControlTypeContainer}, {L"HorizontalLayout", ControlTypeContainer},
+        {L"Label", ControlTypeLabel},         {L"Button", ControlTypeButton},
+        {L"Progress", ControlTypeProgress},   {L"Edit", ControlTypeEdit},
+        {L"Option", ControlTypeOption},       {L"Combo", ControlTypeCombo},
+        {L"ComboElement", ControlTypeComboElement}, {L"TabCtrl", ControlTypeTab},
+        {L"TabItem", ControlTypeTabItem},     {L"Menu", ControlTypeMenu},
+        {L"MenuElement", ControlTypeMenuElement}, {L"RichEdit", ControlTypeRichEdit},
+        {L"ActiveX", ControlTypeActiveX},
+    };
+    for (const Case& c : cases) {
+        std::string label(c.tag, c.tag + wcslen(c.tag));
+        MemoryBuild build(L"<Window><" + std::wstring(c.tag) + L" name=\"made\" /></Window>");
+        ASSERT_NE(build.root, nullptr) << label;
+        EXPECT_EQ(build.root->GetControlType(), c.type) << label;
+        EXPECT_EQ(build.callback.asked, 0) << label << " is the toolkit's own";
+    }
+    // Tags compare whole and case-sensitively: these go to the application.
+    for (const wchar_t* tag : {L"label", L"Labe", L"LabelX", L"Image", L"Font", L"Default"}) {
+        MemoryBuild build(L"<Window><VerticalLayout><" + std::wstring(tag) + L" /></VerticalLayout></Window>");
+        ASSERT_NE(build.root, nullptr);
+        EXPECT_EQ(static_cast<VQContainer*>(build.root)->GetCount(), 0);
+    }
+}
+
 TEST(BuilderTest, HostileNumbersAndNestingNeverCrash) {
     {
         MemoryBuild build(L"<Window><Control name=\"c\" width=\"99999999999999\" height=\"-5\" pos=\"-2147483648,0,2147483647,1\" "
@@ -332,6 +380,29 @@ TEST(BuilderTest, HostileNumbersAndNestingNeverCrash) {
         markup += L"</Window>";
         MemoryBuild build(markup);
         EXPECT_EQ(build.root != nullptr, d.builds) << d.levels << " levels";
+    }
+    // Text the parser reads differently from a naive scan must not slip deep
+    // nesting past the bound.
+    struct Trick {
+        const char* name;
+        const wchar_t* prefix;
+        const wchar_t* open;
+        const wchar_t* close;
+    } tricks[] = {
+        {"unterminated declaration", L"<?xml version=\"1.0\"?", L"<Container>", L"</Container>"},
+        {"slash-close inside a value", L"", L"<Container a=\"/>\">", L"</Container>"},
+        {"slash-close as text", L"", L"<Container>/>", L"</Container>"},
+        {"comment start inside a value", L"", L"<Container a=\"<!--\">", L"</Container>"},
+        {"processing instruction", L"<?pi ?x>", L"<Container b='?>'>", L"</Container>"},
+        {"names with high bytes", L"", L"<Contai\u4E2Dner>", L"</Contai\u4E2Dner>"},
+    };
+    for (const Trick& t : tricks) {
+        std::wstring markup = std::wstring(t.prefix) + L"<Window>";
+        for (int i = 0; i < 20000; ++i) markup += t.open;
+        for (int i = 0; i < 20000; ++i) markup += t.close;
+        markup += L"</Window>";
+        MemoryBuild build(markup);
+        EXPECT_EQ(build.root, nullptr) << t.name;
     }
 }
 

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "tests/ui/RenderCanvas.h"
 #include "tests/ui/RoutingTestWindow.h"
+#include "tests/ui/TestWindow.h"
 #include "tests/ui/WindowInput.h"
 #include "tests/ui/WindowScreenshot.h"
 #include "ui/Button.h"
@@ -143,6 +146,37 @@ TEST(EditTest, DisabledFieldOpensNothingAndFreeingTheFieldClosesItsWindow) {
     ASSERT_TRUE(parent->Remove(ew.edit));
     EXPECT_FALSE(::IsWindow(hwnd));
     PumpPending();
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// Paints a lone edit with the given settings into a canvas of its own.
+std::vector<uint32_t> PaintEdit(VQPaintManager& manager, const wchar_t* text, bool password) {
+    VQEdit edit;
+    edit.SetManager(&manager);
+    edit.SetAttribute(L"text", text);
+    edit.SetAttribute(L"password", password ? L"true" : L"false");
+    edit.SetAttribute(L"normaltextcolor", L"#FF000000");
+    edit.SetPos(0, 0, 120, 24);
+    Tessar::Test::VQRenderCanvas canvas(120, 24, 0xFFFFFFFF);
+    RECT all = {0, 0, 120, 24};
+    edit.DoPaint(canvas.DC(), all);
+    return std::vector<uint32_t>(canvas.Bits(), canvas.Bits() + 120 * 24);
+}
+
+TEST(EditTest, ClosedPasswordFieldPaintsItsMaskNotItsText) {
+    Tessar::Test::VQTestWindow window(200, 60);
+    VQPaintManager& manager = window.Manager();
+    std::vector<uint32_t> masked = PaintEdit(manager, L"abc", true);
+    std::vector<uint32_t> stars = PaintEdit(manager, L"***", false);
+    std::vector<uint32_t> plain = PaintEdit(manager, L"abc", false);
+    EXPECT_EQ(masked, stars);
+    EXPECT_NE(masked, plain);
+    EXPECT_NE(plain, PaintEdit(manager, L"", false)) << "text is drawn at all";
 }
 
 }  // namespace

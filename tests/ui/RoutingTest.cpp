@@ -286,28 +286,30 @@ TEST(Routing, RootIsInitialisedOnceAndLaterControlsToo) {
 }
 
 TEST(Routing, SetCursorGoesToAFlaggedControlUnderTheCursorUnlessCaptured) {
-    // The window is put under the cursor where it rests; nothing moves the
-    // pointer, which test programs running side by side share.
-    POINT cursor;
-    ASSERT_TRUE(::GetCursorPos(&cursor));
-    VQRoutingWindow window(nullptr, 100, 100, WS_EX_TOOLWINDOW, cursor.x - 50, cursor.y - 50);
+    // The window covers the whole screen, so the pointer is over it wherever
+    // it rests; nothing moves the pointer, which test programs running side
+    // by side share.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    VQRoutingWindow window(nullptr, width, height, WS_EX_TOOLWINDOW, 0, 0);
     VQProbeControl* probe = new VQProbeControl;
     window.Attach(probe);
     struct Case {
         const char* name;
-        const wchar_t* flags;
+        bool flagged;
         bool captured;
         int events;
-    } cases[] = {{"flagged", L"setcursor", false, 1}, {"not flagged", L"", false, 0},
-                 {"captured", L"setcursor", true, 0}};
+    } cases[] = {{"flagged", true, false, 1}, {"not flagged", false, false, 0}, {"captured", true, true, 0}};
     for (const Case& c : cases) {
-        probe->SetFlag(FlagSetCursor, c.flags[0] != 0);
+        probe->SetFlag(FlagSetCursor, c.flagged);
         if (c.captured) window.GetPaintManager().SetCapture();
         const int before = probe->Count(EventSetCursor);
+        POINT cursor;
+        ::GetCursorPos(&cursor);
         ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        EXPECT_EQ(before + c.events, probe->Count(EventSetCursor)) << c.name;
-        if (c.events) EXPECT_EQ(50, probe->Last(EventSetCursor)->mouse.x) << c.name;
+        ASSERT_EQ(before + c.events, probe->Count(EventSetCursor)) << c.name;
+        if (c.events) EXPECT_EQ(cursor.x, probe->Last(EventSetCursor)->mouse.x) << c.name;
         if (c.captured) window.GetPaintManager().ReleaseCapture();
     }
 }

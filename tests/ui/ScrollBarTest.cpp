@@ -5,11 +5,14 @@
 #include <climits>
 #include <string>
 
+#include "tests/ui/RenderCanvas.h"
+#include "tests/ui/SkinFixture.h"
 #include "tests/ui/TestWindow.h"
 #include "tests/ui/WindowScreenshot.h"
 #include "ui/Container.h"
 #include "ui/Layouts.h"
 #include "ui/ScrollBar.h"
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 namespace {
@@ -204,6 +207,65 @@ TEST(ScrollBarTest, DraggingTheThumbScrollsTheOwner) {
     ASSERT_TRUE(sw.window.PumpUntil([&] { return (sw.bar->GetThumbState() & VQScrollbar::kDragging) == 0; }));
     EXPECT_FALSE(sw.bar->GetThumbState() & StatePushed);
     EXPECT_EQ(sw.bar->GetScrollPos(), expected);
+}
+
+TEST(ScrollBarTest, PartsFollowTheMouseAndPaintTheImageOfTheirState) {
+    const std::wstring savedFolder = VQSkinManager::Instance().GetResourceFolder();
+    VQSkinManager::Instance().SetResourceFolder(Tessar::Test::TestSkinFolder());
+    VQScrollbar bar;
+    bar.SetFixedWidth(12);
+    bar.ApplyAttributeList(
+        L"bknormalimage=\"file='scroll_track.png'\" "
+        L"thumbnormalimage=\"file='scroll_thumb.png' source='0,0,12,32'\" "
+        L"thumbhotimage=\"file='scroll_thumb.png' source='12,0,24,32'\" "
+        L"thumbpushedimage=\"file='scroll_thumb.png' source='24,0,36,32'\" "
+        L"button1normalimage=\"file='scroll_arrow.png' source='0,0,12,12'\" "
+        L"button1hotimage=\"file='scroll_arrow.png' source='12,0,24,12'\" "
+        L"button2normalimage=\"file='scroll_arrow.png' source='24,0,36,12'\" "
+        L"button2hotimage=\"file='scroll_arrow.png' source='36,0,48,12'\" "
+        L"button2disabledimage=\"file='no-such-picture.png'\"");
+    bar.SetPos(0, 0, 12, 200);
+    RECT thumb = bar.GetThumbRect();
+    Tessar::Test::VQRenderCanvas canvas(12, 200);
+    RECT all = {0, 0, 12, 200};
+    auto paint = [&] {
+        canvas.Fill(0xFF000000);
+        bar.DoPaint(canvas.DC(), all);
+    };
+    const int thumbY = (thumb.top + thumb.bottom) / 2;
+    const int trackY = (thumb.bottom + 188) / 2;
+    struct Step {
+        const char* name;
+        int event;  // 0: none
+        POINT point;
+        uint32_t button1, thumbColor, track;
+    } steps[] = {
+        {"idle", 0, {0, 0}, 0x8A97A8, 0x8A97A8, 0xD8DEE6},
+        {"enter over the track", EventMouseEnter, {6, trackY}, 0x6A7788, 0x8A97A8, 0xD8DEE6},
+        {"move onto the thumb", EventMouseMove, {6, thumbY}, 0x6A7788, 0x6A7788, 0xD8DEE6},
+        {"press the thumb", EventLButtonDown, {6, thumbY}, 0x6A7788, 0x4A5768, 0xD8DEE6},
+        {"release", EventLButtonUp, {6, thumbY}, 0x6A7788, 0x6A7788, 0xD8DEE6},
+        {"leave", EventMouseLeave, {6, 400}, 0x8A97A8, 0x8A97A8, 0xD8DEE6},
+    };
+    for (const Step& s : steps) {
+        if (s.event != 0) {
+            VQEvent event;
+            event.type = s.event;
+            event.mouse = s.point;
+            bar.DoEvent(event);
+        }
+        paint();
+        EXPECT_EQ(canvas.Rgb(6, 6), s.button1) << s.name;
+        EXPECT_EQ(canvas.Rgb(6, thumbY), s.thumbColor) << s.name;
+        EXPECT_EQ(canvas.Rgb(6, trackY), s.track) << s.name;
+    }
+    // A disabled bar drops the part states; its missing disabled picture is
+    // cleared and the normal one drawn instead.
+    bar.SetEnabled(false);
+    EXPECT_EQ(bar.GetThumbState() & (StateHot | StatePushed), 0u);
+    paint();
+    EXPECT_EQ(canvas.Rgb(6, 194), 0x8A97A8u);
+    VQSkinManager::Instance().SetResourceFolder(savedFolder);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // VQWindowWnd and VQWindowImplBase with real windows: registration, both
 // window procedures, the handler table, centring and the modal loop.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/CodePage.h"
 #include "tests/ui/RoutingTestWindow.h"
 #include "tests/ui/WindowInput.h"
 #include "tests/ui/WindowScreenshot.h"
@@ -185,6 +187,17 @@ public:
     }
 };
 
+TEST(Window, InitTwiceKeepsOnePlaceInThePreTranslationList) {
+    const size_t before = VQPaintManager::GetPreTranslateCount();
+    {
+        VQRoutingWindow window;  // its OnCreate calls Init
+        EXPECT_EQ(before + 1, VQPaintManager::GetPreTranslateCount());
+        window.GetPaintManager().Init(window.GetHWND());
+        EXPECT_EQ(before + 1, VQPaintManager::GetPreTranslateCount());
+    }
+    EXPECT_EQ(before, VQPaintManager::GetPreTranslateCount());
+}
+
 TEST(Window, CreateReturnsNullWhenTheWindowRefusesToBeMade) {
     CreateFails window;
     EXPECT_EQ(nullptr, window.Create(nullptr, L"no", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 10, 10));
@@ -258,6 +271,72 @@ TEST(Window, AnObjectFreedBeforeItsWindowIsNoLongerReached) {
     ::SendMessageW(hwnd, WM_APP + 3, 0, 0);
     EXPECT_TRUE(::DestroyWindow(hwnd));
     EXPECT_EQ(before, calls);
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// Answers the folder picker from a thread timer, as a user would: the
+// dialog is found among this thread's windows, a folder may be selected,
+// then OK or Cancel is pressed.
+struct PickerScript {
+    static PickerScript* current;
+    const wchar_t* select = nullptr;
+    int button = IDCANCEL;
+    bool answered = false;
+
+    static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM found) {
+        wchar_t name[16] = {};
+        ::GetClassNameW(hwnd, name, 16);
+        if (std::wstring(name) == L"#32770" && ::IsWindowVisible(hwnd)) {
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        PickerScript* script = current;
+        if (!script || script->answered) return;
+        HWND dialog = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) return;
+        script->answered = true;
+        ::KillTimer(nullptr, id);
+        if (script->select)
+            ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(script->select));
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(script->button, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, script->button)));
+    }
+};
+PickerScript* PickerScript::current = nullptr;
+
+TEST(Window, FolderPickerReturnsTheChosenFolderOrNothingWhenCancelled) {
+    VQRoutingWindow owner;
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(0u, ::GetWindowsDirectoryW(windows, MAX_PATH));
+    struct Case {
+        const char* name;
+        int button;
+        bool expected;
+        std::wstring path;
+    } cases[] = {{"cancelled", IDCANCEL, false, L"unchanged"}, {"chosen", IDOK, true, windows}};
+    for (const Case& c : cases) {
+        PickerScript script;
+        script.select = windows;
+        script.button = c.button;
+        PickerScript::current = &script;
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &PickerScript::Tick);
+        std::wstring path = L"unchanged";
+        const bool chosen = owner.BrowseForFolder(L"选择文件夹", path);
+        ::KillTimer(nullptr, timer);
+        PickerScript::current = nullptr;
+        ASSERT_TRUE(script.answered) << c.name;
+        EXPECT_EQ(c.expected, chosen) << c.name;
+        EXPECT_EQ(0, _wcsicmp(c.path.c_str(), path.c_str())) << c.name << ": " << WideToNarrow(path);
+    }
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ bool StartAndWaitForBytes(VQDownloadQueue& queue, VQRecordingObserver& observer,
     if (!queue.StartNext(task))
         return false;
     queue.ShareSpeedLimit();
-    for (int i = 0; i < 400 && !*reached; ++i)
+    for (int i = 0; i < 2400 && !*reached; ++i)
         Sleep(25);
     return *reached;
 }
@@ -285,14 +285,15 @@ TEST_F(HttpTaskServer, EachCountedFailureDelaysTheNextStart) {
         EXPECT_EQ(failures + 1, task->GetFailureCount());
     }
 
-    // A stop during the delay ends the run at once, not counted.
+    // A stop during the delay ends the run at once, not counted: with two
+    // minutes of delay ahead, an end within one shows the stop was heard.
+    task->SetRetryDelay(60000, 20);
     observer.Clear();
     DWORD start = GetTickCount();
     ASSERT_TRUE(queue.StartNext(task));
-    Sleep(100);
     EXPECT_TRUE(task->Stop());
     ASSERT_TRUE(observer.WaitForEnds(1));
-    EXPECT_LT(GetTickCount() - start, 600u);
+    EXPECT_LT(GetTickCount() - start, 60000u);
     EXPECT_EQ(kDownloadCancelled, observer.LastEndCode());
     EXPECT_EQ(static_cast<uint32_t>(kTaskStopped), task->GetState());
     EXPECT_TRUE(observer.EventsOf(kDownloadEventStage).empty());
@@ -382,10 +383,12 @@ TEST_F(HttpTaskServer, StopWakesRangesThatWaitOnASilentServer) {
     VQHttpTask* task = new VQHttpTask(160, cache_.Path(), L"");
     queue.Add(task);
     ASSERT_TRUE(StartAndWaitForBytes(queue, observer, task, 2 * 65536));
+    // Against the ranges' two-minute socket time-out: within one minute
+    // means the stop woke them.
     DWORD start = GetTickCount();
     EXPECT_TRUE(task->Stop());
-    ASSERT_TRUE(observer.WaitForEnds(1, 10000));
-    EXPECT_LT(GetTickCount() - start, 2000u);
+    ASSERT_TRUE(observer.WaitForEnds(1, 90000));
+    EXPECT_LT(GetTickCount() - start, 60000u);
     EXPECT_EQ(kDownloadCancelled, observer.LastEndCode());
     EXPECT_EQ(2u * 65536, task->GetBytesDone());
 }
@@ -432,14 +435,15 @@ TEST_F(HttpTaskServer, AStopWaitsForARangeInsideTheObserverAndTheTaskGoesOn) {
 TEST_F(HttpTaskServer, ReleaseEndsARunningTaskAndKeepsItsFiles) {
     WriteGameInfo(180);
     VQRecordingObserver observer;
-    VQDownloadQueue queue(&observer, 1, 256);
+    // 32 KB/s: the whole game would take over a minute and a half.
+    VQDownloadQueue queue(&observer, 1, 32);
     VQHttpTask* task = new VQHttpTask(180, cache_.Path(), L"");
     queue.Add(task);
-    ASSERT_TRUE(StartAndWaitForBytes(queue, observer, task, 100000));
+    ASSERT_TRUE(StartAndWaitForBytes(queue, observer, task, 50000));
     ASSERT_TRUE(queue.Remove(task, true));
     DWORD start = GetTickCount();
     task->Release();
-    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_LT(GetTickCount() - start, 45000u);
     // Detached before it stopped: the end was not heard.
     EXPECT_EQ(0u, observer.EventsOf(kDownloadEventEnd).size());
     EXPECT_TRUE(FileIsThere(cache_.PathOf(L"game.bin.vql")));

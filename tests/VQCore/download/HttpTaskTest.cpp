@@ -113,7 +113,9 @@ TEST(HttpTaskTest, OnDataCountsBytesAndMeasuresTheSpeedOncePerSecond) {
     QueuedTask queued;
     VQHttpTask& task = *queued.task;
     task.OnData(1000, false);
+    DWORD startBefore = GetTickCount();
     task.OnData(500, true);
+    DWORD startAfter = GetTickCount();
     task.OnData(500, true);
     std::vector<VQRecordedEvent> events = queued.observer.Events();
     ASSERT_EQ(3u, events.size());
@@ -123,8 +125,10 @@ TEST(HttpTaskTest, OnDataCountsBytesAndMeasuresTheSpeedOncePerSecond) {
         EXPECT_EQ(counts[i], events[i].value);
     }
 
-    // The measurement began with the first added block (at 1500 bytes).
-    Sleep(1100);
+    // The measurement began with the first added block (at 1500 bytes); the
+    // speed is what came since over the time since, however long that was.
+    while (GetTickCount() - startAfter < 1000)
+        Sleep(50);
     queued.observer.Clear();
     DWORD before = GetTickCount();
     task.OnData(200000, true);
@@ -136,9 +140,10 @@ TEST(HttpTaskTest, OnDataCountsBytesAndMeasuresTheSpeedOncePerSecond) {
     EXPECT_GE(tick, before);
     EXPECT_LE(tick, after);
     uint32_t speed = SpeedValueSpeed(events[0].value);
-    // 200,500 bytes in a little over 1.1 s.
-    EXPECT_GT(speed, 100000u);
-    EXPECT_LE(speed, 200500u * 1000 / 1050);
+    // 200,500 bytes over between (before - startAfter) and (after -
+    // startBefore) milliseconds.
+    EXPECT_GE(speed, 200500ull * 1000 / (after - startBefore));
+    EXPECT_LE(speed, 200500ull * 1000 / (before - startAfter));
     EXPECT_EQ(speed, task.GetSpeedBytes());
     EXPECT_EQ(kDownloadEventBytesDone, events[1].code);
     EXPECT_EQ(202000u, events[1].value);

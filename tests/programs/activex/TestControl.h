@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "TestWebBrowser.h"
+
 namespace TestControl {
 
 class VQTestControl;
@@ -181,6 +183,7 @@ private:
     IOleInPlaceUIWindow* m_document = nullptr;
     VQTestConnectionPoint m_point;
     VQTestConnectionPoint m_oldPoint;
+    VQTestWebBrowser m_browser;
     bool m_inPlaceActive = false;
     bool m_uiActive = false;
     bool m_windowless = false;

@@ -3,12 +3,41 @@
  *   VQ_STUB_LOG      a file to which it appends "command line|current folder"
  *   VQ_STUB_EXTRACT  a file it copies into its current folder (what a
  *                    release program unpacks)
+ *   VQ_STUB_EXTRACT_TREE  a folder whose whole tree it copies into its
+ *                    current folder
  *   VQ_STUB_EXIT     its exit code (0 when unset)
  *   VQ_STUB_WINDOW   when set, shows a window and ends when it is closed */
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
 #include <windows.h>
+
+static void CopyTree(const wchar_t* source, const wchar_t* target) {
+    wchar_t pattern[2048];
+    WIN32_FIND_DATAW found;
+    HANDLE find;
+    _snwprintf(pattern, 2048, L"%ls\\*", source);
+    pattern[2047] = 0;
+    CreateDirectoryW(target, NULL);
+    find = FindFirstFileW(pattern, &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        wchar_t from[2048];
+        wchar_t to[2048];
+        if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0)
+            continue;
+        _snwprintf(from, 2048, L"%ls\\%ls", source, found.cFileName);
+        _snwprintf(to, 2048, L"%ls\\%ls", target, found.cFileName);
+        from[2047] = 0;
+        to[2047] = 0;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from, to);
+        else
+            CopyFileW(from, to, FALSE);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+}
 
 static LRESULT CALLBACK StubWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -61,6 +90,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
         target[2047] = 0;
         CopyFileW(value, target, FALSE);
     }
+    if (GetEnvironmentVariableW(L"VQ_STUB_EXTRACT_TREE", value, 1024) > 0)
+        CopyTree(value, folder);
     if (GetEnvironmentVariableW(L"VQ_STUB_WINDOW", value, 1024) > 0)
         RunWindow();
     if (GetEnvironmentVariableW(L"VQ_STUB_EXIT", value, 1024) > 0)

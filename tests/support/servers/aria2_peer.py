@@ -14,8 +14,10 @@ with it) and aria2c's listening port. The wrapper stays until it is ended,
 also after aria2c has.
 """
 import argparse
+import fcntl
 import hashlib
 import os
+import random
 import signal
 import socket
 import subprocess
@@ -46,12 +48,37 @@ def seeders(tracker, info_hash):
         return 0
 
 
-def free_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
+# aria2c is told its port before it binds it. A port of the system's
+# ephemeral range could be taken meanwhile by any program's outgoing
+# connection or by a test that binds port 0; the engine tests name their own
+# ranges (6881-6890, 30100-31699). This band is used by these wrappers only,
+# and a lock file held for the wrapper's life keeps two of them, from test
+# programs running at the same time, off the same port.
+PORT_BAND = (20000, 29999)
+
+
+def reserve_port():
+    first, last = PORT_BAND
+    count = last - first + 1
+    offset = random.randrange(count)
+    for i in range(count):
+        port = first + (offset + i) % count
+        lock = open("/tmp/vq-aria2-port-%d.lock" % port, "a")
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except OSError:
+            lock.close()
+            continue
+        probe = socket.socket()
+        try:
+            probe.bind(("0.0.0.0", port))
+        except OSError:
+            lock.close()
+            continue
+        finally:
+            probe.close()
+        return port, lock
+    raise RuntimeError("no free port for aria2c")
 
 
 def main():
@@ -67,7 +94,7 @@ def main():
     args = parser.parse_args()
 
     info_hash, tracker = info_hash_and_tracker(args.torrent)
-    port = free_port()
+    port, port_lock = reserve_port()  # noqa: F841 (held until the wrapper ends)
     common = ["aria2c", "--dir=" + args.dir, "--listen-port=%d" % port, "--enable-dht=false",
               "--enable-dht6=false", "--bt-enable-lpd=false", "--enable-peer-exchange=false",
               "--disable-ipv6=true", "--console-log-level=warn", "--summary-interval=0",
