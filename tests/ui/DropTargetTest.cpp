@@ -338,6 +338,13 @@ TEST_F(DropTargetTest, RegisteredWindowReceivesAWholeDrag) {
     RECT rc = {};
     ::GetWindowRect(window.Handle(), &rc);
     POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    // The display's one pointer is shared with the other window tests, which
+    // post their mouse input: it goes back where it was, off their windows.
+    struct PointerRestore {
+        POINT where = {};
+        PointerRestore() { ::GetCursorPos(&where); }
+        ~PointerRestore() { ::SetCursorPos(where.x, where.y); }
+    } restore;
     ::SetCursorPos(centre.x, centre.y);
     m_script.chosenEffect = DROPEFFECT_COPY;
 
