@@ -50,8 +50,6 @@ enum VQMarloxMessage : UINT {
     // A download task's event, carried from the task's thread to the UI
     // thread: wParam a heap VQPostedDownloadEvent the handler frees.
     kMsgDownloadEvent = WM_USER + 40,
-    // A worker's list of refreshed tiles for the kind pages (RefillIconPages).
-    kMsgRefillPages = WM_USER + 41,
 };
 
 // WM_COPYDATA's wParam of a second start's game request.

@@ -200,6 +200,9 @@ LRESULT VQMarloxWnd::OnKeyUpMessage(WPARAM key) {
 void VQMarloxWnd::StartJobThread(UINT_PTR timerId) {
     size_t slot = timerId - kTimerDatabaseUpdate;
     std::unique_ptr<VQThread>& thread = m_jobThreads[slot];
+    // A job still running from the last round (a server that does not
+    // answer) keeps its round: waiting for it here would freeze the window.
+    if (thread && thread->IsRunning()) return;
     if (thread) {
         thread->Wait();
         thread.reset();
