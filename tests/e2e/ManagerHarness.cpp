@@ -211,6 +211,10 @@ void VQManagerFolder::KillAll() {
 HWND VQManagerFolder::FindMainWindow(DWORD pid) const {
     WindowSearch search = {pid, &m_started, nullptr, 0};
     EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    // Test programs share the display: kept above the others' windows, the
+    // screen pictures of the manager show the manager (without activating it).
+    if (search.found)
+        SetWindowPos(search.found, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return search.found;
 }
 
