@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/PointerParking.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -339,11 +341,9 @@ TEST_F(DropTargetTest, RegisteredWindowReceivesAWholeDrag) {
     ::GetWindowRect(window.Handle(), &rc);
     POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     // The display's one pointer is shared with the other window tests, which
-    // post their mouse input: it goes back where it was, off their windows.
+    // post their mouse input: it goes back to its parking place afterwards.
     struct PointerRestore {
-        POINT where = {};
-        PointerRestore() { ::GetCursorPos(&where); }
-        ~PointerRestore() { ::SetCursorPos(where.x, where.y); }
+        ~PointerRestore() { Tessar::Test::VQPointerParking::Park(); }
     } restore;
     ::SetCursorPos(centre.x, centre.y);
     m_script.chosenEffect = DROPEFFECT_COPY;
