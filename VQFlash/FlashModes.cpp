@@ -182,7 +182,9 @@ void VQFlashWnd::ToggleLights() {
     } else {
         ShowControl(FlashIdLightsOff, true);
         ShowControl(FlashIdLightsOn, false);
-        const RECT pos = frame->GetPos();
+        // Where the frame floats now (it may not have been laid out there yet).
+        const POINT at = frame->GetFixedXY();
+        const RECT pos = {at.x, at.y, at.x + frame->GetFixedWidth(), at.y + frame->GetFixedHeight()};
         frame->SetFloat(false);
         frame->SetFixedXY(0, 0);
         frame->SetFixedWidth(0);

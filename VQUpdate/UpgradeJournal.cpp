@@ -15,9 +15,10 @@ namespace Tessar {
 const wchar_t kJournalName[] = L"rbtemp.vqj";
 const wchar_t kJournalWord[] = L"JOURNAL";
 
+const wchar_t kUpgradeEventName[] = L"VQVersionUpdate_Upgrade";
+
 namespace {
 
-const wchar_t kUpgradeEventName[] = L"VQVersionUpdate_Upgrade";
 // One letter per action, then "|" and the path.
 const wchar_t kActionLetters[] = L"RAD";
 
@@ -178,7 +179,7 @@ VQRecoveryResult RecoverInterruptedUpgrade(const std::wstring& programFolder) {
 }
 
 bool IsUpgradeRunning() {
-    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, kUpgradeEventName);
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, InstanceEventName(kUpgradeEventName).c_str());
     if (event == nullptr)
         return false;
     CloseHandle(event);

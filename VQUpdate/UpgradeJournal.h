@@ -14,6 +14,8 @@ namespace Tessar {
 
 extern const wchar_t kJournalName[];     // L"rbtemp.vqj", in the program folder
 extern const wchar_t kJournalWord[];     // L"JOURNAL": first field of the record
+// Held by the updater copy while it applies an upgrade.
+extern const wchar_t kUpgradeEventName[];  // L"VQVersionUpdate_Upgrade"
 
 enum VQJournalAction : int {
     kJournalReplaced = 0,  // an existing file, saved in the backup first

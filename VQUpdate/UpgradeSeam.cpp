@@ -8,6 +8,7 @@ namespace Tessar {
 
 const wchar_t kUpgradeSeamVariable[] = L"VQ_UPGRADE_SEAM";
 const wchar_t kUpgradeSeamFileVariable[] = L"VQ_UPGRADE_SEAM_FILE";
+const wchar_t kInstanceSuffixVariable[] = L"VQ_INSTANCE_SUFFIX";
 
 namespace {
 
@@ -20,6 +21,10 @@ std::wstring Variable(const wchar_t* name) {
 }
 
 }  // namespace
+
+std::wstring InstanceEventName(const wchar_t* name) {
+    return std::wstring(name) + Variable(kInstanceSuffixVariable);
+}
 
 void UpgradeSeamPoint(const std::wstring& step) {
     std::wstring wanted = Variable(kUpgradeSeamVariable);

@@ -14,7 +14,13 @@ namespace Tessar {
 
 extern const wchar_t kUpgradeSeamVariable[];      // L"VQ_UPGRADE_SEAM"
 extern const wchar_t kUpgradeSeamFileVariable[];  // L"VQ_UPGRADE_SEAM_FILE"
+// Test seam: the updater's named events are global to the session, and
+// tests that run side by side in one Wine prefix give each run its own by
+// this suffix. Without the variable the names are the program's own.
+extern const wchar_t kInstanceSuffixVariable[];   // L"VQ_INSTANCE_SUFFIX"
 
 void UpgradeSeamPoint(const std::wstring& step);
+// The name, followed by the suffix when the variable is set.
+std::wstring InstanceEventName(const wchar_t* name);
 
 }  // namespace Tessar

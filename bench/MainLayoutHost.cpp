@@ -19,6 +19,7 @@
 #include "VQCore/app/AppControlTypes.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/TabPages.h"
 #include "ui/DialogBuilder.h"
 #include "ui/TabCtrl.h"
 
@@ -89,16 +90,15 @@ VQIconList* VQMainLayoutHost::List(int id) {
 }
 
 void VQMainLayoutHost::ShowPage(int mainIndex, int libraryIndex) {
-    const int pages[] = {200, 201, 202, 203, 204};
-    for (int i = 0; i < 5; ++i)
-        if (VQControl* page = m_manager.FindControlById(pages[i])) page->SetVisible(i == mainIndex);
-    const int libraryPages[] = {210, 211, 213, 212, 214};
-    for (int i = 0; i < 5; ++i)
-        if (VQControl* page = m_manager.FindControlById(libraryPages[i])) page->SetVisible(i == libraryIndex);
-    if (VQTabCtrl* tab = TabById(m_manager, IdMainTab)) tab->SelectItem(mainIndex);
+    // As the main window does on a tab's selection.
+    if (VQTabCtrl* tab = TabById(m_manager, IdMainTab)) {
+        tab->SelectItem(mainIndex);
+        ShowSelectedTabPage(m_manager, *tab);
+    }
     if (VQTabCtrl* tab = TabById(m_manager, IdLibraryTab)) {
         if (libraryIndex == 4) tab->GetItemAt(4)->SetVisible(true);
         tab->SelectItem(libraryIndex);
+        ShowSelectedTabPage(m_manager, *tab);
     }
 }
 

@@ -40,6 +40,9 @@ enum VQAppNotifyType {
 // Sent or posted to the main window; wParam is the tile.
 const UINT kMsgTileInstallFinished = WM_USER + 2;
 const UINT kMsgTileDownloaded = WM_USER + 5;
+// A completion reported on a worker thread, handed to the UI thread:
+// wParam the tile, lParam the success flag (DeliverTileCompletion).
+const UINT kMsgTileCompletion = WM_USER + 43;
 
 // Control ids of the main window layout.
 enum VQMainControlId {

@@ -18,7 +18,19 @@ namespace Tessar {
 
 VQGameIcon::VQGameIcon() {}
 
-VQGameIcon::~VQGameIcon() {}
+VQGameIcon::~VQGameIcon() {
+    // The hover tool bar must not keep pointing at a tile that is gone (a
+    // search result replaced while the mouse rests on it).
+    if (m_manager) {
+        VQControl* bar = m_manager->FindControlById(IdTileToolBar);
+        VQGameIconToolBar* toolBar =
+            bar ? static_cast<VQGameIconToolBar*>(bar->GetInterface(ControlTypeGameIconToolBar)) : nullptr;
+        if (toolBar && toolBar->GetTile() == this) {
+            toolBar->UpdateForTile(nullptr);
+            toolBar->SetVisible(false);
+        }
+    }
+}
 
 VQControl* VQGameIcon::GetInterface(int type) {
     if (type == ControlTypeGameIcon || type == ControlTypeContainer || type == ControlTypeControl) return this;
@@ -171,6 +183,11 @@ void VQGameIcon::CopyFrom(const VQGameIcon& source) {
 }
 
 void VQGameIcon::SignalCompletion(bool success) {
+    HWND host = m_manager ? m_manager->GetPaintWindow() : nullptr;
+    if (host && GetWindowThreadProcessId(host, nullptr) != GetCurrentThreadId()) {
+        PostMessageW(host, kMsgTileCompletion, reinterpret_cast<WPARAM>(this), success ? 1 : 0);
+        return;
+    }
     VQSettings& settings = VQSettings::Instance();
     if (success) {
         // Posted, not sent: the install worker must never wait on the UI
@@ -191,6 +208,24 @@ void VQGameIcon::RecordRun(int64_t time) {
     m_data.lastRunTime = time;
     if (time != 0) ++m_data.runCount;
     Invalidate();
+}
+
+bool DeliverTileCompletion(VQPaintManager* manager, WPARAM wParam, LPARAM lParam) {
+    VQGameIcon* posted = reinterpret_cast<VQGameIcon*>(wParam);
+    if (!manager || !posted) return false;
+    // The pointer is only compared until a list is found to hold it: the
+    // tile may have gone since the worker posted.
+    for (int id = IdHotList; id <= IdSearchList; ++id) {
+        VQControl* control = manager->FindControlById(id);
+        VQIconList* list = control ? static_cast<VQIconList*>(control->GetInterface(ControlTypeIconList)) : nullptr;
+        if (!list) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile != posted) continue;
+            tile->SignalCompletion(lParam != 0);
+            return true;
+        }
+    }
+    return false;
 }
 
 int GameKindOf(const VQGameIcon* tile) {

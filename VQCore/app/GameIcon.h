@@ -17,6 +17,7 @@ namespace Tessar {
 
 class VQIconList;
 class VQDownloadTask;
+class VQPaintManager;
 
 // What the game operations and list files read and write of a tile.
 struct VQGameIconData {
@@ -115,9 +116,10 @@ public:
 
     // A not-installed copy of another tile's catalogue data (state 2).
     void CopyFrom(const VQGameIcon& source);
-    // After an install finished (install worker): tip window, sound and
-    // notifications as the settings ask. The tip reaches the main window
-    // by a posted message, so a worker never waits on the UI thread.
+    // After an install finished: tip window, sound and notifications as the
+    // settings ask. Called on a worker (the install queue's), it only posts
+    // kMsgTileCompletion and the UI thread does the rest: workers never touch
+    // the control tree nor wait on the UI thread.
     void SignalCompletion(bool success);
     // Last start time; a nonzero time counts one more start.
     void RecordRun(int64_t time);
@@ -211,6 +213,9 @@ std::wstring FormatSizeText(int64_t bytes);
 // The picture of a catalogue game: its icon file when present, else the
 // built-in picture.
 std::wstring GameIconDescription(uint32_t gameId);
+// The main window's handling of kMsgTileCompletion: the tile's report runs
+// when the tile is still on one of the window's lists; false otherwise.
+bool DeliverTileCompletion(VQPaintManager* manager, WPARAM wParam, LPARAM lParam);
 // The string-table text of `id` (empty when absent).
 std::wstring TileString(UINT id);
 

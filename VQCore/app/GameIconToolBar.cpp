@@ -20,7 +20,7 @@ int VQGameIconToolBar::NotificationOf(int index) {
 
 void VQGameIconToolBar::UpdateForTile(VQGameIcon* tile) {
     m_tile = tile;
-    if (!tile) return;
+    if (!tile) return;  // detached: the buttons stay as they were
     const int state = tile->GetState();
     const bool downloads = tile->GetOwnerListId() == IdDownloadList;
     const int kind = GameKindOf(tile);

@@ -1,6 +1,7 @@
 #include "VQCore/app/GameListState.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <new>
 
 #include "VQCore/app/GameIcon.h"
@@ -15,6 +16,7 @@
 #include "VQCore/gamelib/DownloadXmlFile.h"
 #include "VQCore/gamelib/Settings.h"
 #include "common/DriveUtil.h"
+#include "common/FileFinder.h"
 #include "common/FormatText.h"
 #include "common/PathText.h"
 
@@ -68,6 +70,17 @@ void VQGameListState::Init(const VQDatabaseXmlFile* database) {
     m_database = database;
     m_nextCustomId = kFirstCustomGameId;
     for (VQTileList& list : m_lists) list.clear();
+    m_pictures.clear();
+    std::wstring folder, separator, name;
+    SplitFolderAndName(GetGameIconPath(0), folder, separator, name);
+    FindFileIterator finder;
+    FindFileEntry entry;
+    for (bool found = finder.First(CombinePath(folder, L"*.vqp"), entry); found; found = finder.Next(entry)) {
+        if (entry.IsFolder()) continue;
+        const uint32_t id = static_cast<uint32_t>(wcstoul(entry.name.c_str(), nullptr, 10));
+        // Only a name the program itself would give the game's picture.
+        if (_wcsicmp(GetFileName(GetGameIconPath(id)).c_str(), entry.name.c_str()) == 0) m_pictures.insert(id);
+    }
 }
 
 void VQGameListState::Clear() {
@@ -90,9 +103,8 @@ bool VQGameListState::AutoStartUndone() const {
 
 void VQGameListState::FillIconFromEntry(const VQGameRecord& entry, VQGameIcon* tile) {
     tile->SetFromRecord(entry);
-    const std::wstring path = GetGameIconPath(entry.ID);
-    if (FileExists(path)) {
-        tile->SetImage(L"file='" + path + L"' encrypt='true'");
+    if (m_pictures.count(entry.ID)) {
+        tile->SetImage(L"file='" + GetGameIconPath(entry.ID) + L"' encrypt='true'");
         return;
     }
     tile->SetImage(FormatString(L"res='%d' restype='PNG'", static_cast<int>(PicDefaultGame)));

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ public:
     static const size_t kQuickStripSize = 8;
 
     VQGameListState();
+    // Stores the catalogue, empties the lists and lists the picture folder.
     void Init(const VQDatabaseXmlFile* database);
     // Forgets the lists, not the tiles.
     void Clear();
@@ -90,6 +92,9 @@ private:
     void TopUpQuickStrip(VQGameIcon* tool);
     bool AutoStartUndone() const;
 
+    // Which games have a picture file: the picture folder is listed once by
+    // Init instead of asking for each of thousands of games.
+    std::set<uint32_t> m_pictures;
     const VQDatabaseXmlFile* m_database = nullptr;
     uint32_t m_nextCustomId = 90001;
     VQTileList m_lists[ListCount];

@@ -226,10 +226,15 @@ void VQIconList::AddAddTile() {
     m_hasAddTile = true;
 }
 
+int VQIconList::GetPageCapacity() const {
+    const int64_t cells = static_cast<int64_t>(std::max(1, m_rows)) * std::max(1, m_columns);
+    return static_cast<int>(std::min<int64_t>(cells, 1 << 20));
+}
+
 int VQIconList::PageOfTile(const VQGameIcon* tile) const {
     auto it = std::find(m_tiles.begin(), m_tiles.end(), tile);
     const int position = it == m_tiles.end() ? static_cast<int>(m_tiles.size()) : static_cast<int>(it - m_tiles.begin()) + 1;
-    const int capacity = std::max(1, m_rows * m_columns);
+    const int capacity = GetPageCapacity();
     return (position + capacity - 1) / capacity;
 }
 

@@ -59,6 +59,9 @@ public:
     std::vector<VQGameIcon*>& GetTiles() { return m_tiles; }
     const std::vector<VQGameIcon*>& GetTiles() const { return m_tiles; }
     int GetTileCount() const { return static_cast<int>(m_tiles.size()); }
+    // Cells of one page, at least 1 (a skin's odd numbers never divide by
+    // zero or overflow).
+    int GetPageCapacity() const;
     int GetRows() const { return m_rows; }
     int GetColumns() const { return m_columns; }
     int GetLineSpacing() const { return m_lineSpacing; }

@@ -34,7 +34,7 @@ bool VQIconListContext::IsVisible() const {
 
 bool VQIconListContext::AddTile(VQGameIcon* tile, bool keepAddTileLast, bool& failed) {
     failed = false;
-    const int capacity = std::max(1, m_owner->GetRows() * m_owner->GetColumns());
+    const int capacity = m_owner->GetPageCapacity();
     const int n = GetCount();
     VQIconListPage* last = n > 0 ? AsPage(GetItemAt(n - 1)) : nullptr;
     const bool withAddTile = m_owner->HasAddTile() && keepAddTileLast && !tile->IsAddTile();

@@ -29,6 +29,14 @@ const UINT kTrayRotationIcons[] = {414, 415, 416, 417, 418};
 bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= 0x20D; }
 bool IsKeyMessage(UINT message) { return message >= 0x100 && message <= 0x10F; }
 
+// Shown on screen: the control and every container above it visible (a
+// list keeps its own flag while its page is hidden).
+bool IsShown(const VQControl* control) {
+    for (; control != nullptr; control = control->GetParent())
+        if (!control->IsVisible()) return false;
+    return true;
+}
+
 // Control types of the edit controls, where keys belong to the text.
 const int kControlTypeEdit = 8;
 const int kControlTypeRichEdit = 10;
@@ -83,6 +91,20 @@ struct VQPostedDownloadEvent {
     std::wstring text;
 };
 
+struct VQPostedPicture {
+    uint32_t gameId;
+    std::wstring image;
+};
+
+// Any thread: nothing here touches a tile.
+bool VQMarloxWnd::PostIconPicture(uint32_t gameId, const std::wstring& image) {
+    VQPostedPicture* picture = new (std::nothrow) VQPostedPicture{gameId, image};
+    if (picture == nullptr) return false;
+    if (m_hwnd != nullptr && PostMessageW(m_hwnd, kMsgGamePicture, reinterpret_cast<WPARAM>(picture), 0)) return true;
+    delete picture;
+    return false;
+}
+
 LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!m_inputEnabled && (IsMouseMessage(message) || IsKeyMessage(message))) return 0;
     switch (message) {
@@ -111,6 +133,9 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetForegroundWindow(m_hwnd);
         }
         return 0;
+    case kMsgTileCompletion:
+        DeliverTileCompletion(&m_paintManager, wParam, lParam);
+        return 0;
     case kMsgTileInstallFinished:
     case kMsgCatalogueUpdated:
     case kMsgTileDownloaded:
@@ -130,6 +155,11 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgDownloadEvent:
         OnDownloadEvent(wParam);
         return 0;
+    case kMsgGamePicture: {
+        std::unique_ptr<VQPostedPicture> picture(reinterpret_cast<VQPostedPicture*>(wParam));
+        if (picture) RefillIconPages(picture->gameId, picture->image);
+        return 0;
+    }
     default:
         if (message != 0 && message == GetTaskbarCreatedMessage()) {
             AddTrayIcon(m_hwnd, LoadResourceString(kStringAppTitle));
@@ -158,7 +188,7 @@ VQIconList* VQMarloxWnd::CurrentPageList() const {
                          kFlashListId,     kSearchListId,  kToolListId,   kDownloadListId};
     for (int id : order) {
         VQIconList* list = FindIconList(id);
-        if (list && list->IsVisible()) return list;
+        if (list && IsShown(list)) return list;
     }
     return nullptr;
 }
@@ -189,6 +219,9 @@ LRESULT VQMarloxWnd::OnKeyUpMessage(WPARAM key) {
 void VQMarloxWnd::StartJobThread(UINT_PTR timerId) {
     size_t slot = timerId - kTimerDatabaseUpdate;
     std::unique_ptr<VQThread>& thread = m_jobThreads[slot];
+    // A job still running from the last round (a server that does not
+    // answer) keeps its round: waiting for it here would freeze the window.
+    if (thread && thread->IsRunning()) return;
     if (thread) {
         thread->Wait();
         thread.reset();
@@ -266,7 +299,7 @@ LRESULT VQMarloxWnd::OnDragEnter(LPARAM info) {
     VQOleDropInfo* drop = reinterpret_cast<VQOleDropInfo*>(info);
     bool accept = false;
     VQIconList* installed = FindIconList(kInstalledListId);
-    if (drop && IsWindowEnabled(m_hwnd) && installed && installed->IsVisible()) {
+    if (drop && IsWindowEnabled(m_hwnd) && installed && IsShown(installed)) {
         std::wstring path = FirstDroppedFile(drop->dataObject);
         accept = !path.empty() && (HasExtension(path.c_str(), L".exe") || HasExtension(path.c_str(), L".lnk"));
     }
@@ -281,7 +314,7 @@ LRESULT VQMarloxWnd::OnDragOver(LPARAM info) {
     POINT point = {drop->x, drop->y};
     ScreenToClient(m_hwnd, &point);
     bool inside = false;
-    if (installed && installed->IsVisible()) {
+    if (installed && IsShown(installed)) {
         RECT rc = installed->GetPos();
         inside = PtInRect(&rc, point) != FALSE;
     }
@@ -303,7 +336,7 @@ void VQMarloxWnd::ApplySpeedDisplay(bool show) {
     if (show == m_showSpeed) return;
     VQIconList* downloads = FindIconList(kDownloadListId);
     if (show) {
-        if (downloads == nullptr || !downloads->IsVisible()) return;
+        if (downloads == nullptr || !IsShown(downloads)) return;
         SetTimer(m_hwnd, kTimerSpeedDisplay, kSpeedDisplayMs, nullptr);
     } else {
         KillTimer(m_hwnd, kTimerSpeedDisplay);

@@ -3,6 +3,8 @@
 
 #include "VQCore/app/MarloxWnd.h"
 
+#include "VQCore/app/TabPages.h"
+
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
@@ -112,7 +114,16 @@ void VQMarloxWnd::ShowPage(int page) {
     VQControl* control = m_paintManager.FindControlById(kPageTabId);
     if (control == nullptr) return;
     VQTabCtrl* tabs = static_cast<VQTabCtrl*>(control->GetInterface(12));
-    if (tabs) tabs->SelectItem(page);
+    if (tabs == nullptr) return;
+    tabs->SelectItem(page);
+    // An item that was selected already sends no notification.
+    SwitchPage(tabs);
+}
+
+// Each tab item names its page by control id: the selected item's page
+// shows, the others hide.
+void VQMarloxWnd::SwitchPage(VQTabCtrl* tabs) {
+    ShowSelectedTabPage(m_paintManager, *tabs);
 }
 
 void VQMarloxWnd::ShowAddTileAction() {
@@ -155,12 +166,12 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         OnPageFilterSelected(msg);
         break;
     case NotifySelectionChanged:
-        // The download speed shows while the download page does.
-        if (id == kPageTabId) {
-            VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12));
-            bool downloads = tabs && tabs->GetSelectedItem() != nullptr &&
-                             static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
-            ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+        if (VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12))) {
+            SwitchPage(tabs);
+            if (id == kPageTabId) {
+                bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+                ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+            }
         }
         break;
     default:

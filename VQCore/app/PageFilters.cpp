@@ -138,11 +138,12 @@ void VQPageFilters::SetDataPaths(const std::wstring& databasePath, const std::ws
 bool VQPageFilters::RunSearch(const std::wstring& text, std::vector<uint32_t>& ids) {
     const std::wstring indexPath = m_indexPath.empty() ? GetSearchIndexPath() : m_indexPath;
     const std::wstring databasePath = m_databasePath.empty() ? GetDatabasePath() : m_databasePath;
-    // Opened per search: an index held open would keep a data update from
-    // replacing it.
-    VQQueryData query;
-    if (!FileExists(indexPath) && !query.RebuildIndex(indexPath, databasePath)) return false;
-    return query.SearchIds(indexPath, text, ids);
+    // Kept between searches: it searches a copy of the index, taken again
+    // when the file changes, and never holds the file itself.
+    if (!m_query) m_query.reset(new (std::nothrow) VQQueryData());
+    if (!m_query) return false;
+    if (!FileExists(indexPath) && !m_query->RebuildIndex(indexPath, databasePath)) return false;
+    return m_query->SearchIds(indexPath, text, ids);
 }
 
 void VQPageFilters::ShowSearchResults() {

@@ -17,6 +17,7 @@ namespace Tessar {
 
 class VQContainer;
 class VQDatabaseXmlFile;
+class VQQueryData;
 class VQGameIcon;
 class VQIconList;
 class VQIconListPage;
@@ -35,6 +36,8 @@ bool CompareTilesForSort(const VQGameIcon* a, const VQGameIcon* b);
 bool FilterTilesByKind(VQIconList& list, int kind);
 bool FilterTilesByCategory(VQIconList& list, int category);
 
+// Destroyed before the paint manager it was given (its snapshot's tiles
+// name that manager).
 class VQPageFilters {
 public:
     explicit VQPageFilters(VQPaintManager* manager);
@@ -81,6 +84,7 @@ private:
     std::function<void()> m_hideSearchPopup;
     std::wstring m_databasePath;
     std::wstring m_indexPath;
+    std::unique_ptr<VQQueryData> m_query;
     std::unique_ptr<VQDatabaseXmlFile> m_catalogue;
     std::wstring m_catalogueStamp;
     std::map<uint32_t, bool> m_iconExists;

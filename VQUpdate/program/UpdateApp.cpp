@@ -3,6 +3,7 @@
 #include "VQUpdate/UpgradeJournal.h"
 #include "VQUpdate/UpgradeMarkers.h"
 #include "VQUpdate/UpgradeRun.h"
+#include "VQUpdate/UpgradeSeam.h"
 #include "VQUpdate/Upgrader.h"
 #include "VQUpdate/program/InstallStat.h"
 #include "VQUpdate/program/SharedFolderTasks.h"
@@ -24,7 +25,6 @@ namespace Tessar {
 
 const wchar_t kUpdateEventName[] = L"VQVersionUpdate";
 const wchar_t kUpdateBackgroundEventName[] = L"VQVersionUpdate_Background";
-const wchar_t kUpdateUpgradeEventName[] = L"VQVersionUpdate_Upgrade";
 const wchar_t kInstallModeArgument[] = L"-install";
 const wchar_t kUninstallModeArgument[] = L"-uninstall";
 const wchar_t kUpdateModeArgument[] = L"-update";
@@ -81,11 +81,12 @@ int UpdateExitCode() {
 
 int RunUpdateMode(const std::wstring& mode) {
     if (mode == kInstallModeArgument) {
+        // The marker says the report was sent: without it the manager asks
+        // again at its next start.
         VQInstallStat stat;
-        bool reported = stat.Report(kStatInstall);
-        bool marked = WriteInstallMarker(GetSharedDataFolder());
+        bool done = stat.Report(kStatInstall) && WriteInstallMarker(GetSharedDataFolder());
         PostQuitMessage(0);
-        return reported && marked ? 1 : 0;
+        return done ? 1 : 0;
     }
     if (mode == kUninstallModeArgument) {
         VQInstallStat stat;
@@ -113,10 +114,10 @@ int RunUpdateMode(const std::wstring& mode) {
 
 bool VQUpdateApp::TakeSingleInstance(std::wstring& mode, const std::vector<std::wstring>& arguments) {
     SetLastError(ERROR_SUCCESS);
-    m_mainEvent = CreateEventW(nullptr, FALSE, FALSE, kUpdateEventName);
+    m_mainEvent = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpdateEventName).c_str());
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
-        HANDLE background = CreateEventW(nullptr, FALSE, FALSE, kUpdateBackgroundEventName);
+        HANDLE background = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpdateBackgroundEventName).c_str());
         if (background != nullptr && GetLastError() == ERROR_ALREADY_EXISTS)
             SetEvent(background);
         if (background != nullptr)
@@ -132,7 +133,7 @@ bool VQUpdateApp::TakeSingleInstance(std::wstring& mode, const std::vector<std::
     }
     if (m_mainEvent == nullptr && error != ERROR_SUCCESS)
         return true;  // no events: the run goes on without them
-    m_backgroundEvent = CreateEventW(nullptr, FALSE, FALSE, kUpdateBackgroundEventName);
+    m_backgroundEvent = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpdateBackgroundEventName).c_str());
     if (mode == kUpdateModeArgument && arguments.size() == 3 && m_backgroundEvent != nullptr) {
         DWORD minutes = static_cast<DWORD>(_wtoi(arguments[2].c_str()));
         if (minutes > 0 && WaitForSingleObject(m_backgroundEvent, minutes * kMinuteMs) == WAIT_OBJECT_0) {
@@ -149,7 +150,7 @@ bool VQUpdateApp::TakeUpgradeInstance() {
     // try on this run holds the event whatever the outcome.
     for (int attempt = 0; attempt < kUpgradeAttempts; ++attempt) {
         SetLastError(ERROR_SUCCESS);
-        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, kUpdateEventName);
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpdateEventName).c_str());
         bool fresh = event != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
         if (fresh || attempt == kUpgradeAttempts - 1) {
             m_mainEvent = event;
@@ -161,9 +162,9 @@ bool VQUpdateApp::TakeUpgradeInstance() {
         Sleep(kUpgradeAttemptPauseMs);
     }
     if (m_mainEvent == nullptr)
-        m_mainEvent = CreateEventW(nullptr, FALSE, FALSE, kUpdateEventName);
+        m_mainEvent = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpdateEventName).c_str());
     SetLastError(ERROR_SUCCESS);
-    m_upgradeEvent = CreateEventW(nullptr, FALSE, FALSE, kUpdateUpgradeEventName);
+    m_upgradeEvent = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(kUpgradeEventName).c_str());
     if (m_upgradeEvent != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         MessageBoxW(nullptr, LoadText(IDS_UPDATE_ALREADY_RUNNING).c_str(), LoadText(IDS_UPDATE_TITLE).c_str(),
                     MB_ICONERROR);

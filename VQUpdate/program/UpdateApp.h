@@ -18,7 +18,6 @@ namespace Tessar {
 
 extern const wchar_t kUpdateEventName[];            // L"VQVersionUpdate"
 extern const wchar_t kUpdateBackgroundEventName[];  // L"VQVersionUpdate_Background"
-extern const wchar_t kUpdateUpgradeEventName[];     // L"VQVersionUpdate_Upgrade"
 extern const wchar_t kInstallModeArgument[];        // L"-install"
 extern const wchar_t kUninstallModeArgument[];      // L"-uninstall"
 extern const wchar_t kUpdateModeArgument[];         // L"-update"

@@ -2,7 +2,9 @@
 // "-update" run is woken by a second start and shows its check, a second
 // start while a window is up ends at once, "-update" with two further
 // arguments does not wait, and a second "-upgrade" run refuses with its
-// error box. The events are the program's own global names.
+// error box. Each world's updaters get event names of their own (the
+// instance suffix seam), so test programs running side by side do not meet.
+#include "VQUpdate/UpgradeSeam.h"
 #include "tests/VQUpdate/SelbrinWorld.h"
 
 #include <windows.h>
@@ -16,8 +18,9 @@ using namespace ::Tessar::Test;
 
 const wchar_t kUpdateWindowClass[] = L"VQUpdateWnd";
 
+// This world's name of the event.
 bool EventExists(const wchar_t* name) {
-    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, name);
+    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, InstanceEventName(name).c_str());
     if (event == nullptr)
         return false;
     CloseHandle(event);
@@ -92,7 +95,7 @@ TEST(SelbrinInstance, ASecondUpgradeRunShowsItsErrorAndEnds) {
     VQSelbrinWorld world;
     ASSERT_TRUE(world.Ready());
     ASSERT_FALSE(EventExists(L"VQVersionUpdate_Upgrade")) << "an upgrade runs in this prefix";
-    HANDLE upgrading = CreateEventW(nullptr, FALSE, FALSE, L"VQVersionUpdate_Upgrade");
+    HANDLE upgrading = CreateEventW(nullptr, FALSE, FALSE, InstanceEventName(L"VQVersionUpdate_Upgrade").c_str());
     ASSERT_NE(nullptr, upgrading);
     VQProcess selbrin;
     ASSERT_TRUE(selbrin.Start(world.ProgramPath(L"Selbrin.exe"), L"-upgrade"));

@@ -3,6 +3,7 @@
 #include "VQUpdate/MarkerFile.h"
 #include "VQUpdate/UpgradeJournal.h"
 #include "VQUpdate/UpgradeMarkers.h"
+#include "VQUpdate/UpgradeSeam.h"
 #include "VQUpdate/Upgrader.h"
 #include "common/FileFinder.h"
 #include "common/FileUtil.h"
@@ -196,6 +197,12 @@ VQSelbrinWorld::VQSelbrinWorld() {
         m_newFiles[file.first] = file.second;
     m_managerLog.reset(new VQScopedEnvironment(L"VQ_MANAGER_LOG", Root(L"manager.log")));
     m_releaseTree.reset(new VQScopedEnvironment(L"VQ_STUB_EXTRACT_TREE", Root(L"release")));
+    // Test programs run side by side in one prefix: this world's updaters
+    // get named events of their own.
+    static LONG s_worlds = 0;
+    std::wstring suffix = L"-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(InterlockedIncrement(&s_worlds));
+    m_instanceSuffix.reset(new VQScopedEnvironment(kInstanceSuffixVariable, suffix));
     m_ready = laid && ServeRelease();
 }
 

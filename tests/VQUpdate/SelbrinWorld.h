@@ -102,6 +102,7 @@ private:
     VQUpdateServer m_server;
     std::unique_ptr<VQScopedEnvironment> m_managerLog;
     std::unique_ptr<VQScopedEnvironment> m_releaseTree;
+    std::unique_ptr<VQScopedEnvironment> m_instanceSuffix;  // the runs' own event names
     VQFileSet m_oldFiles;
     VQFileSet m_newFiles;
     bool m_ready = false;

@@ -1,11 +1,15 @@
 #include "tests/support/TorrentSwarm.h"
 
+#include "common/CodePage.h"
+#include "common/HttpGetter.h"
+#include "common/Md5.h"
 #include "tests/support/UpdateServer.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <sstream>
 
 namespace Tessar {
 namespace Test {
@@ -15,6 +19,24 @@ namespace {
 std::string Script(const char* name) { return SourceDirUnix() + "/tests/support/servers/" + name; }
 
 }  // namespace
+
+std::string UniqueTestText(size_t size) {
+  static std::atomic<unsigned> counter{0};
+  LARGE_INTEGER now = {};
+  QueryPerformanceCounter(&now);
+  // Windows process ids repeat between Wine prefixes; the clock tells
+  // concurrent runs apart. The digest spreads every part over the text.
+  std::string seed = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "-" +
+                     std::to_string(now.QuadPart);
+  std::string text;
+  while (text.size() < size) {
+    seed = WideToNarrow(Md5OfBuffer(reinterpret_cast<const unsigned char*>(seed.data()),
+                                    static_cast<int32_t>(seed.size())));
+    text += seed;
+  }
+  text.resize(size);
+  return text;
+}
 
 bool MakeTorrent(const std::wstring& source, const std::wstring& torrent, const std::string& tracker,
                  const std::vector<std::string>& webSeeds, unsigned pieceLength, unsigned timeoutMs) {
@@ -46,6 +68,20 @@ bool VQTracker::Start() { return server_.Start({"/usr/bin/python3", Script("trac
 
 std::string VQTracker::AnnounceUrl() const {
   return "http://127.0.0.1:" + std::to_string(server_.Port()) + "/announce";
+}
+
+bool VQTracker::ListsSeederOnPort(uint16_t port) const {
+  VQBuffer<unsigned char> reply;
+  uint32_t length = 0;
+  if (!HttpGetToMemory(server_.Url(L"/peers"), reply, length)) return false;
+  std::istringstream lines(std::string(reinterpret_cast<const char*>(reply.data), length));
+  std::string line;
+  while (std::getline(lines, line)) {
+    unsigned listed = 0;
+    unsigned long long left = 1;
+    if (sscanf(line.c_str(), "%u %llu", &listed, &left) == 2 && listed == port && left == 0) return true;
+  }
+  return false;
 }
 
 bool VQAria2Peer::StartSeed(const std::wstring& torrent, const std::wstring& folder) {

@@ -13,6 +13,11 @@
 namespace Tessar {
 namespace Test {
 
+// Text of exactly size characters that no other call gives (but by chance),
+// in this test program or in one running at the same time: the same game
+// content in two tests would give two sessions the same info hash.
+std::string UniqueTestText(size_t size);
+
 // Makes a torrent of a file or folder. tracker: announce URL or empty.
 bool MakeTorrent(const std::wstring& source, const std::wstring& torrent, const std::string& tracker,
                  const std::vector<std::string>& webSeeds = {}, unsigned pieceLength = 64 * 1024,
@@ -24,6 +29,9 @@ class VQTracker {
   void Stop() { server_.Stop(); }
   // "http://127.0.0.1:PORT/announce"
   std::string AnnounceUrl() const;
+  // True when the tracker lists a peer on that port that has everything
+  // (announced "left=0").
+  bool ListsSeederOnPort(uint16_t port) const;
 
  private:
   VQLocalServer server_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
@@ -12,6 +13,20 @@
 namespace Tessar {
 namespace Test {
 namespace {
+
+// Puts the completion settings back however a test ends.
+struct CompletionSettingsScope {
+    CompletionSettingsScope()
+        : tip(VQSettings::Instance().GetBool(L"CompleteMessageTip")),
+          audio(VQSettings::Instance().GetBool(L"CompleteAudioTip")),
+          powerOff(VQSettings::Instance().GetBool(L"CompletePowerOff")) {}
+    ~CompletionSettingsScope() {
+        VQSettings::Instance().SetBool(L"CompleteMessageTip", tip);
+        VQSettings::Instance().SetBool(L"CompleteAudioTip", audio);
+        VQSettings::Instance().SetBool(L"CompletePowerOff", powerOff);
+    }
+    bool tip, audio, powerOff;
+};
 
 TEST(GameIconState, CaptionFollowsStateAndDownloadStep) {
     struct Case {
@@ -148,9 +163,8 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
     VQIconList* list = host.List(119);
     VQGameIcon* tile = MakeTile(103, L"棋牌", kTileDownloaded);
     ASSERT_TRUE(list->AddTile(tile));
+    CompletionSettingsScope restore;
     VQSettings& settings = VQSettings::Instance();
-    const bool oldTip = settings.GetBool(L"CompleteMessageTip"), oldAudio = settings.GetBool(L"CompleteAudioTip"),
-               oldOff = settings.GetBool(L"CompletePowerOff");
     settings.SetBool(L"CompleteAudioTip", false);
     struct Case {
         const char* name;
@@ -181,9 +195,40 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
         for (auto& m : host.m_tileMessages) message = message || (m.first == kMsgTileInstallFinished && m.second == reinterpret_cast<WPARAM>(tile));
         EXPECT_EQ(c.expectMessage, message) << c.name;
     }
-    settings.SetBool(L"CompleteMessageTip", oldTip);
-    settings.SetBool(L"CompleteAudioTip", oldAudio);
-    settings.SetBool(L"CompletePowerOff", oldOff);
+}
+
+TEST(GameIconState, CompletionFromAWorkerIsHandledOnTheUiThread) {
+    VQTileTestHost host(IconListMarkup(119, L"downloadlist", 4, 10));
+    VQIconList* list = host.List(119);
+    VQGameIcon* kept = MakeTile(104, L"留下", kTileDownloaded);
+    VQGameIcon* removed = MakeTile(105, L"删掉", kTileDownloaded);
+    ASSERT_TRUE(list->AddTile(kept));
+    ASSERT_TRUE(list->AddTile(removed));
+    CompletionSettingsScope restore;
+    VQSettings& settings = VQSettings::Instance();
+    settings.SetBool(L"CompleteMessageTip", false);
+    settings.SetBool(L"CompleteAudioTip", false);
+    host.PumpUntil([] { return false; }, 30);
+    host.m_notes.clear();
+    host.m_noteThreads.clear();
+    std::thread worker([&] {
+        kept->SignalCompletion(true);
+        removed->SignalCompletion(true);
+    });
+    worker.join();
+    EXPECT_TRUE(host.m_notes.empty()) << "nothing reached the window from the worker itself";
+    ASSERT_TRUE(list->RemoveTile(removed, true));  // the game went before the UI thread got to it
+    auto finished = [&] {
+        std::vector<size_t> found;
+        for (size_t i = 0; i < host.m_notes.size(); ++i)
+            if (host.m_notes[i].type == NotifyInstallFinished) found.push_back(i);
+        return found;
+    };
+    ASSERT_TRUE(host.PumpUntil([&] { return !finished().empty(); }));
+    host.PumpUntil([] { return false; }, 50);
+    ASSERT_EQ(1u, finished().size());
+    EXPECT_EQ(kept, host.m_notes[finished()[0]].sender);
+    EXPECT_EQ(::GetCurrentThreadId(), host.m_noteThreads[finished()[0]]);
 }
 
 TEST(GameIconHelpers, FormatSizeText) {

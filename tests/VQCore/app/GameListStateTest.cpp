@@ -10,6 +10,7 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/RecommendXmlFile.h"
+#include "VQCore/download/DownloadQueue.h"
 #include "VQCore/download/DownloadTask.h"
 #include "VQCore/gamelib/AppFolder.h"
 #include "VQCore/gamelib/AppPaths.h"
@@ -17,6 +18,8 @@
 #include "VQCore/gamelib/DownloadXmlFile.h"
 #include "VQCore/gamelib/InstalledXmlFile.h"
 #include "bench/CatalogueGenerator.h"
+#include "bench/MainLayoutHost.h"
+#include "VQCore/app/IconList.h"
 #include "common/PathText.h"
 #include "common/ScrambledXmlFile.h"
 #include "tests/support/TempFolder.h"
@@ -72,6 +75,21 @@ bool WriteRecommendList(const std::wstring& path, const char* top, const std::ve
     return SaveScrambledXmlFile(document, path);
 }
 
+// A download that starts and stops at once, without a network.
+class VQInstantTask : public VQDownloadTask {
+public:
+    explicit VQInstantTask(uint32_t id) : VQDownloadTask(id, kHttpTaskKind, L"C:\\cache") {}
+    bool Start() override {
+        SetState(kTaskRunning);
+        return true;
+    }
+    bool Stop() override {
+        SetState(kTaskStopped);
+        return true;
+    }
+    void Release() override { delete this; }
+};
+
 class GameListStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -117,6 +135,20 @@ TEST_F(GameListStateTest, TenQuickRecordsFillTheStripAndOverflow) {
     }
     // No picture files: every catalogue tile waits for its icon, once.
     EXPECT_EQ(11u, m_state.GetMissingIconIds().size());
+}
+
+TEST_F(GameListStateTest, PictureFilesFoundByTheirProgramNames) {
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\00003.vqp", "picture"));
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\4.vqp", "a name the program never gives"));
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\abc.vqp", "no id"));
+    m_state.Init(m_database.get());
+    ASSERT_TRUE(WriteInstalled({Installed(3), Installed(4)}, {}));
+    ASSERT_TRUE(m_state.LoadInstalledIcons());
+    const VQTileList tiles = m_state.GetInstalledIds();
+    ASSERT_EQ(2u, tiles.size());
+    EXPECT_EQ(L"file='" + GetGameIconPath(3) + L"' encrypt='true'", tiles[0]->GetIconDescription());
+    EXPECT_EQ(L"res='248' restype='PNG'", tiles[1]->GetIconDescription());
+    EXPECT_EQ(std::vector<uint32_t>{4}, Ids(m_state.GetMissingIconIds())) << "only the game without its picture";
 }
 
 TEST_F(GameListStateTest, CustomGamesAndUnknownIds) {
@@ -234,6 +266,34 @@ TEST_F(GameListStateTest, DownloadListRoundTrip) {
     EXPECT_EQ(L"C:\\cache\\1.log", saved.GetRecords()[0]->LogPath);
 }
 
+TEST_F(GameListStateTest, UnfinishedDownloadsResumeWithinTheQueueLimit) {
+    VQDownloadXmlFile::Records records;
+    for (const auto& row : {std::make_pair(1u, 2u), std::make_pair(2u, 1u), std::make_pair(3u, 4u)}) {
+        VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
+        record->ID = row.first;
+        record->State = row.second;
+        record->Total = 100;
+        records.push_back(record);
+    }
+    VQDownloadXmlFile file;
+    file.SetRecords(records);
+    ASSERT_TRUE(file.Save(GetDownloadListPath()));
+    VQDownloadQueue queue(nullptr, 1);
+    m_state.SetTaskFactory([](const VQGameDownloadInfo& info, const std::wstring&) { return new VQInstantTask(info.ID); });
+    m_state.SetAutoStartUndone(true);
+    ASSERT_TRUE(m_state.LoadDownloadIcons(&queue));
+    const VQTileList tiles = m_state.GetDownloadIds();
+    ASSERT_EQ(3u, tiles.size());
+    EXPECT_EQ(3u, queue.GetTasks().size());
+    EXPECT_EQ(kTileDownloading, static_cast<uint32_t>(tiles[0]->GetState())) << "the running one starts again";
+    EXPECT_EQ(kTaskRunning, tiles[0]->GetDownloadTask()->GetState());
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(kTileWaiting, static_cast<uint32_t>(tiles[i]->GetState())) << i << ": the queue is full";
+        EXPECT_EQ(kTaskWaiting, tiles[i]->GetDownloadTask()->GetState()) << i;
+    }
+    EXPECT_EQ(1u, queue.RunningCount());
+}
+
 TEST_F(GameListStateTest, FinishedDownloadIsQueuedForInstallWhenAutoStarting) {
     VQDownloadXmlFile::Record record(new VQGameDownloadInfo());
     record->ID = 7;
@@ -287,6 +347,64 @@ TEST_F(GameListStateTest, HotListWithoutItsElementIsEmpty) {
     VQRecommendXmlFile file(GetHotListPath(), VQRecommendXmlFile::HotList);
     ASSERT_TRUE(file.Load());
     EXPECT_EQ(L"7", file.GetVersion());
+}
+
+TEST_F(GameListStateTest, StartUpFillsThePagesAndTheListsGoBack) {
+    ASSERT_TRUE(WriteInstalled({Installed(5), Installed(90002, L"自己的游戏")}, {Installed(6), Installed(40003)}));
+    ASSERT_TRUE(WriteRecommendList(GetAdvertListPath(), "ADVERT", {{2}, {20003}, {}, {}, {40001}}));
+    ASSERT_TRUE(WriteRecommendList(GetHotListPath(), "HOT", {{1, 20001}}));
+    // The start-up's calling order.
+    m_state.SetTaskFactory([](const VQGameDownloadInfo&, const std::wstring&) { return nullptr; });
+    EXPECT_TRUE(m_state.LoadInstalledIcons());
+    EXPECT_FALSE(m_state.LoadDownloadIcons(nullptr)) << "no download list yet";
+    EXPECT_TRUE(m_state.LoadAdvertIcons());
+    EXPECT_TRUE(m_state.LoadRecommendIcons(false));
+    EXPECT_TRUE(m_state.LoadHotIcons());
+
+    Bench::VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    const struct {
+        const wchar_t* name;
+        VQTileList tiles;
+        int listId;
+    } pages[] = {{kInstalledListName, m_state.GetInstalledIds(), IdInstalledList},
+                 {kQuickListName, m_state.GetQuickIds(), IdQuickList},
+                 {kDownloadListName, m_state.GetDownloadIds(), IdDownloadList},
+                 {kToolListName, m_state.GetToolIds(), IdToolList},
+                 {kHotListName, m_state.GetHotIds(), IdHotList},
+                 {kSingleGameListName, m_state.GetSingleGameIds(), IdSingleGameList},
+                 {kOnlineGameListName, m_state.GetOnlineGameIds(), IdOnlineGameList},
+                 {kFlashGameListName, m_state.GetFlashGameIds(), IdFlashGameList},
+                 {kWebGameListName, m_state.GetWebGameIds(), IdWebGameList}};
+    for (const auto& page : pages) ASSERT_TRUE(FillIconList(&host.Manager(), page.name, page.tiles)) << page.listId;
+    m_state.Clear();  // the pages own the tiles now
+    EXPECT_EQ((std::vector<uint32_t>{5, 90002}), Ids(host.List(IdInstalledList)->GetTiles()));
+    EXPECT_EQ((std::vector<uint32_t>{6, 40003, 40001, 40002, 40004, 40005, 40006, 40007}),
+              Ids(host.List(IdQuickList)->GetTiles()))
+        << "installed quick games, the advert's tool, then recommended tools up to eight, none twice";
+    EXPECT_EQ((std::vector<uint32_t>{1, 20001}), Ids(host.List(IdHotList)->GetTiles()));
+    EXPECT_EQ(12, host.List(IdSingleGameList)->GetTileCount()) << "the advert's game first, then the catalogue";
+    EXPECT_EQ(2u, host.List(IdSingleGameList)->GetTiles()[0]->GetGameId());
+    EXPECT_EQ(1, host.List(IdSingleGameList)->GetCurrentPage());
+    host.ShowPage(0);
+    host.Layout();
+    host.PaintToMemory();
+
+    // A start is counted and written back with the lists.
+    host.List(IdInstalledList)->GetTiles()[0]->RecordRun(1700001234);
+    ASSERT_TRUE(SaveInstalledList(host.List(IdInstalledList)->GetTiles(), host.List(IdQuickList)->GetTiles()));
+    VQInstalledXmlFile saved;
+    ASSERT_TRUE(saved.LoadFile(GetInstallListPath()));
+    ASSERT_EQ(2u, saved.GetCommonRecords().size());
+    EXPECT_EQ(5u, saved.GetCommonRecords()[0]->ID);
+    EXPECT_EQ(1700001234, saved.GetCommonRecords()[0]->LastRunTime);
+    EXPECT_EQ(Installed(5)->RunCount + 1, saved.GetCommonRecords()[0]->RunCount);
+    EXPECT_EQ(90001u, saved.GetCommonRecords()[1]->ID) << "the custom game moved to the first free id";
+    EXPECT_EQ((std::vector<uint32_t>{6, 40003}), [&] {
+        std::vector<uint32_t> ids;
+        for (const auto& record : saved.GetQuickRecords()) ids.push_back(record->ID);
+        return ids;
+    }()) << "the not-installed tool copy stays out of the file";
 }
 
 }  // namespace

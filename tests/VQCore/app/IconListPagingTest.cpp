@@ -269,3 +269,77 @@ TEST(IconListPaging, HiddenPageStopsItsTimers) {
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(IconListPaging, PreviousAndNextButtonsTurnPages) {
+    VQTileTestHost host(IconListMarkup(114, L"singlelist", 1, 2));
+    VQIconList* list = host.List(114);
+    for (uint32_t id = 1; id <= 5; ++id) ASSERT_TRUE(list->AddTile(MakeTile(id, L"游戏", kTileInstalled)));
+    host.Paint();
+    VQIconListControl* bar = list->GetPageBar();
+    const struct {
+        VQControl* button;
+        int page;
+    } clicks[] = {{bar->GetNextButton(), 2}, {bar->GetNextButton(), 3}, {bar->GetNextButton(), 3},
+                  {bar->GetPreviousButton(), 2}};
+    for (const auto& click : clicks) {
+        host.m_notes.clear();
+        const RECT rc = click.button->GetPos();
+        VQEvent down;
+        down.type = EventLButtonDown;
+        down.mouse = POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        click.button->OnLButtonDown(down);
+        VQEvent up = down;
+        up.type = EventLButtonUp;
+        click.button->OnLButtonUp(up);
+        EXPECT_EQ(click.page, list->GetCurrentPage());
+        // The selected page tab is told the mouse rests on it (the window shows its page tip).
+        bool hover = false;
+        for (const VQNotifyMsg& note : host.m_notes)
+            hover = hover || (note.type == NotifyMouseHover && note.sender == bar->GetTabStrip()->GetSelectedItem());
+        EXPECT_TRUE(hover) << click.page;
+    }
+}
+
+TEST(IconListPaging, AddTileImagesFollowTheList) {
+    VQTileTestHost host(IconListMarkup(120, L"installlist", 2, 5));
+    VQIconList* list = host.List(120);
+    list->AddAddTile();
+    VQGameIcon* add = list->GetTiles().back();
+    list->SetAttribute(L"addhotimage", L"res='514' restype='PNG' source='48,0,96,48'");
+    EXPECT_EQ(L"res='514' restype='PNG' source='48,0,96,48'", add->m_stateImages[ImageHot]);
+    EXPECT_EQ(L"res='514' restype='PNG' source='48,0,96,48'", list->GetAddHotImage());
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(IconListPaging, OddSkinNumbersStillPage) {
+    const struct {
+        const wchar_t* rows;
+        const wchar_t* columns;
+        int pages;  // for 5 tiles
+    } cases[] = {{L"0", L"0", 5}, {L"-3", L"2", 3}, {L"100000", L"100000", 1}, {L"abc", L"4", 2}};
+    for (const auto& c : cases) {
+        VQTileTestHost host(L"<IconList id=\"114\" numberofrow=\"" + std::wstring(c.rows) + L"\" numberofcolumn=\"" +
+                            c.columns + L"\" itemwidth=\"-92\" itemheight=\"97\" pageinset=\"x\" />");
+        VQIconList* list = host.List(114);
+        ASSERT_NE(nullptr, list);
+        for (uint32_t id = 1; id <= 5; ++id) ASSERT_TRUE(list->AddTile(MakeTile(id, L"游戏", kTileInstalled)));
+        host.Paint();
+        EXPECT_EQ(c.pages, list->GetPageCount()) << c.rows << "x" << c.columns;
+        EXPECT_GE(list->PageOfTile(list->GetTiles()[4]), 1);
+    }
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar

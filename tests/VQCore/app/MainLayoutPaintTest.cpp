@@ -7,6 +7,10 @@
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/IconListControl.h"
 #include "bench/MainLayoutHost.h"
+#include "VQCore/app/GameIconToolBar.h"
+#include "VQCore/app/TabPages.h"
+#include "ui/TabCtrl.h"
+#include <cstdlib>
 #include "common/FormatText.h"
 
 namespace Tessar {
@@ -56,6 +60,32 @@ TEST(MainLayout, HasTheControlsTheWindowUses) {
                               kWebGameListName,   kSearchListName};
     for (const wchar_t* name : names) EXPECT_NE(nullptr, host.Manager().FindControlByName(name));
     EXPECT_EQ(L"Tovana游戏", TileString(1000));
+}
+
+TEST(MainLayout, TabsShowTheirPages) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    const struct {
+        int main, library;
+        int shown;
+        int hidden;
+    } cases[] = {{1, 0, 201, 200}, {2, 1, 211, 210}, {2, 4, 214, 211}, {4, 0, 204, 202}, {0, 0, 200, 204}};
+    for (const auto& c : cases) {
+        host.ShowPage(c.main, c.library);
+        EXPECT_TRUE(host.Manager().FindControlById(c.shown)->IsVisible()) << c.shown;
+        EXPECT_FALSE(host.Manager().FindControlById(c.hidden)->IsVisible()) << c.hidden;
+    }
+    // Each library page brings its own filter.
+    const struct {
+        int library;
+        bool single, flash, search;
+    } filters[] = {{0, true, false, false}, {1, false, false, false}, {2, false, true, false}, {4, false, false, true}};
+    for (const auto& f : filters) {
+        host.ShowPage(2, f.library);
+        EXPECT_EQ(f.single, host.Manager().FindControlById(172)->IsVisible()) << f.library;
+        EXPECT_EQ(f.flash, host.Manager().FindControlById(173)->IsVisible()) << f.library;
+        EXPECT_EQ(f.search, host.Manager().FindControlById(178)->IsVisible()) << f.library;
+    }
 }
 
 TEST(MainLayout, TilesPaintBadgesAndProgress) {
@@ -144,6 +174,83 @@ TEST(MainLayout, ScreenshotsOfThePages) {
     VQIconList* single = host.List(IdSingleGameList);
     EXPECT_EQ(3, single->GetPageCount());
     EXPECT_TRUE(single->GetPageBar()->GetNextButton()->IsVisible());
+}
+
+// The build folder as Wine sees it (Z: is the Unix root).
+std::wstring BuildFolder() {
+    const char* unix = std::getenv("VQ_BINARY_DIR");
+    if (!unix) return std::wstring();
+    std::wstring path = L"Z:";
+    for (const char* p = unix; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+TEST(MainLayout, HoverDarkSkinAndEmptySearchScreenshots) {
+    VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    Fill(host, IdHotList, 20001, 30, kTileNotInstalled);
+    host.ShowPage(1);
+    host.Layout();
+    VQGameIcon* tile = host.List(IdHotList)->GetTiles()[12];
+    tile->Data().homePage = L"http://127.0.0.1/";
+    tile->Data().advert = L"http://127.0.0.1/reg";
+    VQEvent enter;
+    enter.type = EventMouseEnter;
+    enter.sender = tile;
+    enter.mouse = POINT{tile->GetPos().left + 46, tile->GetPos().top + 30};
+    tile->OnMouseEnter(enter);
+    tile->m_state |= StateHot;
+    VQControl* bar = host.Manager().FindControlById(IdTileToolBar);
+    ASSERT_TRUE(bar->IsVisible());
+    host.Layout();
+    host.PaintToMemory();
+    EXPECT_TRUE(host.SavePng(ScreenshotPath(L"hover")));
+    // The tool bar sits over the card's foot: its ground is darker than the shelf.
+    const RECT barRect = bar->GetPos();
+    EXPECT_EQ(tile->GetPos().top + 77, barRect.top);
+
+    // The search page with nothing found shows its message.
+    VQIconList* results = host.List(IdSearchList);
+    results->SetText(TileString(StrNothingFound));
+    host.ShowPage(2, 4);
+    host.Layout();
+    host.PaintToMemory();
+    EXPECT_TRUE(host.SavePng(ScreenshotPath(L"search-empty")));
+
+    // The dark skin restyles the same window.
+    const std::wstring folder = BuildFolder();
+    if (folder.empty()) GTEST_SKIP() << "VQ_BINARY_DIR is not set";
+    ASSERT_TRUE(host.Manager().LoadStyle(folder + L"\\skin\\folders\\dark\\MarloxWnd.xml", L"MarloxWnd",
+                                         MarkupFromFile));
+    host.ShowPage(1);
+    host.Layout();
+    host.PaintToMemory();
+    EXPECT_FALSE(bar->IsVisible()) << "a page switch takes the tool bar away with its tile";
+    EXPECT_EQ(0xFF1E2228u, host.PixelAt(480, 600)) << "the shelf turns dark";
+    EXPECT_TRUE(host.SavePng(ScreenshotPath(L"hot-dark")));
+    const uint32_t band = host.PixelAt(300, 10);
+    EXPECT_EQ(0xFF15181Du, band) << std::hex << band;
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(MainLayout, PageStripsLeaveTheWindowsPagesAlone) {
+    Bench::VQMainLayoutHost host;
+    ASSERT_TRUE(host.IsBuilt());
+    VQIconList* hot = host.List(IdHotList);
+    for (uint32_t i = 0; i < 45; ++i) ASSERT_TRUE(hot->AddTile(Bench::MakeDemoTile(20001 + i, L"游戏", kTileNotInstalled)));
+    host.ShowPage(1);
+    VQTabCtrl* strip = hot->GetPageBar()->GetTabStrip();
+    strip->SelectItem(1);
+    EXPECT_FALSE(ShowSelectedTabPage(host.Manager(), *strip));
+    EXPECT_EQ(2, hot->GetCurrentPage());
+    EXPECT_TRUE(host.Manager().FindControlById(201)->IsVisible());
 }
 
 }  // namespace

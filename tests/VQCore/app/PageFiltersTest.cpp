@@ -123,8 +123,14 @@ TEST_F(SearchResults, FailingCatalogueLeavesTheResults) {
     EXPECT_EQ(2, host.List(122)->GetTileCount());
 }
 
+// Restores the program folder when the test ends, passed or not.
+struct AppFolderScope {
+    explicit AppFolderScope(const std::wstring& folder) { SetAppFolderOverride(folder); }
+    ~AppFolderScope() { SetAppFolderOverride(L""); }
+};
+
 TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
-    SetAppFolderOverride(m_temp.Path());
+    AppFolderScope appFolder(m_temp.Path());
     m_temp.MakeFolder(L"pic");
     VQTileTestHost host(SearchMarkup());
     VQPageFilters filters(&host.Manager());
@@ -141,7 +147,23 @@ TEST_F(SearchResults, ChangedCatalogueAndNewPicturesAreSeen) {
     ASSERT_EQ(1, host.List(122)->GetTileCount());
     EXPECT_EQ(L"仙剑奇侠传三", host.List(122)->GetTiles()[0]->GetText());
     EXPECT_EQ(L"file='" + GetGameIconPath(13) + L"' encrypt='true'", host.List(122)->GetTiles()[0]->GetIconDescription());
-    SetAppFolderOverride(L"");
+}
+
+TEST_F(SearchResults, ARebuiltIndexIsSearched) {
+    VQTileTestHost host(SearchMarkup());
+    VQPageFilters filters(&host.Manager());
+    filters.SetDataPaths(m_temp.PathOf(L"database.vqx"), m_temp.PathOf(L"search.vqs"));
+    VQControl* box = host.Manager().FindControlById(175);
+    box->SetText(L"龙");
+    filters.ShowSearchResults();
+    EXPECT_EQ(0, host.List(122)->GetTileCount());
+    // A data update brings a new game and replaces the index.
+    ASSERT_TRUE(Bench::WriteSyntheticCatalogue({Game(14, L"龙之谷"), Game(11, L"星际争霸")}, L"3",
+                                               m_temp.PathOf(L"database.vqx"), nullptr));
+    ASSERT_TRUE(DeleteFileW(m_temp.PathOf(L"search.vqs").c_str()));
+    filters.ShowSearchResults();
+    ASSERT_EQ(1, host.List(122)->GetTileCount());
+    EXPECT_EQ(L"龙之谷", host.List(122)->GetTiles()[0]->GetText());
 }
 
 std::wstring FilterMarkup() {

@@ -48,7 +48,9 @@ TEST(SkinContainer, ThreeColumnsAndContentHeight) {
             EXPECT_EQ(0, fourth.left);
             EXPECT_EQ(101, fourth.top);
         }
-        if (items > 1) EXPECT_EQ(130, grid.GetItemAt(1)->GetPos().left);
+        if (items > 1) {
+            EXPECT_EQ(130, grid.GetItemAt(1)->GetPos().left);
+        }
         EXPECT_EQ(L"皮肤", grid.GetItemAt(0)->GetToolTip());
         EXPECT_TRUE(grid.GetItemAt(0)->TestDispatchBit(EventMouseWheel));
     }

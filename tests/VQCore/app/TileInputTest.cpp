@@ -139,7 +139,9 @@ TEST(TileInput, ClickOnlyOnThePicture) {
         tile->OnLButtonUp(up);
         const VQNotifyMsg* click = page.Note(NotifyClick);
         EXPECT_EQ(c.click, click != nullptr) << c.name;
-        if (click) EXPECT_EQ(tile, click->sender);
+        if (click) {
+            EXPECT_EQ(tile, click->sender);
+        }
         EXPECT_EQ(0u, tile->m_state & (StatePushed | StatePressed)) << c.name;
     }
 }
@@ -182,6 +184,70 @@ TEST(TileInput, RemoveWithNotifyHidesTheBarAndRemoves) {
     ASSERT_NE(nullptr, page.Note(NotifyTileRemoved));
     EXPECT_EQ(7, page.list->GetTileCount());
     page.host.PumpUntil([] { return false; }, 50);
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(TileInput, DeletedTileLeavesTheToolBar) {
+    VQTileTestHost host(IconListMarkup(122, L"searchlist", 2, 5) + ToolBarMarkup());
+    VQIconList* list = host.List(122);
+    VQGameIcon* tile = MakeTile(9, L"结果", kTileNotInstalled);
+    ASSERT_TRUE(list->AddTile(tile));
+    host.Paint();
+    VQGameIconToolBar* bar =
+        static_cast<VQGameIconToolBar*>(host.Manager().FindControlById(179)->GetInterface(ControlTypeGameIconToolBar));
+    VQEvent enter = MouseEvent(EventMouseEnter, IconCentre(tile), tile);
+    tile->OnMouseEnter(enter);
+    ASSERT_EQ(tile, bar->GetTile());
+    list->RemoveAllTiles();  // a new search replaces the results under the mouse
+    EXPECT_EQ(nullptr, bar->GetTile());
+    EXPECT_FALSE(bar->IsVisible());
+}
+
+TEST(TileInput, WobbleStepsThroughItsAngles) {
+    VQGameIcon tile;
+    const int expected[] = {3, 0, -3, 0, 3};
+    for (int angle : expected) {
+        tile.AnimateBit16();
+        EXPECT_EQ(angle, tile.GetWobbleAngle());
+    }
+}
+
+}  // namespace
+}  // namespace Test
+}  // namespace Tessar
+
+namespace Tessar {
+namespace Test {
+namespace {
+
+TEST(TileInput, BlinkRunsTenFramesAndRestoresThePicture) {
+    VQTileTestHost host(IconListMarkup(119, L"downloadlist", 2, 5));
+    VQGameIcon* tile = MakeTile(11, L"闪烁", kTileWaiting);
+    ASSERT_TRUE(host.List(119)->AddTile(tile));
+    host.Paint();
+    const std::wstring normal = tile->m_stateImages[ImageNormal];
+    ASSERT_FALSE(normal.empty());
+    tile->StartBlinkAnimation();
+    std::vector<std::wstring> frames;
+    ASSERT_TRUE(host.PumpUntil([&] {
+        const std::wstring& now = tile->m_stateImages[ImageNormal];
+        if (now != normal && (frames.empty() || frames.back() != now)) frames.push_back(now);
+        return tile->m_frameStepCount > 10;
+    }));
+    EXPECT_EQ(normal, tile->m_stateImages[ImageNormal]) << "the frame picture returns";
+    // From frame 0, then frames 1 and 2 of the strip in turn.
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_NE(std::wstring::npos, frames[0].find(L"source='0,0,62,62'"));
+    EXPECT_NE(std::wstring::npos, frames[1].find(L"source='62,0,124,62'"));
+    EXPECT_NE(std::wstring::npos, frames[2].find(L"source='124,0,186,62'"));
+    EXPECT_NE(std::wstring::npos, frames[3].find(L"source='62,0,124,62'"));
 }
 
 }  // namespace

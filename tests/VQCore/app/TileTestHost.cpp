@@ -55,6 +55,10 @@ LRESULT CALLBACK VQTileTestHost::WindowProc(HWND hwnd, UINT message, WPARAM wPar
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<VQTileTestHost*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && message == kMsgTileCompletion) {
+        DeliverTileCompletion(&self->m_manager, wParam, lParam);
+        return 0;
+    }
     if (self && (message == kMsgTileDownloaded || message == kMsgTileInstallFinished)) {
         self->m_tileMessages.emplace_back(message, wParam);
         return 0;

@@ -29,7 +29,10 @@ public:
     HWND Handle() const { return m_hwnd; }
     VQPaintManager& Manager() { return m_manager; }
     VQIconList* List(int id);
-    void Notify(VQNotifyMsg& msg) override { m_notes.push_back(msg); }
+    void Notify(VQNotifyMsg& msg) override {
+        m_notes.push_back(msg);
+        m_noteThreads.push_back(::GetCurrentThreadId());
+    }
 
     // Pumps messages until `done` or the time is up.
     template <typename Done>
@@ -50,6 +53,7 @@ public:
     void Paint();
 
     std::vector<VQNotifyMsg> m_notes;
+    std::vector<DWORD> m_noteThreads;
     // (message, wParam) of the tile messages that reached the window.
     std::vector<std::pair<UINT, WPARAM>> m_tileMessages;
 

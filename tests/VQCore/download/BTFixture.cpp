@@ -31,6 +31,7 @@ bool WaitUntil(const std::function<bool()>& pred, unsigned timeoutMs) {
 }
 
 void BTFixture::SetUp() {
+    tag_ = UniqueTestText(kBTGameFiles[2].size);
     ASSERT_FALSE(scratch_.Path().empty());
     ASSERT_TRUE(scratch_.MakeFolder(L"down"));
     ASSERT_TRUE(scratch_.MakeFolder(L"srv"));
@@ -56,9 +57,17 @@ void BTFixture::TearDown() {
 }
 
 void BTFixture::WriteGame(const std::wstring& folder) {
+    // The last, small file carries this test's own tag: a game of another
+    // test, or of a test program running at the same time, has another info
+    // hash, so a peer that reaches the wrong session is turned away at the
+    // handshake instead of trading pieces.
     uint32_t seed = 40;
-    for (const VQGameFile& f : kBTGameFiles)
-        ASSERT_TRUE(scratch_.WriteFile(folder + L"\\" + f.path, MakeTestBytes(f.size, seed++)));
+    for (const VQGameFile& f : kBTGameFiles) {
+        std::string bytes = MakeTestBytes(f.size, seed++);
+        if (&f == &kBTGameFiles[2])
+            bytes = tag_.substr(0, f.size);
+        ASSERT_TRUE(scratch_.WriteFile(folder + L"\\" + f.path, bytes));
+    }
 }
 
 void BTFixture::ExpectSameGame(const std::wstring& a, const std::wstring& b) {

@@ -46,6 +46,7 @@ protected:
     void WriteGameInfo(uint32_t id);
     std::wstring DownloadFolder() const { return scratch_.PathOf(L"down"); }
 
+    std::string tag_;        // this test's own bytes in every game it writes
     VQTempFolder scratch_;   // seed\game (aria2c's copy), srv (update root), down (download folder)
     VQTracker tracker_;
     VQUpdateServer update_;

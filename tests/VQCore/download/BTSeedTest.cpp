@@ -49,14 +49,20 @@ protected:
 TEST_F(BTSeedTest, SeedsXmlBringsTheSeedBackAndAria2DownloadsFromUs) {
     LayOutFinishedGame(L"game");
     ASSERT_TRUE(BTManager().AddSeedFromFile(201, Record(L"game")));
-    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 60000));
     ASSERT_TRUE(BTManager().SaveSeeds());
 
     BTManager().Shutdown();
     EXPECT_FALSE(BTManager().HasSeed(201));
     ASSERT_TRUE(BTManager().Init(DownloadFolder(), VQBTManager::kDefaultSeedLimit));
     EXPECT_TRUE(BTManager().HasSeed(201));
-    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 1; }, 60000));
+    // aria2c starts once the tracker lists a seeder, and the tracker may
+    // still list the first session's (it had no time to say goodbye, or its
+    // port is another now): wait until the restored seed itself has
+    // announced, on the port the new session listens on.
+    uint16_t port = BTManager().GetSession()->GetListenPort();
+    ASSERT_TRUE(WaitUntil([&] { return tracker_.ListsSeederOnPort(port); }, 60000)) << port;
 
     ASSERT_TRUE(scratch_.MakeFolder(L"fetched"));
     VQAria2Peer fetcher;
@@ -74,7 +80,7 @@ TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
     ASSERT_TRUE(BTManager().AddSeedFromFile(301, Record(L"g1")));
     ASSERT_TRUE(BTManager().AddSeedFromFile(302, Record(L"g2")));
     ASSERT_TRUE(BTManager().AddSeedFromFile(303, Record(L"g3")));
-    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 60000));
     Sleep(500);
     EXPECT_EQ(2u, BTManager().ActiveSeedCount());
     EXPECT_EQ(3u, BTManager().SeedCount());
@@ -92,7 +98,7 @@ TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
     // One seed ends: the worker opens the next waiting one, still two.
     BTManager().RemoveSeedById(301);
     EXPECT_FALSE(BTManager().HasSeed(301));
-    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 60000));
     EXPECT_EQ(3u, BTManager().SeedCount());
     std::string seeds = scratch_.ReadFile(L"down\\seeds.xml");
     EXPECT_EQ(std::string::npos, seeds.find("<gameId>301</gameId>")) << seeds;

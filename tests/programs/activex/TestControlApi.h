@@ -44,7 +44,17 @@ enum VQTestControlDispId {
     // "FireOldEvent"(dispid, arguments...): as FireEvent, to the
     // DWebBrowserEvents sinks.
     TestDispFireOldEvent = 10,
+    // The player's settings ("ScaleMode", "AlignMode", "Loop", "Quality2",
+    // "Scale", "AllowNetworking", "Menu"): put only, logged "Name=value".
+    TestDispFirstSetting = 11,
+    TestDispLastSetting = 17,
+    TestDispReadyState = 18,  // "ReadyState": 4 (complete) once a movie is set
 };
+
+// When this environment variable names a file, every call the objects log
+// is also appended to it as a UTF-8 line, so that a test can follow a
+// control living in another process.
+#define VQ_TEST_CONTROL_LOG_VARIABLE L"VQ_TEST_CONTROL_LOG"
 
 extern "C" {
 // Options for objects made after the call.

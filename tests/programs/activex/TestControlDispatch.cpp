@@ -19,7 +19,8 @@ const Member kMembers[] = {
     {L"Color", TestDispColor},   {L"FireEvent", TestDispFireEvent}, {L"Navigate", TestDispNavigate},
     {L"Movie", TestDispMovie},   {L"Play", TestDispPlay},           {L"Zoom", TestDispZoom},
     {L"GoBack", TestDispGoBack}, {L"Refresh", TestDispRefresh},     {L"FireNewWindow", TestDispFireNewWindow},
-    {L"FireOldEvent", TestDispFireOldEvent},
+    {L"FireOldEvent", TestDispFireOldEvent}, {L"ScaleMode", 11}, {L"AlignMode", 12}, {L"Loop", 13},
+    {L"Quality2", 14}, {L"Scale", 15}, {L"AllowNetworking", 16}, {L"Menu", 17}, {L"ReadyState", TestDispReadyState},
 };
 
 // Argument `index` counted from the first one; null when missing.
@@ -139,7 +140,25 @@ STDMETHODIMP VQTestControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
     case TestDispRefresh:
         Log(L"refresh");
         return S_OK;
+    case TestDispReadyState:
+        if (put) return DISP_E_MEMBERNOTFOUND;
+        if (result) {
+            result->vt = VT_I4;
+            result->lVal = m_movie.empty() || m_movie == L"http://" ? 0 : 4;
+        }
+        return S_OK;
     default:
+        if (id >= TestDispFirstSetting && id <= TestDispLastSetting && put) {
+            VARIANT* value = Arg(params, 0);
+            VARIANT copy;
+            ::VariantInit(&copy);
+            if (!value || FAILED(::VariantChangeType(&copy, value, 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;
+            for (const Member& member : kMembers)
+                if (member.id == id)
+                    Log(std::wstring(member.name) + L"=" + (copy.bstrVal ? copy.bstrVal : L""));
+            ::VariantClear(&copy);
+            return S_OK;
+        }
         return DISP_E_MEMBERNOTFOUND;
     }
 }

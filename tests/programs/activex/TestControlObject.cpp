@@ -83,6 +83,21 @@ LONG VQTestControl::SiteReferences() const {
 void VQTestControl::Log(const std::wstring& entry) {
     if (!m_log.empty()) m_log += L";";
     m_log += entry;
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    HANDLE file = ::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const std::wstring line = entry + L"\n";
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string text(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &text[0], size, nullptr, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
 }
 
 // ---- IOleObject ----

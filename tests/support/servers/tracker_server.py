@@ -3,8 +3,10 @@
 Debian's opentracker is built for a whitelist of torrents read at start-up,
 which does not fit torrents that the tests make after the tracker runs; this
 one takes every torrent. It answers /announce with compact peer lists and a
-two-second interval (so peers find each other quickly) and /scrape with the
-seeder and leecher counts.
+two-second interval (so peers find each other quickly), /scrape with the
+seeder and leecher counts, and /peers with every listed peer of every
+torrent as text lines "PORT LEFT" (for tests that must know which peer, not
+only how many, the tracker has heard from).
 
   tracker_server.py --ready-file PATH
 """
@@ -52,6 +54,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.announce(query, hashes)
         elif url.path.endswith("/scrape"):
             self.scrape(hashes)
+        elif url.path.endswith("/peers"):
+            self.peers()
         else:
             self.reply(bencode({"failure reason": "unknown request"}))
 
@@ -80,6 +84,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         compact = b"".join(bytes(int(x) for x in v[0].split(".")) + v[1].to_bytes(2, "big") for v in others)
         self.reply(bencode({"interval": INTERVAL, "min interval": 1, "complete": complete,
                             "incomplete": incomplete, "peers": compact}))
+
+    def peers(self):
+        now = time.time()
+        with lock:
+            lines = ["%d %d" % (v[1], v[2]) for swarm in swarms.values() for v in swarm.values()
+                     if now - v[3] <= PEER_LIFETIME]
+        self.reply(("peers\n" + "".join(line + "\n" for line in lines)).encode())
 
     def scrape(self, hashes):
         files = {}

@@ -1,0 +1,81 @@
+// Dravenn.exe end to end: started with the three arguments as the manager
+// sends them (quoted, with blanks), it opens its window (found by its
+// title), navigates the stand-in browser to the game, reloads its skin on
+// WM_USER+1 and ends with exit code 0 when closed.
+
+#include "VQBrowser/BrowserWnd.h"
+
+#include "tests/VQFlash/GameWindowTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace Tessar {
+namespace {
+
+TEST(DravennProgramTest, OpensTheGameAndEndsWhenClosed) {
+    Tessar::Test::VQStandInRegistration registration(kWebBrowserClsid);
+    ASSERT_TRUE(registration.IsValid());
+    VQTempFolder folder;
+    const std::wstring log = folder.PathOf(L"calls.log");
+    Tessar::Test::VQStartedProgram program;
+    ASSERT_TRUE(Tessar::Test::StartProgram(
+        L"Dravenn.exe", L"\"-name=Tile Party\" \"-URL=http://127.0.0.1/play now.html\" -homepage=http://127.0.0.1/",
+        log, program));
+    HWND window = program.WaitWindow(L"VQBrowserWnd");
+    ASSERT_NE(nullptr, window);
+    wchar_t title[64] = {};
+    ::GetWindowTextW(window, title, 64);
+    EXPECT_EQ(std::wstring(L"Tovana\x7F51\x9875\x6E38\x620F"), title);
+    const std::wstring expected = L"navigate=http://127.0.0.1/play now.html";
+    const DWORD start = ::GetTickCount();
+    while (Tessar::Test::ReadLogFile(log).find(expected) == std::wstring::npos && ::GetTickCount() - start < 30000)
+        ::Sleep(20);
+    EXPECT_NE(std::wstring::npos, Tessar::Test::ReadLogFile(log).find(expected));
+    DWORD_PTR result = 1;
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    EXPECT_EQ(0u, result);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitExit());
+    EXPECT_EQ(0, ::GlobalFindAtomW(kBossKeyAtomName));
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
+    VQTempFolder folder;
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+        std::wstring text;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {"too few", L"-name=Tiles", L"\x6307\x5B9A\x7684\x53C2\x6570\x4E2A\x6570\x4E0D\x8DB3", 0},
+        {"no name", L"-url=http://127.0.0.1/ -homepage=http://127.0.0.1/",
+         L"\x672A\x6307\x5B9A\x6E38\x620F\x540D\x79F0", static_cast<DWORD>(-1)},
+        {"empty address", L"-name=Tiles -url=", L"\x672A\x6307\x5B9A\x6E38\x620F\x5730\x5740", static_cast<DWORD>(-1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tessar::Test::VQStartedProgram program;
+        ASSERT_TRUE(Tessar::Test::StartProgram(L"Dravenn.exe", c.arguments, folder.PathOf(L"x.log"), program));
+        HWND dialog = program.WaitWindow(L"#32770");
+        ASSERT_NE(nullptr, dialog);
+        std::wstring text, caption;
+        EXPECT_TRUE(Tessar::Test::ReadMessageBox(dialog, text, caption));
+        EXPECT_EQ(c.text, text);
+        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), caption);
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(c.exitCode, program.WaitExit());
+    }
+}
+
+}  // namespace
+}  // namespace Tessar

@@ -1,0 +1,178 @@
+#include "tests/VQFlash/GameWindowTestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "common/CodePage.h"
+#include "tests/programs/activex/TestControlApi.h"
+#include "tests/support/LocalServer.h"
+#include "ui/PaintManager.h"
+
+namespace Tessar {
+namespace Test {
+
+namespace {
+
+const wchar_t kClassesKey[] = L"Software\\Classes\\CLSID\\";
+
+bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+std::wstring BuildFolder() {
+    return UnixToWindowsPath(BinaryDirUnix());
+}
+
+}  // namespace
+
+std::wstring TestControlDllPath() {
+    return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/activex/") + VQ_TEST_CONTROL_DLL;
+}
+
+VQStandInRegistration::VQStandInRegistration(const std::wstring& clsid) : m_clsid(clsid) {
+    const std::wstring server = std::wstring(kClassesKey) + clsid + L"\\InprocServer32";
+    m_valid = SetValue(server, nullptr, TestControlDllPath()) && SetValue(server, L"ThreadingModel", L"Apartment");
+}
+
+VQStandInRegistration::~VQStandInRegistration() {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_clsid).c_str());
+}
+
+std::wstring StandInCallLog() {
+    HMODULE module = ::GetModuleHandleW(VQ_TEST_CONTROL_DLL);
+    if (module == nullptr) return std::wstring();
+    auto callLog = reinterpret_cast<VQTestControlCallLogProc>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "VQTestControlCallLog")));
+    if (callLog == nullptr) return std::wstring();
+    wchar_t buffer[8192] = {};
+    callLog(buffer, 8192);
+    return buffer;
+}
+
+bool PumpUntilTrue(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            if (!VQPaintManager::PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        if (done()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+VQStartedProgram::~VQStartedProgram() {
+    if (!started) return;
+    if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process.hProcess, 1);
+        ::WaitForSingleObject(process.hProcess, 10000);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(hwnd, &processId);
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    if (processId == search->processId && _wcsicmp(name, search->className) == 0 && ::IsWindowVisible(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND VQStartedProgram::WaitWindow(const wchar_t* className, DWORD timeoutMs) const {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        WindowSearch search = {process.dwProcessId, className, nullptr};
+        ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        if (::WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+DWORD VQStartedProgram::WaitExit(DWORD timeoutMs) const {
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
+                  VQStartedProgram& program) {
+    const std::wstring exe = BuildFolder() + L"\\Norvane\\" + exeName;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, logPath.c_str());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    program.started = ::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                       &startup, &program.process) != FALSE;
+    ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, nullptr);
+    return program.started;
+}
+
+bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    do {
+        wchar_t buffer[256] = {};
+        ::GetDlgItemTextW(box, 0xFFFF, buffer, 256);
+        text = buffer;
+        wchar_t title[64] = {};
+        ::GetWindowTextW(box, title, 64);
+        caption = title;
+        if (!text.empty() && !caption.empty()) return true;
+        ::Sleep(20);
+    } while (::IsWindow(box) && ::GetTickCount() - start < timeoutMs);
+    return false;
+}
+
+std::wstring ReadLogFile(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::wstring();
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    ::CloseHandle(file);
+    std::wstring text;
+    if (!bytes.empty()) {
+        const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        text.resize(size > 0 ? size : 0);
+        if (size > 0)
+            ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+    }
+    for (wchar_t& c : text)
+        if (c == L'\n') c = L';';
+    return text;
+}
+
+}  // namespace Test
+}  // namespace Tessar

@@ -1,0 +1,61 @@
+#pragma once
+// What the game-window tests share: the test ActiveX control registered
+// under a player's real class id (these tests run in a Wine prefix of
+// their own, so no other test sees the override), its call log, a message
+// pump that waits for a condition, and starting a game program.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace Tessar {
+namespace Test {
+
+// The test control's DLL in the build's fixture folder (a Windows path).
+std::wstring TestControlDllPath();
+
+// Registers the test control as the in-process server of `clsid` in
+// HKEY_LOCAL_MACHINE\Software\Classes; removed again on destruction.
+class VQStandInRegistration {
+public:
+    explicit VQStandInRegistration(const std::wstring& clsid);
+    ~VQStandInRegistration();
+    bool IsValid() const { return m_valid; }
+
+private:
+    std::wstring m_clsid;
+    bool m_valid = false;
+};
+
+// The newest live test control object's call log in this process.
+std::wstring StandInCallLog();
+
+// Dispatches messages (through the toolkit's pre-translation) until `done`
+// answers true or `timeoutMs` passes; false then.
+bool PumpUntilTrue(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+// A game program in the build's program folder ("Pallico.exe", "Dravenn.exe"), started with
+// `arguments`; the call log of its stand-in control goes to `logPath`.
+struct VQStartedProgram {
+    PROCESS_INFORMATION process = {};
+    bool started = false;
+    ~VQStartedProgram();
+    // A visible top-level window of the process with that class; null
+    // when none appeared within the time.
+    HWND WaitWindow(const wchar_t* className, DWORD timeoutMs = 30000) const;
+    // The exit code, or STILL_ACTIVE when it did not end within the time.
+    DWORD WaitExit(DWORD timeoutMs = 30000) const;
+};
+bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
+                  VQStartedProgram& program);
+
+// The text and caption of another process's message box, once it has
+// filled them in; false when they stay empty within the time.
+bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs = 30000);
+
+// The UTF-8 lines of a log file as wide text, joined with ';'.
+std::wstring ReadLogFile(const std::wstring& path);
+
+}  // namespace Test
+}  // namespace Tessar
