@@ -7,8 +7,6 @@
 namespace Tessar {
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 std::vector<std::wstring> Names(const std::vector<const RuntimeRequirement*>& rows) {
     std::vector<std::wstring> names;
     for (const RuntimeRequirement* row : rows) names.push_back(row ? row->name : L"(null)");
