@@ -74,6 +74,18 @@ bool Differs(const T& a, const T& b) { return !(a == b); }
 
 }  // namespace
 
+uint32_t RefusalTextId(VQSettingsRefusal refusal) {
+    switch (refusal) {
+    case VQSettingsRefusal::kSpeedNotNumber: return 1180;
+    case VQSettingsRefusal::kSpeedOutOfRange: return 1181;
+    case VQSettingsRefusal::kFolderTooLong: return 1011;
+    case VQSettingsRefusal::kFolderInvalid: return 1182;
+    case VQSettingsRefusal::kFolderNoDrive: return 1183;
+    case VQSettingsRefusal::kFolderCannotMake: return 1184;
+    }
+    return 1182;
+}
+
 int CycleIndexOf(uint32_t days) {
     for (int i = 0; i < 5; ++i)
         if (kCycleDays[i] == days) return i;

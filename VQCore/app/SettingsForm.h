@@ -67,6 +67,10 @@ enum class VQSettingsRefusal {
     kFolderNoDrive,      // its drive does not exist
     kFolderCannotMake,   // it does not exist and cannot be made
 };
+// The string that tells the user why (1011 for a folder that is too long,
+// 1180-1184 for the others).
+uint32_t RefusalTextId(VQSettingsRefusal refusal);
+
 struct VQSettingsProblem {
     uint32_t controlId;  // 164 speed, 145 download folder, 147 install folder
     VQSettingsRefusal refusal;

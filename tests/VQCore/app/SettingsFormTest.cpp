@@ -1,5 +1,7 @@
 #include "VQCore/app/SettingsForm.h"
 
+#include "VQCore/app/ResourceString.h"
+
 #include "VQCore/gamelib/Settings.h"
 #include "common/PathText.h"
 #include "tests/support/ScratchRegistryKey.h"
@@ -218,6 +220,22 @@ TEST(SettingsForm, RestoringDownloadDefaultsStoresNothingByItself) {
     EXPECT_EQ(L"C:\\ZelmorGames\\Download", form.cacheDir);
     EXPECT_EQ(L"C:\\ZelmorGames\\Games", form.installDir);
     EXPECT_FALSE(settings.IsDirty());
+}
+
+TEST(SettingsForm, EveryRefusalHasItsOwnText) {
+    const VQSettingsRefusal refusals[] = {
+        VQSettingsRefusal::kSpeedNotNumber, VQSettingsRefusal::kSpeedOutOfRange, VQSettingsRefusal::kFolderTooLong,
+        VQSettingsRefusal::kFolderInvalid,  VQSettingsRefusal::kFolderNoDrive,   VQSettingsRefusal::kFolderCannotMake,
+    };
+    std::vector<std::wstring> texts;
+    for (VQSettingsRefusal refusal : refusals) {
+        const std::wstring text = LoadResourceString(RefusalTextId(refusal));
+        EXPECT_FALSE(text.empty()) << RefusalTextId(refusal);
+        for (const std::wstring& other : texts) EXPECT_NE(other, text) << RefusalTextId(refusal);
+        texts.push_back(text);
+    }
+    EXPECT_EQ(L"\x9009\x62E9\x7684\x76EE\x5F55\x592A\x957F\xFF0C\x8D85\x8FC7" L"200\x4E2A\x5B57\x7B26\xFF01",
+              LoadResourceString(RefusalTextId(VQSettingsRefusal::kFolderTooLong)));
 }
 
 bool AutoRunValue(const VQAutoRunEntry& entry, std::wstring& value) {
