@@ -1,0 +1,161 @@
+#include "VQCore/app/SettingsDlg.h"
+
+#include "VQCore/app/ResourceString.h"
+#include "VQCore/gamelib/Settings.h"
+#include "tests/support/ScratchRegistryKey.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace Tessar {
+namespace {
+
+// A dialog on a settings file of the test's own, its autostart entry under
+// a scratch key, the refusals and applied changes caught.
+struct VQDialogHarness {
+    explicit VQDialogHarness(uint32_t firstPage)
+        : settings(folder.PathOf(L"config.xml")),
+          dialog(settings, firstPage, [this](const VQSettingsChanges& changes) {
+              applied = changes;
+              ++appliedCount;
+          }) {
+        settings.SetAutoRunEntry({scratch.Root(), scratch.Path() + L"\\Run", L"Norvane.exe"});
+        dialog.SetRefusalHandler([this](const std::wstring& text) { refusals.push_back(text); });
+        hwnd = dialog.CreateDialogWindow(nullptr);
+    }
+    ~VQDialogHarness() {
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    }
+
+    VQTempFolder folder;
+    VQScratchRegistryKey scratch;
+    VQSettings settings;
+    VQSettingsChanges applied;
+    int appliedCount = 0;
+    std::vector<std::wstring> refusals;
+    VQSettingsDlg dialog;
+    HWND hwnd = nullptr;
+};
+
+TEST(SettingsDlg, OpensOnTheRequestedPage) {
+    struct Case {
+        uint32_t page;
+        int pageId;
+    } cases[] = {{0, 134}, {1, 135}, {3, 137}, {5, 139}};
+    for (const Case& c : cases) {
+        VQDialogHarness harness(c.page);
+        ASSERT_NE(nullptr, harness.hwnd) << c.page;
+        EXPECT_EQ(c.pageId, harness.dialog.VisiblePageId()) << c.page;
+    }
+}
+
+TEST(SettingsDlg, ShowsTheStoredSettings) {
+    VQDialogHarness harness(0);
+    ASSERT_NE(nullptr, harness.hwnd);
+    const VQSettingsForm stored = ReadSettingsForm(harness.settings);
+    const VQSettingsForm shown = harness.dialog.ReadControls();
+    EXPECT_EQ(stored.autoRun, shown.autoRun);
+    EXPECT_EQ(stored.closeToTray, shown.closeToTray);
+    EXPECT_EQ(stored.showSpeed, shown.showSpeed);
+    EXPECT_EQ(stored.maxSpeedText, shown.maxSpeedText);
+    EXPECT_EQ(stored.cacheDir, shown.cacheDir);
+    EXPECT_EQ(stored.importCycleIndex, shown.importCycleIndex);
+    EXPECT_EQ(stored.updateRegular, shown.updateRegular);
+    EXPECT_EQ(stored.updateCycleIndex, shown.updateCycleIndex);
+}
+
+TEST(SettingsDlg, EveryPageChangedIsSavedAndReadBack) {
+    VQDialogHarness harness(0);
+    ASSERT_NE(nullptr, harness.hwnd);
+    VQSettingsForm form = harness.dialog.ReadControls();
+    form.autoRun = true;
+    form.closeToTray = !form.closeToTray;
+    form.speedLimit = true;
+    form.maxSpeedText = L"512";
+    form.cacheDir = harness.folder.PathOf(L"cache");
+    form.installDir = harness.folder.PathOf(L"games");
+    form.repairGameTip = !form.repairGameTip;
+    form.importRegular = true;
+    form.importCycleIndex = 4;
+    form.hideRunGame = !form.hideRunGame;
+    form.updateRegular = !form.updateRegular;
+    form.updateCycleIndex = 0;
+    harness.dialog.WriteControls(form);
+    EXPECT_TRUE(harness.dialog.Confirm());
+    EXPECT_TRUE(harness.refusals.empty());
+    EXPECT_EQ(1, harness.appliedCount);
+    EXPECT_TRUE(harness.applied.speedLimit);
+    EXPECT_TRUE(harness.applied.cacheDir);
+    EXPECT_TRUE(harness.applied.hideRunGame);
+
+    VQSettings reread(harness.folder.PathOf(L"config.xml"));
+    ASSERT_TRUE(reread.Load());
+    reread.WaitFolderPass();
+    const VQSettingsForm stored = ReadSettingsForm(reread);
+    EXPECT_TRUE(stored.autoRun);
+    EXPECT_EQ(form.closeToTray, stored.closeToTray);
+    EXPECT_TRUE(stored.speedLimit);
+    EXPECT_EQ(L"512", stored.maxSpeedText);
+    EXPECT_EQ(harness.folder.PathOf(L"cache\\"), stored.cacheDir);
+    EXPECT_EQ(harness.folder.PathOf(L"games\\"), stored.installDir);
+    EXPECT_EQ(form.repairGameTip, stored.repairGameTip);
+    EXPECT_EQ(4, stored.importCycleIndex);
+    EXPECT_EQ(form.hideRunGame, stored.hideRunGame);
+    EXPECT_EQ(form.updateRegular, stored.updateRegular);
+    EXPECT_EQ(0, stored.updateCycleIndex);
+    // The autostart entry follows.
+    wchar_t value[1024] = L"";
+    DWORD size = sizeof(value);
+    EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueW(harness.scratch.Root(), (harness.scratch.Path() + L"\\Run").c_str(),
+                                            L"Norvane.exe", RRF_RT_REG_SZ, nullptr, value, &size));
+}
+
+TEST(SettingsDlg, RefusedValueSaysWhyAndStoresNothing) {
+    struct Case {
+        const wchar_t* speed;
+        std::wstring installDir;
+        UINT textId;
+        int pageId;
+    } cases[] = {
+        {L"abc", L"", 1180, 135},
+        {L"0", L"", 1181, 135},
+        {L"100", L"Games", 1182, 135},
+    };
+    for (const Case& c : cases) {
+        VQDialogHarness harness(4);
+        ASSERT_NE(nullptr, harness.hwnd);
+        VQSettingsForm form = harness.dialog.ReadControls();
+        form.maxSpeedText = c.speed;
+        if (!c.installDir.empty()) form.installDir = c.installDir;
+        form.autoRun = !form.autoRun;
+        harness.dialog.WriteControls(form);
+        EXPECT_FALSE(harness.dialog.Confirm()) << c.textId;
+        ASSERT_EQ(1u, harness.refusals.size()) << c.textId;
+        EXPECT_EQ(LoadResourceString(c.textId), harness.refusals[0]);
+        EXPECT_EQ(c.pageId, harness.dialog.VisiblePageId()) << c.textId;
+        EXPECT_EQ(0, harness.appliedCount);
+        EXPECT_FALSE(harness.settings.IsDirty()) << c.textId;
+        EXPECT_TRUE(::IsWindow(harness.hwnd));
+    }
+}
+
+TEST(SettingsDlg, RestoredDefaultsAreOnlyShownUntilConfirmed) {
+    VQDialogHarness harness(1);
+    ASSERT_NE(nullptr, harness.hwnd);
+    harness.dialog.RestoreDefaults();
+    const VQSettingsForm shown = harness.dialog.ReadControls();
+    EXPECT_EQ(L"1024", shown.maxSpeedText);
+    EXPECT_EQ(L"C:\\ZelmorGames\\Download", shown.cacheDir);
+    EXPECT_EQ(L"C:\\ZelmorGames\\Games", shown.installDir);
+    EXPECT_TRUE(shown.showSpeed);
+    EXPECT_FALSE(shown.speedLimit);
+    EXPECT_FALSE(harness.settings.IsDirty());
+}
+
+}  // namespace
+}  // namespace Tessar
