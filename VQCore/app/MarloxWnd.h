@@ -169,6 +169,8 @@ public:
     void ApplySpeedLimit();
     void ApplySpeedDisplay(bool show);
     void MoveDownloadFolder();
+    // The settings dialog, modal, opened on page (0 常规设置, 1 下载设置, ...).
+    void ShowSettingsDialog(uint32_t page);
     void StartRotation();
     void StopRotation();
 
