@@ -1,10 +1,12 @@
 #include "VQCore/app/SettingsDlg.h"
 
 #include "VQCore/app/ResourceString.h"
+#include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/Settings.h"
 #include "ui/Combo.h"
 #include "ui/DialogBuilder.h"
 #include "ui/Option.h"
+#include "ui/SkinManager.h"
 #include "ui/TabCtrl.h"
 
 namespace Tessar {
@@ -27,6 +29,18 @@ enum : int {
 const UINT kTipCaption = 1004;
 const UINT kFolderTooLongText = 1011;
 const UINT kChooseFolderTitle = 1018;
+const UINT kStyleResource = 331;
+
+// The selected skin's layout file when it is a listed skin; empty (the
+// built-in style) otherwise.
+std::wstring SelectedSkinFile() {
+    VQSkinManager& skins = VQSkinManager::Instance();
+    const std::wstring selected = skins.GetSelectedSkin();
+    if (selected.empty()) return std::wstring();
+    for (const auto& skin : skins.GetSkinList())
+        if (skin && skin->name == selected) return skin->path;
+    return std::wstring();
+}
 
 }  // namespace
 
@@ -43,6 +57,7 @@ LRESULT VQSettingsDlg::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = TRUE;
     if (!CreateFromLayout(L"#226", kSettingsDlgLayout, MarkupFromResource, L"XML", nullptr)) return -1;
     VQPaintManager::AddPreTranslate(&m_paintManager);
+    ApplySkin();
     RECT bounds = {0, 0, 580, 420};
     ::SetWindowPos(m_hwnd, nullptr, 0, 0, bounds.right, bounds.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CenterWindow();
@@ -59,6 +74,10 @@ LRESULT VQSettingsDlg::OnNcCalcSize(UINT, WPARAM, LPARAM, BOOL& handled) {
 LRESULT VQSettingsDlg::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = TRUE;
     return 0;
+}
+
+void VQSettingsDlg::ApplySkin() {
+    ChangeSkin(kStyleResource, kSettingsDlgLayout, L"XML", GetSkinFolder(), SelectedSkinFile());
 }
 
 bool VQSettingsDlg::IsOptionSelected(int id) const {

@@ -46,6 +46,9 @@ public:
     // "恢复默认设置": the download page's defaults, nothing stored.
     void RestoreDefaults();
     void SelectPage(uint32_t index);
+    // The selected skin's look (the built-in one without a listed skin);
+    // also called on a skin change while the dialog is open.
+    void ApplySkin();
     // The id (134-139) of the page shown; 0 when none.
     int VisiblePageId() const;
 

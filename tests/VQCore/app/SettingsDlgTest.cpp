@@ -2,6 +2,8 @@
 
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/gamelib/Settings.h"
+#include "ui/SkinManager.h"
+#include "tests/support/LocalServer.h"
 #include "tests/support/ScratchRegistryKey.h"
 #include "tests/support/TempFolder.h"
 
@@ -155,6 +157,81 @@ TEST(SettingsDlg, RestoredDefaultsAreOnlyShownUntilConfirmed) {
     EXPECT_TRUE(shown.showSpeed);
     EXPECT_FALSE(shown.speedLimit);
     EXPECT_FALSE(harness.settings.IsDirty());
+}
+
+}  // namespace
+}  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+COLORREF PaintedPixel(HWND window, int x, int y) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    HDC dc = ::GetDC(window);
+    const COLORREF colour = ::GetPixel(dc, x, y);
+    ::ReleaseDC(window, dc);
+    return colour;
+}
+
+// The dark skin's block for this dialog, under a skin list of the test's
+// own; the selection goes back to the built-in look at the end.
+class VQDarkSkinSelection {
+public:
+    VQDarkSkinSelection() {
+        const std::string source = ReadSource();
+        const size_t start = source.find("<Window name=\"SettingsDlg\">");
+        const size_t end = source.find("</Window>", start);
+        if (start == std::string::npos || end == std::string::npos) return;
+        const std::string skin = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Root name=\"dark\" index=\"2\">\n" +
+                                 source.substr(start, end + 9 - start) + "\n</Root>\n";
+        if (!m_folder.WriteFile(L"skin\\dark\\MarloxWnd.xml", skin)) return;
+        VQSkinManager& skins = VQSkinManager::Instance();
+        skins.RefreshSkinList(m_folder.PathOf(L"skin"));
+        skins.SetSelectedSkinFile(m_folder.PathOf(L"skin\\skin.xml"));
+        m_ready = skins.SetSelectedSkin(L"dark");
+    }
+    ~VQDarkSkinSelection() { BackToBuiltIn(); }
+    bool Ready() const { return m_ready; }
+    void BackToBuiltIn() {
+        VQSkinManager& skins = VQSkinManager::Instance();
+        skins.SetSelectedSkin(L"");
+        skins.RefreshSkinList(m_folder.PathOf(L"missing"));
+        skins.SetSelectedSkinFile(std::wstring());
+    }
+
+private:
+    static std::string ReadSource() {
+        const std::wstring path = ::Tessar::Test::UnixToWindowsPath(::Tessar::Test::SourceDirUnix() + "/skin/dark/MarloxWnd.xml");
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::string();
+        std::string bytes(1 << 20, '\0');
+        DWORD read = 0;
+        ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+        ::CloseHandle(file);
+        bytes.resize(read);
+        return bytes;
+    }
+
+    VQTempFolder m_folder;
+    bool m_ready = false;
+};
+
+TEST(SettingsDlgSkin, TheSelectedSkinChangesTheDialogAndTheBuiltInOneComesBack) {
+    VQDarkSkinSelection dark;
+    ASSERT_TRUE(dark.Ready());
+    VQDialogHarness harness(0);
+    ASSERT_NE(nullptr, harness.hwnd);
+    ::ShowWindow(harness.hwnd, SW_SHOWNOACTIVATE);
+    const int titleX = 300, titleY = 17, contentX = 300, contentY = 300;
+    EXPECT_EQ(RGB(0x15, 0x18, 0x1D), PaintedPixel(harness.hwnd, titleX, titleY)) << "dark title band";
+    EXPECT_EQ(RGB(0x26, 0x2B, 0x33), PaintedPixel(harness.hwnd, contentX, contentY)) << "dark page";
+
+    dark.BackToBuiltIn();
+    harness.dialog.ApplySkin();
+    EXPECT_EQ(RGB(0x12, 0x3B, 0x70), PaintedPixel(harness.hwnd, titleX, titleY)) << "built-in title band";
+    EXPECT_EQ(RGB(0xFF, 0xFF, 0xFF), PaintedPixel(harness.hwnd, contentX, contentY)) << "built-in page";
 }
 
 }  // namespace
