@@ -85,5 +85,67 @@ bool RunModal(VQDialogWindow& dialog, int readyId, const std::wstring& name, con
     return shown && run.played && !run.timedOut;
 }
 
+namespace {
+
+thread_local VQDialogAnswerer* t_answerer = nullptr;
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM result) {
+    auto* object = reinterpret_cast<VQWindowWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!object || !::IsWindowVisible(hwnd)) return TRUE;
+    if (auto* dialog = dynamic_cast<VQDialogWindow*>(object)) {
+        *reinterpret_cast<VQDialogWindow**>(result) = dialog;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+VQDialogAnswerer::VQDialogAnswerer(const std::wstring& name, int clickId, std::vector<int> before)
+    : m_name(name), m_clickId(clickId), m_before(std::move(before)) {
+    t_answerer = this;
+    m_timer = ::SetTimer(nullptr, 0, 20, &VQDialogAnswerer::OnTick);
+}
+
+VQDialogAnswerer::~VQDialogAnswerer() {
+    ::KillTimer(nullptr, m_timer);
+    if (t_answerer == this) t_answerer = nullptr;
+}
+
+void CALLBACK VQDialogAnswerer::OnTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (t_answerer) t_answerer->Tick();
+}
+
+bool VQDialogAnswerer::WasShown(int id) const {
+    for (const auto& c : m_controls)
+        if (c.first == id) return (c.second & 1) != 0;
+    return false;
+}
+
+bool VQDialogAnswerer::WasEnabled(int id) const {
+    for (const auto& c : m_controls)
+        if (c.first == id) return (c.second & 2) != 0;
+    return false;
+}
+
+void VQDialogAnswerer::Tick() {
+    if (m_answered) return;
+    VQDialogWindow* dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || ControlCenter(*dialog, m_clickId).x < 0) return;
+    m_answered = true;
+    m_className = dialog->GetWindowClassName();
+    if (VQControl* caption = dialog->Find(101)) m_caption = caption->GetText();
+    if (VQControl* text = dialog->Find(106)) m_text = text->GetText();
+    for (int id = 100; id <= 140; ++id) {
+        if (VQControl* control = dialog->Find(id))
+            m_controls.emplace_back(id, (control->IsVisible() ? 1 : 0) | (control->IsEnabled() ? 2 : 0));
+    }
+    ::UpdateWindow(dialog->GetHWND());
+    KeepScreenshot(dialog->GetHWND(), m_name);
+    for (int id : m_before) ClickControl(*dialog, id);
+    ClickControl(*dialog, m_clickId);
+}
+
 }  // namespace Test
 }  // namespace Tessar
