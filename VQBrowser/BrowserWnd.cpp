@@ -67,6 +67,10 @@ VQBrowserWnd::~VQBrowserWnd() {
         m_eventSink->SetCallback(nullptr);
         m_eventSink->Release();
     }
+    if (m_oldEventSink != nullptr) {
+        m_oldEventSink->SetTarget(nullptr);
+        m_oldEventSink->Release();
+    }
     if (m_connectedBrowser != nullptr) m_connectedBrowser->Release();
 }
 
@@ -120,9 +124,15 @@ void VQBrowserWnd::ConnectBrowser() {
     IDispatch* browser = GetBrowser();
     if (browser == nullptr) return;
     if (m_eventSink == nullptr) m_eventSink = new VQActiveXEventSink(this);
-    if (m_connectedBrowser == nullptr && SUCCEEDED(m_eventSink->Connect(browser))) {
-        m_connectedBrowser = browser;
-        m_connectedBrowser->AddRef();
+    if (m_oldEventSink == nullptr) m_oldEventSink = new VQOldBrowserEventSink(this);
+    if (m_connectedBrowser == nullptr) {
+        // Either interface may be missing; what connects is kept.
+        const bool connected = SUCCEEDED(m_eventSink->Connect(browser));
+        const bool oldConnected = SUCCEEDED(m_oldEventSink->Connect(browser));
+        if (connected || oldConnected) {
+            m_connectedBrowser = browser;
+            m_connectedBrowser->AddRef();
+        }
     }
     browser->Release();
     Navigate(m_gameUrl);
@@ -145,6 +155,10 @@ LRESULT VQBrowserWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (m_eventSink != nullptr) {
         if (m_connectedBrowser != nullptr) m_eventSink->Disconnect(m_connectedBrowser);
         m_eventSink->SetCallback(nullptr);
+    }
+    if (m_oldEventSink != nullptr) {
+        if (m_connectedBrowser != nullptr) m_oldEventSink->Disconnect(m_connectedBrowser);
+        m_oldEventSink->SetTarget(nullptr);
     }
     if (m_connectedBrowser != nullptr) {
         m_connectedBrowser->Release();
@@ -257,6 +271,10 @@ void VQBrowserWnd::OnNewWindow2(IDispatch** newWindow, VARIANT_BOOL* cancel) {
         ::VariantClear(&document);
     }
     if (cancel != nullptr) *cancel = VARIANT_TRUE;
+}
+
+void VQBrowserWnd::OnOldNewWindow(const std::wstring& url) {
+    if (!IsBlankAddress(url)) Navigate(url);
 }
 
 void VQBrowserWnd::OnCommandStateChange(LONG command, VARIANT_BOOL enable) {

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "VQBrowser/OldBrowserEvents.h"
 #include "ui/ActiveXEventSink.h"
 #include "ui/WindowImplBase.h"
 
@@ -59,7 +60,7 @@ const wchar_t kBossKeyAtomName[] = L"ZelmorVQ-Browser-Hide";
 using VQSnapshotPathPrompt = bool (*)(HWND owner, const std::wstring& defaultName, std::wstring& path);
 void SetSnapshotPathPrompt(VQSnapshotPathPrompt prompt);
 
-class VQBrowserWnd : public VQWindowImplBase, public VQActiveXDispatch {
+class VQBrowserWnd : public VQWindowImplBase, public VQActiveXDispatch, public IOldBrowserEventTarget {
 public:
     VQBrowserWnd(const std::wstring& name, const std::wstring& url, const std::wstring& homepage);
     ~VQBrowserWnd() override;
@@ -78,6 +79,8 @@ public:
     void OnNewWindow2(IDispatch** newWindow, VARIANT_BOOL* cancel) override;
     void OnNewWindow3(IDispatch** newWindow, VARIANT_BOOL* cancel, DWORD flags, BSTR context, BSTR url) override;
     void OnCommandStateChange(LONG command, VARIANT_BOOL enable) override;
+    // The older interface's NewWindow: the address opens here too.
+    void OnOldNewWindow(const std::wstring& url) override;
 
     void ConnectBrowser();
     void InitTitle();
@@ -121,6 +124,7 @@ private:
     std::wstring m_gameUrl;
     std::wstring m_homepage;
     VQActiveXEventSink* m_eventSink = nullptr;
+    VQOldBrowserEventSink* m_oldEventSink = nullptr;
     IUnknown* m_connectedBrowser = nullptr;
     int m_speed = 1;
     ATOM m_bossKeyAtom = 0;

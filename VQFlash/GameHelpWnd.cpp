@@ -41,6 +41,8 @@ std::wstring ProgramSkinFolder() {
 
 std::wstring SelectedSkinLayout() {
     VQSkinManager& skins = VQSkinManager::Instance();
+    // The manager owns the selection; a game window only reads it.
+    if (!FileExists(skins.GetSelectedSkinFile())) return std::wstring();
     const std::wstring name = skins.GetSelectedSkin();
     if (name.empty()) return std::wstring();
     if (skins.GetSkinList().empty()) skins.RefreshSkinList(ProgramSkinFolder());

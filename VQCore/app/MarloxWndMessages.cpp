@@ -29,6 +29,14 @@ const UINT kTrayRotationIcons[] = {414, 415, 416, 417, 418};
 bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= 0x20D; }
 bool IsKeyMessage(UINT message) { return message >= 0x100 && message <= 0x10F; }
 
+// Shown on screen: the control and every container above it visible (a
+// list keeps its own flag while its page is hidden).
+bool IsShown(const VQControl* control) {
+    for (; control != nullptr; control = control->GetParent())
+        if (!control->IsVisible()) return false;
+    return true;
+}
+
 // Control types of the edit controls, where keys belong to the text.
 const int kControlTypeEdit = 8;
 const int kControlTypeRichEdit = 10;
@@ -161,7 +169,7 @@ VQIconList* VQMarloxWnd::CurrentPageList() const {
                          kFlashListId,     kSearchListId,  kToolListId,   kDownloadListId};
     for (int id : order) {
         VQIconList* list = FindIconList(id);
-        if (list && list->IsVisible()) return list;
+        if (list && IsShown(list)) return list;
     }
     return nullptr;
 }
@@ -269,7 +277,7 @@ LRESULT VQMarloxWnd::OnDragEnter(LPARAM info) {
     VQOleDropInfo* drop = reinterpret_cast<VQOleDropInfo*>(info);
     bool accept = false;
     VQIconList* installed = FindIconList(kInstalledListId);
-    if (drop && IsWindowEnabled(m_hwnd) && installed && installed->IsVisible()) {
+    if (drop && IsWindowEnabled(m_hwnd) && installed && IsShown(installed)) {
         std::wstring path = FirstDroppedFile(drop->dataObject);
         accept = !path.empty() && (HasExtension(path.c_str(), L".exe") || HasExtension(path.c_str(), L".lnk"));
     }
@@ -284,7 +292,7 @@ LRESULT VQMarloxWnd::OnDragOver(LPARAM info) {
     POINT point = {drop->x, drop->y};
     ScreenToClient(m_hwnd, &point);
     bool inside = false;
-    if (installed && installed->IsVisible()) {
+    if (installed && IsShown(installed)) {
         RECT rc = installed->GetPos();
         inside = PtInRect(&rc, point) != FALSE;
     }
@@ -306,7 +314,7 @@ void VQMarloxWnd::ApplySpeedDisplay(bool show) {
     if (show == m_showSpeed) return;
     VQIconList* downloads = FindIconList(kDownloadListId);
     if (show) {
-        if (downloads == nullptr || !downloads->IsVisible()) return;
+        if (downloads == nullptr || !IsShown(downloads)) return;
         SetTimer(m_hwnd, kTimerSpeedDisplay, kSpeedDisplayMs, nullptr);
     } else {
         KillTimer(m_hwnd, kTimerSpeedDisplay);

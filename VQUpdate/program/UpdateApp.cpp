@@ -81,11 +81,12 @@ int UpdateExitCode() {
 
 int RunUpdateMode(const std::wstring& mode) {
     if (mode == kInstallModeArgument) {
+        // The marker says the report was sent: without it the manager asks
+        // again at its next start.
         VQInstallStat stat;
-        bool reported = stat.Report(kStatInstall);
-        bool marked = WriteInstallMarker(GetSharedDataFolder());
+        bool done = stat.Report(kStatInstall) && WriteInstallMarker(GetSharedDataFolder());
         PostQuitMessage(0);
-        return reported && marked ? 1 : 0;
+        return done ? 1 : 0;
     }
     if (mode == kUninstallModeArgument) {
         VQInstallStat stat;

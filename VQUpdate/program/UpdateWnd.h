@@ -62,6 +62,8 @@ public:
     void RunWorker();
 
 private:
+    // The worker's steps; the status text to show (0 after a hand-over).
+    UINT CheckDownloadAndHandOver(bool& handedOver);
     void ApplySkin();
     void SetControlText(int id, const std::wstring& text);
     void OnStatus(UINT statusId);

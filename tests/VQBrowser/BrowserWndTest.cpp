@@ -9,6 +9,7 @@
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowScreenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,7 @@ protected:
         g_prompts = 0;
     }
     void TearDown() override {
+        { Tessar::Test::VQScreenshotOnFailure shot(m_hwnd); }
         if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
         Tessar::Test::PumpUntilTrue([] { return true; }, 0);
         SetSnapshotPathPrompt(nullptr);
@@ -118,6 +120,10 @@ TEST_F(BrowserWndTest, NavigatesToTheGameAndNamesItInTheTitle) {
     const int screenH = ::GetSystemMetrics(SM_CYSCREEN);
     EXPECT_EQ(screenW * 3 / 4, rc.right - rc.left);
     EXPECT_EQ(screenH * 5 / 6, rc.bottom - rc.top);
+    // Evidence for a person to look at: the browser as it opens.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Tessar::Test::PumpUntilTrue([] { return false; }, 50);
+    EXPECT_TRUE(Tessar::Test::SaveWindowPng(m_hwnd, Tessar::Test::ScreenshotFolder() + L"\\BrowserWnd.png"));
 }
 
 TEST_F(BrowserWndTest, WithoutAHomePageTheSiteButtonIsDisabled) {
@@ -159,6 +165,28 @@ TEST_F(BrowserWndTest, NewWindowLinksOpenInThisWindow) {
     ASSERT_TRUE(CallControl(L"FireNewWindow", {url}));
     ::VariantClear(&url);
     EXPECT_EQ(std::wstring::npos, Log().find(L"navigate=about:blank"));
+}
+
+TEST_F(BrowserWndTest, OlderNewWindowEventIsProcessedAndOpensHere) {
+    Open();
+    // NewWindow(URL, Flags, TargetFrameName, PostData, Headers, Processed)
+    // of DWebBrowserEvents.
+    VARIANT_BOOL processed = VARIANT_FALSE;
+    VARIANT url, flags, target, post, headers, done;
+    for (VARIANT* v : {&url, &flags, &target, &post, &headers, &done}) ::VariantInit(v);
+    url.vt = VT_BSTR;
+    url.bstrVal = ::SysAllocString(L"http://127.0.0.1/games/tiles/old.html");
+    flags = Long(0);
+    target.vt = VT_BSTR;
+    target.bstrVal = ::SysAllocString(L"_blank");
+    headers.vt = VT_BSTR;
+    headers.bstrVal = ::SysAllocString(L"");
+    done.vt = VT_BYREF | VT_BOOL;
+    done.pboolVal = &processed;
+    ASSERT_TRUE(CallControl(L"FireOldEvent", {Long(107), url, flags, target, post, headers, done}));
+    for (VARIANT* v : {&url, &target, &headers}) ::VariantClear(v);
+    EXPECT_EQ(VARIANT_TRUE, processed);
+    EXPECT_NE(std::wstring::npos, Log().find(L"navigate=http://127.0.0.1/games/tiles/old.html")) << Narrow(Log());
 }
 
 TEST_F(BrowserWndTest, ScreenshotGoesToANewBmpFile) {
@@ -286,7 +314,10 @@ TEST_F(BrowserWndTest, MuteAndSkinReload) {
     EXPECT_NE(nullptr, GetMuteHook());
     m_window->OnCommand(BrowserIdSoundOn);
     EXPECT_FALSE(IsSoundMuted());
+    Find(BrowserIdBossKey)->SetToolTip(L"changed");
     EXPECT_EQ(0, ::SendMessageW(m_hwnd, WM_USER + 1, 0, 0));
+    EXPECT_EQ(std::wstring(L"\x9690\x85CF\x7A97\x53E3"), Find(BrowserIdBossKey)->GetToolTip())
+        << "the skin overlay is applied again";
     EXPECT_TRUE(::IsWindow(m_hwnd));
     m_window->OnCommand(BrowserIdClose);
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return !::IsWindow(m_hwnd); }));

@@ -44,3 +44,38 @@ TEST(DravennProgramTest, OpensTheGameAndEndsWhenClosed) {
 
 }  // namespace
 }  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
+    VQTempFolder folder;
+    struct Case {
+        const char* name;
+        std::wstring arguments;
+        std::wstring text;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {"too few", L"-name=Tiles", L"\x6307\x5B9A\x7684\x53C2\x6570\x4E2A\x6570\x4E0D\x8DB3", 0},
+        {"no name", L"-url=http://127.0.0.1/ -homepage=http://127.0.0.1/",
+         L"\x672A\x6307\x5B9A\x6E38\x620F\x540D\x79F0", static_cast<DWORD>(-1)},
+        {"empty address", L"-name=Tiles -url=", L"\x672A\x6307\x5B9A\x6E38\x620F\x5730\x5740", static_cast<DWORD>(-1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tessar::Test::VQStartedProgram program;
+        ASSERT_TRUE(Tessar::Test::StartProgram(L"Dravenn.exe", c.arguments, folder.PathOf(L"x.log"), program));
+        HWND dialog = program.WaitWindow(L"#32770");
+        ASSERT_NE(nullptr, dialog);
+        std::wstring text, caption;
+        EXPECT_TRUE(Tessar::Test::ReadMessageBox(dialog, text, caption));
+        EXPECT_EQ(c.text, text);
+        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), caption);
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(c.exitCode, program.WaitExit());
+    }
+}
+
+}  // namespace
+}  // namespace Tessar

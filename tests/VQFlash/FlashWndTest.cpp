@@ -10,6 +10,7 @@
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowScreenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ protected:
         SetSoundMuted(false);
     }
     void TearDown() override {
+        { Tessar::Test::VQScreenshotOnFailure shot(m_hwnd); }
         if (m_window != nullptr && ::IsWindow(m_hwnd)) {
             ::DestroyWindow(m_hwnd);
         }
@@ -83,6 +85,10 @@ TEST_F(FlashWndTest, MovieIsLoadedWithThePlayerSettingsInAWindowOfItsSize) {
     EXPECT_EQ(561, rc.bottom - rc.top);
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return Find(FlashIdTitle)->GetText() == L"  \x2014  Tiles"; }));
     EXPECT_NE(nullptr, m_window->GetPlayerWindow());
+    // Evidence for a person to look at: the player as it opens.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    EXPECT_TRUE(Tessar::Test::SaveWindowPng(m_hwnd, Tessar::Test::ScreenshotFolder() + L"\\FlashWnd.png"));
 }
 
 TEST_F(FlashWndTest, PauseDisablesThePlayerAndMutesUntilResumed) {
@@ -303,7 +309,13 @@ TEST_F(FlashWndTest, TooltipShowsAboveItsButtonAndHidesOnLeave) {
 TEST_F(FlashWndTest, SkinReloadAndCloseEndTheWindowCleanly) {
     Open();
     m_window->OnCommand(FlashIdHelp);
+    // The skin overlay is applied again to both windows.
+    Find(FlashIdHelp)->SetToolTip(L"changed");
+    VQControl* helpClose = m_window->GetHelpWindow()->GetPaintManager().FindControlById(402);
+    helpClose->SetToolTip(L"changed");
     EXPECT_EQ(0, ::SendMessageW(m_hwnd, WM_USER + 1, 0, 0));
+    EXPECT_EQ(std::wstring(L"\x6E38\x620F\x73A9\x6CD5"), Find(FlashIdHelp)->GetToolTip());
+    EXPECT_EQ(std::wstring(L"\x5173\x95ED"), helpClose->GetToolTip());
     EXPECT_TRUE(::IsWindow(m_hwnd));
     m_window->OnCommand(FlashIdMute);
     ASSERT_NE(nullptr, GetMuteHook());

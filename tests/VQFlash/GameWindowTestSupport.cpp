@@ -98,7 +98,7 @@ BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data) {
     ::GetWindowThreadProcessId(hwnd, &processId);
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
-    if (processId == search->processId && _wcsicmp(name, search->className) == 0) {
+    if (processId == search->processId && _wcsicmp(name, search->className) == 0 && ::IsWindowVisible(hwnd)) {
         search->found = hwnd;
         return FALSE;
     }
@@ -136,6 +136,21 @@ bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, co
                                        &startup, &program.process) != FALSE;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, nullptr);
     return program.started;
+}
+
+bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    do {
+        wchar_t buffer[256] = {};
+        ::GetDlgItemTextW(box, 0xFFFF, buffer, 256);
+        text = buffer;
+        wchar_t title[64] = {};
+        ::GetWindowTextW(box, title, 64);
+        caption = title;
+        if (!text.empty() && !caption.empty()) return true;
+        ::Sleep(20);
+    } while (::IsWindow(box) && ::GetTickCount() - start < timeoutMs);
+    return false;
 }
 
 std::wstring ReadLogFile(const std::wstring& path) {

@@ -41,7 +41,7 @@ struct VQStartedProgram {
     PROCESS_INFORMATION process = {};
     bool started = false;
     ~VQStartedProgram();
-    // The visible top-level window of the process with that class; null
+    // A visible top-level window of the process with that class; null
     // when none appeared within the time.
     HWND WaitWindow(const wchar_t* className, DWORD timeoutMs = 30000) const;
     // The exit code, or STILL_ACTIVE when it did not end within the time.
@@ -49,6 +49,10 @@ struct VQStartedProgram {
 };
 bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
                   VQStartedProgram& program);
+
+// The text and caption of another process's message box, once it has
+// filled them in; false when they stay empty within the time.
+bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs = 30000);
 
 // The UTF-8 lines of a log file as wide text, joined with ';'.
 std::wstring ReadLogFile(const std::wstring& path);

@@ -62,3 +62,51 @@ TEST(PallicoProgramTest, PlaysAGameFromItsIniOrItsMovieAndEndsWhenClosed) {
 
 }  // namespace
 }  // namespace Tessar
+
+namespace Tessar {
+namespace {
+
+// The message box a game program shows for bad arguments: its text and
+// caption, then closed with OK.
+struct ErrorBox {
+    std::wstring text;
+    std::wstring caption;
+};
+
+bool AnswerErrorBox(const Tessar::Test::VQStartedProgram& program, ErrorBox& box) {
+    HWND dialog = program.WaitWindow(L"#32770");
+    if (dialog == nullptr) return false;
+    const bool read = Tessar::Test::ReadMessageBox(dialog, box.text, box.caption);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return read;
+}
+
+TEST(PallicoProgramTest, BadArgumentsShowTheirMessageAndEnd) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"notes.txt", "text"));
+    ASSERT_TRUE(folder.WriteFile(L"broken.ini", "[main]\r\nname=Tiles\r\n"));
+    struct Case {
+        const char* name;
+        std::wstring argument;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {"wrong extension", folder.PathOf(L"notes.txt"), L"\x6587\x4EF6\x540E\x7F00\x540D\x9519\x8BEF"},
+        {"movie missing", folder.PathOf(L"gone.swf"), L"flash\x6587\x4EF6\x4E0D\x5B58\x5728"},
+        {"unusable .ini", folder.PathOf(L"broken.ini"), L"flash\x914D\x7F6E\x6587\x4EF6\x9519\x8BEF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tessar::Test::VQStartedProgram program;
+        ASSERT_TRUE(Tessar::Test::StartProgram(L"Pallico.exe", L"\"" + c.argument + L"\"", folder.PathOf(L"x.log"),
+                                               program));
+        ErrorBox box;
+        ASSERT_TRUE(AnswerErrorBox(program, box));
+        EXPECT_EQ(c.text, box.text);
+        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), box.caption);
+        EXPECT_EQ(0u, program.WaitExit());
+    }
+}
+
+}  // namespace
+}  // namespace Tessar
