@@ -248,11 +248,6 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
 
 void VQMarloxWnd::OnFinalMessage(HWND hwnd) { delete this; }
 
-LRESULT VQMarloxWnd::OnCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
 // The skin draws the whole window: no non-client area.
 LRESULT VQMarloxWnd::OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     handled = TRUE;

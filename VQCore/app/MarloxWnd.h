@@ -31,6 +31,7 @@ class VQControl;
 class VQDownloadQueue;
 class VQGameIcon;
 class VQIconList;
+class VQMenuWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -195,6 +196,16 @@ public:
     static const DWORD kWorkerStopWait = 10000;
 
 private:
+    // Menus and commands (MarloxWndCommands.cpp).
+    bool RouteCommand(int id);
+    void ShowMoreMenu();
+    void OnTitleButtonClick(int id);
+    void ShowTileMenu(VQGameIcon* tile, POINT client);
+    void AskAndDeleteTile(VQGameIcon* tile);
+    void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
+    void OnTileNotify(VQNotifyMsg& msg);
+    VQGameIcon* TakeContextTile();
+
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
@@ -216,6 +227,7 @@ private:
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;
     VQGameIcon* m_contextTile = nullptr;
+    VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

@@ -157,6 +157,17 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
     switch (msg.type) {
     case NotifyClick:
         if (id == IdSearchButton) ShowSearchResults();
+        OnTitleButtonClick(id);
+        break;
+    case NotifyContextMenu:
+    case NotifyTileStart:
+    case NotifyTilePause:
+    case NotifyTileInstallFolder:
+    case NotifyTileDelete:
+    case NotifyTileDownload:
+    case NotifyTileHomePage:
+    case NotifyTileRegisterPage:
+        OnTileNotify(msg);
         break;
     case NotifyReturn:
     case NotifyTextChanged:
