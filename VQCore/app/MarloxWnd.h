@@ -29,9 +29,11 @@ namespace Tessar {
 
 class VQControl;
 class VQDownloadQueue;
+class IGameTile;
 class VQGameIcon;
 class VQIconList;
 class VQMenuWnd;
+class VQScanWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -205,6 +207,9 @@ private:
     void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
     void OnTileNotify(VQNotifyMsg& msg);
     VQGameIcon* TakeContextTile();
+    // The scan window (MarloxWndScan.cpp): kept while the window lives.
+    void CloseScanWindow();
+    void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -228,6 +233,7 @@ private:
     int m_trayIconIndex = -1;
     VQGameIcon* m_contextTile = nullptr;
     VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
+    VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

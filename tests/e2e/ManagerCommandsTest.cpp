@@ -125,6 +125,8 @@ TEST_F(ManagerCommandsTest, CommandsReachTheirOperations) {
     } cases[] = {
         {"about", 1005, L"VQAboutDlg"},
         {"delete-all-tasks", 1024, L"VQMessageDlg"},
+        {"scan-games", 1000, L"VQScanWnd"},
+        {"scan-games-again", 1000, L"VQScanWnd"},
     };
     for (const auto& c : cases) {
         PostMessageW(m_window, WM_COMMAND, c.id, 0);
