@@ -273,6 +273,7 @@ void VQMarloxWnd::ChangeSkin(UINT resourceId, const std::wstring& windowName, co
             layout.clear();
     }
     VQWindowImplBase::ChangeSkin(resourceId, windowName, extra, folder, layout);
+    PassSkinChangeOn();
 }
 
 }  // namespace Tessar

@@ -209,6 +209,8 @@ private:
     VQGameIcon* TakeContextTile();
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
     void CloseScanWindow();
+    // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
+    void PassSkinChangeOn();
     void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
