@@ -109,6 +109,7 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     CreateFromLayout(L"#226", kLayoutName, MarkupFromResource, L"XML", &factory);
     VQPaintManager::AddPreTranslate(&m_paintManager);
     m_filters.reset(new VQPageFilters(&m_paintManager));
+    m_filters->SetSearchPopupHider([this] { HideSearchWindow(); });
 
     ApplySettings();
     ChangeSkin(kStyleResource, kLayoutName, L"XML", GetSkinFolder(), SelectedSkinLayoutPath());

@@ -34,6 +34,7 @@ class VQGameIcon;
 class VQIconList;
 class VQMenuWnd;
 class VQScanWnd;
+class VQSearchWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -185,6 +186,8 @@ public:
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
+    // The drop-down of names under the search box shows (tests look).
+    bool IsSearchWindowShown() const;
     void OnPageFilterSelected(VQNotifyMsg& msg);
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
@@ -208,7 +211,12 @@ private:
     void OnTileNotify(VQNotifyMsg& msg);
     VQGameIcon* TakeContextTile();
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
+    // Frees it and the search drop-down.
     void CloseScanWindow();
+    // The search box's hint and drop-down (MarloxWndSearch.cpp).
+    void OnSearchBoxFocus(bool focused);
+    void OnSearchTextChanged();
+    void HideSearchWindow();
     // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
     void PassSkinChangeOn();
     void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
@@ -236,6 +244,7 @@ private:
     VQGameIcon* m_contextTile = nullptr;
     VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
     VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

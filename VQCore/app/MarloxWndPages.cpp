@@ -170,8 +170,14 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         OnTileNotify(msg);
         break;
     case NotifyReturn:
-    case NotifyTextChanged:
         if (id == IdSearchBox) ShowSearchResults();
+        break;
+    case NotifyTextChanged:
+        if (id == IdSearchBox) OnSearchTextChanged();
+        break;
+    case NotifySetFocus:
+    case NotifyKillFocus:
+        if (id == IdSearchBox) OnSearchBoxFocus(msg.type == NotifySetFocus);
         break;
     case NotifyItemSelect:
         OnPageFilterSelected(msg);

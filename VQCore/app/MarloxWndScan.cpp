@@ -7,6 +7,7 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/ScanWnd.h"
+#include "VQCore/app/SearchWnd.h"
 
 namespace Tessar {
 
@@ -50,6 +51,8 @@ void VQMarloxWnd::ShowScanWindow(int mode) {
 void VQMarloxWnd::CloseScanWindow() {
     delete m_scanWindow;  // stops and waits for its scan
     m_scanWindow = nullptr;
+    delete m_searchWindow;
+    m_searchWindow = nullptr;
 }
 
 // The found games join the installed page as installed tiles.

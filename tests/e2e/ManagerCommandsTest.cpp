@@ -17,8 +17,9 @@ namespace {
 
 const DWORD kStartTimeout = 90000;
 const DWORD kTimeout = 30000;
-// The more button in the title bar (client coordinates of the main window).
+// The more button and the search box in the title bar (client coordinates).
 const POINT kMoreButton = {854, 20};
+const POINT kSearchBox = {680, 19};
 
 struct FindRequest {
     DWORD pid;
@@ -145,6 +146,41 @@ TEST_F(ManagerCommandsTest, CommandsReachTheirOperations) {
     // Exit ends the program (no download runs, so nothing is asked).
     PostMessageW(m_window, WM_COMMAND, 1006, 0);
     EXPECT_TRUE(m_manager.WaitForExit(kStartTimeout));
+}
+
+TEST_F(ManagerCommandsTest, SearchDropDownListsNamesWhileTyping) {
+    StartShown();
+    const struct {
+        const char* name;
+        const wchar_t* text;
+    } cases[] = {{"chinese", L"梦幻"}, {"pinyin", L"menghuan"}};
+    for (const auto& c : cases) {
+        Click(m_window, kSearchBox);
+        PostMessageW(m_window, WM_KEYDOWN, VK_END, 0);
+        for (int i = 0; i < 16; ++i) PostMessageW(m_window, WM_KEYDOWN, VK_BACK, 1);
+        for (wchar_t ch : std::wstring(c.text)) PostMessageW(m_window, WM_CHAR, ch, 1);
+        HWND drop = WaitForWindow(L"VQSearchWnd");
+        ASSERT_NE(nullptr, drop) << c.name << ": " << WindowsOf(m_manager.pid);
+        RECT dropRect = {}, boxRect = {};
+        ::GetWindowRect(drop, &dropRect);
+        ::GetWindowRect(m_window, &boxRect);
+        EXPECT_GT(dropRect.bottom - dropRect.top, 19) << c.name << ": names and the search-more entry";
+        EXPECT_GT(dropRect.top, boxRect.top) << c.name << ": below the box";
+        // Painted: the names stand out from the list's ground.
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                const VQScreenImage image = CaptureWindow(drop);
+                const RECT all = {0, 0, image.width, image.height};
+                return image.width > 0 && DistinctColours(image, all) > 2;
+            },
+            kTimeout))
+            << c.name;
+        KeepShot(drop, std::wstring(L"Commands-SearchWnd-") + std::wstring(c.name, c.name + strlen(c.name)));
+        // The search button runs the search and the drop-down goes.
+        Click(m_window, POINT{797, 19});
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(drop); }, kTimeout)) << c.name;
+    }
+    EXPECT_TRUE(m_manager.Running());
 }
 
 }  // namespace
