@@ -75,6 +75,8 @@ void VQMarloxWnd::OnSearchTextChanged() {
     ::ClientToScreen(m_hwnd, &below);
     ::SetWindowPos(m_searchWindow->GetHWND(), HWND_TOPMOST, below.x, below.y, 0, 0,
                    SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::InvalidateRect(m_searchWindow->GetHWND(), nullptr, FALSE);
+    ::UpdateWindow(m_searchWindow->GetHWND());
 }
 
 void VQMarloxWnd::HideSearchWindow() {
