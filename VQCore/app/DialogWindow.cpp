@@ -14,7 +14,7 @@ const UINT kStyleResource = 331;
 
 }  // namespace
 
-std::wstring SelectedSkinLayoutPath() {
+std::wstring SelectedSkinLayoutFile() {
     VQSkinManager& skins = VQSkinManager::Instance();
     const std::wstring selected = skins.GetSelectedSkin();
     if (selected.empty()) return std::wstring();
@@ -80,7 +80,7 @@ LRESULT VQDialogWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void VQDialogWindow::ApplySelectedSkin() {
-    ChangeSkin(kStyleResource, GetLayoutName(), L"XML", GetSkinFolder(), SelectedSkinLayoutPath());
+    ChangeSkin(kStyleResource, GetLayoutName(), L"XML", GetSkinFolder(), SelectedSkinLayoutFile());
 }
 
 VQControl* VQDialogWindow::Find(int id) const { return m_paintManager.FindControlById(id); }

@@ -27,7 +27,7 @@ enum VQDialogResult : int { kDialogOk = 1, kDialogCancel = 2 };
 
 // The layout file of the selected skin when it is a listed one whose file
 // exists; empty (the built-in style) otherwise.
-std::wstring SelectedSkinLayoutPath();
+std::wstring SelectedSkinLayoutFile();
 
 // The owner's window text, the title most dialogs take.
 std::wstring GetWindowTextString(HWND hwnd);

@@ -9,6 +9,7 @@
 #include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/ResourceString.h"
@@ -189,10 +190,10 @@ LRESULT VQMarloxWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BO
 bool VQMarloxWnd::ConfirmExit() {
     if (!m_downloadQueue || !m_downloadQueue->HasActive()) return true;
     if (!VQSettings::Instance().GetBool(L"ExitMessageTip")) return true;
-    // The message dialog comes with the dialogs; until then the system's asks.
-    int answer = MessageBoxW(m_hwnd, LoadResourceString(kStringExitQuestion).c_str(),
-                             LoadResourceString(kStringExitTitle).c_str(), MB_OKCANCEL | MB_ICONQUESTION);
-    return answer == IDOK;
+    VQMessageDlg ask(m_hwnd, kMessageAsk, LoadResourceString(kStringExitTitle),
+                     LoadResourceString(kStringExitQuestion));
+    ask.ShowModal();
+    return ask.GetResult() == kDialogOk;
 }
 
 void VQMarloxWnd::Exit() {

@@ -209,6 +209,8 @@ private:
     void AskAndDeleteTile(VQGameIcon* tile);
     void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
     void OnTileNotify(VQNotifyMsg& msg);
+    // Not shown while a modal dialog has the window disabled.
+    void OnDownloadErrorNotify(uint32_t code);
     VQGameIcon* TakeContextTile();
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
     // Frees it and the search drop-down.

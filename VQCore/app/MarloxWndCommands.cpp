@@ -183,6 +183,11 @@ void VQMarloxWnd::RemoveTileAfterAsking(VQGameIcon* tile, bool withData) {
         RefreshInstalledPages();
 }
 
+void VQMarloxWnd::OnDownloadErrorNotify(uint32_t code) {
+    if (!::IsWindowEnabled(m_hwnd)) return;
+    ShowDownloadError(m_hwnd, code);
+}
+
 void VQMarloxWnd::OnTileNotify(VQNotifyMsg& msg) {
     VQGameIcon* tile = msg.sender ? static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)) : nullptr;
     if (!tile) return;

@@ -152,6 +152,11 @@ void VQMarloxWnd::SnapshotCurrentPage(VQIconList* list, bool keepInFlow) {
 // the filter and sort combos. The tile commands come with the game
 // operations.
 void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
+    // A download's end event has no sender control.
+    if (msg.type == NotifyDownloadError) {
+        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam));
+        return;
+    }
     if (msg.sender == nullptr) return;
     int id = msg.sender->GetId();
     switch (msg.type) {
