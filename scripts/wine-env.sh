@@ -21,13 +21,18 @@ vq_wine_start() {
     wineserver -w
   fi
   wineserver -p
-  vq_wine_fonts
-  # No window manager runs on the virtual display: windows Wine treats as
-  # managed wait for one on every activation and close (seconds each).
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  vq_prefix_settings
   # Start Wine's own services now, detached from our output: started later by
   # a test program, they would keep ctest's output pipe open after it ends.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# What every test prefix needs: the skin's fonts, and windows unmanaged (no
+# window manager runs on the virtual display: windows Wine treats as managed
+# wait for one on every activation and close, seconds each).
+vq_prefix_settings() {
+  vq_wine_fonts
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 }
 
 # The skin's faces ("Microsoft YaHei", "SimSun" and their Chinese names) map

@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <future>
+
 #include "VQCore/app/BackgroundJobs.h"
 #include "VQCore/app/DataUpdateJobs.h"
 #include "VQCore/app/GameIcon.h"
@@ -130,8 +132,9 @@ bool VQApp::CreateMainWindow() {
 }
 
 bool VQApp::OpenDatabaseAndFillPages() {
-    std::unique_ptr<VQDatabaseXmlFile> database(new VQDatabaseXmlFile(GetDatabasePath()));
-    if (!database->Load() && !DownloadDatabaseWithRetry(*database)) return false;
+    VQLoadedCatalogue catalogue = TakeCatalogue();
+    std::unique_ptr<VQDatabaseXmlFile> database = std::move(catalogue.file);
+    if (!catalogue.loaded && !DownloadDatabaseWithRetry(*database)) return false;
     std::unique_ptr<VQStartupPageFill> fill(new VQStartupPageFill(*m_window, std::move(database)));
     fill->FillFirstPages(m_jobs.get());
     m_window->BeginPageFill(std::move(fill));
@@ -148,6 +151,27 @@ bool VQApp::OpenDatabaseAndFillPages() {
 void VQApp::StartIconFetch(const std::vector<uint32_t>& missingIds) {
     uint32_t mask = ComputeIconFetchMask(missingIds, m_firstRun);
     if (mask != 0 && m_jobs && m_window) m_jobs->StartIconDownload(mask, missingIds, m_window->GetHWND());
+}
+
+void VQApp::StartCatalogueLoad() {
+    try {
+        m_catalogueLoad = std::async(std::launch::async, [] {
+            VQLoadedCatalogue catalogue;
+            catalogue.file.reset(new VQDatabaseXmlFile(GetDatabasePath()));
+            catalogue.loaded = catalogue.file->Load();
+            return catalogue;
+        });
+    } catch (...) {
+        // No thread for it: the start-up reads the catalogue itself.
+    }
+}
+
+VQLoadedCatalogue VQApp::TakeCatalogue() {
+    if (m_catalogueLoad.valid()) return m_catalogueLoad.get();
+    VQLoadedCatalogue catalogue;
+    catalogue.file.reset(new VQDatabaseXmlFile(GetDatabasePath()));
+    catalogue.loaded = catalogue.file->Load();
+    return catalogue;
 }
 
 void VQApp::ScheduleJobTimers() {
@@ -189,6 +213,9 @@ bool VQApp::Init(HINSTANCE instance) {
     if (upgrade == kPendingUpgradeStarted) return false;
     m_upgradePending = upgrade == kPendingUpgradeNotStarted;
 
+    // The catalogue is read while the window is made; the start-up takes it
+    // where it needs it (the old import touches no catalogue).
+    StartCatalogueLoad();
     m_firstRun = ImportOnFirstStart();
     VQSettings::Instance().Load();
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@
 namespace Tessar {
 
 class VQBackgroundJobs;
+class VQDatabaseXmlFile;
+
+// The catalogue as the start-up's reader left it.
+struct VQLoadedCatalogue {
+    std::unique_ptr<VQDatabaseXmlFile> file;
+    bool loaded = false;
+};
 class VQMarloxWnd;
 
 // The name of the event that marks a running manager.
@@ -61,6 +69,11 @@ private:
 
     void CheckDownloadCache();
     void ScheduleJobTimers();
+    // The catalogue is read on a worker while the window is made; the
+    // start-up waits for it when it needs it (and reads it itself when no
+    // worker could be started).
+    void StartCatalogueLoad();
+    VQLoadedCatalogue TakeCatalogue();
 
     VQCommandLine m_commandLine;
     HANDLE m_instanceEvent = nullptr;
@@ -70,6 +83,7 @@ private:
     bool m_upgradePending = false;
     bool m_commandLineSet = false;
     bool m_oleActive = false;
+    std::future<VQLoadedCatalogue> m_catalogueLoad;
 };
 
 // The one application object while the entry runs, else null.

@@ -54,8 +54,9 @@ enum VQMarloxMessage : UINT {
     // A download task's event, carried from the task's thread to the UI
     // thread: wParam a heap VQPostedDownloadEvent the handler frees.
     kMsgDownloadEvent = WM_USER + 40,
-    // A worker's list of refreshed tiles for the kind pages (RefillIconPages).
-    kMsgRefillPages = WM_USER + 41,
+    // A game's picture arrived (a worker's picture fetch): wParam a heap
+    // VQPostedPicture the handler frees.
+    kMsgGamePicture = WM_USER + 41,
 };
 
 // WM_COPYDATA's wParam of a second start's game request.
@@ -155,8 +156,10 @@ public:
     // once the pages were filled, so a failed start never empties it).
     bool RefreshInstalledPages();
     bool RewriteDownloadList();
-    // Sets the picture of every tile of the game on the kind pages.
+    // Sets the picture of every tile of the game on the kind pages (UI
+    // thread). Workers call PostIconPicture, which hands it over by message.
     bool RefillIconPages(uint32_t gameId, const std::wstring& image);
+    bool PostIconPicture(uint32_t gameId, const std::wstring& image);
     void ShowPage(int page);
     void SwitchPage(VQTabCtrl* tabs);
     void ShowAddTileAction();

@@ -91,6 +91,20 @@ struct VQPostedDownloadEvent {
     std::wstring text;
 };
 
+struct VQPostedPicture {
+    uint32_t gameId;
+    std::wstring image;
+};
+
+// Any thread: nothing here touches a tile.
+bool VQMarloxWnd::PostIconPicture(uint32_t gameId, const std::wstring& image) {
+    VQPostedPicture* picture = new (std::nothrow) VQPostedPicture{gameId, image};
+    if (picture == nullptr) return false;
+    if (m_hwnd != nullptr && PostMessageW(m_hwnd, kMsgGamePicture, reinterpret_cast<WPARAM>(picture), 0)) return true;
+    delete picture;
+    return false;
+}
+
 LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!m_inputEnabled && (IsMouseMessage(message) || IsKeyMessage(message))) return 0;
     switch (message) {
@@ -141,6 +155,11 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgDownloadEvent:
         OnDownloadEvent(wParam);
         return 0;
+    case kMsgGamePicture: {
+        std::unique_ptr<VQPostedPicture> picture(reinterpret_cast<VQPostedPicture*>(wParam));
+        if (picture) RefillIconPages(picture->gameId, picture->image);
+        return 0;
+    }
     default:
         if (message != 0 && message == GetTaskbarCreatedMessage()) {
             AddTrayIcon(m_hwnd, LoadResourceString(kStringAppTitle));
@@ -200,6 +219,9 @@ LRESULT VQMarloxWnd::OnKeyUpMessage(WPARAM key) {
 void VQMarloxWnd::StartJobThread(UINT_PTR timerId) {
     size_t slot = timerId - kTimerDatabaseUpdate;
     std::unique_ptr<VQThread>& thread = m_jobThreads[slot];
+    // A job still running from the last round (a server that does not
+    // answer) keeps its round: waiting for it here would freeze the window.
+    if (thread && thread->IsRunning()) return;
     if (thread) {
         thread->Wait();
         thread.reset();

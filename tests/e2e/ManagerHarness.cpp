@@ -142,7 +142,8 @@ bool VQManagerFolder::Prepare() {
     }
     m_folder = m_temp.PathOf(L"Norvane");
     // What an installation brings, without what a run of the build's copy
-    // left there (settings, lists, servers.ini, the chosen skin).
+    // left there (settings, lists, servers.ini, the chosen skin) and without
+    // the other programs: a test never starts the real updater or players.
     bool copied = CreateFolderChain(m_folder + L"\\data") && CopyTree(source + L"\\skin", m_folder + L"\\skin") &&
                   CopyTree(source + L"\\pic", m_folder + L"\\pic") && CopyTree(source + L"\\audio", m_folder + L"\\audio");
     for (const wchar_t* file : {L"Norvane.exe", L"Tarnwick.dll", L"data\\database.vqx", L"data\\hot.vqx"})
@@ -210,6 +211,10 @@ void VQManagerFolder::KillAll() {
 HWND VQManagerFolder::FindMainWindow(DWORD pid) const {
     WindowSearch search = {pid, &m_started, nullptr, 0};
     EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    // Test programs share the display: kept above the others' windows, the
+    // screen pictures of the manager show the manager (without activating it).
+    if (search.found)
+        SetWindowPos(search.found, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return search.found;
 }
 

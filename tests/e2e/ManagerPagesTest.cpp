@@ -74,7 +74,6 @@ protected:
                 kStartTimeout);
         ASSERT_NE(nullptr, m_window) << "exit code " << m_manager.ExitCode();
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
-        SetForegroundWindow(m_window);
         ASSERT_TRUE(WaitFor([&] { return CountCards(CaptureWindow(m_window)) >= 20; }, kStartTimeout))
             << "the hot page shows no cards";
     }

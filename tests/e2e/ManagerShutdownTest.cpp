@@ -73,6 +73,28 @@ TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     server.Stop();
 }
 
+TEST_F(ManagerShutdownTest, ADayTimerWhileTheLastJobStillHangsKeepsTheWindowAnswering) {
+    VQUpdateServer server;
+    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
+    std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
+    std::string ini = "[Servers]\r\nUpdateServer=" + std::string(stalled.begin(), stalled.end()) + "\r\n";
+    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini", ini));
+
+    VQManagerProcess manager;
+    HWND window = StartAndWait(L"-background", manager);
+    ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
+    ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
+    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "update_database.php"); }, kStartTimeout));
+    // The next day's round comes while the first job still waits; the
+    // window handles it and answers.
+    DWORD_PTR result = 0;
+    EXPECT_NE(0, SendMessageTimeoutW(window, WM_TIMER, kDatabaseTimer, 0, SMTO_BLOCK, 10000, &result))
+        << "the window waits for the hanging job";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(manager.WaitForExit(kShutdownBound));
+    server.Stop();
+}
+
 TEST_F(ManagerShutdownTest, DataUpdateModeAsksTheServerAndEndsWithoutAWindow) {
     VQUpdateServer server;
     ASSERT_TRUE(server.Start(m_folder.Temp().Path()));

@@ -60,8 +60,7 @@ TEST(ManagerSkinTest, AHostileSkinChosenOnDiskLeavesTheBuiltInSkin) {
                 kStartTimeout);
         ASSERT_NE(nullptr, window) << skin.name << ": exit code " << manager.ExitCode();
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, kStartTimeout)) << skin.name;
-        SetForegroundWindow(window);
-        size_t cards = 0;
+            size_t cards = 0;
         EXPECT_TRUE(WaitFor([&] { return (cards = CardPixels(window)) > 4 * 40 * 40; }, kStartTimeout))
             << skin.name << ": " << cards << " card pixels";
         EXPECT_TRUE(manager.Running()) << skin.name;

@@ -61,7 +61,6 @@ TEST_F(ManagerStartTest, FirstStartShowsTheWindowWithFilledPages) {
     GetWindowRect(window, &rc);
     EXPECT_EQ(960, rc.right - rc.left);
     EXPECT_EQ(660, rc.bottom - rc.top);
-    SetForegroundWindow(window);
     // Game cards below the title band: the hot page shows the demo games.
     const RECT content = {0, 120, 960, 600};
     size_t cards = 0;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/PointerParking.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -338,6 +340,11 @@ TEST_F(DropTargetTest, RegisteredWindowReceivesAWholeDrag) {
     RECT rc = {};
     ::GetWindowRect(window.Handle(), &rc);
     POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    // The display's one pointer is shared with the other window tests, which
+    // post their mouse input: it goes back to its parking place afterwards.
+    struct PointerRestore {
+        ~PointerRestore() { Tessar::Test::VQPointerParking::Park(); }
+    } restore;
     ::SetCursorPos(centre.x, centre.y);
     m_script.chosenEffect = DROPEFFECT_COPY;
 
