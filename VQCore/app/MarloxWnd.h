@@ -35,6 +35,7 @@ class VQIconList;
 class VQMenuWnd;
 class VQScanWnd;
 class VQSearchWnd;
+class VQDetailsWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -212,6 +213,7 @@ private:
     void AskAndDeleteTile(VQGameIcon* tile);
     void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
     void OnTileNotify(VQNotifyMsg& msg);
+    void ShowGameDetails(VQGameIcon* tile);
     // Not shown while a modal dialog has the window disabled.
     void OnDownloadErrorNotify(uint32_t code);
     VQGameIcon* TakeContextTile();
@@ -250,6 +252,7 @@ private:
     VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
     VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

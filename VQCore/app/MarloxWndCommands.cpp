@@ -6,8 +6,12 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+#include <string>
+
 #include "VQCore/app/AboutDlg.h"
 #include "VQCore/app/Confirmations.h"
+#include "VQCore/app/DetailsWnd.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/TileMenu.h"
@@ -115,6 +119,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
     case kCmdDownloadGame:
     case kCmdStartTask:
     case kCmdPauseTask: OnTileAction(tile); return true;
+    case kCmdGameDetails: ShowGameDetails(tile); return true;
     case kCmdInstallFolder: OpenFolder(InstallFolderOf(*tile)); return true;
     case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
     case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;
@@ -183,6 +188,20 @@ void VQMarloxWnd::RemoveTileAfterAsking(VQGameIcon* tile, bool withData) {
         RefreshInstalledPages();
 }
 
+// The details window is made once and kept; it is centred over this window.
+void VQMarloxWnd::ShowGameDetails(VQGameIcon* tile) {
+    if (!tile) return;
+    if (m_detailsWindow && !::IsWindow(m_detailsWindow->GetHWND())) {
+        delete m_detailsWindow;
+        m_detailsWindow = nullptr;
+    }
+    if (!m_detailsWindow) m_detailsWindow = new VQDetailsWnd();
+    const char* status = tile->Data().status;
+    m_detailsWindow->ShowGame(tile->GetGameId(), std::string(status, strnlen(status, 8)));
+    m_detailsWindow->CenterWindow(m_hwnd);
+    m_detailsWindow->ShowWindow(true, true);
+}
+
 void VQMarloxWnd::OnDownloadErrorNotify(uint32_t code) {
     if (!::IsWindowEnabled(m_hwnd)) return;
     ShowDownloadError(m_hwnd, code);
@@ -196,6 +215,7 @@ void VQMarloxWnd::OnTileNotify(VQNotifyMsg& msg) {
     case NotifyTileStart:
     case NotifyTilePause:
     case NotifyTileDownload: OnTileAction(tile); break;
+    case NotifyTileDetails: ShowGameDetails(tile); break;
     case NotifyTileInstallFolder: OpenFolder(InstallFolderOf(*tile)); break;
     case NotifyTileDelete: AskAndDeleteTile(tile); break;
     case NotifyTileHomePage: OpenPage(tile->Data().homePage); break;

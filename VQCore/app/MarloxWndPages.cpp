@@ -167,6 +167,7 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
     case NotifyContextMenu:
     case NotifyTileStart:
     case NotifyTilePause:
+    case NotifyTileDetails:
     case NotifyTileInstallFolder:
     case NotifyTileDelete:
     case NotifyTileDownload:

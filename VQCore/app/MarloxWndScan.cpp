@@ -6,6 +6,7 @@
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/DetailsWnd.h"
 #include "VQCore/app/ScanWnd.h"
 #include "VQCore/app/SearchWnd.h"
 
@@ -53,6 +54,8 @@ void VQMarloxWnd::CloseScanWindow() {
     m_scanWindow = nullptr;
     delete m_searchWindow;
     m_searchWindow = nullptr;
+    delete m_detailsWindow;
+    m_detailsWindow = nullptr;
 }
 
 // The found games join the installed page as installed tiles.
