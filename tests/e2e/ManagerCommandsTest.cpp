@@ -183,6 +183,59 @@ TEST_F(ManagerCommandsTest, SearchDropDownListsNamesWhileTyping) {
     EXPECT_TRUE(m_manager.Running());
 }
 
+std::string ReadAll(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+TEST_F(ManagerCommandsTest, TileMenuDeleteIconTakesTheGameOffTheInstalledList) {
+    ASSERT_TRUE(m_folder.Prepare());
+    const std::wstring demoGame = m_folder.Temp().PathOf(L"DemoGame.exe");
+    ASSERT_TRUE(CopyFileW(BuildPath(L"demo\\game\\DemoGame.exe").c_str(), demoGame.c_str(), FALSE));
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    ASSERT_TRUE(WriteInstalledDemoGame(list, 90001, demoGame, m_folder.Temp().PathOf(L"ran.txt")));
+    const std::string before = ReadAll(list);
+    ASSERT_FALSE(before.empty());
+    m_manager = m_folder.Start(L"");
+    WaitFor([&] { return (m_window = m_folder.FindMainWindow(m_manager.pid)) != nullptr || !m_manager.Running(); },
+            kStartTimeout);
+    ASSERT_NE(nullptr, m_window);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
+    // The installed games' tab, then a right click on its first tile.
+    Click(m_window, POINT{12 + 48, 57});
+    const POINT tile = {66, 172};
+    HWND menu = nullptr;
+    WaitFor(
+        [&] {
+            POINT screen = tile;
+            ::ClientToScreen(m_window, &screen);
+            PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window), MAKELPARAM(screen.x, screen.y));
+            DWORD start = ::GetTickCount();
+            while (::GetTickCount() - start < 2000 && !(menu = FindProcessWindow(m_manager.pid, L"VQMenuWnd")))
+                ::Sleep(50);
+            return menu != nullptr;
+        },
+        kTimeout);
+    ASSERT_NE(nullptr, menu) << "the tile menu did not open: " << WindowsOf(m_manager.pid);
+    KeepShot(menu, L"Commands-IconMenuInstalled");
+    // "删除图标": below run, a separator, three items and a separator.
+    RECT rc = {};
+    ::GetClientRect(menu, &rc);
+    Click(menu, POINT{rc.right / 2, 4 + 28 + 9 + 3 * 28 + 9 + 14});
+    EXPECT_TRUE(WaitFor([&] { return ReadAll(list) != before; }, kTimeout)) << "the installed list was not rewritten";
+    EXPECT_TRUE(m_manager.Running());
+}
+
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar
