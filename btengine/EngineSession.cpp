@@ -310,13 +310,39 @@ void VQEngineSession::ReleaseTask(IBTTask* task, uint32_t flags) {
     found->MarkReleased();
     try {
         bool deleteFiles = flags == kBTReleaseDeleteFiles;
+        std::shared_ptr<VQPendingDelete> pending;
+        if (deleteFiles) {
+            pending = std::make_shared<VQPendingDelete>();
+            pending->hashes = found->Handle().info_hashes();
+            std::lock_guard<std::mutex> hold(m_deleteLock);
+            m_deletes.push_back(pending);
+        }
         m_session->remove_torrent(found->Handle(), deleteFiles ? lt::session::delete_files : lt::remove_flags_t{});
         if (deleteFiles) {
+            WaitForDelete(pending);
             DeleteFileIfThere(found->ResumePathUtf8());
             DeleteFileIfThere(found->RecordPathUtf8());
         }
     } catch (...) {
     }
+}
+
+void VQEngineSession::WaitForDelete(const std::shared_ptr<VQPendingDelete>& pending) {
+    std::unique_lock<std::mutex> hold(m_deleteLock);
+    // The report comes through the callback thread: called from a callback,
+    // the deletion finishes after the return. A library that never reports
+    // must not hold the caller for ever.
+    if (std::this_thread::get_id() != m_thread.get_id())
+        m_deleted.wait_for(hold, std::chrono::seconds(60), [&] { return pending->done; });
+    m_deletes.erase(std::remove(m_deletes.begin(), m_deletes.end(), pending), m_deletes.end());
+}
+
+void VQEngineSession::FinishDelete(const lt::info_hash_t& hashes) {
+    std::lock_guard<std::mutex> hold(m_deleteLock);
+    for (auto& pending : m_deletes) {
+        if (pending->hashes == hashes) pending->done = true;
+    }
+    m_deleted.notify_all();
 }
 
 void VQEngineSession::RemoveTaskByPath(const std::string& path, uint32_t flags) {
@@ -394,6 +420,10 @@ void VQEngineSession::HandleAlert(lt::alert* a) {
     } else if (auto* rf = lt::alert_cast<lt::save_resume_data_failed_alert>(a)) {
         auto task = Find(rf->handle);
         if (task && task->TakeStopPending()) task->Dispatch([](ITaskCallback* cb) { cb->OnStopped(); });
+    } else if (auto* da = lt::alert_cast<lt::torrent_deleted_alert>(a)) {
+        FinishDelete(da->info_hashes);
+    } else if (auto* df = lt::alert_cast<lt::torrent_delete_failed_alert>(a)) {
+        FinishDelete(df->info_hashes);
     } else if (auto* fa = lt::alert_cast<lt::torrent_finished_alert>(a)) {
         auto task = Find(fa->handle);
         if (!task) return;

@@ -5,13 +5,14 @@
 //
 // Threads: m_lock guards m_tasks and m_settings and is never held while a
 // callback runs or while waiting for one; the callback thread owns the
-// alert queue; m_quit is atomic.
+// alert queue; m_quit is atomic; m_deleteLock guards m_deletes.
 
 #include <libtorrent/add_torrent_params.hpp>
 #include <libtorrent/alert.hpp>
 #include <libtorrent/session.hpp>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,6 +51,17 @@ private:
     void HandleAlert(libtorrent::alert* a);
     std::shared_ptr<VQEngineTask> Find(const libtorrent::torrent_handle& handle);
     std::vector<std::shared_ptr<VQEngineTask>> Snapshot();
+    // A release with its files: the library deletes them on its disk thread
+    // after remove_torrent has returned; ReleaseTask waits for the report,
+    // or a deletion still pending could take files written after the
+    // release (the same game downloaded again into the same place).
+    struct VQPendingDelete {
+        libtorrent::info_hash_t hashes;
+        bool done = false;
+    };
+    void WaitForDelete(const std::shared_ptr<VQPendingDelete>& pending);
+    void FinishDelete(const libtorrent::info_hash_t& hashes);
+
     // Adds the torrent paused; paths in UTF-8.
     IBTTask* Publish(libtorrent::add_torrent_params atp, const std::string& recordPath, bool seedOnly,
                      ITaskCallback* callback, std::string* error);
@@ -60,6 +72,10 @@ private:
     std::mutex m_lock;
     std::vector<std::shared_ptr<VQEngineTask>> m_tasks;
     BTSessionSettings m_settings = {};
+
+    std::mutex m_deleteLock;
+    std::condition_variable m_deleted;
+    std::vector<std::shared_ptr<VQPendingDelete>> m_deletes;
 
     std::atomic<uint32_t> m_timerMs{1000};
     std::atomic<bool> m_quit{false};

@@ -41,7 +41,8 @@ void VQGameIconToolBar::UpdateForTile(VQGameIcon* tile) {
         {state == kTileInstalled, kind != kWebGameKind},
         {!(state == kTileNotInstalled && !downloads), state != kTileDownloaded},
         {state == kTileNotInstalled && !downloads, !tile->Data().homePage.empty()},
-        {state == kTileNotInstalled && !downloads, !tile->Data().advert.empty()},
+        // Registration goes to the game's registration page: without one, nothing to open.
+        {state == kTileNotInstalled && !downloads, !tile->Data().registerPage.empty()},
     };
     for (int i = 0; i < kButtonCount && i < GetCount(); ++i) {
         VQControl* button = GetItemAt(i);

@@ -9,6 +9,7 @@
 #include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/ResourceString.h"
@@ -109,6 +110,7 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     CreateFromLayout(L"#226", kLayoutName, MarkupFromResource, L"XML", &factory);
     VQPaintManager::AddPreTranslate(&m_paintManager);
     m_filters.reset(new VQPageFilters(&m_paintManager));
+    m_filters->SetSearchPopupHider([this] { HideSearchWindow(); });
 
     ApplySettings();
     ChangeSkin(kStyleResource, kLayoutName, L"XML", GetSkinFolder(), SelectedSkinLayoutPath());
@@ -188,10 +190,10 @@ LRESULT VQMarloxWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BO
 bool VQMarloxWnd::ConfirmExit() {
     if (!m_downloadQueue || !m_downloadQueue->HasActive()) return true;
     if (!VQSettings::Instance().GetBool(L"ExitMessageTip")) return true;
-    // The message dialog comes with the dialogs; until then the system's asks.
-    int answer = MessageBoxW(m_hwnd, LoadResourceString(kStringExitQuestion).c_str(),
-                             LoadResourceString(kStringExitTitle).c_str(), MB_OKCANCEL | MB_ICONQUESTION);
-    return answer == IDOK;
+    VQMessageDlg ask(m_hwnd, kMessageAsk, LoadResourceString(kStringExitTitle),
+                     LoadResourceString(kStringExitQuestion));
+    ask.ShowModal();
+    return ask.GetResult() == kDialogOk;
 }
 
 void VQMarloxWnd::Exit() {
@@ -228,6 +230,7 @@ void VQMarloxWnd::StopWorkers() {
 }
 
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    CloseScanWindow();
     StopWorkers();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
@@ -247,11 +250,6 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
 }
 
 void VQMarloxWnd::OnFinalMessage(HWND hwnd) { delete this; }
-
-LRESULT VQMarloxWnd::OnCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
 
 // The skin draws the whole window: no non-client area.
 LRESULT VQMarloxWnd::OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -277,6 +275,7 @@ void VQMarloxWnd::ChangeSkin(UINT resourceId, const std::wstring& windowName, co
             layout.clear();
     }
     VQWindowImplBase::ChangeSkin(resourceId, windowName, extra, folder, layout);
+    PassSkinChangeOn();
 }
 
 }  // namespace Tessar

@@ -29,8 +29,13 @@ namespace Tessar {
 
 class VQControl;
 class VQDownloadQueue;
+class IGameTile;
 class VQGameIcon;
 class VQIconList;
+class VQMenuWnd;
+class VQScanWnd;
+class VQSearchWnd;
+class VQDetailsWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -187,6 +192,8 @@ public:
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
+    // The drop-down of names under the search box shows (tests look).
+    bool IsSearchWindowShown() const;
     void OnPageFilterSelected(VQNotifyMsg& msg);
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
@@ -200,6 +207,29 @@ public:
     static const DWORD kWorkerStopWait = 10000;
 
 private:
+    // Menus and commands (MarloxWndCommands.cpp).
+    bool RouteCommand(int id);
+    void ShowMoreMenu();
+    void OnTitleButtonClick(int id);
+    void ShowTileMenu(VQGameIcon* tile, POINT client);
+    void AskAndDeleteTile(VQGameIcon* tile);
+    void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
+    void OnTileNotify(VQNotifyMsg& msg);
+    void ShowGameDetails(VQGameIcon* tile);
+    // Not shown while a modal dialog has the window disabled.
+    void OnDownloadErrorNotify(uint32_t code);
+    VQGameIcon* TakeContextTile();
+    // The scan window (MarloxWndScan.cpp): kept while the window lives.
+    // Frees it and the search drop-down.
+    void CloseScanWindow();
+    // The search box's hint and drop-down (MarloxWndSearch.cpp).
+    void OnSearchBoxFocus(bool focused);
+    void OnSearchTextChanged();
+    void HideSearchWindow();
+    // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
+    void PassSkinChangeOn();
+    void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
+
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
@@ -221,6 +251,10 @@ private:
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;
     VQGameIcon* m_contextTile = nullptr;
+    VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
+    VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

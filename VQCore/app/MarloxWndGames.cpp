@@ -49,6 +49,4 @@ void VQMarloxWnd::AddGameFromFile(const std::wstring& path, bool ask) {}
 
 void VQMarloxWnd::OnTileAction(VQGameIcon* tile) {}
 
-void VQMarloxWnd::ShowScanWindow(int mode) {}
-
 }  // namespace Tessar

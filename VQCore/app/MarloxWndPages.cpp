@@ -152,15 +152,38 @@ void VQMarloxWnd::SnapshotCurrentPage(VQIconList* list, bool keepInFlow) {
 // the filter and sort combos. The tile commands come with the game
 // operations.
 void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
+    // A download's end event has no sender control.
+    if (msg.type == NotifyDownloadError) {
+        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam));
+        return;
+    }
     if (msg.sender == nullptr) return;
     int id = msg.sender->GetId();
     switch (msg.type) {
     case NotifyClick:
         if (id == IdSearchButton) ShowSearchResults();
+        OnTitleButtonClick(id);
+        break;
+    case NotifyContextMenu:
+    case NotifyTileStart:
+    case NotifyTilePause:
+    case NotifyTileDetails:
+    case NotifyTileInstallFolder:
+    case NotifyTileDelete:
+    case NotifyTileDownload:
+    case NotifyTileHomePage:
+    case NotifyTileRegisterPage:
+        OnTileNotify(msg);
         break;
     case NotifyReturn:
-    case NotifyTextChanged:
         if (id == IdSearchBox) ShowSearchResults();
+        break;
+    case NotifyTextChanged:
+        if (id == IdSearchBox) OnSearchTextChanged();
+        break;
+    case NotifySetFocus:
+    case NotifyKillFocus:
+        if (id == IdSearchBox) OnSearchBoxFocus(msg.type == NotifySetFocus);
         break;
     case NotifyItemSelect:
         OnPageFilterSelected(msg);

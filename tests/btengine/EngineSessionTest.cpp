@@ -158,7 +158,11 @@ TEST(EngineSession, AddTaskWritesTheTorrentBytesUnchangedAndReleasesWithFiles) {
   EXPECT_EQ(nullptr, session->AddTask(&params, &callback, &error));
   EXPECT_FALSE(error.empty());
 
+  // The content is deleted by the time the release returns: a deletion
+  // left pending would take files written after it.
+  ASSERT_TRUE(folder.WriteFile(L"下载\\content\\a.bin", MakeTestBytes(50000, 3)));
   session->ReleaseTask(task, kBTReleaseDeleteFiles);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.PathOf(L"下载\\content\\a.bin").c_str()));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.PathOf(L"下载\\content.vql").c_str()));
   // Without an open task, removal by path deletes the content and record.
   ASSERT_TRUE(folder.WriteFile(L"下载\\again.vql", bytes));

@@ -59,7 +59,7 @@ TEST(GameIconToolBar, ButtonsByStateListAndKind) {
         VQGameIcon* tile = MakeTile(c.id, L"游戏", c.state);
         if (c.homeAndAdvert) {
             tile->Data().homePage = L"http://127.0.0.1/";
-            tile->Data().advert = L"http://127.0.0.1/reg";
+            tile->Data().registerPage = L"http://127.0.0.1/reg";
         }
         ASSERT_TRUE(host.List(c.list)->AddTile(tile));
         // Start from every button shown and enabled: "unchanged" rules keep that.
@@ -71,6 +71,28 @@ TEST(GameIconToolBar, ButtonsByStateListAndKind) {
         // Unchanged entries (details shown, download enabled) are counted as set here.
         EXPECT_EQ(c.shown, Shown(*bar)) << c.name;
         EXPECT_EQ(tile, bar->GetTile()) << c.name;
+    }
+}
+
+TEST(GameIconToolBar, RegisterButtonFollowsTheRegistrationPageNotTheAdvert) {
+    VQTileTestHost host(Lists());
+    const struct {
+        const char* name;
+        const wchar_t* advert;
+        const wchar_t* registerPage;
+        bool enabled;
+    } cases[] = {
+        {"advert only", L"http://127.0.0.1/ad", L"", false},
+        {"registration page only", L"", L"http://127.0.0.1/reg", true},
+    };
+    uint32_t id = 41;
+    for (const auto& c : cases) {
+        VQGameIcon* tile = MakeTile(id++, L"丙", kTileNotInstalled);
+        tile->Data().advert = c.advert;
+        tile->Data().registerPage = c.registerPage;
+        ASSERT_TRUE(host.List(114)->AddTile(tile));
+        Bar(host)->UpdateForTile(tile);
+        EXPECT_EQ(c.enabled, Bar(host)->GetItemAt(7)->IsEnabled()) << c.name;
     }
 }
 

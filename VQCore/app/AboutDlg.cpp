@@ -1,0 +1,58 @@
+#include "VQCore/app/AboutDlg.h"
+
+#include <shellapi.h>
+
+#include "VQCore/app/ResourceString.h"
+#include "common/FormatText.h"
+#include "ui/Control.h"
+
+namespace Tessar {
+
+const wchar_t kHomePageAddress[] = L"http://www.tovana.example/";
+const wchar_t kHelpPageAddress[] = L"http://www.tovana.example/help/";
+const wchar_t kFeedbackPageAddress[] = L"http://www.tovana.example/feedback/";
+const wchar_t kSupportMailAddress[] = L"mailto:support@tovana.example";
+
+namespace {
+
+enum : int { kCloseId = 103, kHomeLinkId = 107, kSupportLinkId = 108, kOkId = 109, kVersionId = 110 };
+const UINT kVersionFormat = 1070;
+const int kVersion[4] = {1, 7, 1, 1752};
+
+}  // namespace
+
+bool OpenAddress(const std::wstring& address, const wchar_t* verb) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = ::GetActiveWindow();
+    info.lpVerb = verb;
+    info.lpFile = address.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ::ShellExecuteExW(&info) != FALSE;
+}
+
+std::wstring VQAboutDlg::VersionText() {
+    return FormatString(LoadResourceString(kVersionFormat).c_str(), kVersion[0], kVersion[1], kVersion[2],
+                        kVersion[3]);
+}
+
+VQAboutDlg::VQAboutDlg(HWND owner) {
+    CreateDialogWindow(owner, GetWindowTextString(owner), kDialogStyle, WS_EX_DLGMODALFRAME);
+}
+
+void VQAboutDlg::Notify(VQNotifyMsg& msg) {
+    const int id = msg.sender ? msg.sender->GetId() : 0;
+    if (msg.type == NotifyWindowInit) {
+        SetControlText(kVersionId, VersionText());
+    } else if (msg.type == NotifyClick) {
+        if (id == kCloseId || id == kOkId) {
+            EndWithResult(id == kOkId ? kDialogOk : kDialogCancel);
+        } else if (id == kHomeLinkId) {
+            OpenAddress(kHomePageAddress);
+        } else if (id == kSupportLinkId) {
+            ::ShellExecuteW(m_hwnd, L"open", kSupportMailAddress, nullptr, nullptr, SW_SHOWNORMAL);
+        }
+    }
+}
+
+}  // namespace Tessar

@@ -1,0 +1,37 @@
+#pragma once
+// The questions and messages of the main window's destructive and
+// unattended actions, each a skinned message box or the delete dialog with
+// its texts from the string table, and the text of a failed download.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace Tessar {
+
+// The user's answer: go ahead or not, and the box ("also the downloaded
+// data", "remember", "uninstall") as ticked.
+struct VQConfirmation {
+    bool proceed = false;
+    bool withData = false;
+};
+
+// Deleting a tile, by the page it is on: a download task, an installed
+// tool, a web game or an own program, or any other game (the delete dialog).
+VQConfirmation AskDeleteTile(HWND owner, int listId, int kind);
+// Deleting every download task.
+VQConfirmation AskDeleteAllTasks(HWND owner);
+// Turning the computer off after the last install: counts down 60 seconds
+// and confirms by itself.
+bool AskPowerOff(HWND owner);
+// A broken game: download it again? `withData` is "don't ask again".
+VQConfirmation AskRepairGame(HWND owner);
+// The message box of a failed download (type 4, one button).
+void ShowDownloadError(HWND owner, uint32_t code);
+
+// The text of a download's end code; `systemError` fills the "%08x" of
+// code 1 and of unknown codes, `socketError` that of network failures.
+std::wstring DownloadErrorText(uint32_t code, DWORD systemError, int socketError);
+
+}  // namespace Tessar

@@ -1,0 +1,232 @@
+// The main window's commands and menus: the more menu under its button, a
+// tile's menu (the tile becomes the context tile), and the table that takes
+// a menu or tray command to its operation.
+
+#include "VQCore/app/MarloxWnd.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "VQCore/app/AboutDlg.h"
+#include "VQCore/app/Confirmations.h"
+#include "VQCore/app/DetailsWnd.h"
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/app/TileMenu.h"
+#include "VQCore/gamelib/GameId.h"
+#include "common/PathText.h"
+#include "ui/Control.h"
+#include "ui/MenuWnd.h"
+
+namespace Tessar {
+
+namespace {
+
+enum : int { kCloseButtonId = 100, kMinimiseButtonId = 101, kMoreButtonId = 103, kLogoId = 104 };
+
+// The folder the game was installed to: its setup folder, else the one of its program.
+std::wstring InstallFolderOf(const VQGameIcon& tile) {
+    const VQGameIconData& data = tile.Data();
+    if (!data.setupFolder.empty()) return data.setupFolder;
+    const size_t slash = data.runProgram.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : data.runProgram.substr(0, slash);
+}
+
+void OpenFolder(const std::wstring& folder) {
+    if (folder.empty()) return;
+    ::ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OpenPage(const std::wstring& address) {
+    if (!address.empty()) OpenAddress(address);
+}
+
+}  // namespace
+
+LRESULT VQMarloxWnd::OnCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    // Menus and the tray send lParam 0; a native control's notification
+    // (lParam its window) is not a command.
+    handled = lParam == 0 && RouteCommand(LOWORD(wParam)) ? TRUE : FALSE;
+    return 0;
+}
+
+VQGameIcon* VQMarloxWnd::TakeContextTile() {
+    VQGameIcon* tile = m_contextTile;
+    m_contextTile = nullptr;
+    return tile;
+}
+
+bool VQMarloxWnd::RouteCommand(int id) {
+    // Commands on every tile of the download page: start or pause those in
+    // the other state.
+    auto forDownloads = [this](bool running) {
+        VQIconList* list = FindIconList(kDownloadListId);
+        if (!list) return;
+        // A copy: an action may move a tile.
+        const std::vector<VQGameIcon*> tiles = list->GetTiles();
+        for (VQGameIcon* tile : tiles) {
+            if (!tile || tile->IsAddTile()) continue;
+            const bool active = tile->GetState() == kTileWaiting || tile->GetState() == kTileDownloading;
+            if (active == running) OnTileAction(tile);
+        }
+    };
+    auto showFront = [this] {
+        ShowWindow(true, true);
+        ::SetForegroundWindow(m_hwnd);
+    };
+
+    switch (id) {
+    case kCmdScanGames: ShowScanWindow(0); return true;
+    case kCmdHelp:
+    case kCmdTrayHelp: OpenPage(kHelpPageAddress); return true;
+    case kCmdAbout: {
+        VQAboutDlg about(m_hwnd);
+        about.ShowModal();
+        return true;
+    }
+    case kCmdExit:
+    case kCmdTrayExit: Exit(); return true;
+    case kCmdTrayShow:
+        ShowWindow(true, false);
+        ::SetForegroundWindow(m_hwnd);
+        return true;
+    case kCmdSettings: ShowSettingsDialog(0); return true;
+    case kCmdDownloadSettings: ShowSettingsDialog(1); return true;
+    case kCmdTraySettings:
+        showFront();
+        ShowSettingsDialog(0);
+        return true;
+    case kCmdTraySkin:
+    case kCmdTrayFeedback: showFront(); return true;
+    case kCmdStartAll: forDownloads(false); return true;
+    case kCmdPauseAll: forDownloads(true); return true;
+    case kCmdDeleteAll: {
+        const VQConfirmation answer = AskDeleteAllTasks(m_hwnd);
+        if (!answer.proceed) return true;
+        VQIconList* list = FindIconList(kDownloadListId);
+        if (!list) return true;
+        std::vector<VQGameIcon*> doomed;
+        for (VQGameIcon* tile : list->GetTiles())
+            if (tile && !tile->IsAddTile() && tile->GetState() != kTileDownloaded) doomed.push_back(tile);
+        for (VQGameIcon* tile : doomed) RemoveTileAfterAsking(tile, answer.withData);
+        return true;
+    }
+    default: break;
+    }
+
+    // The rest act on the tile whose menu was open.
+    VQGameIcon* tile = TakeContextTile();
+    if (!tile) return id >= kCmdRunGame && id <= kCmdDownloadSettings;
+    switch (id) {
+    case kCmdRunGame:
+    case kCmdDownloadGame:
+    case kCmdStartTask:
+    case kCmdPauseTask: OnTileAction(tile); return true;
+    case kCmdGameDetails: ShowGameDetails(tile); return true;
+    case kCmdInstallFolder: OpenFolder(InstallFolderOf(*tile)); return true;
+    case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
+    case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;
+    case kCmdDeleteTask: AskAndDeleteTile(tile); return true;
+    case kCmdDeleteIcon: RemoveTileAfterAsking(tile, false); return true;
+    case kCmdUninstall: RemoveTileAfterAsking(tile, true); return true;
+    default: return false;
+    }
+}
+
+void VQMarloxWnd::ShowMoreMenu() {
+    VQControl* button = m_paintManager.FindControlById(kMoreButtonId);
+    if (!button) return;
+    const RECT pos = button->GetPos();
+    POINT point = {pos.left, pos.bottom};
+    ::ClientToScreen(m_hwnd, &point);
+    OpenPopupMenu(m_hwnd, "MoreMenu", point, &m_menu);
+}
+
+// The title bar's buttons: close (as the system menu's close), minimise,
+// the more menu and the logo's home page.
+void VQMarloxWnd::OnTitleButtonClick(int id) {
+    switch (id) {
+    case kCloseButtonId: ::PostMessageW(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    case kMinimiseButtonId: ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
+    case kMoreButtonId: ShowMoreMenu(); break;
+    case kLogoId: OpenPage(kHomePageAddress); break;
+    default: break;
+    }
+}
+
+void VQMarloxWnd::ShowTileMenu(VQGameIcon* tile, POINT client) {
+    if (!tile || tile->IsAddTile()) return;
+    VQTileMenuFacts facts;
+    facts.listId = tile->GetOwnerListId();
+    facts.kind = GameKindOf(tile);
+    facts.state = tile->GetState();
+    facts.hasShortcut = tile->Data().operationFlag2 != 0;
+    facts.hasInstalledTwin = FindTileById(kInstalledListId, tile->GetGameId()) != nullptr ||
+                             FindTileById(kQuickListId, tile->GetGameId()) != nullptr;
+    facts.hasOfficialSite = !tile->Data().homePage.empty();
+    facts.hasRegistrationPage = !tile->Data().registerPage.empty();
+    const VQTileMenuPlan plan = PlanTileMenu(facts);
+    m_contextTile = tile;
+    ::ClientToScreen(m_hwnd, &client);
+    OpenPopupMenu(m_hwnd, plan.layout, client, &m_menu, &plan);
+}
+
+void VQMarloxWnd::AskAndDeleteTile(VQGameIcon* tile) {
+    if (!tile) return;
+    const VQConfirmation answer = AskDeleteTile(m_hwnd, tile->GetOwnerListId(), GameKindOf(tile));
+    if (answer.proceed) RemoveTileAfterAsking(tile, answer.withData);
+}
+
+// Takes the tile off its page and rewrites the lists it was kept in.
+// `withData` (uninstall, clear the download) is the game operations' part.
+void VQMarloxWnd::RemoveTileAfterAsking(VQGameIcon* tile, bool withData) {
+    (void)withData;
+    VQIconList* list = tile ? tile->GetOwnerList() : nullptr;
+    if (!list) return;
+    const int listId = tile->GetOwnerListId();
+    if (!list->RemoveTile(tile, true)) return;
+    if (listId == kDownloadListId)
+        RewriteDownloadList();
+    else
+        RefreshInstalledPages();
+}
+
+// The details window is made once and kept; it is centred over this window.
+void VQMarloxWnd::ShowGameDetails(VQGameIcon* tile) {
+    if (!tile) return;
+    if (m_detailsWindow && !::IsWindow(m_detailsWindow->GetHWND())) {
+        delete m_detailsWindow;
+        m_detailsWindow = nullptr;
+    }
+    if (!m_detailsWindow) m_detailsWindow = new VQDetailsWnd();
+    const char* status = tile->Data().status;
+    m_detailsWindow->ShowGame(tile->GetGameId(), std::string(status, strnlen(status, 8)));
+    m_detailsWindow->CenterWindow(m_hwnd);
+    m_detailsWindow->ShowWindow(true, true);
+}
+
+void VQMarloxWnd::OnDownloadErrorNotify(uint32_t code) {
+    if (!::IsWindowEnabled(m_hwnd)) return;
+    ShowDownloadError(m_hwnd, code);
+}
+
+void VQMarloxWnd::OnTileNotify(VQNotifyMsg& msg) {
+    VQGameIcon* tile = msg.sender ? static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)) : nullptr;
+    if (!tile) return;
+    switch (msg.type) {
+    case NotifyContextMenu: ShowTileMenu(tile, msg.mouse); break;
+    case NotifyTileStart:
+    case NotifyTilePause:
+    case NotifyTileDownload: OnTileAction(tile); break;
+    case NotifyTileDetails: ShowGameDetails(tile); break;
+    case NotifyTileInstallFolder: OpenFolder(InstallFolderOf(*tile)); break;
+    case NotifyTileDelete: AskAndDeleteTile(tile); break;
+    case NotifyTileHomePage: OpenPage(tile->Data().homePage); break;
+    case NotifyTileRegisterPage: OpenPage(tile->Data().registerPage); break;
+    default: break;
+    }
+}
+
+}  // namespace Tessar

@@ -1,0 +1,51 @@
+// Passing a skin change on: to the main window's open windows, and on a
+// thread of its own to the sibling programs that run from this folder.
+
+#include "VQCore/app/MarloxWnd.h"
+
+#include <process.h>
+
+#include <memory>
+
+#include "VQCore/app/DialogWindow.h"
+#include "VQCore/app/ScanWnd.h"
+#include "VQCore/app/SiblingPrograms.h"
+
+namespace Tessar {
+
+namespace {
+
+HANDLE g_siblingThread = nullptr;  // the last notification thread (UI thread only)
+
+unsigned __stdcall NotifySiblingsThread(void* folder) {
+    std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(folder));
+    NotifySiblingPrograms(*path);
+    return 0;
+}
+
+std::wstring ProgramFolder() {
+    wchar_t module[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring path(module, length);
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+}  // namespace
+
+void VQMarloxWnd::PassSkinChangeOn() {
+    if (m_scanWindow && ::IsWindow(m_scanWindow->GetHWND()))
+        ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    if (g_siblingThread) {
+        ::WaitForSingleObject(g_siblingThread, INFINITE);
+        ::CloseHandle(g_siblingThread);
+        g_siblingThread = nullptr;
+    }
+    auto* folder = new std::wstring(ProgramFolder());
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &NotifySiblingsThread, folder, 0, nullptr);
+    if (thread == 0)
+        delete folder;
+    else
+        g_siblingThread = reinterpret_cast<HANDLE>(thread);
+}
+
+}  // namespace Tessar
