@@ -49,6 +49,7 @@ public:
     // The selected skin's look (the built-in one without a listed skin);
     // also called on a skin change while the dialog is open.
     void ApplySkin();
+    VQControl* FindControl(int id) const { return m_paintManager.FindControlById(id); }
     // The id (134-139) of the page shown; 0 when none.
     int VisiblePageId() const;
 

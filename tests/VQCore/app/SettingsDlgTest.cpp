@@ -2,7 +2,9 @@
 
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/gamelib/Settings.h"
+#include "ui/Option.h"
 #include "ui/SkinManager.h"
+#include "ui/TabCtrl.h"
 #include "tests/support/LocalServer.h"
 #include "tests/support/ScratchRegistryKey.h"
 #include "tests/support/TempFolder.h"
@@ -144,6 +146,36 @@ TEST(SettingsDlg, RefusedValueSaysWhyAndStoresNothing) {
         EXPECT_FALSE(harness.settings.IsDirty()) << c.textId;
         EXPECT_TRUE(::IsWindow(harness.hwnd));
     }
+}
+
+TEST(SettingsDlg, OptionsEnableTheirBoxesAndTabsShowTheirPages) {
+    VQDialogHarness harness(0);
+    ASSERT_NE(nullptr, harness.hwnd);
+    VQSettingsForm form = harness.dialog.ReadControls();
+    form.speedLimit = false;
+    form.importRegular = false;
+    form.updateRegular = true;
+    harness.dialog.WriteControls(form);
+    struct Case {
+        int option;
+        int box;
+        bool enabledAfter;
+    } cases[] = {{144, 164, true}, {159, 160, true}, {168, 163, false}};
+    for (const Case& c : cases) {
+        auto* option = dynamic_cast<VQOption*>(harness.dialog.FindControl(c.option));
+        VQControl* box = harness.dialog.FindControl(c.box);
+        ASSERT_TRUE(option != nullptr && box != nullptr) << c.option;
+        EXPECT_NE(c.enabledAfter, box->IsEnabled()) << c.option;
+        option->Selected(true);  // as a click does; the dialog hears the change
+        EXPECT_EQ(c.enabledAfter, box->IsEnabled()) << c.option;
+    }
+    // A tab chosen by the user shows its page and hides the one before.
+    auto* tabs = dynamic_cast<VQTabCtrl*>(harness.dialog.FindControl(133));
+    ASSERT_NE(nullptr, tabs);
+    EXPECT_EQ(134, harness.dialog.VisiblePageId());
+    tabs->SelectItem(4);
+    EXPECT_EQ(138, harness.dialog.VisiblePageId());
+    EXPECT_FALSE(harness.dialog.FindControl(134)->IsVisible());
 }
 
 TEST(SettingsDlg, RestoredDefaultsAreOnlyShownUntilConfirmed) {
