@@ -97,6 +97,10 @@ VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const 
     // setup program opens it.
     ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, handshakePath.c_str());
 
+    // A window that is already stopping starts no setup program.
+    if (stopEvent != nullptr && ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0)
+        return VQRuntimeInstallResult::kStopped;
+
     HANDLE started = nullptr;
     // The temporary path may hold spaces: it goes over quoted.
     if (!ShellExecuteTarget(L"", setupFile, QuoteText(handshakePath), L"", SW_SHOWNORMAL, &started) ||
