@@ -27,6 +27,7 @@ struct VQGameIconData {
     std::wstring runArguments;
     std::wstring workingFolder;
     std::wstring setupFolder;
+    std::wstring uninstallDigest;  // of the package install's uninstall record
     // Catalogue data.
     std::wstring uninstallKey;
     char status[11] = "0000000000";

@@ -344,6 +344,7 @@ bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, con
             record->RunArg = data.runArguments;
             record->WorkingDir = data.workingFolder;
             record->SetupDir = data.setupFolder;
+            record->UninstallDigest = data.uninstallDigest;
             record->SetupTime = data.installTime;
             record->LastRunTime = data.lastRunTime;
             record->RunCount = data.runCount;

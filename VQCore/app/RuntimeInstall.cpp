@@ -81,7 +81,7 @@ bool IsInstalledResultText(const std::wstring& text) {
 }
 
 VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const std::wstring& installFolder,
-                                           HANDLE stopEvent) {
+                                           HANDLE stopEvent, VQSetupReport* report) {
     if (setupFile.empty() || !FileExists(setupFile)) return VQRuntimeInstallResult::kFailed;
 
     TempFileHolder handshake;
@@ -117,8 +117,17 @@ VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const 
     wchar_t result[kResultBufferChars] = {};
     const DWORD length =
         ::GetPrivateProfileStringW(L"report", L"result", L"", result, kResultBufferChars, handshakePath.c_str());
-    return length > 0 && IsInstalledResultText(std::wstring(result, length)) ? VQRuntimeInstallResult::kInstalled
-                                                                           : VQRuntimeInstallResult::kFailed;
+    const bool installed = length > 0 && IsInstalledResultText(std::wstring(result, length));
+    if (installed && report != nullptr) {
+        wchar_t value[MAX_PATH] = {};
+        const DWORD pathLength =
+            ::GetPrivateProfileStringW(L"report", L"path", L"", value, MAX_PATH, handshakePath.c_str());
+        report->path.assign(value, pathLength);
+        const DWORD paramLength =
+            ::GetPrivateProfileStringW(L"report", L"param", L"", value, MAX_PATH, handshakePath.c_str());
+        report->param.assign(value, paramLength);
+    }
+    return installed ? VQRuntimeInstallResult::kInstalled : VQRuntimeInstallResult::kFailed;
 }
 
 VQRuntimeInstallResult InstallRuntimePackage(const std::wstring& packageFile, const std::wstring& installFolder,

@@ -36,10 +36,17 @@ std::wstring HandshakeFolderText(const std::wstring& folder);
 // program reads it (at most three characters); installed when it is 1.
 bool IsInstalledResultText(const std::wstring& text);
 
+// What a game's setup program reports besides its result: the program to
+// run and its arguments (each at most 259 characters; empty when absent).
+struct VQSetupReport {
+    std::wstring path;
+    std::wstring param;
+};
+
 // Runs the setup program with the hand-shake file's path (quoted) as its
 // only parameter and waits for it or the stop event.
 VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const std::wstring& installFolder,
-                                           HANDLE stopEvent);
+                                           HANDLE stopEvent, VQSetupReport* report = nullptr);
 // Unpacks and installs the package into the install folder on a worker
 // thread and waits for it or the stop event (which cancels the install).
 VQRuntimeInstallResult InstallRuntimePackage(const std::wstring& packageFile, const std::wstring& installFolder,

@@ -3,7 +3,8 @@
    "result" of the hand-shake file named by its only argument (nothing when
    the name has no "_result_"); a name with "_wait" waits until a file "<own path>.release"
    exists and then ends without answering. What it was told ([install] "dir" and its
-   argument count) goes to "<own path>.seen.ini". */
+   argument count) goes to "<own path>.seen.ini". A name with "_path" also
+   reports its own path as [report] "path" and "-demo x" as "param". */
 #include <windows.h>
 #include <shellapi.h>
 #include <wchar.h>
@@ -46,6 +47,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         wchar_t* dot = wcschr(result, L'.');
         if (dot) *dot = 0;
         WritePrivateProfileStringW(L"report", L"result", result, handshake);
+        if (wcsstr(name, L"_path")) {
+            WritePrivateProfileStringW(L"report", L"path", self, handshake);
+            WritePrivateProfileStringW(L"report", L"param", L"-demo x", handshake);
+        }
         WritePrivateProfileStringW(NULL, NULL, NULL, handshake);
     }
     LocalFree(argv);
