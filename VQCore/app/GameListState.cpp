@@ -129,6 +129,7 @@ bool VQGameListState::LoadInstalledIcons() {
             data.runArguments = record->RunArg;
             data.workingFolder = record->WorkingDir;
             data.installTime = record->SetupTime;
+            data.uninstallDigest = record->UninstallDigest;
             data.lastRunTime = record->LastRunTime;
             data.runCount = record->RunCount;
             if (entry) {

@@ -6,6 +6,8 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/ConverterRegistry.h"
+#include "VQCore/download/GamePackageWriter.h"
+#include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/download/PackageMeta.h"
 #include "VQCore/download/PackageWriter.h"
 #include "VQCore/download/TocNode.h"
@@ -241,6 +243,25 @@ TEST(InstallQueueRules, FlashIdsAndGameFolders) {
     };
     for (const FolderCase& c : folders)
         EXPECT_EQ(c.folder, GetGameFolderFromPath(c.install, c.program)) << Narrow(c.program);
+}
+
+TEST_F(InstallQueueTest, AFlashPackageInstallsForTheFlashWindow) {
+    ASSERT_TRUE(m_folder.MakeFolder(L"source"));
+    ASSERT_TRUE(m_folder.MakeFolder(L"source\\Flash Game"));
+    ASSERT_TRUE(m_folder.WriteFile(L"source\\Flash Game\\game.swf", "FWS"));
+    ASSERT_TRUE(m_folder.WriteFile(L"source\\Flash Game\\config.ini", "[game]\n"));
+    std::vector<VQGamePackSource> sources;
+    ASSERT_TRUE(CollectGamePackageSources(m_folder.PathOf(L"source"), sources));
+    ASSERT_TRUE(::Tessar::WriteGamePackage(sources, m_folder.PathOf(L"flash.pkg")));
+    // Only the id chooses this road: a Flash game's file is no "VQZ" package.
+    VQGameIcon* tile = NewTile(69999, m_folder.PathOf(L"flash.pkg"));
+    ASSERT_TRUE(m_queue.Push(tile));
+    ASSERT_TRUE(Drained());
+    EXPECT_EQ(1, tile->GetState());
+    EXPECT_EQ(GetFlashPlayerPath(), tile->Data().runProgram);
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Flash Game\\config.ini"), tile->Data().runArguments);
+    EXPECT_EQ(L"", tile->Data().setupFolder);
+    EXPECT_EQ("FWS", m_folder.ReadFile(L"Games Folder\\Flash Game\\game.swf"));
 }
 
 TEST_F(InstallQueueTest, AFlashIdWithoutAFlashPackageFails) {
