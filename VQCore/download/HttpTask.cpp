@@ -32,8 +32,16 @@ VQHttpTask::~VQHttpTask() {
 }
 
 bool VQHttpTask::Start() {
-    if (m_runActive.load())
-        return false;
+    if (m_runActive.load()) {
+        // A run that has reported its end has only to return: wait for it,
+        // unless this is that run's own thread (an end handler starting again).
+        if (!m_endReported.load() || !m_worker || m_worker->GetThreadId() == ::GetCurrentThreadId())
+            return false;
+        m_worker->Wait();
+        m_worker.reset();
+        m_runActive = false;
+    }
+    m_endReported = false;
     // The thread of an ended run has nothing left to do but return.
     if (m_worker) {
         m_worker->Wait();
@@ -97,7 +105,9 @@ void VQHttpTask::WorkerEntry(void* task) {
 void VQHttpTask::RunWorker() {
     { std::lock_guard<std::mutex> gate(m_startGate); }
     ReleaseReplacedTask();
-    OnEnd(RunSteps());
+    const uint32_t code = RunSteps();
+    m_endReported = true;
+    OnEnd(code);
     m_runActive = false;
 }
 

@@ -119,6 +119,7 @@ private:
     std::unique_ptr<VQThread> m_worker;  // owner's thread; null before the first start
     std::mutex m_startGate;              // held by Start until the run's state 2 is out
     std::atomic<bool> m_runActive;       // from Start until the worker has reported its end
+    std::atomic<bool> m_endReported{false};  // the worker is past its last step and reports or has reported its end
     std::atomic<uint32_t> m_retryBaseMs;
     std::atomic<uint32_t> m_retryStepMs;
 };
