@@ -35,6 +35,7 @@ class VQIconList;
 class VQMenuWnd;
 class VQScanWnd;
 class VQSearchWnd;
+class VQSkinSettingWnd;
 class VQDetailsWnd;
 class VQPageFilters;
 class VQStartupPageFill;
@@ -228,6 +229,9 @@ private:
     void HideSearchWindow();
     // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
     void PassSkinChangeOn();
+    // The skin chooser under the skin button, made once and kept (MarloxWndSkin.cpp).
+    void ShowSkinChooser();
+    VQSkinSettingWnd* GetSkinChooser() const { return m_skinWindow; }
     void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
@@ -255,6 +259,7 @@ private:
     VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
     VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQSkinSettingWnd* m_skinWindow = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

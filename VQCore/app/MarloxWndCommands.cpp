@@ -24,7 +24,7 @@ namespace Tessar {
 
 namespace {
 
-enum : int { kCloseButtonId = 100, kMinimiseButtonId = 101, kMoreButtonId = 103, kLogoId = 104 };
+enum : int { kCloseButtonId = 100, kMinimiseButtonId = 101, kSkinButtonId = 102, kMoreButtonId = 103, kLogoId = 104 };
 
 // The folder the game was installed to: its setup folder, else the one of its program.
 std::wstring InstallFolderOf(const VQGameIcon& tile) {
@@ -99,6 +99,9 @@ bool VQMarloxWnd::RouteCommand(int id) {
         ShowSettingsDialog(0);
         return true;
     case kCmdTraySkin:
+        showFront();
+        ShowSkinChooser();
+        return true;
     case kCmdTrayFeedback: showFront(); return true;
     case kCmdStartAll: forDownloads(false); return true;
     case kCmdPauseAll: forDownloads(true); return true;
@@ -150,6 +153,7 @@ void VQMarloxWnd::OnTitleButtonClick(int id) {
     switch (id) {
     case kCloseButtonId: ::PostMessageW(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case kMinimiseButtonId: ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
+    case kSkinButtonId: ShowSkinChooser(); break;
     case kMoreButtonId: ShowMoreMenu(); break;
     case kLogoId: OpenPage(kHomePageAddress); break;
     default: break;

@@ -3,6 +3,7 @@
 // it unseen. What it finds goes onto the installed games page.
 
 #include "VQCore/app/MarloxWnd.h"
+#include "VQCore/app/SkinSettingWnd.h"
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
@@ -56,6 +57,8 @@ void VQMarloxWnd::CloseScanWindow() {
     m_searchWindow = nullptr;
     delete m_detailsWindow;
     m_detailsWindow = nullptr;
+    delete m_skinWindow;
+    m_skinWindow = nullptr;
 }
 
 // The found games join the installed page as installed tiles.

@@ -10,6 +10,9 @@
 #include "VQCore/app/DialogWindow.h"
 #include "VQCore/app/ScanWnd.h"
 #include "VQCore/app/SiblingPrograms.h"
+#include "VQCore/app/SkinSettingWnd.h"
+#include "VQCore/gamelib/AppPaths.h"
+#include "ui/Control.h"
 
 namespace Tessar {
 
@@ -32,9 +35,31 @@ std::wstring ProgramFolder() {
 
 }  // namespace
 
+// The chooser sits under the skin button, its right edge on the button's.
+void VQMarloxWnd::ShowSkinChooser() {
+    if (m_skinWindow && !::IsWindow(m_skinWindow->GetHWND())) {
+        delete m_skinWindow;
+        m_skinWindow = nullptr;
+    }
+    if (!m_skinWindow) {
+        m_skinWindow = new VQSkinSettingWnd(m_hwnd, [this] {
+            ChangeSkin(331, L"MarloxWnd", L"XML", GetSkinFolder(), SelectedSkinLayoutFile());
+        });
+        if (!::IsWindow(m_skinWindow->GetHWND())) return;
+    }
+    if (VQControl* button = m_paintManager.FindControlById(102)) {
+        const RECT pos = button->GetPos();
+        m_skinWindow->ShowAt(pos.right - 380, pos.bottom);
+    }
+    ::ShowWindow(m_skinWindow->GetHWND(), SW_SHOW);
+    ::SetForegroundWindow(m_skinWindow->GetHWND());
+}
+
 void VQMarloxWnd::PassSkinChangeOn() {
     if (m_scanWindow && ::IsWindow(m_scanWindow->GetHWND()))
         ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    if (m_skinWindow && ::IsWindow(m_skinWindow->GetHWND()))
+        ::SendMessageW(m_skinWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (g_siblingThread) {
         ::WaitForSingleObject(g_siblingThread, INFINITE);
         ::CloseHandle(g_siblingThread);
