@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <new>
 
+#include "VQCore/app/DownloadTasks.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/RecommendXmlFile.h"
 #include "VQCore/download/BTTask.h"
@@ -156,8 +157,7 @@ bool VQGameListState::LoadDownloadIcons(VQDownloadQueue* queue) {
     VQDownloadXmlFile file;
     if (!file.LoadFile(OrDefault(m_paths.downloadList, GetDownloadListPath))) return false;
     const bool autoStart = AutoStartUndone();
-    std::wstring folder = VQSettings::Instance().GetString(L"CacheDir");
-    if (folder.empty() || !IsOnFixedDrive(folder)) folder = CombinePath(L"C:\\", kDefaultDownloadFolder);
+    const std::wstring folder = GetDownloadFolder();
     for (const VQDownloadXmlFile::Record& record : file.GetRecords()) {
         if (!record) continue;
         const VQGameRecord* entry = m_database ? m_database->FindById(record->ID) : nullptr;

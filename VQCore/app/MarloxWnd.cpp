@@ -8,6 +8,7 @@
 #include "VQCore/app/App.h"
 #include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
 #include "VQCore/app/ControlFactory.h"
+#include "VQCore/app/DownloadTasks.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
@@ -52,12 +53,6 @@ const HotKeyDef kHotKeys[kHotKeyCount] = {
     {L"ForceKillGame", L"ZelmorVQ-KillGame", 'K'},
 };
 
-bool IsFixedDrive(const std::wstring& path) {
-    if (path.size() < 2 || path[1] != L':') return false;
-    std::wstring root = path.substr(0, 2) + L"\\";
-    return GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
-}
-
 // The layout file of the selected skin when it is a listed one; empty (the
 // built-in style) otherwise. A damaged skin file is the builder's to refuse:
 // the window then keeps the built-in style.
@@ -75,12 +70,6 @@ std::wstring SelectedSkinLayoutPath() {
 VQMarloxWnd* GetMainWindow() { return g_mainWindow; }
 
 UINT GetTaskbarCreatedMessage() { return g_taskbarCreated; }
-
-std::wstring GetDownloadFolder() {
-    std::wstring folder = VQSettings::Instance().GetString(L"CacheDir");
-    if (!IsFixedDrive(folder)) folder = CombinePath(L"C:\\", kDefaultDownloadFolder);
-    return folder;
-}
 
 VQMarloxWnd::VQMarloxWnd() {
     if (g_taskbarCreated == 0) g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
