@@ -189,6 +189,17 @@ public:
     bool RunGameById(uint32_t gameId, const std::wstring& runKey);
     void AddGameFromFile(const std::wstring& path, bool ask);
     void OnTileAction(VQGameIcon* tile);
+    // Runs an installed game through the running-game queue (first offering
+    // its registration page once).
+    void RunInstalledTile(VQGameIcon* tile);
+    // Removes a tile from its page; with data: uninstalls the game or
+    // deletes the downloaded data. Always true.
+    bool RemoveTile(VQGameIcon* tile, bool withData);
+    // Downloads (MarloxWndDownloads.cpp): a click on a download-page tile
+    // (start, pause, resume, install), and putting a game on the download
+    // page and starting its task.
+    void OnDownloadTileAction(VQGameIcon* tile);
+    void DownloadTile(VQGameIcon* tile);
     void ShowScanWindow(int mode);
 
     // Search results, page filters and sorting.

@@ -49,4 +49,13 @@ void VQMarloxWnd::AddGameFromFile(const std::wstring& path, bool ask) {}
 
 void VQMarloxWnd::OnTileAction(VQGameIcon* tile) {}
 
+void VQMarloxWnd::RunInstalledTile(VQGameIcon* tile) {
+    if (tile) StartInstalledProgram(*tile);
+}
+
+bool VQMarloxWnd::RemoveTile(VQGameIcon* tile, bool withData) {
+    RemoveTileAfterAsking(tile, withData);
+    return true;
+}
+
 }  // namespace Tessar
