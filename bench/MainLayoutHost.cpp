@@ -1,18 +1,5 @@
 #include "bench/MainLayoutHost.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 #include <string>
 
@@ -22,6 +9,7 @@
 #include "VQCore/app/TabPages.h"
 #include "ui/DialogBuilder.h"
 #include "ui/TabCtrl.h"
+#include "tools/imageencode/ImageEncode.h"
 
 namespace Tessar {
 namespace Bench {
@@ -29,10 +17,6 @@ namespace Bench {
 namespace {
 
 const wchar_t kClassName[] = L"VQMainLayoutHost";
-
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
-}
 
 VQTabCtrl* TabById(VQPaintManager& manager, int id) {
     VQControl* control = manager.FindControlById(id);
@@ -132,7 +116,7 @@ bool VQMainLayoutHost::SavePng(const std::wstring& path) const {
         rgba[i * 4 + 3] = 0xFF;
     }
     std::string png;
-    if (!stbi_write_png_to_func(&AppendBytes, &png, m_width, m_height, 4, rgba.data(), m_width * 4)) return false;
+    if (!EncodePng(rgba.data(), m_width, m_height, png)) return false;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;

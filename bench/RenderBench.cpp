@@ -10,6 +10,7 @@
 #include "ui/Control.h"
 #include "ui/RenderEngine.h"
 #include "ui/SkinManager.h"
+#include "tools/imageencode/ImageEncode.h"
 
 #include <windows.h>
 
@@ -18,18 +19,6 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 using namespace Tessar;
 using namespace Tessar::Bench;
@@ -41,10 +30,6 @@ const int kHeight = 600;
 const int kColumns = 20;
 const int kRows = 15;
 const int kRuns = 41;
-
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
-}
 
 // A picture with a frame and a vertical blend; alpha below 255 when asked.
 bool WritePicture(const std::wstring& path, int width, int height, uint8_t alpha) {
@@ -59,7 +44,7 @@ bool WritePicture(const std::wstring& path, int width, int height, uint8_t alpha
             p[3] = frame ? 255 : alpha;
         }
     std::string png;
-    if (!stbi_write_png_to_func(AppendBytes, &png, width, height, 4, rgba.data(), width * 4)) return false;
+    if (!EncodePng(rgba.data(), width, height, png)) return false;
     return WriteBytesReplacing(path, png.data(), static_cast<uint32_t>(png.size()));
 }
 

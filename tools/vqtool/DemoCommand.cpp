@@ -14,6 +14,7 @@
 #include "common/ScrambledXmlFile.h"
 #include "common/XmlDocument.h"
 #include "common/XmlElement.h"
+#include "tools/imageencode/ImageEncode.h"
 #include "VQCore/gamelib/GameId.h"
 
 #include <windows.h>
@@ -22,18 +23,6 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace Tessar {
 namespace {
@@ -48,14 +37,8 @@ const COLORREF kCardColours[] = {
     RGB(0x8E, 0x5C, 0xD9), RGB(0x1E, 0xA7, 0xB8), RGB(0xD9, 0x5C, 0x9E), RGB(0x5C, 0x6B, 0xC0),
 };
 
-void AppendBytes(void* context, void* data, int size) {
-    std::vector<unsigned char>* out = static_cast<std::vector<unsigned char>*>(context);
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
 // Draws the card with GDI into a 32-bit DIB and returns it as PNG bytes.
-bool DrawCard(uint32_t id, wchar_t character, std::vector<unsigned char>& png) {
+bool DrawCard(uint32_t id, wchar_t character, std::string& png) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = kCardSide;
@@ -112,15 +95,14 @@ bool DrawCard(uint32_t id, wchar_t character, std::vector<unsigned char>& png) {
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(dc);
-    png.clear();
-    return stbi_write_png_to_func(&AppendBytes, &png, kCardSide, kCardSide, 4, rgba.data(), kCardSide * 4) != 0;
+    return EncodePng(rgba.data(), kCardSide, kCardSide, png);
 }
 
 bool WritePicture(const std::wstring& folder, const VQGameRecord& game, const uint32_t* key) {
-    std::vector<unsigned char> png;
+    std::string png;
     wchar_t first = game.GameName.empty() ? L'游' : game.GameName[0];
     if (!DrawCard(game.ID, first, png)) return false;
-    if (!CipherBuffer(static_cast<uint32_t>(png.size()), key, png.data(), png.data(), true)) return false;
+    if (!CipherBuffer(static_cast<uint32_t>(png.size()), key, &png[0], &png[0], true)) return false;
     return WriteBytesReplacing(folder + FormatString(L"%05u.vqp", game.ID), png.data(), png.size());
 }
 

@@ -17,6 +17,7 @@
 #include "tools/vqtool/Command.h"
 
 #include "common/FileReplace.h"
+#include "tools/imageencode/ImageEncode.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -25,18 +26,6 @@
 #include <string>
 #include <vector>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace Tessar {
 namespace {
@@ -79,20 +68,14 @@ uint32_t Mix(uint32_t from, uint32_t to, int step, int steps) {
     return out;
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
-}
-
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool WriteCanvas(const Canvas& canvas, const std::wstring& folder) {
     std::string png;
-    bool written = EndsWith(canvas.name, L".bmp")
-                       ? stbi_write_bmp_to_func(AppendBytes, &png, canvas.width, canvas.height, 4, canvas.rgba.data())
-                       : stbi_write_png_to_func(AppendBytes, &png, canvas.width, canvas.height, 4, canvas.rgba.data(),
-                                                canvas.width * 4);
+    bool written = EndsWith(canvas.name, L".bmp") ? EncodeBmp(canvas.rgba.data(), canvas.width, canvas.height, png)
+                                                  : EncodePng(canvas.rgba.data(), canvas.width, canvas.height, png);
     if (!written) return false;
     std::wstring path = folder;
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';

@@ -3,37 +3,21 @@
 // pixels as a PNG (the run command's picture when there is no display).
 #include "tools/vqtool/Command.h"
 
+#include "tools/imageencode/ImageEncode.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace Tessar {
 namespace {
 
 const DWORD kPaintSettleMs = 3000;
 
-void AppendBytes(void* context, void* data, int size) {
-    std::vector<unsigned char>* out = static_cast<std::vector<unsigned char>*>(context);
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
-bool CaptureToPng(HWND hwnd, std::vector<unsigned char>& png) {
+bool CaptureToPng(HWND hwnd, std::string& png) {
     RECT rc;
     if (!GetWindowRect(hwnd, &rc)) return false;
     int width = rc.right - rc.left, height = rc.bottom - rc.top;
@@ -61,8 +45,7 @@ bool CaptureToPng(HWND hwnd, std::vector<unsigned char>& png) {
             rgba[i + 2] = source[i];
             rgba[i + 3] = 0xFF;
         }
-        png.clear();
-        ok = stbi_write_png_to_func(&AppendBytes, &png, width, height, 4, rgba.data(), width * 4) != 0;
+        ok = EncodePng(rgba.data(), width, height, png);
         SelectObject(memory, old);
         DeleteObject(bitmap);
     }
@@ -81,7 +64,7 @@ int RunScreenshot(const VQToolArgs& args) {
         Sleep(200);
     }
     Sleep(kPaintSettleMs);  // the first pages and pictures paint
-    std::vector<unsigned char> png;
+    std::string png;
     if (!CaptureToPng(window, png)) return ToolError(L"cannot capture the window");
     FILE* file = _wfopen(args[0].c_str(), L"wb");
     if (file == nullptr) return ToolError(L"cannot write " + args[0]);
