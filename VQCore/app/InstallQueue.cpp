@@ -1,6 +1,7 @@
 #include "VQCore/app/InstallQueue.h"
 
 #include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/DownloadCache.h"
 #include "VQCore/download/GamePackage.h"
@@ -10,10 +11,12 @@
 #include "common/PathText.h"
 #include "common/SystemUtil.h"
 #include "common/Thread.h"
+#include "ui/PaintManager.h"
 
 #include <ctime>
 #include <cwctype>
 #include <memory>
+#include <new>
 
 namespace Tessar {
 
@@ -41,17 +44,12 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b, size_t count) {
 }
 
 // The installed data every road writes on success.
-void MarkInstalled(VQGameIcon* tile, const std::wstring& program) {
-    VQGameIconData& data = tile->Data();
-    data.runProgram = program;
-    data.installTime = _time64(nullptr);
-    data.lastRunTime = 0;
-    data.runCount = 0;
+void MarkInstalled(VQInstallOutcome& outcome, const std::wstring& program) {
+    outcome.program = program;
+    outcome.installTime = _time64(nullptr);
 }
 
 }  // namespace
-
-bool IsFlashGameId(uint32_t gameId) { return gameId - 50001u <= 19998u; }
 
 std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std::wstring& programPath) {
     if (installFolder.empty() || programPath.empty() || installFolder.size() >= programPath.size()) return L"";
@@ -63,8 +61,8 @@ std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std:
     return CombinePath(installFolder, rest.substr(0, slash));
 }
 
-bool RunInstallerJob(VQGameIcon* tile, const std::wstring& installFolder, HANDLE stopEvent, bool& stopped) {
-    const std::wstring setupPath = tile->Data().setupPath;
+bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                     VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     const std::wstring folder = HandshakeFolderText(installFolder);
     VQSetupReport report;
@@ -72,15 +70,13 @@ bool RunInstallerJob(VQGameIcon* tile, const std::wstring& installFolder, HANDLE
     if (result == VQRuntimeInstallResult::kStopped) stopped = true;
     if (result != VQRuntimeInstallResult::kInstalled) return false;
     if (report.path.empty() || !FileExists(report.path)) return false;
-    MarkInstalled(tile, report.path);
-    const std::wstring gameFolder = GetGameFolderFromPath(folder, report.path);
-    if (!gameFolder.empty()) tile->Data().setupFolder = gameFolder;
-    if (!report.param.empty()) tile->Data().runArguments = report.param;
+    MarkInstalled(outcome, report.path);
+    outcome.setupFolder = GetGameFolderFromPath(folder, report.path);
+    outcome.arguments = report.param;
     return true;
 }
 
-bool InstallFlashGame(VQGameIcon* tile, const std::wstring& installFolder) {
-    const std::wstring setupPath = tile->Data().setupPath;
+bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     VQGamePackage package;
     ExtractGamePackage(installFolder, package, setupPath);
@@ -89,13 +85,13 @@ bool InstallFlashGame(VQGameIcon* tile, const std::wstring& installFolder) {
     const size_t slash = swf.find_last_of(L'\\');
     const std::wstring config = (slash == std::wstring::npos ? L"" : swf.substr(0, slash + 1)) + L"config.ini";
     if (!FileExists(config)) return false;
-    MarkInstalled(tile, GetFlashPlayerPath());
-    tile->Data().runArguments = config;
+    MarkInstalled(outcome, GetFlashPlayerPath());
+    outcome.arguments = config;
     return true;
 }
 
-bool InstallPackageGame(VQGameIcon* tile, const std::wstring& installFolder, HANDLE stopEvent, bool& stopped) {
-    const std::wstring setupPath = tile->Data().setupPath;
+bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                        VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     std::unique_ptr<VQUnpackerOperation> operation(new VQUnpackerOperation(new VQSfxInstall(setupPath), installFolder));
     if (!operation->StartThread()) return false;
@@ -111,12 +107,51 @@ bool InstallPackageGame(VQGameIcon* tile, const std::wstring& installFolder, HAN
     if (waited != WAIT_OBJECT_0 + 1 || !operation->IsSucceeded()) return false;
     const std::wstring program = operation->GetProgramPath();
     if (program.empty() || !FileExists(program)) return false;
-    MarkInstalled(tile, program);
-    VQGameIconData& data = tile->Data();
-    if (!operation->GetInstallFolder().empty()) data.setupFolder = operation->GetInstallFolder();
-    if (!operation->GetArguments().empty()) data.runArguments = operation->GetArguments();
-    data.uninstallDigest = operation->GetUninstallDigest();
+    MarkInstalled(outcome, program);
+    outcome.setupFolder = operation->GetInstallFolder();
+    outcome.arguments = operation->GetArguments();
+    outcome.uninstallDigest = operation->GetUninstallDigest();
     return true;
+}
+
+void ApplyInstallOutcome(VQGameIcon* tile, const VQInstallOutcome& outcome) {
+    if (tile == nullptr) return;
+    VQGameIconData& data = tile->Data();
+    if (!outcome.finished) {
+        data.downloadedSubState = 2;
+        tile->SetState(tile->GetState());
+        return;
+    }
+    if (outcome.success) {
+        data.runProgram = outcome.program;
+        if (!outcome.arguments.empty()) data.runArguments = outcome.arguments;
+        if (!outcome.setupFolder.empty()) data.setupFolder = outcome.setupFolder;
+        if (!outcome.uninstallDigest.empty()) data.uninstallDigest = outcome.uninstallDigest;
+        data.installTime = outcome.installTime;
+        data.lastRunTime = 0;
+        data.runCount = 0;
+    }
+    tile->SetState(outcome.success ? kTileInstalled : kTileNotInstalled);
+    tile->SignalCompletion(outcome.success);
+}
+
+bool DeliverInstallOutcome(VQPaintManager* manager, WPARAM wParam, LPARAM lParam) {
+    std::unique_ptr<VQInstallOutcome> outcome(reinterpret_cast<VQInstallOutcome*>(lParam));
+    VQGameIcon* posted = reinterpret_cast<VQGameIcon*>(wParam);
+    if (manager == nullptr || posted == nullptr || !outcome) return false;
+    // The pointer is only compared until a list is found to hold it: the
+    // tile may have gone since the worker posted.
+    for (int id = IdHotList; id <= IdSearchList; ++id) {
+        VQControl* control = manager->FindControlById(id);
+        VQIconList* list = control ? static_cast<VQIconList*>(control->GetInterface(ControlTypeIconList)) : nullptr;
+        if (list == nullptr) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile != posted) continue;
+            ApplyInstallOutcome(tile, *outcome);
+            return true;
+        }
+    }
+    return false;
 }
 
 VQInstallQueue::VQInstallQueue() : VQInstallQueue(Environment()) {}
@@ -140,8 +175,11 @@ bool VQInstallQueue::Push(VQGameIcon* tile) {
     if (tile == nullptr || Contains(tile)) return false;
     tile->Data().downloadedSubState = 3;
     tile->SetState(tile->GetState());
+    VQPaintManager* manager = tile->GetManager();
+    Job job{tile, tile->GetGameId(), tile->Data().setupPath, manager ? manager->GetPaintWindow() : nullptr};
     VQLockHolder hold(m_lock);
-    m_tiles.push_back(tile);
+    if (job.host == nullptr) job.host = m_reportWindow;
+    m_jobs.push_back(job);
     ::ReleaseSemaphore(m_semaphore, 1, nullptr);
     // Started under the lock: a worker that found the vector empty has
     // already cleared its flag, so this tile is never left without one.
@@ -151,8 +189,8 @@ bool VQInstallQueue::Push(VQGameIcon* tile) {
 
 bool VQInstallQueue::Contains(VQGameIcon* tile) {
     VQLockHolder hold(m_lock);
-    for (VQGameIcon* queued : m_tiles)
-        if (queued == tile) return true;
+    for (const Job& queued : m_jobs)
+        if (queued.tile == tile) return true;
     return false;
 }
 
@@ -161,9 +199,14 @@ bool VQInstallQueue::IsWorkerRunning() {
     return m_running;
 }
 
+void VQInstallQueue::SetReportWindow(HWND window) {
+    VQLockHolder hold(m_lock);
+    m_reportWindow = window;
+}
+
 size_t VQInstallQueue::Count() {
     VQLockHolder hold(m_lock);
-    return m_tiles.size();
+    return m_jobs.size();
 }
 
 bool VQInstallQueue::EnsureWorkerLocked() {
@@ -191,7 +234,7 @@ void VQInstallQueue::Stop() {
     }
     VQLockHolder hold(m_lock);
     m_running = false;
-    m_tiles.clear();
+    m_jobs.clear();
     if (m_stopEvent != nullptr) ::ResetEvent(m_stopEvent);
     while (::WaitForSingleObject(m_semaphore, 0) == WAIT_OBJECT_0) {
     }
@@ -208,40 +251,49 @@ void VQInstallQueue::WorkerLoop() {
         HANDLE waits[2] = {m_stopEvent, m_semaphore};
         const DWORD waited = m_stopEvent != nullptr ? ::WaitForMultipleObjects(2, waits, FALSE, INFINITE)
                                                     : ::WaitForSingleObject(m_semaphore, INFINITE) + 1;
-        VQGameIcon* tile = nullptr;
+        Job job{};
         {
             VQLockHolder hold(m_lock);
             // Every way out clears the flag, so a later Push starts a new worker.
-            if (waited != WAIT_OBJECT_0 + 1 || m_tiles.empty() || m_tiles.front() == nullptr) {
+            if (waited != WAIT_OBJECT_0 + 1 || m_jobs.empty() || m_jobs.front().tile == nullptr) {
                 m_running = false;
                 return;
             }
-            tile = m_tiles.front();
+            job = m_jobs.front();
         }
+        VQInstallOutcome outcome;
+        Report(job, outcome);
         bool stopped = false;
-        const bool success = InstallOne(tile, stopped);
+        outcome.success = InstallOne(job, outcome, stopped);
         if (stopped) {
             VQLockHolder hold(m_lock);
             m_running = false;
             return;  // the tile stays queued; Stop forgets it
         }
-        tile->SetState(success ? 1 : 2);
-        tile->SignalCompletion(success);
-        if (success) {
-            if (m_environment.installed)
-                m_environment.installed(tile->GetGameId(), tile->Data().setupPath);
-            else
-                GetDownloadCache().StampEntry(tile->GetGameId(), tile->Data().setupPath);
-        }
+        outcome.finished = true;
+        bool drained = false;
         {
             VQLockHolder hold(m_lock);
-            for (auto it = m_tiles.begin(); it != m_tiles.end(); ++it) {
-                if (*it == tile) {
-                    m_tiles.erase(it);
+            for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
+                if (it->tile == job.tile) {
+                    m_jobs.erase(it);
                     break;
                 }
             }
-            if (m_tiles.empty()) {
+            drained = m_jobs.empty();
+        }
+        if (outcome.success) {
+            if (m_environment.installed)
+                m_environment.installed(job.gameId, job.setupPath);
+            else
+                GetDownloadCache().StampEntry(job.gameId, job.setupPath);
+        }
+        Report(job, outcome);
+        if (drained) {
+            VQLockHolder hold(m_lock);
+            // A Push between the two locks found the flag still set and
+            // left its tile to this worker.
+            if (m_jobs.empty()) {
                 m_running = false;
                 return;
             }
@@ -249,14 +301,25 @@ void VQInstallQueue::WorkerLoop() {
     }
 }
 
-bool VQInstallQueue::InstallOne(VQGameIcon* tile, bool& stopped) {
-    tile->Data().downloadedSubState = 2;
-    tile->SetState(tile->GetState());
+void VQInstallQueue::Report(const Job& job, const VQInstallOutcome& outcome) {
+    if (m_environment.report) {
+        m_environment.report(job.tile, outcome);
+        return;
+    }
+    if (job.host == nullptr) return;
+    VQInstallOutcome* posted = new (std::nothrow) VQInstallOutcome(outcome);
+    if (posted == nullptr) return;
+    if (!::PostMessageW(job.host, kMsgInstallOutcome, reinterpret_cast<WPARAM>(job.tile),
+                        reinterpret_cast<LPARAM>(posted)))
+        delete posted;
+}
+
+bool VQInstallQueue::InstallOne(const Job& job, VQInstallOutcome& outcome, bool& stopped) {
     try {
         const std::wstring folder = InstallFolder();
-        if (IsFlashGameId(tile->GetGameId())) return InstallFlashGame(tile, folder);
-        if (IsPackageFile(tile->Data().setupPath)) return InstallPackageGame(tile, folder, m_stopEvent, stopped);
-        return RunInstallerJob(tile, folder, m_stopEvent, stopped);
+        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.setupPath, folder, outcome);
+        if (IsPackageFile(job.setupPath)) return InstallPackageGame(job.setupPath, folder, m_stopEvent, outcome, stopped);
+        return RunInstallerJob(job.setupPath, folder, m_stopEvent, outcome, stopped);
     } catch (...) {
         return false;  // this install failed; the queue goes on
     }

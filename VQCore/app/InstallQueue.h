@@ -7,8 +7,10 @@
 // program with the ".ini" hand-shake. The tile then becomes installed (1)
 // or not installed (2) and signals its completion.
 //
-// Threads: Push, Contains and Stop come from the UI thread; the worker
-// writes the tile's fields and reads the vector under the lock only. A
+// Threads: Push, Contains and Stop come from the UI thread. The worker
+// never touches a tile: Push copies what an install needs, and the worker
+// hands what came of it (VQInstallOutcome) to the UI thread, which applies
+// it (ApplyInstallOutcome). The vector is read under the lock only. A
 // failure or an exception inside one install fails that install only.
 
 #include <windows.h>
@@ -18,18 +20,47 @@
 #include <string>
 #include <vector>
 
+#include "VQCore/gamelib/GameId.h"  // IsFlashGameId: ids 50001 to 69999
+
 namespace Tessar {
 
 class VQGameIcon;
+class VQPaintManager;
 class VQThread;
+
+// Posted to the window that showed the tile when the install starts and
+// when it ends: wParam the tile (compared only, it may be gone), lParam a
+// heap VQInstallOutcome the receiver frees.
+const UINT kMsgInstallOutcome = WM_USER + 44;
+
+// What one install came to, carried from the worker to the UI thread.
+struct VQInstallOutcome {
+    bool finished = false;  // false: the worker has just taken the tile
+    bool success = false;
+    std::wstring program;
+    std::wstring arguments;  // empty: the tile keeps its own
+    std::wstring setupFolder;  // empty: the tile keeps its own
+    std::wstring uninstallDigest;
+    int64_t installTime = 0;
+};
+
+// UI thread: the outcome onto the tile (install status 2 for a start;
+// installed data, state 1 or 2 and the completion signal for an end).
+void ApplyInstallOutcome(VQGameIcon* tile, const VQInstallOutcome& outcome);
+// Hands a posted kMsgInstallOutcome to the tile when the window's lists
+// still hold it; the outcome is freed either way. False when the tile is gone.
+bool DeliverInstallOutcome(VQPaintManager* manager, WPARAM wParam, LPARAM lParam);
 
 class VQInstallQueue {
 public:
     // What the queue asks of its surroundings; empty members take the
-    // program's own (the InstallDir setting, the download cache).
+    // program's own (the InstallDir setting, the download cache, a message
+    // to the tile's window).
     struct Environment {
         std::function<std::wstring()> installFolder;
         std::function<void(uint32_t gameId, const std::wstring& setupPath)> installed;
+        // Called on the worker; must not wait for the UI thread.
+        std::function<void(VQGameIcon* tile, const VQInstallOutcome& outcome)> report;
     };
 
     VQInstallQueue();
@@ -46,34 +77,49 @@ public:
     void Stop();
     bool IsWorkerRunning();
     size_t Count();
+    // Where outcomes go for a tile that is not in a window yet (the
+    // start-up queues downloaded games before the pages are filled).
+    void SetReportWindow(HWND window);
 
 private:
+    // A queued install as Push saw it: the worker reads only this.
+    struct Job {
+        VQGameIcon* tile;
+        uint32_t gameId;
+        std::wstring setupPath;
+        HWND host;
+    };
+
     static void RunInstallJob(void* queue);
     void WorkerLoop();
-    bool InstallOne(VQGameIcon* tile, bool& stopped);
+    bool InstallOne(const Job& job, VQInstallOutcome& outcome, bool& stopped);
+    void Report(const Job& job, const VQInstallOutcome& outcome);
     std::wstring InstallFolder() const;
     // Starts a worker when none runs; the lock must be held.
     bool EnsureWorkerLocked();
 
     Environment m_environment;
     CRITICAL_SECTION* m_lock;
-    std::vector<VQGameIcon*> m_tiles;
+    std::vector<Job> m_jobs;
     bool m_running = false;
     HANDLE m_stopEvent;
     HANDLE m_semaphore;
     VQThread* m_thread = nullptr;
+    HWND m_reportWindow = nullptr;
 };
 
 VQInstallQueue& GetInstallQueue();
 
-// True for ids 50001 to 69999.
-bool IsFlashGameId(uint32_t gameId);
 // The game's top folder under the install folder for a program path in
 // it; empty when the program lies directly in it or outside it.
 std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std::wstring& programPath);
 
-bool RunInstallerJob(VQGameIcon* tile, const std::wstring& installFolder, HANDLE stopEvent, bool& stopped);
-bool InstallFlashGame(VQGameIcon* tile, const std::wstring& installFolder);
-bool InstallPackageGame(VQGameIcon* tile, const std::wstring& installFolder, HANDLE stopEvent, bool& stopped);
+// The three roads: each installs the downloaded file and fills the outcome's
+// installed data on success.
+bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                     VQInstallOutcome& outcome, bool& stopped);
+bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome);
+bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                        VQInstallOutcome& outcome, bool& stopped);
 
 }  // namespace Tessar

@@ -10,6 +10,7 @@
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/DownloadTasks.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/StartupPages.h"
@@ -21,6 +22,7 @@
 #include "VQCore/gamelib/Settings.h"
 #include "common/PathText.h"
 #include "common/Singleton.h"
+#include "common/SystemUtil.h"
 #include "common/Thread.h"
 #include "ui/Control.h"
 #include "ui/DialogBuilder.h"
@@ -221,6 +223,8 @@ void VQMarloxWnd::StopWorkers() {
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     CloseScanWindow();
     StopWorkers();
+    // An install in progress is cancelled; a running setup program is left alone.
+    GetInstallQueue().Stop();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
     if (m_downloadQueue) {
@@ -233,6 +237,8 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
         RevokeDragDrop(m_hwnd);
         m_dropRegistered = false;
     }
+    // The user agreed to turn the computer off after the last install.
+    if (m_powerOffAfterInstall) ShutdownSystem();
     PostQuitMessage(0);
     handled = FALSE;
     return 0;

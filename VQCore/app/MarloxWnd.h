@@ -253,6 +253,15 @@ private:
     LRESULT OnDragOver(LPARAM info);
     LRESULT OnDrop(LPARAM info);
     void OnDownloadEvent(WPARAM event);
+    // Download events and the install's end (MarloxWndDownloadEvents.cpp,
+    // MarloxWndDownloads.cpp).
+    void OnDownloadEnd(VQGameIcon* tile, uint32_t code);
+    void SwitchDownloadKind(VQGameIcon* tile, uint32_t kind);
+    void StartNextWaitingTask();
+    // Rewrites download.vqx and shares the speed limit out again.
+    void AfterDownloadChange();
+    void OnInstallFinished(VQGameIcon* tile);
+    void OnLastInstallDone();
     void OnFillPages();
     void StartJobThread(UINT_PTR timerId);
     void UpdateSpeedLabel();

@@ -8,6 +8,8 @@
 #include "VQCore/app/DataUpdateJobs.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/InstallQueue.h"
+#include "VQCore/app/PostedDownloadEvent.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/TrayIcon.h"
 #include "VQCore/gamelib/Settings.h"
@@ -83,14 +85,6 @@ std::wstring FirstDroppedFile(IDataObject* data) {
 
 }  // namespace
 
-// What a download task reported, carried to the UI thread.
-struct VQPostedDownloadEvent {
-    uint32_t code;
-    uint32_t taskId;
-    uint64_t value;
-    std::wstring text;
-};
-
 struct VQPostedPicture {
     uint32_t gameId;
     std::wstring image;
@@ -135,6 +129,9 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kMsgTileCompletion:
         DeliverTileCompletion(&m_paintManager, wParam, lParam);
+        return 0;
+    case kMsgInstallOutcome:
+        DeliverInstallOutcome(&m_paintManager, wParam, lParam);
         return 0;
     case kMsgTileInstallFinished:
     case kMsgCatalogueUpdated:
@@ -378,34 +375,6 @@ void VQMarloxWnd::OnDownloadMessage(uint32_t code, const VQDownloadMessageInfo* 
     event->value = info->value;
     if ((code == 0 || code == 2) && info->value != 0) event->text = MessageText(*info);
     if (!PostMessageW(m_hwnd, kMsgDownloadEvent, reinterpret_cast<WPARAM>(event), 0)) delete event;
-}
-
-void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
-    std::unique_ptr<VQPostedDownloadEvent> event(reinterpret_cast<VQPostedDownloadEvent*>(wParam));
-    if (!event) return;
-    VQGameIcon* tile = FindTileById(kDownloadListId, event->taskId);
-    if (tile == nullptr) return;
-    VQGameIconData& data = tile->Data();
-    switch (event->code) {
-    case 0: data.logPath = event->text; break;
-    case 2: data.setupPath = event->text; break;
-    case 4: data.totalBytes = static_cast<int64_t>(event->value); break;
-    case 5: data.completedBytes = static_cast<int64_t>(event->value); break;
-    case 6:
-        m_speeds[event->taskId] = VQTileSpeed{SpeedValueSpeed(event->value), SpeedValueTick(event->value)};
-        return;
-    case 7: {
-        // Task states 1-5 shown as tile states.
-        static const uint32_t kTileOfTask[] = {0, kTileWaiting, kTileDownloading, kTileDownloaded, kTilePaused,
-                                               kTileNotInstalled};
-        uint32_t state = static_cast<uint32_t>(event->value);
-        if (state >= 1 && state <= 5) tile->SetState(kTileOfTask[state]);
-        break;
-    }
-    default:
-        break;
-    }
-    tile->Invalidate();
 }
 
 }  // namespace Tessar

@@ -158,6 +158,14 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         return;
     }
     if (msg.sender == nullptr) return;
+    if (msg.type == NotifyInstallFinished) {
+        OnInstallFinished(static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)));
+        return;
+    }
+    if (msg.type == NotifyLastInstallDone) {
+        OnLastInstallDone();
+        return;
+    }
     int id = msg.sender->GetId();
     switch (msg.type) {
     case NotifyClick:

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <vector>
 
 namespace Tessar {
 
@@ -80,6 +81,24 @@ bool IsInstalledResultText(const std::wstring& text) {
     return _wtoi(bounded.c_str()) == 1;
 }
 
+static std::wstring ReadHandshakeValue(const std::wstring& handshakePath, const wchar_t* section, const wchar_t* key) {
+    // Room for the longest path the system knows: a deep install folder is
+    // never cut to a program path that happens to exist. A value that
+    // fills the buffer anyway was cut and counts as absent.
+    std::vector<wchar_t> value(kMaxHandshakeFolder + 2);
+    const DWORD length = ::GetPrivateProfileStringW(section, key, L"", value.data(),
+                                                    static_cast<DWORD>(value.size()), handshakePath.c_str());
+    if (length >= value.size() - 1) return std::wstring();
+    return std::wstring(value.data(), length);
+}
+
+VQSetupReport ReadSetupReport(const std::wstring& handshakePath) {
+    VQSetupReport report;
+    report.path = ReadHandshakeValue(handshakePath, L"report", L"path");
+    report.param = ReadHandshakeValue(handshakePath, L"report", L"param");
+    return report;
+}
+
 VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const std::wstring& installFolder,
                                            HANDLE stopEvent, VQSetupReport* report) {
     if (setupFile.empty() || !FileExists(setupFile)) return VQRuntimeInstallResult::kFailed;
@@ -91,7 +110,11 @@ VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const 
     const std::wstring folder = HandshakeFolderText(installFolder);
     if (folder.empty() || folder.size() > kMaxHandshakeFolder || folder.find_first_of(L"\r\n") != std::wstring::npos)
         return VQRuntimeInstallResult::kFailed;
-    if (!::WritePrivateProfileStringW(L"install", L"dir", folder.c_str(), handshakePath.c_str()))
+    // The profile functions trim blanks at either end of a value unless it
+    // is quoted, and take the quotes off again on reading.
+    const bool trimmed = folder.front() == L' ' || folder.back() == L' ' || folder.front() == L'"';
+    const std::wstring value = trimmed ? L"\"" + folder + L"\"" : folder;
+    if (!::WritePrivateProfileStringW(L"install", L"dir", value.c_str(), handshakePath.c_str()))
         return VQRuntimeInstallResult::kFailed;
     // Writes are cached by the system; make the file whole before the
     // setup program opens it.
@@ -118,15 +141,7 @@ VQRuntimeInstallResult RunRuntimeInstaller(const std::wstring& setupFile, const 
     const DWORD length =
         ::GetPrivateProfileStringW(L"report", L"result", L"", result, kResultBufferChars, handshakePath.c_str());
     const bool installed = length > 0 && IsInstalledResultText(std::wstring(result, length));
-    if (installed && report != nullptr) {
-        wchar_t value[MAX_PATH] = {};
-        const DWORD pathLength =
-            ::GetPrivateProfileStringW(L"report", L"path", L"", value, MAX_PATH, handshakePath.c_str());
-        report->path.assign(value, pathLength);
-        const DWORD paramLength =
-            ::GetPrivateProfileStringW(L"report", L"param", L"", value, MAX_PATH, handshakePath.c_str());
-        report->param.assign(value, paramLength);
-    }
+    if (installed && report != nullptr) *report = ReadSetupReport(handshakePath);
     return installed ? VQRuntimeInstallResult::kInstalled : VQRuntimeInstallResult::kFailed;
 }
 

@@ -37,11 +37,15 @@ std::wstring HandshakeFolderText(const std::wstring& folder);
 bool IsInstalledResultText(const std::wstring& text);
 
 // What a game's setup program reports besides its result: the program to
-// run and its arguments (each at most 259 characters; empty when absent).
+// run and its arguments (empty when absent). Long paths arrive whole; the
+// profile functions take off the quotes a setup program may put round them.
 struct VQSetupReport {
     std::wstring path;
     std::wstring param;
 };
+
+// [report] "path" and "param" of a hand-shake file.
+VQSetupReport ReadSetupReport(const std::wstring& handshakePath);
 
 // Runs the setup program with the hand-shake file's path (quoted) as its
 // only parameter and waits for it or the stop event.

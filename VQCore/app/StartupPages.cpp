@@ -3,6 +3,7 @@
 #include "VQCore/app/BackgroundJobs.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/MarloxWnd.h"
 #include "VQCore/download/DownloadQueue.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
@@ -26,6 +27,9 @@ VQStartupPageFill::~VQStartupPageFill() {
 
 void VQStartupPageFill::FillFirstPages(VQBackgroundJobs* jobs) {
     m_lists.LoadInstalledIcons();
+    // Downloaded games wait for the user unless AutoStartUndone asks to go on.
+    GetInstallQueue().SetReportWindow(m_window.GetHWND());
+    m_lists.SetInstallPush([](VQGameIcon* tile) { GetInstallQueue().Push(tile); });
     m_lists.LoadDownloadIcons(m_window.GetDownloadQueue());
     if (!m_lists.LoadAdvertIcons() && jobs) jobs->StartListDownload(kAdvertListKind, m_window.GetHWND());
     if (!m_lists.LoadHotIcons() && jobs) jobs->StartListDownload(kHotListKind, m_window.GetHWND());

@@ -58,6 +58,10 @@ protected:
             std::lock_guard<std::mutex> hold(m_mutex);
             m_installed.push_back(std::to_wstring(id) + L"|" + path);
         };
+        environment.report = [this](VQGameIcon* tile, const VQInstallOutcome& outcome) {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_reports.push_back(Reported{tile, outcome, ::GetCurrentThreadId()});
+        };
         return environment;
     }
 
@@ -87,14 +91,36 @@ protected:
         return tile;
     }
 
-    // Waits until the worker has let go of every tile.
+    // Waits until the worker has let go of every tile, then applies what
+    // it reported, as the window does on its thread.
     bool Drained() {
+        if (!DrainedOnly()) return false;
+        ApplyReports();
+        return true;
+    }
+
+    bool DrainedOnly() {
         for (int i = 0; i < 1200; ++i) {
             if (m_queue.Count() == 0 && !m_queue.IsWorkerRunning()) return true;
             ::Sleep(50);
         }
         return false;
     }
+
+    void ApplyReports() {
+        std::vector<Reported> reports;
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            reports.swap(m_reports);
+        }
+        for (const Reported& report : reports) ApplyInstallOutcome(report.tile, report.outcome);
+    }
+
+    struct Reported {
+        VQGameIcon* tile;
+        VQInstallOutcome outcome;
+        DWORD thread;
+    };
 
     std::vector<std::wstring> Installed() {
         std::lock_guard<std::mutex> hold(m_mutex);
@@ -104,6 +130,7 @@ protected:
     VQTempFolder m_folder;
     std::mutex m_mutex;
     std::vector<std::wstring> m_installed;
+    std::vector<Reported> m_reports;
     std::vector<std::unique_ptr<VQGameIcon>> m_tiles;
     VQInstallQueue m_queue;
 };
@@ -123,6 +150,45 @@ TEST_F(InstallQueueTest, APackageInstallsAndTheTileBecomesInstalled) {
     EXPECT_GT(tile->Data().installTime, 0);
     EXPECT_EQ(0u, tile->Data().runCount);
     EXPECT_EQ(std::vector<std::wstring>{L"10001|" + m_folder.PathOf(L"game.vqz")}, Installed());
+}
+
+TEST_F(InstallQueueTest, TheWorkerReportsAndLeavesTheTileToTheWindowThread) {
+    WriteGamePackage(L"game.vqz", L"Reported Game");
+    ASSERT_TRUE(m_folder.WriteFile(L"bad.vqz", std::string("VQZ\x01") + std::string(64, '\xff')));
+    VQGameIcon* good = NewTile(10011, m_folder.PathOf(L"game.vqz"));
+    VQGameIcon* bad = NewTile(10012, m_folder.PathOf(L"bad.vqz"));
+    ASSERT_TRUE(m_queue.Push(good));
+    ASSERT_TRUE(m_queue.Push(bad));
+    EXPECT_EQ(3, good->Data().downloadedSubState);  // waiting to install, set by Push
+    ASSERT_TRUE(DrainedOnly());
+
+    // Until the reports are applied the tiles are as Push left them.
+    EXPECT_EQ(6, good->GetState());
+    EXPECT_EQ(L"", good->Data().runProgram);
+    EXPECT_EQ(6, bad->GetState());
+    std::vector<Reported> reports;
+    {
+        std::lock_guard<std::mutex> hold(m_mutex);
+        reports = m_reports;
+    }
+    struct Expected {
+        VQGameIcon* tile;
+        bool finished;
+        bool success;
+    } expected[] = {{good, false, false}, {good, true, true}, {bad, false, false}, {bad, true, false}};
+    ASSERT_EQ(4u, reports.size());
+    for (size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(expected[i].tile, reports[i].tile) << i;
+        EXPECT_EQ(expected[i].finished, reports[i].outcome.finished) << i;
+        EXPECT_EQ(expected[i].success, reports[i].outcome.success) << i;
+        EXPECT_NE(::GetCurrentThreadId(), reports[i].thread) << i;
+    }
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Reported Game\\game.exe"), reports[1].outcome.program);
+
+    ApplyReports();
+    EXPECT_EQ(1, good->GetState());
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Reported Game\\game.exe"), good->Data().runProgram);
+    EXPECT_EQ(2, bad->GetState());
 }
 
 TEST_F(InstallQueueTest, PushingATileTwiceQueuesItOnce) {
@@ -220,6 +286,23 @@ TEST_F(InstallQueueTest, StopWhileASetupProgramRunsEndsTheWorker) {
 
     ASSERT_TRUE(m_folder.WriteFile(L"setup_wait.exe.release", "go"));
     EXPECT_EQ(L"1", WaitSeen(setup, L"released"));
+}
+
+TEST(SetupReportTest, LongAndQuotedValuesArriveWhole) {
+    VQTempFolder folder;
+    // A program path past 260 characters, in a folder with blanks.
+    const std::string deep = "C:\\Games Folder\\" + std::string(150, 'd') + "\\" + std::string(120, 'e') + "\\game.exe";
+    ASSERT_GT(deep.size(), 260u);
+    ASSERT_TRUE(folder.WriteFile(L"report.ini", "[report]\r\nresult=1\r\npath=\"" + deep +
+                                                    "\"\r\nparam=\" -window  -x \"\r\n"));
+    const VQSetupReport report = ReadSetupReport(folder.PathOf(L"report.ini"));
+    EXPECT_EQ(std::wstring(deep.begin(), deep.end()), report.path);
+    EXPECT_EQ(L" -window  -x ", report.param);
+
+    ASSERT_TRUE(folder.WriteFile(L"empty.ini", "[report]\r\nresult=1\r\n"));
+    const VQSetupReport empty = ReadSetupReport(folder.PathOf(L"empty.ini"));
+    EXPECT_EQ(L"", empty.path);
+    EXPECT_EQ(L"", empty.param);
 }
 
 TEST(InstallQueueRules, FlashIdsAndGameFolders) {
