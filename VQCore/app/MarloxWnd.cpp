@@ -222,6 +222,7 @@ void VQMarloxWnd::StopWorkers() {
 
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     CloseScanWindow();
+    CloseWebWindow();
     StopWorkers();
     // An install in progress is cancelled; a running setup program is left alone.
     GetInstallQueue().Stop();

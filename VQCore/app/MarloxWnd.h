@@ -37,6 +37,7 @@ class VQScanWnd;
 class VQSearchWnd;
 class VQSkinSettingWnd;
 class VQDetailsWnd;
+class VQWebWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -243,6 +244,9 @@ private:
     // The skin chooser under the skin button, made once and kept (MarloxWndSkin.cpp).
     void ShowSkinChooser();
     VQSkinSettingWnd* GetSkinChooser() const { return m_skinWindow; }
+    // The feedback page in the web window, made when there is none (MarloxWndWeb.cpp).
+    void ShowFeedbackPage();
+    void CloseWebWindow();
     void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
@@ -280,6 +284,10 @@ private:
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
     VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSkinSettingWnd* m_skinWindow = nullptr;  // owned; freed by CloseScanWindow
+    // The web window deletes itself with its native window: the handle
+    // tells whether the object is still there.
+    VQWebWnd* m_webWindow = nullptr;
+    HWND m_webWindowHandle = nullptr;
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

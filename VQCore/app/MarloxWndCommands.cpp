@@ -102,7 +102,11 @@ bool VQMarloxWnd::RouteCommand(int id) {
         showFront();
         ShowSkinChooser();
         return true;
-    case kCmdTrayFeedback: showFront(); return true;
+    case kCmdFeedback: ShowFeedbackPage(); return true;
+    case kCmdTrayFeedback:
+        showFront();
+        ShowFeedbackPage();
+        return true;
     case kCmdStartAll: forDownloads(false); return true;
     case kCmdPauseAll: forDownloads(true); return true;
     case kCmdDeleteAll: {

@@ -5,10 +5,10 @@
 
 #include <process.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "VQCore/app/DialogWindow.h"
-#include "VQCore/app/ScanWnd.h"
 #include "VQCore/app/SiblingPrograms.h"
 #include "VQCore/app/SkinSettingWnd.h"
 #include "VQCore/gamelib/AppPaths.h"
@@ -24,6 +24,16 @@ unsigned __stdcall NotifySiblingsThread(void* folder) {
     std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(folder));
     NotifySiblingPrograms(*path);
     return 0;
+}
+
+BOOL CALLBACK TellSkinChange(HWND hwnd, LPARAM mainWindow) {
+    if (hwnd == reinterpret_cast<HWND>(mainWindow)) return TRUE;
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    // The toolkit's windows are the classes "VQ" + layout name; the message
+    // means nothing to the others (menus, drop-downs) and is left to them.
+    if (std::wcsncmp(name, L"VQ", 2) == 0) ::SendMessageW(hwnd, VQDialogWindow::kMsgReapplySkin, 0, 0);
+    return TRUE;
 }
 
 std::wstring ProgramFolder() {
@@ -56,10 +66,9 @@ void VQMarloxWnd::ShowSkinChooser() {
 }
 
 void VQMarloxWnd::PassSkinChangeOn() {
-    if (m_scanWindow && ::IsWindow(m_scanWindow->GetHWND()))
-        ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
-    if (m_skinWindow && ::IsWindow(m_skinWindow->GetHWND()))
-        ::SendMessageW(m_skinWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    // Every skinned window of this thread, shown or kept hidden, modal
+    // dialogs included: each takes the skin again with its own layout name.
+    ::EnumThreadWindows(::GetCurrentThreadId(), &TellSkinChange, reinterpret_cast<LPARAM>(m_hwnd));
     if (g_siblingThread) {
         ::WaitForSingleObject(g_siblingThread, INFINITE);
         ::CloseHandle(g_siblingThread);

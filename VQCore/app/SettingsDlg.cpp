@@ -1,5 +1,6 @@
 #include "VQCore/app/SettingsDlg.h"
 
+#include "VQCore/app/DialogWindow.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/Settings.h"
@@ -31,17 +32,6 @@ const UINT kFolderTooLongText = 1011;
 const UINT kChooseFolderTitle = 1018;
 const UINT kStyleResource = 331;
 
-// The selected skin's layout file when it is a listed skin; empty (the
-// built-in style) otherwise.
-std::wstring SelectedSkinFile() {
-    VQSkinManager& skins = VQSkinManager::Instance();
-    const std::wstring selected = skins.GetSelectedSkin();
-    if (selected.empty()) return std::wstring();
-    for (const auto& skin : skins.GetSkinList())
-        if (skin && skin->name == selected) return skin->path;
-    return std::wstring();
-}
-
 }  // namespace
 
 VQSettingsDlg::VQSettingsDlg(VQSettings& settings, uint32_t firstPage, AppliedHandler applied)
@@ -66,6 +56,14 @@ LRESULT VQSettingsDlg::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 0;
 }
 
+LRESULT VQSettingsDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == VQDialogWindow::kMsgReapplySkin) {
+        ApplySkin();
+        return 0;
+    }
+    return VQWindowImplBase::HandleMessage(message, wParam, lParam);
+}
+
 LRESULT VQSettingsDlg::OnNcCalcSize(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = TRUE;
     return 0;
@@ -77,7 +75,7 @@ LRESULT VQSettingsDlg::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 void VQSettingsDlg::ApplySkin() {
-    ChangeSkin(kStyleResource, kSettingsDlgLayout, L"XML", GetSkinFolder(), SelectedSkinFile());
+    ChangeSkin(kStyleResource, kSettingsDlgLayout, L"XML", GetSkinFolder(), SelectedSkinLayoutFile());
 }
 
 bool VQSettingsDlg::IsOptionSelected(int id) const {

@@ -34,6 +34,8 @@ public:
 
     const wchar_t* GetWindowClassName() const override { return kSettingsDlgClass; }
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    // Takes the skin again on the main window's skin-change message.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void Notify(VQNotifyMsg& msg) override;

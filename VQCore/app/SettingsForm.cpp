@@ -129,10 +129,13 @@ void RestoreDownloadDefaults(VQSettingsForm& form) {
 
 std::vector<VQSettingsProblem> CheckSettingsForm(const VQSettingsForm& form, const VQSettings& stored) {
     std::vector<VQSettingsProblem> problems;
+    // With the limit off its box cannot be edited: an odd stored value
+    // there (a hand-edited file) must not keep the user from saving the rest.
+    const bool speedTyped = form.speedLimit || form.maxSpeedText != ReadSettingsForm(stored).maxSpeedText;
     int64_t speed = 0;
-    if (!ParseWholeNumber(form.maxSpeedText, speed))
+    if (speedTyped && !ParseWholeNumber(form.maxSpeedText, speed))
         problems.push_back({164, VQSettingsRefusal::kSpeedNotNumber});
-    else if (speed <= 0 || speed > kMaxSpeedLimit)
+    else if (speedTyped && (speed <= 0 || speed > kMaxSpeedLimit))
         problems.push_back({164, VQSettingsRefusal::kSpeedOutOfRange});
     CheckFolder(form.cacheDir, stored.GetString(L"CacheDir"), 145, problems);
     CheckFolder(form.installDir, stored.GetString(L"InstallDir"), 147, problems);

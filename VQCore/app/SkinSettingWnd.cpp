@@ -53,10 +53,6 @@ void VQSkinSettingWnd::FillSkinList() {
             delete option;
             continue;
         }
-        // The template's group was set before the option knew its manager:
-        // join it again so that checking one unchecks the others.
-        option->SetGroup(0);
-        option->SetGroup(100);
         if (!selected.empty() && skin->name == selected) checked = option;
     }
     // A selection that is not listed shows the built-in skin as chosen.

@@ -48,20 +48,26 @@ TEST(SelbrinSkin, TheWindowTakesTheSelectedSkinsOverlayWhenTheManagerSaysSo) {
     KeepWindowPicture(window, L"Selbrin.UpdateWnd.default");
     EXPECT_EQ(RGB(0xF4, 0xF6, 0xF9), PixelAt(window, kContentPoint)) << "the light content of the built-in style";
 
-    // The dark skin, with its overlay for this window, becomes the selection.
-    std::string overlay = ReadBytes(UnixToWindowsPath(SourceDirUnix() + "/skin/UpdateStyleDark.xml"));
-    size_t windowStart = overlay.find("<Window name=\"UpdateWnd\">");
-    size_t windowEnd = overlay.find("</Window>");
-    ASSERT_NE(std::string::npos, windowStart);
-    ASSERT_NE(std::string::npos, windowEnd);
-    std::string skin = "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<Root name=\"dark\" index=\"2\">\n" +
-                       overlay.substr(windowStart, windowEnd + 9 - windowStart) + "\n</Root>\n";
+    // The dark skin as it ships (its MarloxWnd.xml carries this window's
+    // part too) becomes the selection.
+    const std::string skin = ReadBytes(UnixToWindowsPath(BinaryDirUnix() + "/skin/folders/dark/MarloxWnd.xml"));
+    ASSERT_NE(std::string::npos, skin.find("<Window name=\"UpdateWnd\">"));
     ASSERT_TRUE(world.World().Root().WriteFile(L"program\\skin\\dark\\MarloxWnd.xml", skin));
-    ASSERT_TRUE(SelectSkin(world.ProgramPath(L"skin\\skin.xml"), L"dark"));
+    ASSERT_TRUE(SelectSkin(world.ProgramPath(L"skin\\skin.xml"), L"夜色"));
     DWORD_PTR answer = 99;
     ASSERT_NE(0, SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
     KeepWindowPicture(window, L"Selbrin.UpdateWnd.dark");
     EXPECT_EQ(RGB(0x1E, 0x22, 0x28), PixelAt(window, kContentPoint)) << "the dark skin's content";
+
+    // The default skin folder takes the window back to the light look.
+    const std::string light = ReadBytes(UnixToWindowsPath(BinaryDirUnix() + "/skin/folders/default/MarloxWnd.xml"));
+    ASSERT_TRUE(world.World().Root().WriteFile(L"program\\skin\\default\\MarloxWnd.xml", light));
+    ASSERT_TRUE(SelectSkin(world.ProgramPath(L"skin\\skin.xml"), L"经典蓝"));
+    ASSERT_NE(0, SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+    // The window repaints after the message.
+    EXPECT_TRUE(WaitUntil([&] { return PixelAt(window, kContentPoint) == RGB(0xF4, 0xF6, 0xF9); }, 10000))
+        << "the default skin's content";
+    KeepWindowPicture(window, L"Selbrin.UpdateWnd.default-skin");
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD code = 99;

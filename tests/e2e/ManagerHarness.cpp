@@ -287,6 +287,54 @@ bool SaveImagePng(const VQScreenImage& image, const std::wstring& path) {
     return ok;
 }
 
+namespace {
+
+struct ClassSearch {
+    DWORD pid;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND hwnd, LPARAM data) {
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid != search->pid || wcscmp(name, search->className) != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs) {
+    ClassSearch search = {pid, className, nullptr};
+    WaitFor([&] {
+        EnumWindows(&FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    return search.found;
+}
+
+void PostClientClick(HWND hwnd, int x, int y) {
+    const LPARAM where = MAKELPARAM(x, y);
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, where);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, where);
+}
+
+COLORREF ClientPixel(HWND hwnd, POINT point) {
+    HDC dc = GetDC(hwnd);
+    const COLORREF colour = GetPixel(dc, point.x, point.y);
+    ReleaseDC(hwnd, dc);
+    return colour;
+}
+
+bool KeepWindowPicture(HWND hwnd, const std::wstring& name) {
+    return SaveImagePng(CaptureWindow(hwnd), ScreenshotFolder() + L"\\" + name + L".png");
+}
+
 std::wstring ScreenshotFolder() {
     std::wstring folder = BuildPath(L"tests\\e2e-screenshots");
     if (folder.empty()) return L".";

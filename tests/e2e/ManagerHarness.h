@@ -89,5 +89,15 @@ size_t DistinctColours(const VQScreenImage& image, const RECT& area);
 // The Windows path of a file of the build folder.
 std::wstring BuildPath(const std::wstring& relative);
 
+// A visible top-level window of that class in the process, waited for up
+// to timeoutMs; null when none showed.
+HWND WaitForProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs = 60000);
+// Posts a left click (move, down, up) at a point of the window's client area.
+void PostClientClick(HWND hwnd, int x, int y);
+// The screen colour at a point of the window's client area.
+COLORREF ClientPixel(HWND hwnd, POINT point);
+// Keeps "<name>.png" of the window in ScreenshotFolder().
+bool KeepWindowPicture(HWND hwnd, const std::wstring& name);
+
 }  // namespace Test
 }  // namespace Tessar

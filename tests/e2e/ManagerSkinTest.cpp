@@ -69,6 +69,84 @@ TEST(ManagerSkinTest, AHostileSkinChosenOnDiskLeavesTheBuiltInSkin) {
     }
 }
 
+struct StartedProgram {
+    PROCESS_INFORMATION info = {};
+    ~StartedProgram() {
+        if (!info.hProcess) return;
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, 30000);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+};
+
+// The user opens the skin chooser, clicks the dark skin's thumbnail: the
+// main window, the open scan window and the updater running from the same
+// folder (a sibling program, found by its pid) all take the dark skin.
+TEST(ManagerSkinTest, ChoosingTheDarkSkinRestylesEveryOpenWindowAndTheUpdater) {
+    VQManagerFolder folder;
+    ASSERT_TRUE(folder.Prepare());
+    const std::wstring updater = folder.PathOf(L"Selbrin.exe");
+    ASSERT_TRUE(CopyFileW(BuildPath(L"Norvane\\Selbrin.exe").c_str(), updater.c_str(), FALSE));
+    VQManagerProcess manager = folder.Start(L"");
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = folder.FindMainWindow(manager.pid)) != nullptr || !manager.Running(); },
+                        kStartTimeout));
+    ASSERT_NE(nullptr, main) << "exit code " << manager.ExitCode();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, kStartTimeout));
+
+    StartedProgram selbrin;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring command = L"\"" + updater + L"\"";
+    ASSERT_TRUE(CreateProcessW(updater.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.Folder().c_str(), &startup, &selbrin.info));
+    HWND update = WaitForProcessWindow(selbrin.info.dwProcessId, L"VQUpdateWnd");
+    ASSERT_NE(nullptr, update);
+    // Out of the way of the manager's windows, whose pixels are read too.
+    SetWindowPos(update, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    PostMessageW(main, WM_COMMAND, 1000, 0);  // 扫描游戏: a window that stays open
+    HWND scan = WaitForProcessWindow(manager.pid, L"VQScanWnd");
+    ASSERT_NE(nullptr, scan);
+
+    const POINT titlePoint = {200, 3};       // the title bars of the main and the scan window
+    const POINT updateContent = {12, 200};  // the updater's content
+    const COLORREF darkBand = RGB(0x15, 0x18, 0x1D), darkContent = RGB(0x1E, 0x22, 0x28);
+    EXPECT_NE(darkBand, ClientPixel(main, titlePoint));
+    EXPECT_NE(darkBand, ClientPixel(scan, titlePoint));
+    EXPECT_TRUE(WaitFor([&] { return ClientPixel(update, updateContent) == RGB(0xF4, 0xF6, 0xF9); }, 30000))
+        << "the updater's built-in content";
+    KeepWindowPicture(main, L"Skin.MarloxWnd.builtin");
+    KeepWindowPicture(scan, L"Skin.ScanWnd.builtin");
+
+    PostMessageW(main, WM_COMMAND, 32779, 0);  // 换肤
+    HWND chooser = WaitForProcessWindow(manager.pid, L"VQSkinSettingWnd");
+    ASSERT_NE(nullptr, chooser);
+    KeepWindowPicture(chooser, L"Skin.SkinSettingWnd");
+    // The third thumbnail (the dark skin): container inset 30,16 under the
+    // 29-pixel title, thumbnails 100 wide, 10 apart.
+    PostClientClick(chooser, 30 + 2 * 110 + 50, 29 + 16 + 30);
+
+    EXPECT_TRUE(WaitFor([&] { return ClientPixel(main, titlePoint) == darkBand; }, 30000)) << "the main window";
+    // The harness keeps the main window above the others: the scan window
+    // is lifted over it to be read.
+    SetWindowPos(scan, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] { return ClientPixel(scan, titlePoint) == darkBand; }, 30000)) << "the open scan window";
+    EXPECT_TRUE(WaitFor([&] { return ClientPixel(update, updateContent) == darkContent; }, 30000))
+        << "the updater, told by the manager";
+    KeepWindowPicture(main, L"Skin.MarloxWnd.dark");
+    KeepWindowPicture(scan, L"Skin.ScanWnd.dark");
+    KeepWindowPicture(update, L"Skin.UpdateWnd.dark");
+    // The dark skin's name "夜色" is stored, in the code page or in UTF-8.
+    const std::string selection = folder.Temp().ReadFile(L"Norvane\\skin\\skin.xml");
+    EXPECT_TRUE(selection.find("\xD2\xB9\xC9\xAB") != std::string::npos ||
+                selection.find("\xE5\xA4\x9C\xE8\x89\xB2") != std::string::npos)
+        << selection;
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(manager.WaitForExit(60000));
+}
+
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar

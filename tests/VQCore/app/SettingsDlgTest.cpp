@@ -235,7 +235,7 @@ public:
 
 private:
     static std::string ReadSource() {
-        const std::wstring path = ::Tessar::Test::UnixToWindowsPath(::Tessar::Test::SourceDirUnix() + "/skin/dark/MarloxWnd.xml");
+        const std::wstring path = ::Tessar::Test::UnixToWindowsPath(::Tessar::Test::SourceDirUnix() + "/skin/dark/Styles.xml");
         HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return std::string();
         std::string bytes(1 << 20, '\0');

@@ -142,6 +142,28 @@ TEST(SettingsForm, SpeedLimitIsCheckedBeforeItIsStored) {
     }
 }
 
+// A stored limit out of range (the file edited by hand) sits in a box the
+// user cannot edit while the limit is off: it does not stop the other
+// settings from being saved, and stays as it was.
+TEST(SettingsForm, AnOddStoredSpeedWithTheLimitOffIsNoRefusal) {
+    VQTempFolder folder;
+    VQSettings settings(folder.PathOf(L"config.xml"));
+    settings.SetBool(L"SpeedLimit", false);
+    settings.SetInt(L"MaxSpeed", 0);
+    VQSettingsForm form = ReadSettingsForm(settings);
+    ASSERT_EQ(L"0", form.maxSpeedText);
+    form.autoStartUndone = !form.autoStartUndone;
+    EXPECT_TRUE(CheckSettingsForm(form, settings).empty());
+    StoreSettingsForm(form, settings);
+    EXPECT_EQ(form.autoStartUndone, settings.GetBool(L"AutoStartUndone"));
+    EXPECT_EQ(0u, settings.GetInt(L"MaxSpeed"));
+    // Turning the limit on asks for a limit in range.
+    form.speedLimit = true;
+    const std::vector<VQSettingsProblem> problems = CheckSettingsForm(form, settings);
+    ASSERT_EQ(1u, problems.size());
+    EXPECT_EQ(VQSettingsRefusal::kSpeedOutOfRange, problems[0].refusal);
+}
+
 TEST(SettingsForm, FoldersAreCheckedAndMade) {
     VQTempFolder folder;
     const std::wstring missingDrive = FindUnusedDriveRoot();
