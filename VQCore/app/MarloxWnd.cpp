@@ -14,6 +14,8 @@
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/ResourceString.h"
+#include "VQCore/app/GameIconTipWnd.h"
+#include "VQCore/app/MessageTipWnd.h"
 #include "VQCore/app/TrayIcon.h"
 #include "VQCore/download/BTManager.h"
 #include "VQCore/download/DownloadQueue.h"
@@ -220,6 +222,10 @@ void VQMarloxWnd::StopWorkers() {
 
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     CloseScanWindow();
+    delete m_gameTip;
+    m_gameTip = nullptr;
+    delete m_newGamesTip;
+    m_newGamesTip = nullptr;
     StopWorkers();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();

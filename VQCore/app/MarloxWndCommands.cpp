@@ -103,6 +103,8 @@ bool VQMarloxWnd::RouteCommand(int id) {
         ShowSkinChooser();
         return true;
     case kCmdTrayFeedback: showFront(); return true;
+    case kCmdUpgrade:
+    case kCmdTrayUpgrade: CheckProgramUpdate(); return true;
     case kCmdStartAll: forDownloads(false); return true;
     case kCmdPauseAll: forDownloads(true); return true;
     case kCmdDeleteAll: {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "VQCore/app/DialogWindow.h"
+#include "VQCore/app/GameIconTipWnd.h"
 #include "VQCore/app/ScanWnd.h"
 #include "VQCore/app/SiblingPrograms.h"
 #include "VQCore/app/SkinSettingWnd.h"
@@ -60,6 +61,8 @@ void VQMarloxWnd::PassSkinChangeOn() {
         ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (m_skinWindow && ::IsWindow(m_skinWindow->GetHWND()))
         ::SendMessageW(m_skinWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    if (m_gameTip && ::IsWindow(m_gameTip->GetHWND()))
+        ::SendMessageW(m_gameTip->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (g_siblingThread) {
         ::WaitForSingleObject(g_siblingThread, INFINITE);
         ::CloseHandle(g_siblingThread);
