@@ -3,8 +3,13 @@
 white play mark, at 16, 32 and 48 pixels as 32-bit bitmaps and 256 pixels
 as PNG, the sizes the shell asks for.
 
-    make-icon.py OUT.ico
+    make-icon.py OUT.ico [FRAME]
+
+With FRAME (0-4) it writes one picture of the tray's busy animation
+(resources 414-418): the same square with a white dot that goes round
+the play mark, a fifth of a turn per frame.
 """
+import math
 import struct
 import sys
 import zlib
@@ -12,6 +17,7 @@ import zlib
 ORANGE = (0xFF, 0x8A, 0x00)
 DEEP = (0xE0, 0x6A, 0x00)
 WHITE = (0xFF, 0xFF, 0xFF)
+FRAME = None  # the busy animation's frame, when one is written
 
 
 def pixel(x, y, n):
@@ -22,6 +28,11 @@ def pixel(x, y, n):
     cy = min(max(v, r), 1 - r)
     if (u - cx) ** 2 + (v - cy) ** 2 > r * r:
         return (0, 0, 0, 0)
+    if FRAME is not None:
+        angle = 2 * math.pi * FRAME / 5 - math.pi / 2
+        dx, dy = u - (0.5 + 0.33 * math.cos(angle)), v - (0.5 + 0.33 * math.sin(angle))
+        if dx * dx + dy * dy <= 0.09 * 0.09:
+            return WHITE + (0xFF,)
     # The play mark: a triangle pointing right.
     left, top, bottom, tip = 0.36, 0.26, 0.74, 0.74
     if left <= u <= tip:
@@ -67,6 +78,9 @@ def png_entry(n):
 
 
 def main():
+    global FRAME
+    if len(sys.argv) > 2:
+        FRAME = int(sys.argv[2]) % 5
     images = [(16, bitmap_entry(16)), (32, bitmap_entry(32)), (48, bitmap_entry(48)), (256, png_entry(256))]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)

@@ -13,6 +13,7 @@
 #include "VQCore/app/StartupChecks.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/TrayIcon.h"
+#include "VQCore/app/UpdateSchedule.h"
 #include "VQCore/download/DownloadCache.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
@@ -38,26 +39,6 @@ const DWORD kDataUpdateWait = 5000;
 // Scan window modes of the start-up.
 const int kScanScheduled = 1;
 const int kScanFirstRun = 2;
-// The download folder's drive is cleaned when it has no more free space than this.
-// The day timers' first runs after the start, spaced so that the jobs do
-// not all fetch at once.
-const UINT kFirstDatabaseUpdateDelay = 5 * 60 * 1000;
-const UINT kFirstListUpdateDelay = 2 * 60 * 1000;
-const UINT kJobSpacing = 60 * 1000;
-// The start-up's catalogue download: tries and the pause between them.
-const int kDatabaseTries = 4;
-const DWORD kDatabaseRetryPause = 1000;
-
-// A catalogue that does not load is fetched whole from the update server.
-bool DownloadDatabaseWithRetry(VQDatabaseXmlFile& database) {
-    for (int attempt = 0; attempt < kDatabaseTries; ++attempt) {
-        if (attempt > 0) Sleep(kDatabaseRetryPause);
-        bool changed = false;
-        if (database.Download(MakeSoftRequest(kUpdateDatabaseEndpoint), nullptr, changed) && database.Load())
-            return true;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -175,11 +156,11 @@ VQLoadedCatalogue VQApp::TakeCatalogue() {
 }
 
 void VQApp::ScheduleJobTimers() {
-    // First runs soon after the start, then every day (the timers re-arm).
+    // A day after each job's last run (soon when that day has passed), and
+    // the online report once a local day.
     HWND hwnd = m_window->GetHWND();
-    SetTimer(hwnd, kTimerDatabaseUpdate, kFirstDatabaseUpdateDelay, nullptr);
-    SetTimer(hwnd, kTimerAdvertUpdate, kFirstListUpdateDelay, nullptr);
-    SetTimer(hwnd, kTimerHotUpdate, kFirstListUpdateDelay + kJobSpacing, nullptr);
+    ScheduleDataUpdates(hwnd);
+    ScheduleOnlineReport(hwnd);
 }
 
 void VQApp::CheckDownloadCache() {

@@ -1,13 +1,78 @@
 #include "VQCore/app/BackgroundJobs.h"
 
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameListState.h"
+#include "VQCore/app/IconFetch.h"
+#include "VQCore/app/MarloxWnd.h"
+#include "VQCore/app/RecommendXmlFile.h"
+#include "VQCore/gamelib/AppPaths.h"
+#include "VQCore/gamelib/DatabaseXmlFile.h"
 #include "VQCore/gamelib/GameId.h"
+#include "common/ServerAddresses.h"
 #include "common/Thread.h"
 
 namespace Tessar {
 
 namespace {
+
 const size_t kManyIcons = 100;
+const int kListTries = 4;
+const DWORD kListRetryPause = 1000;
+const DWORD kStopWaitMs = 10000;
+
+enum : size_t { kAdvertSlot = 0, kHotSlot = 1, kIconSlot = 2 };
+
+struct ListJob {
+    int kind;
+    HWND window;
+    HANDLE stopEvent;
+};
+
+// The hot list's tiles go to the window's hot page; it owns them once the
+// message is taken.
+void PostHotTiles(HWND window, VQTileList tiles) {
+    VQTileList* posted = new (std::nothrow) VQTileList(std::move(tiles));
+    if (posted == nullptr) return;
+    if (window && PostMessageW(window, kMsgHotListTiles, reinterpret_cast<WPARAM>(posted), 0)) return;
+    for (VQGameIcon* tile : *posted) delete tile;
+    delete posted;
 }
+
+void RunListJob(void* argument) {
+    std::unique_ptr<ListJob> job(static_cast<ListJob*>(argument));
+    const bool hot = job->kind == VQRecommendXmlFile::HotList;
+    const std::wstring request = MakeSoftRequest(hot ? kUpdateHotEndpoint : kUpdateAdvertEndpoint);
+    VQDatabaseXmlFile database(GetDatabasePath());
+    if (!database.Load()) return;
+    VQRecommendXmlFile file(hot ? GetHotListPath() : GetAdvertListPath(), static_cast<uint32_t>(job->kind));
+    file.Load();
+    for (int attempt = 0; attempt < kListTries; ++attempt) {
+        if (job->stopEvent && WaitForSingleObject(job->stopEvent, 0) == WAIT_OBJECT_0) return;
+        if (!file.Refresh(request)) {
+            Sleep(kListRetryPause);
+            continue;
+        }
+        if (!hot) return;
+        VQGameListState state;
+        state.Init(&database);
+        if (state.LoadHotIcons()) {
+            PostHotTiles(job->window, state.GetHotIds());
+            return;
+        }
+        state.DeleteTiles();
+    }
+}
+
+struct IconJobRun {
+    VQIconJob job;
+};
+
+void RunIconJobThread(void* argument) {
+    std::unique_ptr<IconJobRun> run(static_cast<IconJobRun*>(argument));
+    RunIconJob(run->job);
+}
+
+}  // namespace
 
 uint32_t ComputeIconFetchMask(const std::vector<uint32_t>& missingIds, bool firstRun) {
     if (missingIds.empty()) return 0;
@@ -34,24 +99,61 @@ VQBackgroundJobs::VQBackgroundJobs() : m_stopEvent(CreateEventW(nullptr, TRUE, F
 
 VQBackgroundJobs::~VQBackgroundJobs() { Stop(); }
 
-// The list and picture downloads come with the scheduled data updates; the
-// start-up asks for them already and goes on without them.
-bool VQBackgroundJobs::StartListDownload(int kind, HWND window) { return false; }
+bool VQBackgroundJobs::StartThread(size_t slot, void (*function)(void*), void* argument) {
+    std::unique_ptr<VQThread>& thread = m_threads[slot];
+    // The last run of this job ends first; it only posts, so it never waits for us.
+    if (thread) {
+        thread->Wait();
+        thread.reset();
+    }
+    thread.reset(new (std::nothrow) VQThread(function, argument));
+    if (thread && thread->Start()) return true;
+    thread.reset();
+    return false;
+}
+
+bool VQBackgroundJobs::StartListDownload(int kind, HWND window) {
+    if (kind != VQRecommendXmlFile::AdvertList && kind != VQRecommendXmlFile::HotList) return false;
+    ListJob* job = new ListJob{kind, window, m_stopEvent};
+    if (StartThread(kind == VQRecommendXmlFile::HotList ? kHotSlot : kAdvertSlot, &RunListJob, job)) return true;
+    delete job;
+    return false;
+}
 
 bool VQBackgroundJobs::StartIconDownload(uint32_t mask, const std::vector<uint32_t>& ids, HWND window) {
+    IconJobRun* run = new IconJobRun;
+    run->job.mask = mask;
+    run->job.ids = ids;
+    run->job.stopEvent = m_stopEvent;
+    run->job.workFolder = m_iconWorkFolder;
+    run->job.onPicture = [window](uint32_t gameId, const std::wstring& path) {
+        PostGamePicture(window, gameId, IconImageText(path));
+    };
+    if (StartThread(kIconSlot, &RunIconJobThread, run)) return true;
+    delete run;
     return false;
 }
 
 void VQBackgroundJobs::Stop() {
     if (m_stopEvent) SetEvent(m_stopEvent);
+    // A list job waits on the server between two tries; the shutdown waits
+    // for the jobs a bounded time together and then goes on without them.
+    const DWORD start = GetTickCount();
+    bool stillRunning = false;
     for (auto& thread : m_threads) {
-        if (thread) thread->Wait();
+        if (!thread) continue;
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = spent < kStopWaitMs ? kStopWaitMs - spent : 0;
+        const HANDLE handle = thread->GetHandle();
+        if (handle != INVALID_HANDLE_VALUE && WaitForSingleObject(handle, left) == WAIT_TIMEOUT)
+            stillRunning = true;
+        else
+            thread->Wait();
         thread.reset();
     }
-    if (m_stopEvent) {
-        CloseHandle(m_stopEvent);
-        m_stopEvent = nullptr;
-    }
+    // A job that still runs keeps polling the event: it stays open for it.
+    if (m_stopEvent && !stillRunning) CloseHandle(m_stopEvent);
+    m_stopEvent = nullptr;
 }
 
 }  // namespace Tessar

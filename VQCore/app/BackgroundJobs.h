@@ -1,13 +1,15 @@
 #pragma once
 // The background fetches the start-up asks for (advert or hot list, game
 // pictures): at most three threads that report to the main window by
-// posted messages. Stop sets the stop event and waits for them; each
-// thread checks the event between its downloads.
+// posted messages only, so a window waiting in Stop can never hold them
+// up. Stop sets the stop event and waits for them; the icon job checks
+// the event between two pictures, a list job between two tries.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Tessar {
@@ -33,13 +35,19 @@ public:
     // kind 0 advert list, 1 hot list. False when no fetch was started.
     bool StartListDownload(int kind, HWND window);
     bool StartIconDownload(uint32_t mask, const std::vector<uint32_t>& ids, HWND window);
-    // Sets the stop event, waits for the threads, closes the event.
+    // Sets the stop event and waits for the threads, at most ten seconds
+    // together (a job still running then is left to end on its own).
     void Stop();
     HANDLE GetStopEvent() const { return m_stopEvent; }
+    // Tests only: where icon packages are unpacked (default: the temporary folder's).
+    void SetIconWorkFolder(const std::wstring& folder) { m_iconWorkFolder = folder; }
 
 private:
+    bool StartThread(size_t slot, void (*function)(void*), void* argument);
+
     HANDLE m_stopEvent;
-    std::unique_ptr<VQThread> m_threads[3];
+    std::unique_ptr<VQThread> m_threads[3];  // advert list, hot list, icons; UI thread only
+    std::wstring m_iconWorkFolder;
 };
 
 }  // namespace Tessar

@@ -1,7 +1,16 @@
 #include "VQCore/app/DataUpdateJobs.h"
 
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconFetch.h"
+#include "VQCore/app/MarloxWnd.h"
+#include "VQCore/app/RecommendXmlFile.h"
+#include "VQCore/app/ResourceString.h"
+#include "VQCore/app/TrayIcon.h"
+#include "VQCore/app/UpdateSchedule.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "common/FileUtil.h"
+#include "common/PathText.h"
 #include "common/ServerAddresses.h"
 #include "common/Thread.h"
 
@@ -15,30 +24,94 @@ namespace {
 std::mutex g_jobLock;  // guards g_jobForTests
 VQUpdateJob g_jobForTests;
 
+const int kDatabaseTries = 4;
+const DWORD kDatabaseRetryPause = 1000;
+const DWORD kRepairFailedPause = 2000;
+enum : UINT { kStringRepairing = 1062, kStringRepairFailed = 1063, kStringRepaired = 1064 };
+
 bool IsStopping(HANDLE stopEvent) {
     return stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
 }
 
-// The catalogue: an increment from the update server, or a full copy.
-bool UpdateDatabase(HANDLE stopEvent) {
+std::wstring TypedRequest(VQEndpoint endpoint, HWND window) {
+    return MakeSoftRequest(endpoint) + (window ? L"&type=1" : L"&type=0");
+}
+
+// The search index is rebuilt from the new catalogue when next needed.
+void DropSearchIndex() {
+    const std::wstring index = GetSearchIndexPath();
+    if (FileExists(index)) DeleteFileClearReadOnly(index);
+}
+
+// Tiles of the games the increment published, with their pictures, posted
+// to the window; the window owns them once the message is taken.
+void AnnounceNewGames(const VQDatabaseXmlFile& database, HWND window, HANDLE stopEvent) {
+    VQGameListState state;
+    state.Init(&database);
+    state.LoadRecommendIcons(true);
+    std::unique_ptr<VQCatalogueNews> news(new VQCatalogueNews);
+    news->kinds[0] = state.GetSingleGameIds();
+    news->kinds[1] = state.GetOnlineGameIds();
+    news->kinds[2] = state.GetFlashGameIds();
+    news->kinds[3] = state.GetWebGameIds();
+    news->kinds[4] = state.GetToolIds();
+    const uint32_t tipOrder[5] = {0, 1, 3, 2, 4};  // single, online, web, flash, tools
+    for (int i = 0; i < 5; ++i) {
+        news->counts[i] = static_cast<uint32_t>(news->kinds[tipOrder[i]].size());
+        news->total += news->counts[i];
+    }
+    if (news->total == 0) {
+        state.DeleteTiles();
+        return;
+    }
+    // The tiles are still the job's own: their pictures are set here.
+    for (VQGameIcon* missing : state.GetMissingIconIds()) {
+        if (IsStopping(stopEvent)) break;
+        const uint32_t id = missing->GetGameId();
+        if (!FetchGameIcon(id) || !FileExists(GetGameIconPath(id))) continue;
+        for (VQTileList& kind : news->kinds)
+            for (VQGameIcon* tile : kind)
+                if (tile->GetGameId() == id) tile->SetImage(IconImageText(GetGameIconPath(id)));
+    }
+    if (PostMessageW(window, kMsgCatalogueNews, reinterpret_cast<WPARAM>(news.get()), 0)) {
+        news.release();
+    } else {
+        for (VQTileList& kind : news->kinds)
+            for (VQGameIcon* tile : kind) delete tile;
+    }
+    DropSearchIndex();
+}
+
+// The catalogue: an increment from the update server, or a full copy when
+// the local one does not load (which leaves the pages alone).
+bool UpdateDatabase(HANDLE stopEvent, HWND window) {
     VQDatabaseXmlFile database(GetDatabasePath());
-    database.Load();
+    bool incremental = database.Load();
     if (IsStopping(stopEvent)) return false;
+    const std::wstring request = TypedRequest(kUpdateDatabaseEndpoint, window);
     bool changed = false;
-    bool incremental = true;
-    return database.UpdateFromServer(MakeSoftRequest(kUpdateDatabaseEndpoint), changed, incremental);
+    const bool ok = incremental ? database.UpdateFromServer(request, changed, incremental)
+                                : database.Download(request, nullptr, changed);
+    if (ok && changed && incremental && window) AnnounceNewGames(database, window, stopEvent);
+    return ok;
+}
+
+bool UpdateList(uint32_t jobId, HWND window) {
+    const bool hot = jobId == kJobHotList;
+    VQRecommendXmlFile file(hot ? GetHotListPath() : GetAdvertListPath(),
+                            hot ? VQRecommendXmlFile::HotList : VQRecommendXmlFile::AdvertList);
+    file.Load();
+    return file.Refresh(TypedRequest(hot ? kUpdateHotEndpoint : kUpdateAdvertEndpoint, window));
 }
 
 bool RunRealJob(uint32_t jobId, HANDLE stopEvent, HWND window) {
     if (IsStopping(stopEvent)) return false;
     switch (jobId) {
     case kJobDatabase:
-        return UpdateDatabase(stopEvent);
+        return UpdateDatabase(stopEvent, window);
     case kJobAdvertList:
     case kJobHotList:
-        // The recommendation lists are refreshed with the game lists; until
-        // then there is nothing to fetch.
-        return true;
+        return UpdateList(jobId, window);
     default:
         return false;
     }
@@ -69,12 +142,15 @@ bool RunUpdateJob(uint32_t jobId, HANDLE stopEvent, HWND window) {
         std::lock_guard<std::mutex> hold(g_jobLock);
         job = g_jobForTests;
     }
+    bool ok = false;
     try {
-        if (job) return job(jobId, stopEvent, window);
-        return RunRealJob(jobId, stopEvent, window);
+        ok = job ? job(jobId, stopEvent, window) : RunRealJob(jobId, stopEvent, window);
     } catch (...) {
-        return false;
+        ok = false;
     }
+    // A failed update keeps its old stamp, so it is tried again next time.
+    if (ok) StampSettingNow(DataJobStampKey(jobId));
+    return ok;
 }
 
 void SetUpdateJobForTests(const VQUpdateJob& job) {
@@ -99,6 +175,27 @@ bool RunDataUpdateJobs(DWORD waitMs) {
     thread.Wait();
     if (run.stopEvent) CloseHandle(run.stopEvent);
     return run.ok;
+}
+
+bool DownloadDatabaseWithRetry(VQDatabaseXmlFile& database) {
+    const std::wstring title = LoadResourceString(kStringAppTitle);
+    ShowTrayBalloon(LoadResourceString(kStringRepairing), title);
+    bool fetched = false;
+    for (int attempt = 0; attempt < kDatabaseTries && !fetched; ++attempt) {
+        if (attempt > 0) Sleep(kDatabaseRetryPause);
+        bool changed = false;
+        fetched = database.Download(MakeSoftRequest(kUpdateDatabaseEndpoint), nullptr, changed);
+    }
+    if (fetched) {
+        DropSearchIndex();
+        if (database.Load()) {
+            ShowTrayBalloon(LoadResourceString(kStringRepaired), title);
+            return true;
+        }
+    }
+    ShowTrayBalloon(LoadResourceString(kStringRepairFailed), title);
+    Sleep(kRepairFailedPause);
+    return false;
 }
 
 }  // namespace Tessar

@@ -1,14 +1,18 @@
 #pragma once
 // The three data-update jobs (game catalogue, advert list, hot list): run
-// by the day timers of the main window and, one after another, by the
-// hidden "-update_data" start. A job checks the stop event between its
-// steps, and every file it replaces is written through a temporary file,
-// so a job asked to stop ends soon and never leaves half a file.
+// by the day timers of the main window (request type 1) and, one after
+// another, by the hidden "-update_data" start (no window, type 0). A job
+// checks the stop event between its steps, and every file it replaces is
+// written through a temporary file, so a job asked to stop ends soon and
+// never leaves half a file. A job reports to the window only by posted
+// messages: the window may be waiting for it.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+
+#include "VQCore/app/GameListState.h"
 
 namespace Tessar {
 
@@ -18,11 +22,22 @@ enum VQUpdateJobId : uint32_t {
     kJobHotList = 1003,
 };
 
+// What a catalogue increment brings to the open window (kMsgCatalogueNews):
+// tiles of the newly published games for the five kind pages, in the order
+// single-player, online, flash, web, tools, and the counts in the order of
+// the new-games tip: single-player, online, web, flash, tools.
+struct VQCatalogueNews {
+    VQTileList kinds[5];
+    uint32_t counts[5] = {0, 0, 0, 0, 0};
+    uint32_t total = 0;
+};
+
 // One job: id, the stop event (may be null), the window to inform (may be
 // null). True when the job did its work.
 typedef std::function<bool(uint32_t jobId, HANDLE stopEvent, HWND window)> VQUpdateJob;
 
-// Runs the job of that id with the current job function.
+// Runs the job of that id with the current job function; stamps the job's
+// time key when it succeeded.
 bool RunUpdateJob(uint32_t jobId, HANDLE stopEvent, HWND window);
 // Tests only: replaces the job function (an empty one restores the real jobs).
 void SetUpdateJobForTests(const VQUpdateJob& job);
@@ -32,5 +47,10 @@ void SetUpdateJobForTests(const VQUpdateJob& job);
 // until it ends: a job is never cut off while it may hold a lock or write
 // a file. True when every job reported success.
 bool RunDataUpdateJobs(DWORD waitMs);
+
+// The start-up's repair of a catalogue that does not load: up to four full
+// downloads a second apart, then a load; balloons tell the user how it went.
+class VQDatabaseXmlFile;
+bool DownloadDatabaseWithRetry(VQDatabaseXmlFile& database);
 
 }  // namespace Tessar

@@ -15,6 +15,8 @@
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/ResourceString.h"
+#include "VQCore/app/GameIconTipWnd.h"
+#include "VQCore/app/MessageTipWnd.h"
 #include "VQCore/app/TrayIcon.h"
 #include "VQCore/download/BTManager.h"
 #include "VQCore/download/DownloadQueue.h"
@@ -223,6 +225,10 @@ void VQMarloxWnd::StopWorkers() {
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     CloseScanWindow();
     CloseWebWindow();
+    delete m_gameTip;
+    m_gameTip = nullptr;
+    delete m_newGamesTip;
+    m_newGamesTip = nullptr;
     StopWorkers();
     // An install in progress is cancelled; a running setup program is left alone.
     GetInstallQueue().Stop();

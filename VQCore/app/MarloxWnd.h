@@ -38,6 +38,8 @@ class VQSearchWnd;
 class VQSkinSettingWnd;
 class VQDetailsWnd;
 class VQWebWnd;
+class VQGameIconTipWnd;
+class VQMessageTipWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -60,7 +62,20 @@ enum VQMarloxMessage : UINT {
     // A game's picture arrived (a worker's picture fetch): wParam a heap
     // VQPostedPicture the handler frees.
     kMsgGamePicture = WM_USER + 41,
+    // A worker's timer: wParam the timer id, lParam the delay in ms (a
+    // timer can only be armed by its window's thread).
+    kMsgArmTimer = WM_USER + 60,
+    // The hot list's tiles from the list job: wParam a heap VQTileList the
+    // handler frees (the page takes the tiles).
+    kMsgHotListTiles = WM_USER + 61,
+    // The newly published games of a catalogue update: wParam a heap
+    // VQCatalogueNews the handler frees (the pages take the tiles).
+    kMsgCatalogueNews = WM_USER + 62,
 };
+
+// Posts a game's new picture to the window (any thread); false when the
+// window did not take it.
+bool PostGamePicture(HWND window, uint32_t gameId, const std::wstring& image);
 
 // WM_COPYDATA's wParam of a second start's game request.
 const WPARAM kCopyDataExecRequest = 8888;
@@ -180,6 +195,10 @@ public:
     void ShowSettingsDialog(uint32_t page);
     void StartRotation();
     void StopRotation();
+    // The manual update check (commands 1002 and 32783).
+    void CheckProgramUpdate();
+    // The game-icon tip (tests look at it); null until a tile was hovered.
+    VQGameIconTipWnd* GetGameIconTip() const { return m_gameTip; }
 
     // Exit from the tray or the close button: asks when downloads run.
     void Exit();
@@ -268,6 +287,13 @@ private:
     void OnLastInstallDone();
     void OnFillPages();
     void StartJobThread(UINT_PTR timerId);
+    // Scheduled work and the tray (MarloxWndSchedule.cpp).
+    LRESULT OnTrayIcon(LPARAM mouseMessage);
+    void OnCatalogueNews(WPARAM news);
+    void OnHotListTiles(WPARAM tiles);
+    void ShowGameIconTip(VQGameIcon* tile, POINT point);
+    // Mouse left a tile (hide), or a tile left its page (forget it when shown).
+    void HideGameIconTip(VQControl* sender, bool removed);
     void UpdateSpeedLabel();
     bool IsInstalledListShown() const;
     VQIconList* CurrentPageList() const;
@@ -290,6 +316,9 @@ private:
     HWND m_webWindowHandle = nullptr;
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
+    uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time
+    VQGameIconTipWnd* m_gameTip = nullptr;  // made on the first hover, freed by OnDestroy
+    VQMessageTipWnd* m_newGamesTip = nullptr;  // the last new-games tip; freed by the next or OnDestroy
     std::vector<HANDLE> m_extraThreads;
     bool m_hotKeyRegistered[kHotKeyCount] = {false, false, false};
     bool m_mainHidden = false;

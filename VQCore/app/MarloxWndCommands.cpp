@@ -107,6 +107,8 @@ bool VQMarloxWnd::RouteCommand(int id) {
         showFront();
         ShowFeedbackPage();
         return true;
+    case kCmdUpgrade:
+    case kCmdTrayUpgrade: CheckProgramUpdate(); return true;
     case kCmdStartAll: forDownloads(false); return true;
     case kCmdPauseAll: forDownloads(true); return true;
     case kCmdDeleteAll: {

@@ -9,6 +9,7 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
+#include "VQCore/app/OnlineReport.h"
 #include "VQCore/app/PostedDownloadEvent.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/TrayIcon.h"
@@ -56,8 +57,15 @@ void RunJob(void* argument) {
     delete run;
 }
 
-// The online report is sent with the scheduled data updates.
-void RunOnlineReport(void* argument) {}
+struct ReportRun {
+    HWND window;
+    uint32_t* retries;
+};
+
+void RunOnlineReport(void* argument) {
+    std::unique_ptr<ReportRun> run(static_cast<ReportRun*>(argument));
+    SendOnlineReport(run->window, *run->retries);
+}
 
 bool HasExtension(const wchar_t* path, const wchar_t* extension) {
     const wchar_t* dot = wcsrchr(path, L'.');
@@ -91,12 +99,16 @@ struct VQPostedPicture {
 };
 
 // Any thread: nothing here touches a tile.
-bool VQMarloxWnd::PostIconPicture(uint32_t gameId, const std::wstring& image) {
+bool PostGamePicture(HWND window, uint32_t gameId, const std::wstring& image) {
     VQPostedPicture* picture = new (std::nothrow) VQPostedPicture{gameId, image};
     if (picture == nullptr) return false;
-    if (m_hwnd != nullptr && PostMessageW(m_hwnd, kMsgGamePicture, reinterpret_cast<WPARAM>(picture), 0)) return true;
+    if (window != nullptr && PostMessageW(window, kMsgGamePicture, reinterpret_cast<WPARAM>(picture), 0)) return true;
     delete picture;
     return false;
+}
+
+bool VQMarloxWnd::PostIconPicture(uint32_t gameId, const std::wstring& image) {
+    return PostGamePicture(m_hwnd, gameId, image);
 }
 
 LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -121,11 +133,15 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
         return OnHotKey(wParam, lParam);
     case kMsgTrayIcon:
-        // A click on the icon brings the window back; the tray menu comes later.
-        if (lParam == WM_LBUTTONUP || lParam == WM_LBUTTONDBLCLK) {
-            ShowWindow(true, true);
-            SetForegroundWindow(m_hwnd);
-        }
+        return OnTrayIcon(lParam);
+    case kMsgArmTimer:
+        SetTimer(m_hwnd, wParam, static_cast<UINT>(lParam), nullptr);
+        return 0;
+    case kMsgCatalogueNews:
+        OnCatalogueNews(wParam);
+        return 0;
+    case kMsgHotListTiles:
+        OnHotListTiles(wParam);
         return 0;
     case kMsgTileCompletion:
         DeliverTileCompletion(&m_paintManager, wParam, lParam);
@@ -224,8 +240,12 @@ void VQMarloxWnd::StartJobThread(UINT_PTR timerId) {
         thread.reset();
     }
     if (timerId == kTimerOnlineReport) {
-        thread.reset(new VQThread(&RunOnlineReport, m_hwnd));
-        if (!thread->Start()) thread.reset();
+        ReportRun* run = new ReportRun{m_hwnd, &m_reportRetries};
+        thread.reset(new VQThread(&RunOnlineReport, run));
+        if (!thread->Start()) {
+            delete run;
+            thread.reset();
+        }
         return;
     }
     JobRun* run = new JobRun{static_cast<uint32_t>(timerId), m_stopEvent, m_hwnd};

@@ -172,7 +172,20 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         if (id == IdSearchButton) ShowSearchResults();
         OnTitleButtonClick(id);
         break;
+    case NotifyMouseHover:
+        if (VQGameIcon* tile = static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)))
+            ShowGameIconTip(tile, msg.mouse);
+        break;
+    case NotifyMouseLeave:
+        if (msg.sender->GetInterface(ControlTypeGameIcon)) HideGameIconTip(msg.sender, false);
+        break;
+    case NotifyTileRemoved:
+        HideGameIconTip(msg.sender, true);
+        break;
     case NotifyContextMenu:
+        HideGameIconTip(msg.sender, false);
+        OnTileNotify(msg);
+        break;
     case NotifyTileStart:
     case NotifyTilePause:
     case NotifyTileDetails:

@@ -29,13 +29,22 @@ NOTIFYICONDATAW BaseData() {
     return data;
 }
 
+// Every text of the icon (tip, balloon, balloon title) keeps at most this
+// many characters, whatever room the structure has.
+const size_t kTrayTextChars = 64;
+
 void CopyText(wchar_t* target, size_t capacity, const std::wstring& text) {
-    size_t count = text.size() < capacity - 1 ? text.size() : capacity - 1;
+    size_t count = TrayTextCut(text).size();
+    if (count > capacity - 1) count = capacity - 1;
     text.copy(target, count);
     target[count] = L'\0';
 }
 
 }  // namespace
+
+std::wstring TrayTextCut(const std::wstring& text) {
+    return text.size() > kTrayTextChars ? text.substr(0, kTrayTextChars) : text;
+}
 
 bool AddTrayIcon(HWND window, const std::wstring& tip) {
     TrayState& state = State();

@@ -18,5 +18,7 @@ bool SetTrayIconImage(UINT iconId);
 // Removes the icon when there is one.
 void RemoveTrayIcon();
 bool HasTrayIcon();
+// A text as the icon shows it: at most 64 characters.
+std::wstring TrayTextCut(const std::wstring& text);
 
 }  // namespace Tessar

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "VQCore/gamelib/Settings.h"
+
 #include <atomic>
 #include <mutex>
 #include <vector>
@@ -62,6 +64,29 @@ TEST_F(DataUpdateModeTest, AFailingJobDoesNotKeepTheOthersFromRunning) {
 TEST_F(DataUpdateModeTest, AThrowingJobCountsAsFailed) {
     SetUpdateJobForTests([&](uint32_t, HANDLE, HWND) -> bool { throw 1; });
     EXPECT_FALSE(RunUpdateJob(kJobDatabase, nullptr, nullptr));
+}
+
+// A job that did its work stamps its day; a failed one keeps the old
+// stamp, so that it runs again at the next firing.
+TEST_F(DataUpdateModeTest, OnlyASuccessfulJobStampsItsDay) {
+    const struct {
+        const char* name;
+        uint32_t job;
+        const wchar_t* key;
+        bool ok;
+    } cases[] = {
+        {"catalogue done", kJobDatabase, L"UpdateDatabaseTime", true},
+        {"advert list failed", kJobAdvertList, L"UpdateAdvertTime", false},
+        {"hot list done", kJobHotList, L"UpdateHotTime", true},
+    };
+    for (const auto& c : cases) {
+        const std::wstring saved = VQSettings::Instance().GetString(c.key);
+        VQSettings::Instance().SetString(c.key, L"12345");
+        SetUpdateJobForTests([&](uint32_t, HANDLE, HWND) { return c.ok; });
+        EXPECT_EQ(c.ok, RunUpdateJob(c.job, nullptr, nullptr)) << c.name;
+        EXPECT_EQ(!c.ok, VQSettings::Instance().GetString(c.key) == L"12345") << c.name;
+        VQSettings::Instance().SetString(c.key, saved);
+    }
 }
 
 }  // namespace
