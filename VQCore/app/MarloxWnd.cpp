@@ -220,6 +220,7 @@ void VQMarloxWnd::StopWorkers() {
 
 LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     CloseScanWindow();
+    CloseEnvironmentWindow();
     StopWorkers();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();

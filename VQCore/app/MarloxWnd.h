@@ -37,6 +37,7 @@ class VQScanWnd;
 class VQSearchWnd;
 class VQSkinSettingWnd;
 class VQDetailsWnd;
+class VQEnvironmentWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -201,6 +202,10 @@ public:
     void OnDownloadTileAction(VQGameIcon* tile);
     void DownloadTile(VQGameIcon* tile);
     void ShowScanWindow(int mode);
+    // The runtime environment window for the tile's game (MarloxWndEnvironment.cpp):
+    // made once and kept, shown in front.
+    void ShowEnvironmentWindow(VQGameIcon* tile);
+    VQEnvironmentWnd* GetEnvironmentWindow() const { return m_environmentWindow; }
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
@@ -234,6 +239,8 @@ private:
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
     // Frees it and the search drop-down.
     void CloseScanWindow();
+    // Stops the runtime window's work and frees it.
+    void CloseEnvironmentWindow();
     // The search box's hint and drop-down (MarloxWndSearch.cpp).
     void OnSearchBoxFocus(bool focused);
     void OnSearchTextChanged();
@@ -271,6 +278,7 @@ private:
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
     VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSkinSettingWnd* m_skinWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQEnvironmentWnd* m_environmentWindow = nullptr;  // owned; freed by CloseEnvironmentWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

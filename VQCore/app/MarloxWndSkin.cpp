@@ -2,6 +2,7 @@
 // thread of its own to the sibling programs that run from this folder.
 
 #include "VQCore/app/MarloxWnd.h"
+#include "VQCore/app/EnvironmentWnd.h"
 
 #include <process.h>
 
@@ -60,6 +61,8 @@ void VQMarloxWnd::PassSkinChangeOn() {
         ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (m_skinWindow && ::IsWindow(m_skinWindow->GetHWND()))
         ::SendMessageW(m_skinWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    if (m_environmentWindow && ::IsWindow(m_environmentWindow->GetHWND()))
+        ::SendMessageW(m_environmentWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (g_siblingThread) {
         ::WaitForSingleObject(g_siblingThread, INFINITE);
         ::CloseHandle(g_siblingThread);
