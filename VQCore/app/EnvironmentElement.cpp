@@ -150,11 +150,6 @@ void VQEnvironmentElement::SetProgress(double fraction) {
 void VQEnvironmentElement::SetState(uint32_t state) {
     // A download that starts again starts running.
     if (state == kRowDownloading && m_state != kRowDownloading) m_paused = false;
-    // A failed row keeps the look it had when it failed.
-    if (state == kRowFailed) {
-        m_state = state;
-        return;
-    }
     m_state = state;
     ShowStateLook();
     NeedUpdate();
@@ -162,10 +157,12 @@ void VQEnvironmentElement::SetState(uint32_t state) {
 
 // What each state shows: the mark, the text, the progress and the buttons.
 void VQEnvironmentElement::ShowStateLook() {
-    if (!m_built || m_state == kRowFailed) return;
+    if (!m_built) return;
     const bool ok = m_state == kRowSatisfied;
     const bool busy = m_state == kRowDownloading || m_state == kRowInstalling;
-    const bool bad = m_state == kRowNotSatisfied || m_state == kRowOtherDriveHasRoom;
+    // A failed download or install shows the runtime as still missing
+    // rather than a progress that never ends.
+    const bool bad = m_state == kRowNotSatisfied || m_state == kRowOtherDriveHasRoom || m_state == kRowFailed;
     if (m_icon) {
         m_icon->SetVisible(ok || busy || bad);
         ApplyLookTo(m_icon, ok ? L"EnvironmentIconOk" : busy ? L"EnvironmentIconBusy" : L"EnvironmentIconBad");

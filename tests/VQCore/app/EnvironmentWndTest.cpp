@@ -200,8 +200,8 @@ TEST_F(EnvironmentWndTest, RowStatesShowWhatTheyMean) {
         {kRowDownloading, L"", true, true, false},
         {kRowInstalling, L"正在安装", false, false, false},
         {kRowOtherDriveHasRoom, L"不满足要求", false, false, true},
-        // A failed row keeps the look it had.
-        {kRowFailed, L"不满足要求", false, false, true},
+        // A failed row shows the runtime still missing, without progress.
+        {kRowFailed, L"不满足要求", false, false, false},
     };
     for (const auto& c : cases) {
         row->SetState(c.state);
@@ -271,6 +271,9 @@ TEST_F(EnvironmentWndTest, OneClickInstallsEachMissingRuntimeInTurn) {
         return !window.IsWorking() && (seen[1].back() == kRowSatisfied || seen[1].back() == kRowFailed);
     };
     EXPECT_TRUE(PumpUntil(watch, 90000));
+    PumpUntil([] { return false; }, 300);  // the last states painted
+    EXPECT_EQ(L"不满足要求", window.RuntimeRowAt(0)->GetStatusText());
+    EXPECT_EQ(L"满足要求", window.RuntimeRowAt(1)->GetStatusText());
     KeepScreenshot(window.GetHWND(), L"EnvironmentWnd-installed");
     EXPECT_EQ((std::vector<uint32_t>{kRowNotSatisfied, kRowDownloading, kRowInstalling, kRowFailed}), seen[0]);
     EXPECT_EQ((std::vector<uint32_t>{kRowNotSatisfied, kRowDownloading, kRowInstalling, kRowSatisfied}), seen[1]);
