@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "VQCore/app/EnvironmentElement.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameIconToolBar.h"
 #include "VQCore/app/IconList.h"
@@ -24,14 +25,14 @@ struct TagRow {
     VQControl* (*make)();
 };
 
-// In the order the tags are compared. "EnvironmentItem" belongs to the
-// runtime window and answers null until that window exists.
+// In the order the tags are compared.
 const TagRow kTags[] = {
     {L"TabTop", &Make<VQTabTop>},
     {L"IconList", &Make<VQIconList>},
     {L"SkinContainer", &Make<VQSkinContainer>},
     {L"GameIconToolBar", &Make<VQGameIconToolBar>},
     {L"GameIcon", &Make<VQGameIcon>},
+    {L"EnvironmentItem", &Make<VQEnvironmentElement>},
 };
 
 }  // namespace

@@ -229,6 +229,7 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     m_gameTip = nullptr;
     delete m_newGamesTip;
     m_newGamesTip = nullptr;
+    CloseEnvironmentWindow();
     StopWorkers();
     // An install in progress is cancelled; a running setup program is left alone.
     GetInstallQueue().Stop();

@@ -40,6 +40,7 @@ class VQDetailsWnd;
 class VQWebWnd;
 class VQGameIconTipWnd;
 class VQMessageTipWnd;
+class VQEnvironmentWnd;
 class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
@@ -221,6 +222,10 @@ public:
     void OnDownloadTileAction(VQGameIcon* tile);
     void DownloadTile(VQGameIcon* tile);
     void ShowScanWindow(int mode);
+    // The runtime environment window for the tile's game (MarloxWndEnvironment.cpp):
+    // made once and kept, shown in front.
+    void ShowEnvironmentWindow(VQGameIcon* tile);
+    VQEnvironmentWnd* GetEnvironmentWindow() const { return m_environmentWindow; }
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
@@ -254,6 +259,8 @@ private:
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
     // Frees it and the search drop-down.
     void CloseScanWindow();
+    // Stops the runtime window's work and frees it.
+    void CloseEnvironmentWindow();
     // The search box's hint and drop-down (MarloxWndSearch.cpp).
     void OnSearchBoxFocus(bool focused);
     void OnSearchTextChanged();
@@ -314,6 +321,7 @@ private:
     // tells whether the object is still there.
     VQWebWnd* m_webWindow = nullptr;
     HWND m_webWindowHandle = nullptr;
+    VQEnvironmentWnd* m_environmentWindow = nullptr;  // owned; freed by CloseEnvironmentWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time

@@ -134,6 +134,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
     case kCmdStartTask:
     case kCmdPauseTask: OnTileAction(tile); return true;
     case kCmdGameDetails: ShowGameDetails(tile); return true;
+    case kCmdRuntimeCheck: ShowEnvironmentWindow(tile); return true;
     case kCmdInstallFolder: OpenFolder(InstallFolderOf(*tile)); return true;
     case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
     case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;

@@ -1,6 +1,9 @@
 #include "VQCore/app/RoomyDrives.h"
 
 #include "VQCore/app/EnvironmentCheck.h"
+#include "common/DriveUtil.h"
+
+#include <windows.h>
 
 #include <cwctype>
 
@@ -84,6 +87,23 @@ VQRoomyDrives FindRoomyDrives(const VQRoomyDrivesRequest& request) {
         result.found = true;
     }
     return result;
+}
+
+}  // namespace Tessar
+
+namespace Tessar {
+
+std::vector<VQFixedDriveRoom> ListFixedDriveRooms() {
+    std::vector<VQFixedDriveRoom> rooms;
+    std::vector<std::wstring> roots;
+    if (!ListLogicalDrives(roots)) return rooms;
+    for (const std::wstring& root : roots) {
+        if (root.empty() || ::GetDriveTypeW(root.c_str()) != DRIVE_FIXED) continue;
+        VQDriveInfo info;
+        const bool read = GetDriveDetails(root, info) && info.volumeRead;
+        rooms.push_back(VQFixedDriveRoom{root[0], info.freeBytes, read});
+    }
+    return rooms;
 }
 
 }  // namespace Tessar

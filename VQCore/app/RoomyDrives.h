@@ -35,4 +35,7 @@ struct VQRoomyDrives {
 
 VQRoomyDrives FindRoomyDrives(const VQRoomyDrivesRequest& request);
 
+// This machine's fixed drives with their free space.
+std::vector<VQFixedDriveRoom> ListFixedDriveRooms();
+
 }  // namespace Tessar
