@@ -33,6 +33,7 @@ class IGameTile;
 class VQGameIcon;
 class VQIconList;
 class VQMenuWnd;
+class VQPageTipWnd;
 class VQScanWnd;
 class VQSearchWnd;
 class VQSkinSettingWnd;
@@ -200,12 +201,22 @@ public:
     // page and starting its task.
     void OnDownloadTileAction(VQGameIcon* tile);
     void DownloadTile(VQGameIcon* tile);
+    // The scan window (MarloxWndScan.cpp): made once and kept; mode 0 shows
+    // it for the user's choice, other modes scan at once unseen.
     void ShowScanWindow(int mode);
+    // A found game whose program and arguments an installed tile of that id
+    // already has.
+    bool IsGameAlreadyListed(const VQGameIcon& found) const;
+    // Takes the scan's tiles over (the list is emptied); `show` brings the
+    // installed games page forward at its last page.
+    void ImportFoundGames(std::vector<std::unique_ptr<IGameTile>>& tiles, std::vector<uint32_t>& iconIds, bool show);
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
     // The drop-down of names under the search box shows (tests look).
     bool IsSearchWindowShown() const;
+    // The page number tip over a page button shows (tests look).
+    bool IsPageTipShown() const;
     void OnPageFilterSelected(VQNotifyMsg& msg);
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
@@ -225,7 +236,19 @@ private:
     void OnTitleButtonClick(int id);
     void ShowTileMenu(VQGameIcon* tile, POINT client);
     void AskAndDeleteTile(VQGameIcon* tile);
+    // Commands 1002 and 32783: the updater shown, the restart marker, UpdateTime.
+    void StartVisibleUpdate();
     void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
+    // Notification handlers (MarloxWndNotify.cpp), one per row of its table.
+    void OnClickNotify(VQNotifyMsg& msg);
+    void OnHoverNotify(VQNotifyMsg& msg);
+    void OnSearchBoxNotify(VQNotifyMsg& msg);
+    void OnSelectionNotify(VQNotifyMsg& msg);
+    void OnTabItemActivated(VQNotifyMsg& msg);
+    void OnGameStartedNotify(VQNotifyMsg& msg);
+    void OnGameBrokenNotify(VQNotifyMsg& msg);
+    void OnTileDropped(VQNotifyMsg& msg);
+    void OnTileRemovedNotify(VQNotifyMsg& msg);
     void OnTileNotify(VQNotifyMsg& msg);
     void ShowGameDetails(VQGameIcon* tile);
     // Not shown while a modal dialog has the window disabled.
@@ -238,12 +261,15 @@ private:
     void OnSearchBoxFocus(bool focused);
     void OnSearchTextChanged();
     void HideSearchWindow();
+    // The box's arrow keys and Enter act on the shown drop-down; false when
+    // it is not shown (or, for Enter, nothing in it is picked).
+    bool MoveSearchSelection(UINT key);
+    bool ChooseSearchSelection();
     // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
     void PassSkinChangeOn();
     // The skin chooser under the skin button, made once and kept (MarloxWndSkin.cpp).
     void ShowSkinChooser();
     VQSkinSettingWnd* GetSkinChooser() const { return m_skinWindow; }
-    void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -271,6 +297,7 @@ private:
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
     VQDetailsWnd* m_detailsWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSkinSettingWnd* m_skinWindow = nullptr;  // owned; freed by CloseScanWindow
+    VQPageTipWnd* m_pageTip = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     std::vector<HANDLE> m_extraThreads;

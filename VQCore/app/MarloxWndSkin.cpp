@@ -8,7 +8,10 @@
 #include <memory>
 
 #include "VQCore/app/DialogWindow.h"
+#include "VQCore/app/DetailsWnd.h"
+#include "VQCore/app/PageTipWnd.h"
 #include "VQCore/app/ScanWnd.h"
+#include "VQCore/app/SearchWnd.h"
 #include "VQCore/app/SiblingPrograms.h"
 #include "VQCore/app/SkinSettingWnd.h"
 #include "VQCore/gamelib/AppPaths.h"
@@ -56,10 +59,10 @@ void VQMarloxWnd::ShowSkinChooser() {
 }
 
 void VQMarloxWnd::PassSkinChangeOn() {
-    if (m_scanWindow && ::IsWindow(m_scanWindow->GetHWND()))
-        ::SendMessageW(m_scanWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
-    if (m_skinWindow && ::IsWindow(m_skinWindow->GetHWND()))
-        ::SendMessageW(m_skinWindow->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
+    const VQWindowWnd* open[] = {m_pageTip, m_searchWindow, m_detailsWindow, m_scanWindow, m_skinWindow};
+    for (const VQWindowWnd* window : open)
+        if (window && ::IsWindow(window->GetHWND()))
+            ::SendMessageW(window->GetHWND(), VQDialogWindow::kMsgReapplySkin, 0, 0);
     if (g_siblingThread) {
         ::WaitForSingleObject(g_siblingThread, INFINITE);
         ::CloseHandle(g_siblingThread);
