@@ -211,19 +211,19 @@ void VQMarloxWnd::OnTileDropped(VQNotifyMsg& msg) {
         if (!other || other == moving || other->IsAddTile() || to == tiles.end()) return;
         std::iter_swap(from, to);
     } else {
-        // The insertion index counts the page's cells: the tile now there
-        // (or the page's end) is where the moving tile goes.
-        VQGameIcon* there = TileOf(page->GetItemAt(target));
-        auto to = there ? std::find(tiles.begin(), tiles.end(), there) : tiles.end();
-        if (!there && page->GetCount() > 0) {
-            VQGameIcon* last = TileOf(page->GetItemAt(page->GetCount() - 1));
-            to = std::find(tiles.begin(), tiles.end(), last);
-            if (to != tiles.end()) ++to;
+        // The moving tile takes the place of the tile at the index (the last
+        // of the page past its end, never the tile that adds games); those
+        // in between move one place back towards where it came from.
+        const int last = page->GetCount() - 1;
+        VQGameIcon* there = TileOf(page->GetItemAt(std::min(target, last)));
+        auto to = std::find(tiles.begin(), tiles.end(), there);
+        if (to == tiles.end()) return;
+        if ((*to)->IsAddTile()) {
+            if (to == tiles.begin()) return;
+            --to;
         }
-        // Never behind the tile that adds games.
-        if (to != tiles.begin() && to == tiles.end() && !tiles.empty() && tiles.back()->IsAddTile()) --to;
         if (to > from)
-            std::rotate(from, from + 1, to);
+            std::rotate(from, from + 1, to + 1);
         else if (to < from)
             std::rotate(to, from, from + 1);
         else
