@@ -77,13 +77,20 @@ std::vector<uint32_t> InstalledIds(const std::wstring& listPath) {
 // Chooses the folder in the folder browser of another process: the path is
 // written into that process for BFFM_SETSELECTIONW, then OK is pressed.
 bool ChooseFolderIn(HANDLE process, HWND browser, const std::wstring& folder) {
+    // The browser fills its tree after it shows: a selection sent before
+    // that is lost.
+    ::Sleep(1000);
     const SIZE_T bytes = (folder.size() + 1) * sizeof(wchar_t);
     void* remote = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (remote == nullptr) return false;
     SIZE_T written = 0;
     const bool ok = ::WriteProcessMemory(process, remote, folder.c_str(), bytes, &written) && written == bytes;
     if (ok) {
-        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+        // Twice, a moment apart: the first may meet a tree still filling.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+            ::Sleep(500);
+        }
         ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
     }
     ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -126,9 +133,11 @@ TEST(ManagerScan, ChosenFolderScanFindsTheFlashGamesAndYesPutsThemOnTheInstalled
         << "no folder browser: " << WindowsOf(manager.pid);
     ASSERT_TRUE(ChooseFolderIn(manager.process, browser, scratch));
 
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(browser); }, kTimeout)) << "the folder browser stays";
     // Done when "是" shows in the button bar.
-    ASSERT_TRUE(WaitFor([&] { return BluePixels(CaptureWindow(scan), kButtonBar) > 800; }, kTimeout))
-        << "the scan did not end with games found";
+    const bool found = WaitFor([&] { return BluePixels(CaptureWindow(scan), kButtonBar) > 800; }, 2 * kTimeout);
+    if (!found) KeepScreenshot(scan, L"Scan-NotFound");
+    ASSERT_TRUE(found) << "the scan did not end with games found";
     KeepScreenshot(scan, L"Scan-Found");
     const std::vector<uint32_t> before = InstalledIds(folder.PathOf(L"data\\install.vqx"));
     for (uint32_t id : games) EXPECT_EQ(before.end(), std::find(before.begin(), before.end(), id)) << id;
