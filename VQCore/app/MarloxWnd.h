@@ -33,6 +33,7 @@ class IGameTile;
 class VQGameIcon;
 class VQIconList;
 class VQMenuWnd;
+class VQPageTipWnd;
 class VQScanWnd;
 class VQSearchWnd;
 class VQSkinSettingWnd;
@@ -221,16 +222,26 @@ public:
     // page and starting its task.
     void OnDownloadTileAction(VQGameIcon* tile);
     void DownloadTile(VQGameIcon* tile);
+    // The scan window (MarloxWndScan.cpp): made once and kept; mode 0 shows
+    // it for the user's choice, other modes scan at once unseen.
     void ShowScanWindow(int mode);
     // The runtime environment window for the tile's game (MarloxWndEnvironment.cpp):
     // made once and kept, shown in front.
     void ShowEnvironmentWindow(VQGameIcon* tile);
     VQEnvironmentWnd* GetEnvironmentWindow() const { return m_environmentWindow; }
+    // A found game whose program and arguments an installed tile of that id
+    // already has.
+    bool IsGameAlreadyListed(const VQGameIcon& found) const;
+    // Takes the scan's tiles over (the list is emptied); `show` brings the
+    // installed games page forward at its last page.
+    void ImportFoundGames(std::vector<std::unique_ptr<IGameTile>>& tiles, std::vector<uint32_t>& iconIds, bool show);
 
     // Search results, page filters and sorting.
     void ShowSearchResults();
     // The drop-down of names under the search box shows (tests look).
     bool IsSearchWindowShown() const;
+    // The page number tip over a page button shows (tests look).
+    bool IsPageTipShown() const;
     void OnPageFilterSelected(VQNotifyMsg& msg);
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
@@ -251,6 +262,20 @@ private:
     void ShowTileMenu(VQGameIcon* tile, POINT client);
     void AskAndDeleteTile(VQGameIcon* tile);
     void RemoveTileAfterAsking(VQGameIcon* tile, bool withData);
+    // Notification handlers (MarloxWndNotify.cpp), one per row of its table.
+    void OnClickNotify(VQNotifyMsg& msg);
+    void OnHoverNotify(VQNotifyMsg& msg);
+    void OnLeaveNotify(VQNotifyMsg& msg);
+    void OnContextMenuNotify(VQNotifyMsg& msg);
+    void OnInstallFinishedNotify(VQNotifyMsg& msg);
+    void OnLastInstallDoneNotify(VQNotifyMsg& msg);
+    void OnSearchBoxNotify(VQNotifyMsg& msg);
+    void OnSelectionNotify(VQNotifyMsg& msg);
+    void OnTabItemActivated(VQNotifyMsg& msg);
+    void OnGameStartedNotify(VQNotifyMsg& msg);
+    void OnGameBrokenNotify(VQNotifyMsg& msg);
+    void OnTileDropped(VQNotifyMsg& msg);
+    void OnTileRemovedNotify(VQNotifyMsg& msg);
     void OnTileNotify(VQNotifyMsg& msg);
     void ShowGameDetails(VQGameIcon* tile);
     // Not shown while a modal dialog has the window disabled.
@@ -265,6 +290,10 @@ private:
     void OnSearchBoxFocus(bool focused);
     void OnSearchTextChanged();
     void HideSearchWindow();
+    // The box's arrow keys and Enter act on the shown drop-down; false when
+    // it is not shown (or, for Enter, nothing in it is picked).
+    bool MoveSearchSelection(UINT key);
+    bool ChooseSearchSelection();
     // After a skin change: the open windows and the sibling programs (MarloxWndSkin.cpp).
     void PassSkinChangeOn();
     // The skin chooser under the skin button, made once and kept (MarloxWndSkin.cpp).
@@ -273,7 +302,6 @@ private:
     // The feedback page in the web window, made when there is none (MarloxWndWeb.cpp).
     void ShowFeedbackPage();
     void CloseWebWindow();
-    void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -322,6 +350,7 @@ private:
     VQWebWnd* m_webWindow = nullptr;
     HWND m_webWindowHandle = nullptr;
     VQEnvironmentWnd* m_environmentWindow = nullptr;  // owned; freed by CloseEnvironmentWindow
+    VQPageTipWnd* m_pageTip = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time

@@ -14,8 +14,12 @@
 #include "VQCore/app/DetailsWnd.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/StartupChecks.h"
 #include "VQCore/app/TileMenu.h"
 #include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/Settings.h"
+#include "VQUpdate/UpgradeMarkers.h"
+#include "common/FormatText.h"
 #include "common/PathText.h"
 #include "ui/Control.h"
 #include "ui/MenuWnd.h"
@@ -119,7 +123,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
         std::vector<VQGameIcon*> doomed;
         for (VQGameIcon* tile : list->GetTiles())
             if (tile && !tile->IsAddTile() && tile->GetState() != kTileDownloaded) doomed.push_back(tile);
-        for (VQGameIcon* tile : doomed) RemoveTileAfterAsking(tile, answer.withData);
+        for (VQGameIcon* tile : doomed) RemoveTile(tile, answer.withData);
         return true;
     }
     default: break;
@@ -139,8 +143,8 @@ bool VQMarloxWnd::RouteCommand(int id) {
     case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
     case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;
     case kCmdDeleteTask: AskAndDeleteTile(tile); return true;
-    case kCmdDeleteIcon: RemoveTileAfterAsking(tile, false); return true;
-    case kCmdUninstall: RemoveTileAfterAsking(tile, true); return true;
+    case kCmdDeleteIcon: RemoveTile(tile, false); return true;
+    case kCmdUninstall: RemoveTile(tile, true); return true;
     default: return false;
     }
 }
@@ -186,8 +190,14 @@ void VQMarloxWnd::ShowTileMenu(VQGameIcon* tile, POINT client) {
 
 void VQMarloxWnd::AskAndDeleteTile(VQGameIcon* tile) {
     if (!tile) return;
-    const VQConfirmation answer = AskDeleteTile(m_hwnd, tile->GetOwnerListId(), GameKindOf(tile));
-    if (answer.proceed) RemoveTileAfterAsking(tile, answer.withData);
+    const int listId = tile->GetOwnerListId();
+    const uint32_t gameId = tile->GetGameId();
+    const VQConfirmation answer = AskDeleteTile(m_hwnd, listId, GameKindOf(tile));
+    if (!answer.proceed) return;
+    // While the question was open the window went on working (a download
+    // ended, the tile moved or went): the tile is looked up again.
+    tile = FindTileById(listId, gameId);
+    if (tile) RemoveTile(tile, answer.withData);
 }
 
 // Takes the tile off its page and rewrites the lists it was kept in.

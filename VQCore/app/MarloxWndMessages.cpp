@@ -123,6 +123,9 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_KEYUP:
         return OnKeyUpMessage(wParam);
+    case WM_KEYDOWN:
+        if ((wParam == VK_UP || wParam == VK_DOWN) && MoveSearchSelection(static_cast<UINT>(wParam))) return 0;
+        break;
     case WM_TIMER:
         if (wParam == kTimerPageFill) {
             OnFillPages();

@@ -97,7 +97,9 @@ bool VQMarloxWnd::RewriteDownloadList() {
 
 bool VQMarloxWnd::RefillIconPages(uint32_t gameId, const std::wstring& image) {
     bool changed = false;
-    for (int id = kSingleListId; id <= kToolListId; ++id) {
+    // Every page: the kind pages, and the installed and download pages
+    // where a scan's or a download's tile waits for its picture.
+    for (int id = kHotListId; id <= kSearchListId; ++id) {
         VQIconList* list = FindIconList(id);
         if (list == nullptr) continue;
         for (VQGameIcon* tile : list->GetTiles()) {
@@ -146,81 +148,6 @@ void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {
 
 void VQMarloxWnd::SnapshotCurrentPage(VQIconList* list, bool keepInFlow) {
     if (m_filters) m_filters->SnapshotCurrentPage(list, keepInFlow);
-}
-
-// The notifications the window acts on now: the search box and button,
-// the filter and sort combos. The tile commands come with the game
-// operations.
-void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
-    // A download's end event has no sender control.
-    if (msg.type == NotifyDownloadError) {
-        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam));
-        return;
-    }
-    if (msg.sender == nullptr) return;
-    if (msg.type == NotifyInstallFinished) {
-        OnInstallFinished(static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)));
-        return;
-    }
-    if (msg.type == NotifyLastInstallDone) {
-        OnLastInstallDone();
-        return;
-    }
-    int id = msg.sender->GetId();
-    switch (msg.type) {
-    case NotifyClick:
-        if (id == IdSearchButton) ShowSearchResults();
-        OnTitleButtonClick(id);
-        break;
-    case NotifyMouseHover:
-        if (VQGameIcon* tile = static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon)))
-            ShowGameIconTip(tile, msg.mouse);
-        break;
-    case NotifyMouseLeave:
-        if (msg.sender->GetInterface(ControlTypeGameIcon)) HideGameIconTip(msg.sender, false);
-        break;
-    case NotifyTileRemoved:
-        HideGameIconTip(msg.sender, true);
-        break;
-    case NotifyContextMenu:
-        HideGameIconTip(msg.sender, false);
-        OnTileNotify(msg);
-        break;
-    case NotifyTileStart:
-    case NotifyTilePause:
-    case NotifyTileDetails:
-    case NotifyTileInstallFolder:
-    case NotifyTileDelete:
-    case NotifyTileDownload:
-    case NotifyTileHomePage:
-    case NotifyTileRegisterPage:
-        OnTileNotify(msg);
-        break;
-    case NotifyReturn:
-        if (id == IdSearchBox) ShowSearchResults();
-        break;
-    case NotifyTextChanged:
-        if (id == IdSearchBox) OnSearchTextChanged();
-        break;
-    case NotifySetFocus:
-    case NotifyKillFocus:
-        if (id == IdSearchBox) OnSearchBoxFocus(msg.type == NotifySetFocus);
-        break;
-    case NotifyItemSelect:
-        OnPageFilterSelected(msg);
-        break;
-    case NotifySelectionChanged:
-        if (VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(12))) {
-            SwitchPage(tabs);
-            if (id == kPageTabId) {
-                bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
-                ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
-            }
-        }
-        break;
-    default:
-        break;
-    }
 }
 
 }  // namespace Tessar

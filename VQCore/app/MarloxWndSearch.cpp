@@ -83,6 +83,22 @@ void VQMarloxWnd::HideSearchWindow() {
     if (m_searchWindow && ::IsWindow(m_searchWindow->GetHWND())) ::ShowWindow(m_searchWindow->GetHWND(), SW_HIDE);
 }
 
+// Up and down in the search box move through the drop-down's names.
+bool VQMarloxWnd::MoveSearchSelection(UINT key) {
+    if (!IsSearchWindowShown()) return false;
+    VQControl* focus = m_paintManager.GetFocus();
+    if (!focus || focus->GetId() != IdSearchBox) return false;
+    ::SendMessageW(m_searchWindow->GetHWND(), WM_KEYDOWN, key, 0);
+    return true;
+}
+
+// Enter in the box while a name of the drop-down is picked chooses it.
+bool VQMarloxWnd::ChooseSearchSelection() {
+    if (!IsSearchWindowShown() || m_searchWindow->GetSelectedIndex() < 0) return false;
+    ::SendMessageW(m_searchWindow->GetHWND(), WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+}
+
 bool VQMarloxWnd::IsSearchWindowShown() const {
     return m_searchWindow && ::IsWindowVisible(m_searchWindow->GetHWND());
 }

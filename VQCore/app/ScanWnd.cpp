@@ -6,6 +6,7 @@
 #include "VQCore/app/ResourceString.h"
 #include "common/FormatText.h"
 #include "common/PathText.h"
+#include "common/TextUtil.h"
 #include "ui/Control.h"
 #include "ui/Progress.h"
 
@@ -144,7 +145,21 @@ void VQScanWnd::RequestClose() {
                      LoadResourceString(kTextStopQuestion));
     ask.SetOptionText(LoadResourceString(kTextStopOption));
     ask.SetOptionSelected(true);
+    m_question = &ask;
     ask.ShowModal();
+    m_question = nullptr;
+    if (m_released) {
+        // The owner went while the question was open: nothing is imported,
+        // the scan ends and the window frees itself once it is closed.
+        m_host = VQScanHost();
+        if (m_scanner) {
+            m_scanner->Stop();
+            m_scanner->Wait();
+        }
+        m_scanning = false;
+        Close();
+        return;
+    }
     if (!::IsWindow(m_hwnd)) return;
     if (ask.GetResult() == kDialogOk) {
         if (m_scanner) {
@@ -159,6 +174,22 @@ void VQScanWnd::RequestClose() {
     } else if (pausedHere) {
         Resume();
     }
+}
+
+void VQScanWnd::Release() {
+    if (!m_question) {
+        delete this;
+        return;
+    }
+    // Deleting now would pull the window from under the question's modal
+    // loop and the click that asked it: the question is answered "no" and
+    // RequestClose finishes the job.
+    m_released = true;
+    ::PostMessageW(m_question->GetHWND(), WM_CLOSE, 0, 0);
+}
+
+void VQScanWnd::OnFinalMessage(HWND hwnd) {
+    if (m_released && !m_question) delete this;
 }
 
 std::wstring VQScanWnd::ElapsedText() const { return FormatString(L"%02d:%02d:%02d", m_hours, m_minutes, m_seconds); }
@@ -304,7 +335,7 @@ void VQScanWnd::AddFound(std::unique_ptr<IGameTile> tile, bool iconMissing) {
     for (const auto& found : m_found) {
         const VQGameIconData& other = static_cast<VQGameIcon*>(found.get())->Data();
         if (_wcsicmp(other.runProgram.c_str(), data.runProgram.c_str()) == 0 &&
-            _wcsicmp(other.runArguments.c_str(), data.runArguments.c_str()) == 0)
+            PrefixCompareNoCase(other.runArguments, data.runArguments) == 0)
             return;
     }
     if (iconMissing) m_iconIds.push_back(icon->GetGameId());

@@ -58,6 +58,11 @@ public:
     void Resume();
     // The close button: asks while a scan runs.
     void RequestClose();
+    // The owner lets go of the window: freed at once, or, while its
+    // stop question is open, once the question has returned (the scan is
+    // stopped and the window closes and frees itself).
+    void Release();
+    void OnFinalMessage(HWND hwnd) override;
 
     bool IsScanning() const { return m_scanning; }
     bool IsPaused() const { return m_paused; }
@@ -89,6 +94,8 @@ private:
     void ImportFound(bool show);
     void SetLabel(int id, const std::wstring& text);
 
+    class VQMessageDlg* m_question = nullptr;  // the open stop question
+    bool m_released = false;  // the owner let go while the question was open
     VQScanHost m_host;
     int m_initialMode;
     std::unique_ptr<VQScanGame> m_scanner;

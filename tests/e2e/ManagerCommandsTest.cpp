@@ -5,9 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 #include <utility>
 
+#include <boost/make_shared.hpp>
+
+#include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/DownloadXmlFile.h"
+#include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/InstalledXmlFile.h"
 #include "VQCore/gamelib/Settings.h"
 #include "tests/e2e/ManagerHarness.h"
 
@@ -20,61 +28,6 @@ const DWORD kTimeout = 30000;
 // The more button and the search box in the title bar (client coordinates).
 const POINT kMoreButton = {854, 20};
 const POINT kSearchBox = {680, 19};
-
-struct FindRequest {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindByClass(HWND hwnd, LPARAM param) {
-    auto* request = reinterpret_cast<FindRequest*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (pid == request->pid && wcscmp(name, request->className) == 0 && ::IsWindowVisible(hwnd)) {
-        request->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
-    FindRequest request = {pid, className, nullptr};
-    ::EnumWindows(&FindByClass, reinterpret_cast<LPARAM>(&request));
-    return request.found;
-}
-
-BOOL CALLBACK ListWindow(HWND hwnd, LPARAM param) {
-    auto* request = reinterpret_cast<std::pair<DWORD, std::wstring>*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != request->first) return TRUE;
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    request->second += std::wstring(name) + (::IsWindowVisible(hwnd) ? L"(shown) " : L" ");
-    return TRUE;
-}
-
-// The classes of the process's top-level windows, for a failure message.
-std::string WindowsOf(DWORD pid) {
-    std::pair<DWORD, std::wstring> request(pid, std::wstring());
-    ::EnumWindows(&ListWindow, reinterpret_cast<LPARAM>(&request));
-    return std::string(request.second.begin(), request.second.end());
-}
-
-void Click(HWND window, POINT at) {
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageW(window, WM_MOUSEMOVE, 0, where);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageW(window, WM_LBUTTONUP, 0, where);
-}
-
-void KeepShot(HWND hwnd, const std::wstring& name) {
-    ::CreateDirectoryW(ScreenshotFolder().c_str(), nullptr);
-    SaveImagePng(CaptureWindow(hwnd), ScreenshotFolder() + L"\\" + name + L".png");
-}
 
 class ManagerCommandsTest : public ::testing::Test {
 protected:
@@ -99,18 +52,18 @@ protected:
 
 TEST_F(ManagerCommandsTest, MoreButtonOpensItsMenuAndAboutOpensTheAboutBox) {
     StartShown();
-    Click(m_window, kMoreButton);
+    ClickAt(m_window, kMoreButton);
     HWND menu = WaitForWindow(L"VQMenuWnd");
     ASSERT_NE(nullptr, menu) << "the more menu did not open: " << WindowsOf(m_manager.pid);
-    KeepShot(menu, L"Commands-MoreMenu");
+    KeepScreenshot(menu, L"Commands-MoreMenu");
     // "关于Tovana...": below three items, a separator and two more items.
     RECT rc = {};
     ::GetClientRect(menu, &rc);
-    Click(menu, POINT{rc.right / 2, 4 + 3 * 28 + 9 + 2 * 28 + 14});
+    ClickAt(menu, POINT{rc.right / 2, 4 + 3 * 28 + 9 + 2 * 28 + 14});
     HWND about = WaitForWindow(L"VQAboutDlg");
     ASSERT_NE(nullptr, about) << "the about box did not open";
     EXPECT_FALSE(::IsWindowEnabled(m_window)) << "the about box is modal";
-    KeepShot(about, L"Commands-AboutDlg");
+    KeepScreenshot(about, L"Commands-AboutDlg");
     PostMessageW(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(about); }, kTimeout));
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(m_window) != FALSE; }, kTimeout));
@@ -119,24 +72,32 @@ TEST_F(ManagerCommandsTest, MoreButtonOpensItsMenuAndAboutOpensTheAboutBox) {
 
 TEST_F(ManagerCommandsTest, CommandsReachTheirOperations) {
     StartShown();
+    // Menu and tray item id -> the window it opens. The more menu, the
+    // download page's menu and the tray menu send these ids (the menus'
+    // own tests check which item sends which id).
     const struct {
         const char* name;
         WORD id;
-        const wchar_t* dialogClass;
+        const wchar_t* windowClass;
     } cases[] = {
         {"about", 1005, L"VQAboutDlg"},
+        {"settings", 1001, L"VQSettingsDlg"},
+        {"download-settings", 1025, L"VQSettingsDlg"},
         {"delete-all-tasks", 1024, L"VQMessageDlg"},
         {"scan-games", 1000, L"VQScanWnd"},
         {"scan-games-again", 1000, L"VQScanWnd"},
+        {"tray-settings", 32780, L"VQSettingsDlg"},
+        {"tray-skin", 32779, L"VQSkinSettingWnd"},
     };
     for (const auto& c : cases) {
         PostMessageW(m_window, WM_COMMAND, c.id, 0);
-        HWND dialog = WaitForWindow(c.dialogClass);
-        ASSERT_NE(nullptr, dialog) << c.name << ": " << WindowsOf(m_manager.pid);
-        KeepShot(dialog, std::wstring(L"Commands-") + std::wstring(c.name, c.name + strlen(c.name)));
+        HWND opened = WaitForWindow(c.windowClass);
+        ASSERT_NE(nullptr, opened) << c.name << ": " << WindowsOf(m_manager.pid);
+        KeepScreenshot(opened, std::wstring(L"Commands-") + std::wstring(c.name, c.name + strlen(c.name)));
         // Closing is cancelling: nothing happens and the window goes on.
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, kTimeout)) << c.name;
+        PostMessageW(opened, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(opened) || !::IsWindowVisible(opened); }, kTimeout)) << c.name;
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(m_window) != FALSE; }, kTimeout)) << c.name;
     }
     // Hidden from the tray's menu, shown again by its first item.
     PostMessageW(m_window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -155,7 +116,7 @@ TEST_F(ManagerCommandsTest, SearchDropDownListsNamesWhileTyping) {
         const wchar_t* text;
     } cases[] = {{"chinese", L"梦幻"}, {"pinyin", L"menghuan"}};
     for (const auto& c : cases) {
-        Click(m_window, kSearchBox);
+        ClickAt(m_window, kSearchBox);
         PostMessageW(m_window, WM_KEYDOWN, VK_END, 0);
         for (int i = 0; i < 16; ++i) PostMessageW(m_window, WM_KEYDOWN, VK_BACK, 1);
         for (wchar_t ch : std::wstring(c.text)) PostMessageW(m_window, WM_CHAR, ch, 1);
@@ -175,9 +136,9 @@ TEST_F(ManagerCommandsTest, SearchDropDownListsNamesWhileTyping) {
             },
             kTimeout))
             << c.name;
-        KeepShot(drop, std::wstring(L"Commands-SearchWnd-") + std::wstring(c.name, c.name + strlen(c.name)));
+        KeepScreenshot(drop, std::wstring(L"Commands-SearchWnd-") + std::wstring(c.name, c.name + strlen(c.name)));
         // The search button runs the search and the drop-down goes.
-        Click(m_window, POINT{797, 19});
+        ClickAt(m_window, POINT{797, 19});
         EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(drop); }, kTimeout)) << c.name;
     }
     EXPECT_TRUE(m_manager.Running());
@@ -209,7 +170,7 @@ TEST_F(ManagerCommandsTest, TileMenuDeleteIconTakesTheGameOffTheInstalledList) {
     ASSERT_NE(nullptr, m_window);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
     // The installed games' tab, then a right click on its first tile.
-    Click(m_window, POINT{12 + 48, 57});
+    ClickAt(m_window, POINT{12 + 48, 57});
     const POINT tile = {66, 172};
     HWND menu = nullptr;
     WaitFor(
@@ -227,12 +188,211 @@ TEST_F(ManagerCommandsTest, TileMenuDeleteIconTakesTheGameOffTheInstalledList) {
         },
         kTimeout);
     ASSERT_NE(nullptr, menu) << "the tile menu did not open: " << WindowsOf(m_manager.pid);
-    KeepShot(menu, L"Commands-IconMenuInstalled");
+    KeepScreenshot(menu, L"Commands-IconMenuInstalled");
     // "删除图标": below run, a separator, three items and a separator.
     RECT rc = {};
     ::GetClientRect(menu, &rc);
-    Click(menu, POINT{rc.right / 2, 4 + 28 + 9 + 3 * 28 + 9 + 14});
+    ClickAt(menu, POINT{rc.right / 2, 4 + 28 + 9 + 3 * 28 + 9 + 14});
     EXPECT_TRUE(WaitFor([&] { return ReadAll(list) != before; }, kTimeout)) << "the installed list was not rewritten";
+    EXPECT_TRUE(m_manager.Running());
+}
+
+// The skinned message box "MessageDlg" (360 x 170): its buttons and option
+// in client coordinates.
+const POINT kMessageOk = {223, 147};
+const POINT kMessageCancel = {307, 147};
+
+// The download list with one stopped download of the game.
+bool WriteStoppedDownload(const std::wstring& listPath, uint32_t gameId) {
+    VQDownloadXmlFile list;
+    auto record = boost::make_shared<VQGameDownloadInfo>();
+    record->ID = gameId;
+    record->Type = 1;
+    record->URL = L"http://127.0.0.1:9/none.vqz";
+    record->State = 4;
+    record->Total = 1 << 20;
+    record->Completed = 1 << 10;
+    list.SetRecords({record});
+    return list.Save(listPath);
+}
+
+bool DownloadListHolds(const std::wstring& listPath, uint32_t gameId) {
+    VQDownloadXmlFile list;
+    if (!list.LoadFile(listPath)) return false;
+    for (const auto& record : list.GetRecords())
+        if (record->ID == gameId) return true;
+    return false;
+}
+
+TEST_F(ManagerCommandsTest, DeleteAllTasksAsksFirstAndOnlyYesDeletes) {
+    ASSERT_TRUE(m_folder.Prepare());
+    VQDatabaseXmlFile database(m_folder.PathOf(L"data\\database.vqx"));
+    ASSERT_TRUE(database.Load());
+    uint32_t game = 0;
+    for (const auto& entry : database.GetGames())
+        if (IsSingleGameId(entry.first) && !game) game = entry.first;
+    ASSERT_NE(0u, game);
+    const std::wstring list = m_folder.PathOf(L"data\\download.vqx");
+    ASSERT_TRUE(WriteStoppedDownload(list, game));
+    m_manager = m_folder.Start(L"");
+    WaitFor([&] { return (m_window = m_folder.FindMainWindow(m_manager.pid)) != nullptr || !m_manager.Running(); },
+            kStartTimeout);
+    ASSERT_NE(nullptr, m_window);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
+    // The answers in turn: only the last one deletes.
+    const struct {
+        const char* name;
+        bool byCloseMessage;
+        POINT button;
+        bool deletes;
+    } answers[] = {
+        {"cancel", false, kMessageCancel, false},
+        {"closed", true, POINT{}, false},
+        {"yes", false, kMessageOk, true},
+    };
+    for (const auto& answer : answers) {
+        PostMessageW(m_window, WM_COMMAND, 1024, 0);
+        HWND ask = WaitForWindow(L"VQMessageDlg");
+        ASSERT_NE(nullptr, ask) << answer.name << ": " << WindowsOf(m_manager.pid);
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindowEnabled(m_window); }, kTimeout)) << answer.name << ": asked modally";
+        KeepScreenshot(ask, std::wstring(L"Commands-DeleteAll-") + std::wstring(answer.name, answer.name + strlen(answer.name)));
+        if (answer.byCloseMessage)
+            PostMessageW(ask, WM_CLOSE, 0, 0);
+        else
+            ClickAt(ask, answer.button);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(ask); }, kTimeout)) << answer.name;
+        ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(m_window) != FALSE; }, kTimeout)) << answer.name;
+        if (answer.deletes) {
+            EXPECT_TRUE(WaitFor([&] { return !DownloadListHolds(list, game); }, kTimeout)) << answer.name;
+        } else {
+            ::Sleep(500);
+            EXPECT_TRUE(DownloadListHolds(list, game)) << answer.name << ": nothing deleted";
+        }
+    }
+    EXPECT_TRUE(m_manager.Running());
+}
+
+TEST_F(ManagerCommandsTest, TileMenuDetailsOpensTheDetailsWindow) {
+    StartShown();
+    // The hot page (tab 1), a right click on its first card.
+    ClickAt(m_window, POINT{12 + 96 + 48, 57});
+    const POINT tile = {66, 160};
+    HWND menu = nullptr;
+    WaitFor(
+        [&] {
+            POINT screen = tile;
+            ::ClientToScreen(m_window, &screen);
+            PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window), MAKELPARAM(screen.x, screen.y));
+            DWORD start = ::GetTickCount();
+            while (::GetTickCount() - start < 2000 && !(menu = FindProcessWindow(m_manager.pid, L"VQMenuWnd")))
+                ::Sleep(50);
+            return menu != nullptr;
+        },
+        kTimeout);
+    ASSERT_NE(nullptr, menu) << "the tile menu did not open: " << WindowsOf(m_manager.pid);
+    KeepScreenshot(menu, L"Commands-IconMenuNoInstall");
+    // "游戏详情": below the run or download item (one of the two shows) and a separator.
+    RECT rc = {};
+    ::GetClientRect(menu, &rc);
+    ClickAt(menu, POINT{rc.right / 2, 4 + 28 + 9 + 14});
+    HWND details = WaitForWindow(L"VQDetailsWnd");
+    ASSERT_NE(nullptr, details) << WindowsOf(m_manager.pid);
+    KeepScreenshot(details, L"Commands-DetailsWnd");
+    // Its close button hides it; the main window goes on.
+    PostMessageW(details, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(details); }, kTimeout));
+    EXPECT_TRUE(m_manager.Running());
+}
+
+TEST_F(ManagerCommandsTest, SearchDropDownFollowsTheArrowKeysAndEnterChooses) {
+    StartShown();
+    ClickAt(m_window, kSearchBox);
+    PostMessageW(m_window, WM_KEYDOWN, VK_END, 0);
+    for (int i = 0; i < 16; ++i) PostMessageW(m_window, WM_KEYDOWN, VK_BACK, 1);
+    for (wchar_t ch : std::wstring(L"梦幻")) PostMessageW(m_window, WM_CHAR, ch, 1);
+    HWND drop = WaitForWindow(L"VQSearchWnd");
+    // Names and the search-more entry.
+    ASSERT_TRUE(WaitFor([&] {
+        RECT rc = {};
+        ::GetClientRect(drop, &rc);
+        return rc.bottom > 2 * 19;
+    }, kTimeout));
+    ASSERT_NE(nullptr, drop) << WindowsOf(m_manager.pid);
+    ASSERT_TRUE(WaitFor([&] { return DistinctColours(CaptureWindow(drop), RECT{0, 0, 180, 400}) > 2; }, kTimeout));
+    ::Sleep(300);
+    const VQScreenImage none = CaptureWindow(drop);
+    // Down picks the first name, Up from there wraps to the search-more
+    // entry at the end, Down again back to the first: each repaints the list.
+    const struct {
+        const char* name;
+        UINT key;
+    } steps[] = {{"down", VK_DOWN}, {"up-wraps", VK_UP}, {"down-wraps", VK_DOWN}};
+    for (const auto& step : steps) {
+        const VQScreenImage before = CaptureWindow(drop);
+        PostMessageW(m_window, WM_KEYDOWN, step.key, 1);
+        VQScreenImage after;
+        EXPECT_TRUE(WaitFor([&] { return (after = CaptureWindow(drop)).pixels != before.pixels; }, kTimeout))
+            << step.name << ": the picked row did not change";
+        EXPECT_NE(none.pixels, after.pixels) << step.name << ": a row is picked";
+        EXPECT_TRUE(::IsWindowVisible(drop)) << step.name;
+    }
+    KeepScreenshot(drop, L"Commands-SearchWnd-picked");
+    // Enter chooses the picked name: the drop-down goes and the results show.
+    PostMessageW(m_window, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(m_window, WM_CHAR, L'\r', 1);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(drop); }, kTimeout));
+    KeepScreenshot(m_window, L"Commands-SearchChosen");
+    EXPECT_TRUE(m_manager.Running());
+}
+
+std::vector<uint32_t> InstalledOrder(const std::wstring& listPath) {
+    std::vector<uint32_t> ids;
+    VQInstalledXmlFile list;
+    if (list.LoadFile(listPath))
+        for (const auto& record : list.GetCommonRecords()) ids.push_back(record->ID);
+    return ids;
+}
+
+TEST_F(ManagerCommandsTest, InstalledTileDroppedOntoAnotherChangesPlacesWithIt) {
+    ASSERT_TRUE(m_folder.Prepare());
+    const std::wstring demoGame = m_folder.Temp().PathOf(L"DemoGame.exe");
+    ASSERT_TRUE(CopyFileW(BuildPath(L"demo\\game\\DemoGame.exe").c_str(), demoGame.c_str(), FALSE));
+    const std::wstring listPath = m_folder.PathOf(L"data\\install.vqx");
+    VQInstalledXmlFile::Records records;
+    for (uint32_t id : {90001u, 90002u}) {
+        auto record = boost::make_shared<VQGameInstalledInfo>();
+        record->ID = id;
+        record->Name = id == 90001u ? L"甲" : L"乙";
+        record->FullPath = demoGame;
+        record->SetupTime = 1700000000;
+        records.push_back(record);
+    }
+    {
+        VQInstalledXmlFile list;
+        list.SetRecords(records, {});
+        ASSERT_TRUE(list.Save(listPath));
+    }
+    ASSERT_EQ((std::vector<uint32_t>{90001u, 90002u}), InstalledOrder(listPath));
+    m_manager = m_folder.Start(L"");
+    WaitFor([&] { return (m_window = m_folder.FindMainWindow(m_manager.pid)) != nullptr || !m_manager.Running(); },
+            kStartTimeout);
+    ASSERT_NE(nullptr, m_window);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
+    ClickAt(m_window, POINT{12 + 48, 57});
+    ::Sleep(1000);
+    // The first card's picture pressed, dragged one cell right, let go there.
+    const POINT first = {66, 160}, second = {66 + 91, 160};
+    PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(first.x, first.y));
+    PostMessageW(m_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
+    for (int step = 1; step <= 7; ++step)
+        PostMessageW(m_window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(first.x + 13 * step, first.y));
+    PostMessageW(m_window, WM_LBUTTONUP, 0, MAKELPARAM(second.x, second.y));
+    EXPECT_TRUE(WaitFor([&] { return InstalledOrder(listPath) == std::vector<uint32_t>{90002u, 90001u}; }, kTimeout))
+        << "the two games did not change places in install.vqx";
+    KeepScreenshot(m_window, L"Commands-TilesSwapped");
     EXPECT_TRUE(m_manager.Running());
 }
 

@@ -236,6 +236,64 @@ bool WriteInstalledDemoGame(const std::wstring& listPath, uint32_t gameId, const
     return list.Save(listPath);
 }
 
+namespace {
+
+struct ProcessWindowRequest {
+    DWORD pid;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM param) {
+    auto* request = reinterpret_cast<ProcessWindowRequest*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid == request->pid && wcscmp(name, request->className) == 0 && IsWindowVisible(hwnd)) {
+        request->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ListProcessWindow(HWND hwnd, LPARAM param) {
+    auto* request = reinterpret_cast<std::pair<DWORD, std::wstring>*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != request->first) return TRUE;
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    request->second += std::wstring(name) + (IsWindowVisible(hwnd) ? L"(shown) " : L" ");
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
+    ProcessWindowRequest request = {pid, className, nullptr};
+    EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+std::string WindowsOf(DWORD pid) {
+    std::pair<DWORD, std::wstring> request(pid, std::wstring());
+    EnumWindows(&ListProcessWindow, reinterpret_cast<LPARAM>(&request));
+    return std::string(request.second.begin(), request.second.end());
+}
+
+void ClickAt(HWND window, POINT at) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, where);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
+void KeepScreenshot(HWND hwnd, const std::wstring& name) {
+    CreateDirectoryW(ScreenshotFolder().c_str(), nullptr);
+    SaveImagePng(CaptureWindow(hwnd), ScreenshotFolder() + L"\\" + name + L".png");
+}
+
 VQScreenImage CaptureWindow(HWND hwnd) {
     VQScreenImage image;
     RECT rc;

@@ -86,6 +86,15 @@ std::wstring ScreenshotFolder();
 // Distinct colours in a rectangle of the image (a blank area has one or two).
 size_t DistinctColours(const VQScreenImage& image, const RECT& area);
 
+// A shown top-level window of that class in the process, or null.
+HWND FindProcessWindow(DWORD pid, const wchar_t* className);
+// The classes of the process's top-level windows, for a failure message.
+std::string WindowsOf(DWORD pid);
+// A left click at a client point, as posted mouse messages.
+void ClickAt(HWND window, POINT at);
+// Keeps a screenshot of the window under the name in ScreenshotFolder().
+void KeepScreenshot(HWND hwnd, const std::wstring& name);
+
 // The Windows path of a file of the build folder.
 std::wstring BuildPath(const std::wstring& relative);
 

@@ -140,6 +140,32 @@ TEST(ScanWnd, PauseAndResumeSwapTheirButtons) {
     EXPECT_TRUE(PumpUntil([&] { return !window.IsScanning(); }, 60000));
 }
 
+// The owner going while the stop question is open (the program exits from
+// the tray): the question ends, nothing is imported, the scan stops and the
+// window closes and frees itself once the question has returned.
+VQScanWnd* g_releasing = nullptr;
+
+void CALLBACK ReleaseDuringQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (g_releasing) g_releasing->Release();
+}
+
+TEST(ScanWnd, ReleasedWhileAskingFinishesTheQuestionThenFreesItself) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"a\\b.txt", "x"));
+    HostRecord record;
+    VQScanWnd* window = new VQScanWnd(MakeHost(record), 0);
+    window->ShowWindow(true, true);
+    ASSERT_TRUE(window->StartScan(kScanStartPath, folder.Path()));
+    const HWND hwnd = window->GetHWND();
+    g_releasing = window;
+    ::SetTimer(nullptr, 0, 500, &ReleaseDuringQuestion);
+    window->RequestClose();  // returns once the release has ended the question
+    g_releasing = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); })) << "the window closed itself";
+    EXPECT_EQ(0, record.imports) << "the found games are not imported when the owner went";
+}
+
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar

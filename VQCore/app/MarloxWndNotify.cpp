@@ -1,0 +1,266 @@
+// The main window's notification routing: one table from notification
+// type to handler; each handler looks at the sender (a tile, a tab item,
+// the search box, a page) and does what that control asked for.
+
+#include "VQCore/app/MarloxWnd.h"
+
+#include <algorithm>
+
+#include "VQCore/app/Confirmations.h"
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/app/IconListPage.h"
+#include "VQCore/app/PageTipWnd.h"
+#include "VQCore/app/SearchWnd.h"
+#include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/Settings.h"
+#include "ui/Control.h"
+#include "ui/TabCtrl.h"
+
+namespace Tessar {
+
+namespace {
+
+const int kControlTypeTab = 12;
+const int kControlTypeTabItem = 13;
+// How long the page tip stays once the mouse rests on a page button.
+const UINT kPageTipMs = 1000;
+
+VQGameIcon* TileOf(VQControl* control) {
+    return control ? static_cast<VQGameIcon*>(control->GetInterface(ControlTypeGameIcon)) : nullptr;
+}
+
+}  // namespace
+
+void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
+    using Handler = void (VQMarloxWnd::*)(VQNotifyMsg&);
+    struct Route {
+        int type;
+        Handler handler;
+    };
+    static const Route kRoutes[] = {
+        {NotifyClick, &VQMarloxWnd::OnClickNotify},
+        {NotifyMouseHover, &VQMarloxWnd::OnHoverNotify},
+        {NotifyMouseLeave, &VQMarloxWnd::OnLeaveNotify},
+        {NotifySetFocus, &VQMarloxWnd::OnSearchBoxNotify},
+        {NotifyKillFocus, &VQMarloxWnd::OnSearchBoxNotify},
+        {NotifyReturn, &VQMarloxWnd::OnSearchBoxNotify},
+        {NotifyTextChanged, &VQMarloxWnd::OnSearchBoxNotify},
+        {NotifySelectionChanged, &VQMarloxWnd::OnSelectionNotify},
+        {NotifyItemSelect, &VQMarloxWnd::OnPageFilterSelected},
+        {NotifyTabActivate, &VQMarloxWnd::OnTabItemActivated},
+        {NotifyContextMenu, &VQMarloxWnd::OnContextMenuNotify},
+        {NotifyTileStart, &VQMarloxWnd::OnTileNotify},
+        {NotifyTilePause, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileDetails, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileInstallFolder, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileDelete, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileDownload, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileHomePage, &VQMarloxWnd::OnTileNotify},
+        {NotifyTileRegisterPage, &VQMarloxWnd::OnTileNotify},
+        {NotifyGameStarted, &VQMarloxWnd::OnGameStartedNotify},
+        {NotifyGameStartFailed, &VQMarloxWnd::OnGameBrokenNotify},
+        {NotifyTileDroppedBetween, &VQMarloxWnd::OnTileDropped},
+        {NotifyTileDroppedOnto, &VQMarloxWnd::OnTileDropped},
+        {NotifyTileRemoved, &VQMarloxWnd::OnTileRemovedNotify},
+        {NotifyInstallFinished, &VQMarloxWnd::OnInstallFinishedNotify},
+        {NotifyLastInstallDone, &VQMarloxWnd::OnLastInstallDoneNotify},
+    };
+    // A download's end event has no sender control.
+    if (msg.type == NotifyDownloadError) {
+        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam));
+        return;
+    }
+    if (msg.sender == nullptr) return;
+    for (const Route& route : kRoutes) {
+        if (route.type != msg.type) continue;
+        (this->*route.handler)(msg);
+        return;
+    }
+}
+
+void VQMarloxWnd::OnClickNotify(VQNotifyMsg& msg) {
+    if (VQGameIcon* tile = TileOf(msg.sender)) {
+        // The tile that adds games asks for a program; any other does its action.
+        if (tile->IsAddTile())
+            ShowAddTileAction();
+        else
+            OnTileAction(tile);
+        return;
+    }
+    const int id = msg.sender->GetId();
+    if (id == IdSearchButton) {
+        ShowSearchResults();
+        return;
+    }
+    OnTitleButtonClick(id);
+}
+
+// A tile: its tip beside the mouse. A page button of an icon list: its
+// number in the page tip above it.
+void VQMarloxWnd::OnHoverNotify(VQNotifyMsg& msg) {
+    if (VQGameIcon* tile = TileOf(msg.sender)) {
+        ShowGameIconTip(tile, msg.mouse);
+        return;
+    }
+    VQControl* item = msg.sender->GetInterface(kControlTypeTabItem);
+    if (!item) return;
+    if (!m_pageTip) m_pageTip = new VQPageTipWnd(m_hwnd);
+    if (!::IsWindow(m_pageTip->GetHWND())) return;
+    const int width = m_pageTip->SetText(item->GetText());
+    const RECT pos = item->GetPos();
+    m_pageTip->MoveTo((pos.left + pos.right - width) / 2, pos.top - VQPageTipWnd::kHeight);
+    m_pageTip->ShowFor(kPageTipMs);
+}
+
+void VQMarloxWnd::OnLeaveNotify(VQNotifyMsg& msg) {
+    if (TileOf(msg.sender)) HideGameIconTip(msg.sender, false);
+}
+
+void VQMarloxWnd::OnContextMenuNotify(VQNotifyMsg& msg) {
+    HideGameIconTip(msg.sender, false);
+    OnTileNotify(msg);
+}
+
+void VQMarloxWnd::OnInstallFinishedNotify(VQNotifyMsg& msg) { OnInstallFinished(TileOf(msg.sender)); }
+
+void VQMarloxWnd::OnLastInstallDoneNotify(VQNotifyMsg& msg) { OnLastInstallDone(); }
+
+bool VQMarloxWnd::IsPageTipShown() const { return m_pageTip && ::IsWindowVisible(m_pageTip->GetHWND()); }
+
+void VQMarloxWnd::OnSearchBoxNotify(VQNotifyMsg& msg) {
+    if (msg.sender->GetId() != IdSearchBox) return;
+    switch (msg.type) {
+    case NotifyReturn:
+        // A name picked with the arrow keys is chosen as the drop-down's Enter does.
+        if (!ChooseSearchSelection()) ShowSearchResults();
+        break;
+    case NotifyTextChanged: OnSearchTextChanged(); break;
+    case NotifySetFocus:
+    case NotifyKillFocus: OnSearchBoxFocus(msg.type == NotifySetFocus); break;
+    default: break;
+    }
+}
+
+void VQMarloxWnd::OnSelectionNotify(VQNotifyMsg& msg) {
+    VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(kControlTypeTab));
+    if (!tabs) return;
+    SwitchPage(tabs);
+    if (msg.sender->GetId() != kPageTabId) return;
+    const bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+    ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+}
+
+// The close mark of a game library tab: the tab goes away; when it was the
+// selected one, the one selected before it (or the first) takes over.
+void VQMarloxWnd::OnTabItemActivated(VQNotifyMsg& msg) {
+    VQControl* item = msg.sender->GetInterface(kControlTypeTabItem);
+    VQControl* parent = item ? item->GetParent() : nullptr;
+    VQTabCtrl* tabs = parent ? static_cast<VQTabCtrl*>(parent->GetInterface(kControlTypeTab)) : nullptr;
+    if (!tabs || parent->GetId() != IdLibraryTab) return;
+    const bool wasSelected = static_cast<VQControl*>(tabs->GetSelectedItem()) == item;
+    item->SetVisible(false);
+    if (wasSelected) {
+        VQControl* previous = tabs->GetPreviousItem();
+        const int index = previous && previous != item && previous->IsVisible() ? tabs->GetItemIndex(previous) : 0;
+        tabs->SelectItem(index < 0 ? 0 : index);
+        SwitchPage(tabs);
+    }
+    parent->NeedUpdate();
+}
+
+void VQMarloxWnd::OnGameStartedNotify(VQNotifyMsg& msg) {
+    VQSettings& settings = VQSettings::Instance();
+    if (settings.GetBool(L"RunGameMin")) {
+        if (settings.GetInt(L"CloseAction") == 1)
+            ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        else
+            ShowWindow(false, false);
+    }
+    RefreshInstalledPages();
+}
+
+// A game that would not start: the window comes forward with the tile in
+// view and offers to download it again (unless the user said not to ask).
+void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
+    VQGameIcon* tile = TileOf(msg.sender);
+    if (!tile) return;
+    ShowWindow(true, true);
+    ::SetForegroundWindow(m_hwnd);
+    const int listId = tile->GetOwnerListId();
+    const uint32_t gameId = tile->GetGameId();
+    if (GameKindOf(tile) != kCustomGameKind && listId == kInstalledListId) {
+        ShowPage(kPageInstalled);
+        if (VQIconList* list = tile->GetOwnerList()) {
+            const int page = list->PageOfTile(tile);
+            if (page >= 0) list->ShowPageAt(page);
+        }
+    }
+    VQSettings& settings = VQSettings::Instance();
+    bool again = true;
+    if (settings.GetBool(L"RepairGameTip")) {
+        const VQConfirmation answer = AskRepairGame(m_hwnd);
+        again = answer.proceed;
+        if (again && answer.withData) settings.SetBool(L"RepairGameTip", false);
+        // The question let the window work on: the tile is looked up again.
+        tile = FindTileById(listId, gameId);
+    }
+    if (tile && again) DownloadTile(tile);
+    if (tile && listId == kQuickListId) {
+        tile->SetState(kTileNotInstalled);
+        tile->Invalidate();
+    }
+    RefreshInstalledPages();
+}
+
+// A tile dragged on its page: dropped onto another tile the two change
+// places; dropped between tiles it moves there and the tiles in between
+// close up. The new order is what the installed list keeps.
+void VQMarloxWnd::OnTileDropped(VQNotifyMsg& msg) {
+    auto* page = static_cast<VQIconListPage*>(msg.sender->GetInterface(ControlTypeIconListPage));
+    VQIconList* list = page ? page->GetOwner() : nullptr;
+    if (!list) return;
+    VQGameIcon* moving = TileOf(page->GetItemAt(static_cast<int>(msg.wParam)));
+    if (!moving) return;
+    std::vector<VQGameIcon*>& tiles = list->GetTiles();
+    const auto from = std::find(tiles.begin(), tiles.end(), moving);
+    if (from == tiles.end()) return;
+    const int target = static_cast<int>(msg.lParam);
+    if (msg.type == NotifyTileDroppedOnto) {
+        VQGameIcon* other = TileOf(page->GetItemAt(target));
+        const auto to = std::find(tiles.begin(), tiles.end(), other);
+        if (!other || other == moving || other->IsAddTile() || to == tiles.end()) return;
+        std::iter_swap(from, to);
+    } else {
+        // The moving tile takes the place of the tile at the index (the last
+        // of the page past its end, never the tile that adds games); those
+        // in between move one place back towards where it came from.
+        const int last = page->GetCount() - 1;
+        VQGameIcon* there = TileOf(page->GetItemAt(std::min(target, last)));
+        auto to = std::find(tiles.begin(), tiles.end(), there);
+        if (to == tiles.end()) return;
+        if ((*to)->IsAddTile()) {
+            if (to == tiles.begin()) return;
+            --to;
+        }
+        if (to > from)
+            std::rotate(from, from + 1, to + 1);
+        else if (to < from)
+            std::rotate(to, from, from + 1);
+        else
+            return;
+    }
+    const int shown = list->GetCurrentPage();
+    list->Relayout();
+    list->ShowPageAt(std::min(shown, std::max(0, list->GetPageCount() - 1)));
+    RefreshInstalledPages();
+}
+
+void VQMarloxWnd::OnTileRemovedNotify(VQNotifyMsg& msg) {
+    HideGameIconTip(msg.sender, true);
+    if (msg.sender->GetId() == IdSearchBox && m_searchWindow && ::IsWindow(m_searchWindow->GetHWND()))
+        ::SendMessageW(m_searchWindow->GetHWND(), WM_KILLFOCUS, 0, 0);
+    if (TileOf(msg.sender) == m_contextTile) m_contextTile = nullptr;
+}
+
+}  // namespace Tessar
