@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,16 @@ class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
 class VQThread;
+struct VQGameRecord;
+
+// A program of the user's own, as the add-game dialog gives it.
+struct VQCustomGame {
+    std::wstring name;
+    std::wstring program;
+    std::wstring arguments;
+    std::wstring workingFolder;
+    const VQGameRecord* match = nullptr;  // the catalogue's record when it is a known game
+};
 
 // The window's own messages (wParam / lParam as noted).
 enum VQMarloxMessage : UINT {
@@ -59,6 +70,12 @@ enum VQMarloxMessage : UINT {
     // A game's picture arrived (a worker's picture fetch): wParam a heap
     // VQPostedPicture the handler frees.
     kMsgGamePicture = WM_USER + 41,
+    // The running-game queue's report: wParam the tile it was pushed for,
+    // lParam 1 started, 0 could not be started.
+    kMsgGameRunReport = WM_USER + 50,
+    // An uninstall worker ended: lParam a heap VQUninstallOutcome the
+    // handler frees.
+    kMsgUninstallFinished = WM_USER + 51,
 };
 
 // WM_COPYDATA's wParam of a second start's game request.
@@ -193,8 +210,14 @@ public:
     // its registration page once).
     void RunInstalledTile(VQGameIcon* tile);
     // Removes a tile from its page; with data: uninstalls the game or
-    // deletes the downloaded data. Always true.
+    // deletes the downloaded data. An installed game's uninstall runs on a
+    // worker: its tile goes only when the uninstall finished. Always true.
     bool RemoveTile(VQGameIcon* tile, bool withData);
+    // The tile made from the add-game dialog's answer, on the installed
+    // page; false for an empty name or a missing program.
+    bool AddCustomGameTile(const VQCustomGame& game);
+    // Makes the tile's desktop shortcut, or removes it when it has one.
+    void ToggleDesktopShortcut(VQGameIcon* tile);
     // Downloads (MarloxWndDownloads.cpp): a click on a download-page tile
     // (start, pause, resume, install), and putting a game on the download
     // page and starting its task.
@@ -244,6 +267,16 @@ private:
     void ShowSkinChooser();
     VQSkinSettingWnd* GetSkinChooser() const { return m_skinWindow; }
     void ImportScannedGames(std::vector<std::unique_ptr<IGameTile>>& tiles, bool show);
+    // Game operations (MarloxWndGames.cpp).
+    bool OpenWebGame(VQGameIcon* notifier, const std::wstring& url, const VQGameIcon& source);
+    void OnGameRunReport(WPARAM key, LPARAM started);
+    void OnGameStarted();
+    void RepairGame(VQGameIcon* tile);
+    void StartUninstall(VQGameIcon& tile);
+    void OnUninstallFinished(LPARAM outcome);
+    void TakeOffInstalledTile(VQGameIcon* tile);
+    // The tile when it is still on one of the window's lists, else null.
+    VQGameIcon* FindLiveTile(const VQGameIcon* tile) const;
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -294,6 +327,7 @@ private:
     std::map<uint32_t, VQTileSpeed> m_speeds;
     std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
     std::unique_ptr<VQStartupPageFill> m_startupFill;
+    std::set<uint32_t> m_uninstalling;  // games whose uninstall worker runs
 };
 
 // The running program's main window while it lives (null before and after).

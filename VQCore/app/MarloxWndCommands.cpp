@@ -132,6 +132,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
     case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
     case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;
     case kCmdDeleteTask: AskAndDeleteTile(tile); return true;
+    case kCmdDesktopShortcut: ToggleDesktopShortcut(tile); return true;
     case kCmdDeleteIcon: RemoveTileAfterAsking(tile, false); return true;
     case kCmdUninstall: RemoveTileAfterAsking(tile, true); return true;
     default: return false;
@@ -183,18 +184,9 @@ void VQMarloxWnd::AskAndDeleteTile(VQGameIcon* tile) {
     if (answer.proceed) RemoveTileAfterAsking(tile, answer.withData);
 }
 
-// Takes the tile off its page and rewrites the lists it was kept in.
-// `withData` (uninstall, clear the download) is the game operations' part.
+// The user confirmed: the per-kind removal of the game operations.
 void VQMarloxWnd::RemoveTileAfterAsking(VQGameIcon* tile, bool withData) {
-    (void)withData;
-    VQIconList* list = tile ? tile->GetOwnerList() : nullptr;
-    if (!list) return;
-    const int listId = tile->GetOwnerListId();
-    if (!list->RemoveTile(tile, true)) return;
-    if (listId == kDownloadListId)
-        RewriteDownloadList();
-    else
-        RefreshInstalledPages();
+    if (tile && tile->GetOwnerList()) RemoveTile(tile, withData);
 }
 
 // The details window is made once and kept; it is centred over this window.
@@ -229,6 +221,8 @@ void VQMarloxWnd::OnTileNotify(VQNotifyMsg& msg) {
     case NotifyTileDelete: AskAndDeleteTile(tile); break;
     case NotifyTileHomePage: OpenPage(tile->Data().homePage); break;
     case NotifyTileRegisterPage: OpenPage(tile->Data().registerPage); break;
+    case NotifyGameStarted: OnGameStarted(); break;
+    case NotifyGameStartFailed: RepairGame(tile); break;
     default: break;
     }
 }

@@ -161,9 +161,18 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
     int id = msg.sender->GetId();
     switch (msg.type) {
     case NotifyClick:
+        if (VQGameIcon* tile = static_cast<VQGameIcon*>(msg.sender->GetInterface(ControlTypeGameIcon))) {
+            if (tile->IsAddTile())
+                ShowAddTileAction();
+            else
+                OnTileAction(tile);
+            break;
+        }
         if (id == IdSearchButton) ShowSearchResults();
         OnTitleButtonClick(id);
         break;
+    case NotifyGameStarted:
+    case NotifyGameStartFailed:
     case NotifyContextMenu:
     case NotifyTileStart:
     case NotifyTilePause:
