@@ -44,6 +44,9 @@ bool StartWebGameBrowser(const std::wstring& url, const std::wstring& name, cons
     const std::wstring parameters = BrowserParameters(url, name, homePage);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
+    // A missing browser is reported by the result, not by a shell message
+    // box the click would wait on.
+    info.fMask = SEE_MASK_FLAG_NO_UI;
     info.hwnd = GetActiveWindow();
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();

@@ -156,7 +156,10 @@ TEST_F(UninstallWorkerTest, TheUninstallersExitCodeDecidesWhetherTheFilesGo) {
         bool finished;
     } cases[] = {{"exit 0", L"0", true}, {"cancelled, exit 1", L"1", false}, {"failed, exit 5", L"5", false}};
     for (const Case& c : cases) {
+        // Each case starts from a whole game folder.
         ASSERT_TRUE(m_temp.WriteFile(L"Game\\game.exe", "game"));
+        ASSERT_TRUE(m_temp.WriteFile(L"Game\\data\\level1.dat", "level"));
+        m_uninstaller = ::Tessar::Test::CopyStandIn(m_temp, L"Game\\unins000.exe");
         const std::wstring ran = m_temp.PathOf(std::wstring(L"ran-") + c.exitCode + L".txt");
         WriteUninstallKey(L"--record \"" + ran + L"\" --exit " + c.exitCode);
         std::unique_ptr<VQUninstallOutcome> outcome = Run(L"Demo");
@@ -171,7 +174,6 @@ TEST_F(UninstallWorkerTest, TheUninstallersExitCodeDecidesWhetherTheFilesGo) {
         if (!c.finished) {
             EXPECT_TRUE(FileExists(m_temp.PathOf(L"Game\\data\\level1.dat"))) << c.name;
         }
-        if (c.finished) m_uninstaller = ::Tessar::Test::CopyStandIn(m_temp, L"Game\\unins000.exe");
     }
 }
 
