@@ -9,6 +9,7 @@
 #include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/DownloadTasks.h"
+#include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/MessageDlg.h"
@@ -235,6 +236,8 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     GetInstallQueue().Stop();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
+    // Bounded: a game start in progress is given up.
+    GetRunningGames().Clear();
     if (m_downloadQueue) {
         m_downloadQueue->RemoveAll();
         m_downloadQueue.reset();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,16 @@ class VQPageFilters;
 class VQStartupPageFill;
 class VQTabCtrl;
 class VQThread;
+struct VQGameRecord;
+
+// A program of the user's own, as the add-game dialog gives it.
+struct VQCustomGame {
+    std::wstring name;
+    std::wstring program;
+    std::wstring arguments;
+    std::wstring workingFolder;
+    const VQGameRecord* match = nullptr;  // the catalogue's record when it is a known game
+};
 
 // The window's own messages (wParam / lParam as noted).
 enum VQMarloxMessage : UINT {
@@ -73,6 +84,12 @@ enum VQMarloxMessage : UINT {
     // The newly published games of a catalogue update: wParam a heap
     // VQCatalogueNews the handler frees (the pages take the tiles).
     kMsgCatalogueNews = WM_USER + 62,
+    // The running-game queue's report: wParam the tile it was pushed for,
+    // lParam 1 started, 0 could not be started.
+    kMsgGameRunReport = WM_USER + 50,
+    // An uninstall worker ended: lParam a heap VQUninstallOutcome the
+    // handler frees.
+    kMsgUninstallFinished = WM_USER + 51,
 };
 
 // Posts a game's new picture to the window (any thread); false when the
@@ -215,8 +232,14 @@ public:
     // its registration page once).
     void RunInstalledTile(VQGameIcon* tile);
     // Removes a tile from its page; with data: uninstalls the game or
-    // deletes the downloaded data. Always true.
+    // deletes the downloaded data. An installed game's uninstall runs on a
+    // worker: its tile goes only when the uninstall finished. Always true.
     bool RemoveTile(VQGameIcon* tile, bool withData);
+    // The tile made from the add-game dialog's answer, on the installed
+    // page; false for an empty name or a missing program.
+    bool AddCustomGameTile(const VQCustomGame& game);
+    // Makes the tile's desktop shortcut, or removes it when it has one.
+    void ToggleDesktopShortcut(VQGameIcon* tile);
     // Downloads (MarloxWndDownloads.cpp): a click on a download-page tile
     // (start, pause, resume, install), and putting a game on the download
     // page and starting its task.
@@ -302,6 +325,14 @@ private:
     // The feedback page in the web window, made when there is none (MarloxWndWeb.cpp).
     void ShowFeedbackPage();
     void CloseWebWindow();
+    // Game operations (MarloxWndGames.cpp).
+    bool OpenWebGame(VQGameIcon* notifier, const std::wstring& url, const VQGameIcon& source);
+    void OnGameRunReport(WPARAM key, LPARAM started);
+    void StartUninstall(VQGameIcon& tile);
+    void OnUninstallFinished(LPARAM outcome);
+    void TakeOffInstalledTile(VQGameIcon* tile);
+    // The tile when it is still on one of the window's lists, else null.
+    VQGameIcon* FindLiveTile(const VQGameIcon* tile) const;
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -377,6 +408,7 @@ private:
     std::map<uint32_t, VQTileSpeed> m_speeds;
     std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
     std::unique_ptr<VQStartupPageFill> m_startupFill;
+    std::set<uint32_t> m_uninstalling;  // games whose uninstall worker runs
 };
 
 // The running program's main window while it lives (null before and after).

@@ -143,6 +143,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
     case kCmdRegister: OpenPage(tile->Data().registerPage); return true;
     case kCmdOfficialSite: OpenPage(tile->Data().homePage); return true;
     case kCmdDeleteTask: AskAndDeleteTile(tile); return true;
+    case kCmdDesktopShortcut: ToggleDesktopShortcut(tile); return true;
     case kCmdDeleteIcon: RemoveTile(tile, false); return true;
     case kCmdUninstall: RemoveTile(tile, true); return true;
     default: return false;
@@ -200,18 +201,9 @@ void VQMarloxWnd::AskAndDeleteTile(VQGameIcon* tile) {
     if (tile) RemoveTile(tile, answer.withData);
 }
 
-// Takes the tile off its page and rewrites the lists it was kept in.
-// `withData` (uninstall, clear the download) is the game operations' part.
+// The user confirmed: the per-kind removal of the game operations.
 void VQMarloxWnd::RemoveTileAfterAsking(VQGameIcon* tile, bool withData) {
-    (void)withData;
-    VQIconList* list = tile ? tile->GetOwnerList() : nullptr;
-    if (!list) return;
-    const int listId = tile->GetOwnerListId();
-    if (!list->RemoveTile(tile, true)) return;
-    if (listId == kDownloadListId)
-        RewriteDownloadList();
-    else
-        RefreshInstalledPages();
+    if (tile && tile->GetOwnerList()) RemoveTile(tile, withData);
 }
 
 // The details window is made once and kept; it is centred over this window.

@@ -1,61 +1,331 @@
-// The game operations the main window reaches from its messages: running
-// an installed game by id (second start, desktop shortcut). Adding a
-// user's program, the tile actions and the scan window come with their
-// windows; until then they do nothing visible.
+// The game operations of the main window: what a click on a tile means on
+// each page, running an installed game through the running-game queue,
+// opening a web game, a second start's request by id, and taking games
+// off (uninstall on a worker whose outcome comes back as a message).
 
 #include "VQCore/app/MarloxWnd.h"
 
+#include <shellapi.h>
+
+#include <memory>
+
+#include "VQCore/app/Confirmations.h"
+#include "VQCore/app/DesktopShortcut.h"
 #include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/MessageDlg.h"
+#include "VQCore/app/ResourceString.h"
+#include "VQCore/app/RunKey.h"
+#include "VQCore/app/Statistics.h"
+#include "VQCore/app/UninstallWorker.h"
+#include "VQCore/app/WebGameBrowser.h"
+#include "VQCore/download/DownloadQueue.h"
+#include "VQCore/download/DownloadTask.h"
+#include "VQCore/gamelib/AppPaths.h"
+#include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/Settings.h"
+#include "common/FileUtil.h"
 #include "common/PathText.h"
+#include "common/SystemUtil.h"
+#include "common/Thread.h"
 
 namespace Tessar {
 
 namespace {
 
-// Starts the tile's program with its arguments in its working folder.
-bool StartInstalledProgram(VQGameIcon& tile) {
-    VQGameIconData& data = tile.Data();
-    if (data.runProgram.empty()) return false;
-    std::wstring commandLine = L"\"" + data.runProgram + L"\"";
-    if (!data.runArguments.empty()) commandLine += L" " + data.runArguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    const wchar_t* folder = data.workingFolder.empty() ? nullptr : data.workingFolder.c_str();
-    if (!CreateProcessW(data.runProgram.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+// The registration offer before a game's first start.
+enum : UINT {
+    kStringRegisterButton = 1152,
+    kStringRunButton = 1153,
+    kStringRegisterCaption = 1154,
+    kStringRegisterText = 1155,
+};
+const int kSecondButtonId = 131;
+
+int64_t Now() { return _time64(nullptr); }
+
+VQGameLaunch LaunchOf(const VQGameIcon& tile) {
+    VQGameLaunch launch;
+    launch.program = tile.Data().runProgram;
+    launch.arguments = tile.Data().runArguments;
+    launch.workingFolder = tile.Data().workingFolder;
+    launch.flashGame = GameKindOf(&tile) == kFlashGameKind;
+    return launch;
+}
+
+// The folder the manager runs from, which no uninstall may delete.
+std::wstring ProgramFolder() {
+    std::wstring folder, separator, name;
+    SplitFolderAndName(GetAppPath(), folder, separator, name);
+    return folder;
+}
+
+bool OpenWithShell(const std::wstring& address) {
+    if (address.empty()) return false;
+    const HINSTANCE result = ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 }  // namespace
 
+void VQMarloxWnd::OnTileAction(VQGameIcon* tile) {
+    if (!tile || tile->IsAddTile()) return;
+    const int page = tile->GetOwnerListId();
+    const int kind = GameKindOf(tile);
+    const int state = tile->GetState();
+    if (page == kDownloadListId) {
+        OnDownloadTileAction(tile);
+        return;
+    }
+    if (page == kInstalledListId || page == kQuickListId) {
+        if (state == kTileInstalled) {
+            if (kind == kWebGameKind) {
+                if (tile->Data().browserFlag == 0) tile->RecordRun(Now());
+                OpenWebGame(tile, tile->Data().loginPage, *tile);
+            } else {
+                RunInstalledTile(tile);
+            }
+        } else if (state == kTileNotInstalled) {
+            DownloadTile(tile);
+        }
+        return;
+    }
+    // A catalogue, recommendation or search tile: its installed twin runs.
+    VQGameIcon* installed = FindInstalledTwin(tile);
+    if (kind != kWebGameKind) {
+        if (installed)
+            RunInstalledTile(installed);
+        else
+            DownloadTile(tile);
+        return;
+    }
+    const bool isNew = installed == nullptr;
+    if (installed) {
+        installed->RecordRun(Now());
+    } else {
+        VQIconList* list = FindIconList(kInstalledListId);
+        if (!list) return;
+        VQGameIcon* copy = new VQGameIcon;
+        copy->CopyFrom(*tile);
+        copy->SetImage(tile->GetIconDescription());
+        copy->Data().loginPage = tile->Data().loginPage;
+        copy->Data().registerPage = tile->Data().registerPage;
+        copy->Data().browserFlag = tile->Data().browserFlag;
+        copy->SetState(kTileInstalled);
+        copy->Data().installTime = Now();
+        copy->RecordRun(Now());
+        if (!list->AddTile(copy)) {
+            delete copy;
+            return;
+        }
+        installed = copy;
+        RefreshInstalledPages();
+    }
+    OpenWebGame(installed, isNew ? tile->Data().registerPage : tile->Data().loginPage, *tile);
+    if (isNew) ReportStatistic(kStatClickRegister, tile->GetGameId(), std::wstring());
+}
+
+// `source` gives the browser flag, the name and the home page; the started
+// notification goes out for `notifier`.
+bool VQMarloxWnd::OpenWebGame(VQGameIcon* notifier, const std::wstring& url, const VQGameIcon& source) {
+    bool opened;
+    if (source.Data().browserFlag != 0)
+        opened = StartWebGameBrowser(url, source.GetText(), source.Data().homePage);
+    else
+        opened = OpenWithShell(url);
+    if (opened && notifier) m_paintManager.SendNotify(notifier, NotifyGameStarted, 0, 0);
+    return opened;
+}
+
+void VQMarloxWnd::RunInstalledTile(VQGameIcon* tile) {
+    if (!tile) return;
+    VQGameIconData& data = tile->Data();
+    const bool offer = GameKindOf(tile) != kCustomGameKind && data.runCount == 0 && data.installTime != 0 &&
+                       !data.registerPage.empty() && data.registered == 0;
+    if (offer) {
+        VQMessageDlg ask(m_hwnd, kMessageAsk, LoadResourceString(kStringRegisterCaption),
+                         LoadResourceString(kStringRegisterText));
+        ask.SetOkText(LoadResourceString(kStringRegisterButton));
+        ask.SetControlText(kSecondButtonId, LoadResourceString(kStringRunButton));
+        ask.ShowModal();
+        if (ask.GetResult() == kDialogOk) {
+            OpenWithShell(data.registerPage);
+            data.registered = 1;
+            ReportStatistic(kStatClickRegister, tile->GetGameId(), std::wstring());
+            return;
+        }
+        if (ask.GetResult() != kDialogCancel) return;
+    }
+    VQGameWatchQueue& games = GetRunningGames();
+    games.SetReportTarget(m_hwnd, kMsgGameRunReport);
+    games.Push(tile, LaunchOf(*tile));
+}
+
 bool VQMarloxWnd::RunGameById(uint32_t gameId, const std::wstring& runKey) {
     if (gameId == 0) return false;
     VQGameIcon* match = nullptr;
+    // The first match of each page; the quick strip's wins.
     for (int listId : {kInstalledListId, kQuickListId}) {
-        if (VQGameIcon* tile = FindTileById(listId, gameId)) match = tile;
+        VQIconList* list = FindIconList(listId);
+        if (!list) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile && !tile->IsAddTile() && RunKeyMatches(*tile, gameId, runKey)) {
+                match = tile;
+                break;
+            }
+        }
     }
     if (match == nullptr || match->GetState() != kTileInstalled) return false;
-    if (!StartInstalledProgram(*match)) return false;
-    match->RecordRun(_time64(nullptr));
+    OnTileAction(match);
     return true;
 }
 
-void VQMarloxWnd::AddGameFromFile(const std::wstring& path, bool ask) {}
+// The running-game queue's report, on the UI thread: the tile (when it is
+// still on a page) records the start and notifies.
+void VQMarloxWnd::OnGameRunReport(WPARAM key, LPARAM started) {
+    VQGameIcon* tile = FindLiveTile(reinterpret_cast<const VQGameIcon*>(key));
+    if (!tile) return;
+    if (started) {
+        tile->RecordRun(Now());
+        m_paintManager.SendNotify(tile, NotifyGameStarted, 0, 0);
+    } else {
+        m_paintManager.SendNotify(tile, NotifyGameStartFailed, 0, 0);
+    }
+}
 
-void VQMarloxWnd::OnTileAction(VQGameIcon* tile) {}
-
-void VQMarloxWnd::RunInstalledTile(VQGameIcon* tile) {
-    if (tile) StartInstalledProgram(*tile);
+VQGameIcon* VQMarloxWnd::FindLiveTile(const VQGameIcon* wanted) const {
+    if (!wanted) return nullptr;
+    for (int id = kHotListId; id <= kSearchListId; ++id) {
+        VQIconList* list = FindIconList(id);
+        if (!list) continue;
+        for (VQGameIcon* tile : list->GetTiles())
+            if (tile == wanted) return tile;
+    }
+    return nullptr;
 }
 
 bool VQMarloxWnd::RemoveTile(VQGameIcon* tile, bool withData) {
-    RemoveTileAfterAsking(tile, withData);
-    return true;
+    if (!tile || tile->IsAddTile()) return true;
+    switch (tile->GetState()) {
+    case kTileInstalled: {
+        const int kind = GameKindOf(tile);
+        if (withData && (kind == kSingleGameKind || kind == kOnlineGameKind || kind == kToolGameKind)) {
+            // The tile leaves only when the uninstall really finished.
+            StartUninstall(*tile);
+            return true;
+        }
+        if (withData && kind == kFlashGameKind) {
+            std::wstring folder, separator, name;
+            SplitFolderAndName(tile->Data().runArguments, folder, separator, name);
+            if (!separator.empty() && FolderExists(folder) &&
+                IsDeletableGameFolder(folder, tile->Data().runArguments, ProgramFolder()))
+                DeleteFolderTree(folder);
+        }
+        TakeOffInstalledTile(tile);
+        return true;
+    }
+    case kTileNotInstalled:
+    case kTileDownloaded:
+        GetRunningGames().Forget(tile);
+        tile->RemoveWithNotify();
+        RewriteDownloadList();
+        return true;
+    case kTileWaiting:
+    case kTileDownloading:
+    case kTilePaused: {
+        const bool wasDownloading = tile->GetState() == kTileDownloading;
+        if (VQDownloadTask* task = tile->GetDownloadTask()) {
+            if (withData) task->SetRemoveFiles(true);
+            if (m_downloadQueue && m_downloadQueue->Remove(task, false)) tile->StopStateTimer();
+            tile->SetDownloadTask(nullptr);
+        }
+        tile->RemoveWithNotify();
+        if (wasDownloading && m_downloadQueue) {
+            if (VQIconList* downloads = FindIconList(kDownloadListId)) {
+                for (VQGameIcon* other : downloads->GetTiles()) {
+                    if (other == tile || other->GetState() != kTileWaiting || !other->GetDownloadTask()) continue;
+                    m_downloadQueue->StartNext(other->GetDownloadTask());
+                    break;
+                }
+            }
+        }
+        RewriteDownloadList();
+        if (m_downloadQueue) m_downloadQueue->ShareSpeedLimit();
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+// An installed tile goes: its shortcut with it; on the quick strip it only
+// turns back into a not-installed tile.
+void VQMarloxWnd::TakeOffInstalledTile(VQGameIcon* tile) {
+    if (tile->Data().operationFlag2 != 0) {
+        RemoveShortcutRecord(tile->GetGameId());
+        tile->Data().operationFlag2 = 0;
+    }
+    GetRunningGames().Forget(tile);
+    if (tile->GetOwnerListId() == kQuickListId)
+        tile->SetState(kTileNotInstalled);
+    else
+        tile->RemoveWithNotify();
+    RefreshInstalledPages();
+}
+
+void VQMarloxWnd::StartUninstall(VQGameIcon& tile) {
+    const VQGameIconData& data = tile.Data();
+    // One uninstall of a game at a time: a second request waits for the first.
+    if (!m_uninstalling.insert(tile.GetGameId()).second) return;
+    VQUninstallJob* job = new VQUninstallJob;
+    job->names = VQStringTriple{data.uninstallKey, data.setupFolder, data.runProgram};
+    job->knownDigest = data.uninstallDigest;
+    job->gameId = tile.GetGameId();
+    job->stopEvent = m_stopEvent;
+    job->reportWindow = m_hwnd;
+    job->reportMessage = kMsgUninstallFinished;
+    job->protectedFolder = ProgramFolder();
+    VQThread* thread = new VQThread(&UninstallGame, job);
+    HANDLE kept = nullptr;
+    if (thread->Start()) {
+        // The shutdown waits for the worker by this handle.
+        DuplicateHandle(GetCurrentProcess(), thread->GetHandle(), GetCurrentProcess(), &kept, SYNCHRONIZE, FALSE, 0);
+        AddExtraThread(kept);
+    } else {
+        delete job;
+        m_uninstalling.erase(tile.GetGameId());
+    }
+    DeleteThreadHolder(thread);
+}
+
+void VQMarloxWnd::OnUninstallFinished(LPARAM posted) {
+    std::unique_ptr<VQUninstallOutcome> outcome(reinterpret_cast<VQUninstallOutcome*>(posted));
+    if (!outcome) return;
+    m_uninstalling.erase(outcome->gameId);
+    if (!outcome->finished) return;  // cancelled or failed: the game stays installed
+    for (int listId : {kInstalledListId, kQuickListId}) {
+        VQIconList* list = FindIconList(listId);
+        if (!list) continue;
+        for (VQGameIcon* tile : list->GetTiles()) {
+            if (tile->GetGameId() != outcome->gameId || tile->GetState() != kTileInstalled ||
+                tile->Data().runProgram != outcome->runProgram)
+                continue;
+            TakeOffInstalledTile(tile);
+            return;
+        }
+    }
+}
+
+void VQMarloxWnd::ToggleDesktopShortcut(VQGameIcon* tile) {
+    if (!tile) return;
+    if (tile->Data().operationFlag2 != 0) {
+        RemoveShortcutRecord(tile->GetGameId());
+        tile->Data().operationFlag2 = 0;
+    } else if (CreateDesktopShortcut(tile)) {
+        tile->Data().operationFlag2 = 1;
+    }
+    RefreshInstalledPages();
 }
 
 }  // namespace Tessar

@@ -7,6 +7,7 @@
 
 #include "VQCore/app/DataUpdateJobs.h"
 #include "VQCore/app/GameIcon.h"
+#include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/OnlineReport.h"
@@ -171,6 +172,12 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgDownloadEvent:
         OnDownloadEvent(wParam);
         return 0;
+    case kMsgGameRunReport:
+        OnGameRunReport(wParam, lParam);
+        return 0;
+    case kMsgUninstallFinished:
+        OnUninstallFinished(lParam);
+        return 0;
     case kMsgGamePicture: {
         std::unique_ptr<VQPostedPicture> picture(reinterpret_cast<VQPostedPicture*>(wParam));
         if (picture) RefillIconPages(picture->gameId, picture->image);
@@ -309,8 +316,13 @@ LRESULT VQMarloxWnd::OnHotKey(WPARAM wParam, LPARAM lParam) {
             ShowWindow(false, false);
         }
         m_mainHidden = !m_mainHidden;
-        // 'G' also hides and shows the running game, with the running-game queue.
-        if (key == 'G') m_gameHidden = !m_gameHidden;
+        // 'G' also hides the running games, or shows them again.
+        if (key == 'G') {
+            GetRunningGames().ShowGames(!m_gameHidden);
+            m_gameHidden = !m_gameHidden;
+        }
+    } else if (key == 'K') {
+        GetRunningGames().KillForegroundGame();
     }
     return 0;
 }

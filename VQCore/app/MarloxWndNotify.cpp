@@ -192,8 +192,8 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
     if (GameKindOf(tile) != kCustomGameKind && listId == kInstalledListId) {
         ShowPage(kPageInstalled);
         if (VQIconList* list = tile->GetOwnerList()) {
-            const int page = list->PageOfTile(tile);
-            if (page >= 0) list->ShowPageAt(page);
+            const int page = list->PageOfTile(tile);  // 1-based
+            if (page >= 1) list->ShowPageAt(page - 1);
         }
     }
     VQSettings& settings = VQSettings::Instance();
@@ -205,7 +205,7 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
         // The question let the window work on: the tile is looked up again.
         tile = FindTileById(listId, gameId);
     }
-    if (tile && again) DownloadTile(tile);
+    if (tile && again && GameKindOf(tile) != kCustomGameKind) DownloadTile(tile);
     if (tile && listId == kQuickListId) {
         tile->SetState(kTileNotInstalled);
         tile->Invalidate();
