@@ -104,7 +104,10 @@ void VQMarloxWnd::OnHoverNotify(VQNotifyMsg& msg) {
         return;
     }
     VQControl* item = msg.sender->GetInterface(kControlTypeTabItem);
-    if (!item) return;
+    // Only the numbered page buttons of an icon list: the window's own tab
+    // bars (pages, game library) have no number to show.
+    VQControl* bar = item ? item->GetParent() : nullptr;
+    if (!bar || !bar->GetInterface(ControlTypePageTabCtrl)) return;
     if (!m_pageTip) m_pageTip = new VQPageTipWnd(m_hwnd);
     if (!::IsWindow(m_pageTip->GetHWND())) return;
     const int width = m_pageTip->SetText(item->GetText());

@@ -72,38 +72,6 @@ bool ProcessEnded(DWORD pid, DWORD timeoutMs) {
     return ended;
 }
 
-struct WindowOfProcess {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindClassOfProcess(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowOfProcess*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if ((search->pid == 0 || pid == search->pid) && wcscmp(name, search->className) == 0 && IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindVisibleWindow(DWORD pid, const wchar_t* className) {
-    WindowOfProcess search = {pid, className, nullptr};
-    EnumWindows(&FindClassOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-void Click(HWND window, POINT at) {
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageW(window, WM_MOUSEMOVE, 0, where);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageW(window, WM_LBUTTONUP, 0, where);
-}
-
 // One installed game whose program is the stand-in with these arguments.
 bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
                         const std::wstring& arguments, const std::wstring& setupFolder) {
@@ -143,7 +111,7 @@ protected:
                 kStartTimeout);
         ASSERT_NE(nullptr, m_window) << "exit code " << m_manager.ExitCode();
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(m_window) != FALSE; }, kStartTimeout));
-        Click(m_window, kInstalledTab);
+        ClickAt(m_window, kInstalledTab);
     }
     // Opens the first installed tile's menu; the menu window or null.
     HWND OpenTileMenu() {
@@ -158,7 +126,7 @@ protected:
                 PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window),
                              MAKELPARAM(screen.x, screen.y));
                 const DWORD start = GetTickCount();
-                while (GetTickCount() - start < 2000 && !(menu = FindVisibleWindow(m_manager.pid, L"VQMenuWnd")))
+                while (GetTickCount() - start < 2000 && !(menu = FindProcessWindow(m_manager.pid, L"VQMenuWnd")))
                     Sleep(50);
                 return menu != nullptr;
             },
@@ -168,7 +136,7 @@ protected:
     void ChooseMenuItem(HWND menu, int y) {
         RECT rc = {};
         GetClientRect(menu, &rc);
-        Click(menu, POINT{rc.right / 2, y});
+        ClickAt(menu, POINT{rc.right / 2, y});
     }
     // The catalogue's uninstall key name of a game.
     std::wstring CatalogueUninstallKey(uint32_t gameId) {
@@ -195,13 +163,13 @@ TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
 
     // A click starts the game only on the tile's icon: down the tile until it does.
     for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20 && ReadLines(m_record).empty(); y += 20) {
-        Click(m_window, POINT{kFirstTile.x, y});
+        ClickAt(m_window, POINT{kFirstTile.x, y});
         WaitFor([&] { return !ReadLines(m_record).empty(); }, 4000);
     }
     ASSERT_TRUE(WaitFor([&] { return ReadLines(m_record).size() == 1; }, kTimeout)) << "the game did not start";
     const DWORD pid = PidOf(ReadLines(m_record)[0]);
     HWND gameWindow = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (gameWindow = FindVisibleWindow(pid, L"VQGameStandIn")) != nullptr; }, kTimeout));
+    ASSERT_TRUE(WaitFor([&] { return (gameWindow = FindProcessWindow(pid, L"VQGameStandIn")) != nullptr; }, kTimeout));
     // The start was recorded on the tile and written to the list.
     EXPECT_TRUE(WaitFor(
         [&] {
@@ -214,7 +182,7 @@ TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
 
     // Running already: a second click brings it forward and starts nothing.
     Sleep(500);
-    for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20; y += 20) Click(m_window, POINT{kFirstTile.x, y});
+    for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20; y += 20) ClickAt(m_window, POINT{kFirstTile.x, y});
     Sleep(3000);
     EXPECT_EQ(1u, ReadLines(m_record).size());
 

@@ -56,13 +56,6 @@ int CountCards(const VQScreenImage& image) {
     return cards;
 }
 
-void Click(HWND window, POINT at) {
-    LPARAM point = MAKELPARAM(at.x, at.y);
-    PostMessageW(window, WM_MOUSEMOVE, 0, point);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(window, WM_LBUTTONUP, 0, point);
-}
-
 POINT TabCentre(int index) { return POINT{kTabLeft + kTabWidth * index + kTabWidth / 2, kTabTop}; }
 
 class ManagerPagesTest : public ::testing::Test {
@@ -88,11 +81,11 @@ protected:
     void Search(const std::wstring& text) {
         // The search box is a windowless rich edit: a click gives it the
         // focus, the window hands it the typed characters.
-        Click(m_window, kSearchBox);
+        ClickAt(m_window, kSearchBox);
         PostMessageW(m_window, WM_KEYDOWN, VK_END, 0);
         for (int i = 0; i < 16; ++i) PostMessageW(m_window, WM_KEYDOWN, VK_BACK, 1);
         for (wchar_t c : text) PostMessageW(m_window, WM_CHAR, c, 1);
-        Click(m_window, kSearchButton);
+        ClickAt(m_window, kSearchButton);
     }
 
     // Waits until the results page shows that many cards; the last count.
@@ -121,15 +114,15 @@ TEST_F(ManagerPagesTest, TabClicksSwitchPages) {
     size_t hotCards = Saturated(CaptureWindow(m_window), kUpperArea);
     Save("hot");
     // My games: nothing installed, so the tile area above the quick strip is empty.
-    Click(m_window, TabCentre(0));
+    ClickAt(m_window, TabCentre(0));
     EXPECT_TRUE(WaitFor([&] { return Saturated(CaptureWindow(m_window), kUpperArea) < hotCards / 20; }, kPageTimeout));
     Save("installed");
     // The game library: the single-player games.
-    Click(m_window, TabCentre(2));
+    ClickAt(m_window, TabCentre(2));
     EXPECT_TRUE(WaitFor([&] { return CountCards(CaptureWindow(m_window)) == kGridRows * kGridColumns; }, kPageTimeout));
     Save("library");
     // Back to the hot list.
-    Click(m_window, TabCentre(1));
+    ClickAt(m_window, TabCentre(1));
     EXPECT_TRUE(WaitFor([&] { return Saturated(CaptureWindow(m_window), kUpperArea) > hotCards / 2; }, kPageTimeout));
 }
 

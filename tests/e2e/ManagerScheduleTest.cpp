@@ -33,36 +33,6 @@ std::string Reply(const std::string& url, const std::string& md5) {
     return "<FILE><DownloadUrl>" + url + "</DownloadUrl><Md5>" + md5 + "</Md5><Increment>1</Increment></FILE>";
 }
 
-struct FindRequest {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindByClass(HWND hwnd, LPARAM param) {
-    auto* request = reinterpret_cast<FindRequest*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (pid == request->pid && wcscmp(name, request->className) == 0 && ::IsWindowVisible(hwnd)) {
-        request->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
-    FindRequest request = {pid, className, nullptr};
-    ::EnumWindows(&FindByClass, reinterpret_cast<LPARAM>(&request));
-    return request.found;
-}
-
-void KeepShot(HWND hwnd, const std::wstring& name) {
-    ::CreateDirectoryW(ScreenshotFolder().c_str(), nullptr);
-    SaveImagePng(CaptureWindow(hwnd), ScreenshotFolder() + L"\\" + name + L".png");
-}
-
 class ManagerScheduleTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.Prepare()); }
@@ -135,7 +105,7 @@ TEST_F(ManagerScheduleTest, DayTimerBringsTheCatalogueIncrementOrKeepsTheCatalog
         EXPECT_TRUE(typed) << c.name << ": the timer's request carries type 1 and the catalogue's version";
         HWND tip = WaitForWindow(L"VQMessageTipWnd", c.applied ? kTimeout : 5000);
         EXPECT_EQ(c.applied, tip != nullptr) << c.name << ": the new-games tip";
-        if (tip) KeepShot(tip, L"Schedule-NewGamesTip");
+        if (tip) KeepScreenshot(tip, L"Schedule-NewGamesTip");
         EXPECT_EQ(c.applied, CatalogueHas(kNewGameId)) << c.name;
     }
     EXPECT_TRUE(m_manager.Running());
@@ -157,7 +127,7 @@ TEST_F(ManagerScheduleTest, TrayClicksAndMenuReachTheirOperations) {
     ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(m_window); }, kTimeout));
     HWND popup = OpenTrayMenu();
     ASSERT_NE(nullptr, popup) << "the tray menu did not open";
-    KeepShot(popup, L"Schedule-TrayMenu");
+    KeepScreenshot(popup, L"Schedule-TrayMenu");
     PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(m_window) != FALSE; }, kTimeout)) << "显示主界面";
@@ -208,7 +178,7 @@ TEST_F(ManagerScheduleTest, TipShowsBesideARestingMouseAndGoesWhenItLeaves) {
     EXPECT_EQ(240, tipRect.right - tipRect.left);
     EXPECT_EQ(118, tipRect.bottom - tipRect.top);
     EXPECT_NE(tip, GetForegroundWindow()) << "the tip never takes the focus";
-    KeepShot(tip, L"Schedule-GameIconTip");
+    KeepScreenshot(tip, L"Schedule-GameIconTip");
     // Moving off the card hides it.
     PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(480, 20));
     PostMessageW(m_window, WM_MOUSELEAVE, 0, 0);

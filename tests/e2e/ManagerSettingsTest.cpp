@@ -26,8 +26,6 @@ const POINT kShowSpeed = {200, 83};     // 143 "显示下载速度"
 const POINT kSpeedLimit = {176, 111};   // 144 "限速设置"
 const POINT kRestoreDefaults = {181, 245};  // 166 "恢复默认设置"
 
-void Click(HWND hwnd, POINT point) { PostClientClick(hwnd, point.x, point.y); }
-
 BOOL CALLBACK CollectText(HWND hwnd, LPARAM data) {
     wchar_t text[512] = {};
     GetWindowTextW(hwnd, text, 512);
@@ -89,7 +87,7 @@ TEST_F(ManagerSettingsTest, ARefusedValueSaysWhyAndAChangedOneIsSaved) {
     ASSERT_NE(nullptr, dialog);
     KeepWindowPicture(dialog, L"Settings.download-page");
 
-    Click(dialog, kOkButton);
+    ClickAt(dialog, kOkButton);
     HWND box = WaitForProcessWindow(m_manager.pid, L"#32770", 30000);
     ASSERT_NE(nullptr, box) << "the refusal is told in a message box";
     std::wstring text;
@@ -105,9 +103,9 @@ TEST_F(ManagerSettingsTest, ARefusedValueSaysWhyAndAChangedOneIsSaved) {
     EXPECT_TRUE(Stored()->GetBool(L"ShowSpeed")) << "nothing was saved";
 
     // The limit off (its box with it) and the speed display off: saved.
-    Click(dialog, kSpeedLimit);
-    Click(dialog, kShowSpeed);
-    Click(dialog, kOkButton);
+    ClickAt(dialog, kSpeedLimit);
+    ClickAt(dialog, kShowSpeed);
+    ClickAt(dialog, kOkButton);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 30000)) << "confirmed, the dialog closes";
     std::unique_ptr<VQSettings> stored = Stored();
     EXPECT_FALSE(stored->GetBool(L"SpeedLimit"));
@@ -119,10 +117,10 @@ TEST_F(ManagerSettingsTest, RestoredDefaultsThenCancelChangeNothing) {
     const std::wstring before = Stored()->GetString(L"CacheDir");
     HWND dialog = OpenDialog();
     ASSERT_NE(nullptr, dialog);
-    Click(dialog, kRestoreDefaults);
+    ClickAt(dialog, kRestoreDefaults);
     Sleep(300);
     KeepWindowPicture(dialog, L"Settings.defaults-restored");
-    Click(dialog, kCancelButton);
+    ClickAt(dialog, kCancelButton);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 30000));
     std::unique_ptr<VQSettings> stored = Stored();
     EXPECT_EQ(Narrow(before), Narrow(stored->GetString(L"CacheDir")));
