@@ -22,6 +22,7 @@
 #include "VQCore/gamelib/InstalledXmlFile.h"
 #include "VQCore/gamelib/Settings.h"
 #include "bench/BenchClock.h"
+#include "bench/BenchFolders.h"
 #include "common/CodePage.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
@@ -44,6 +45,8 @@
 
 using namespace Tessar;
 using namespace Tessar::Test;
+using Tessar::Bench::CopyTree;
+using Tessar::Bench::OwnFolder;
 
 namespace {
 
@@ -52,31 +55,6 @@ const uint32_t kFileBytes = 16 * 1024 * 1024;  // 64 x 16 MiB = 1 GiB
 const uint32_t kGameId = 1;
 const DWORD kInstallLimitMs = 900000;
 const DWORD kAskEveryMs = 20;
-
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring text = path;
-    return text.substr(0, text.find_last_of(L'\\'));
-}
-
-bool CopyTree(const std::wstring& source, const std::wstring& target) {
-    CreateDirectoryW(target.c_str(), nullptr);
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((source + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return true;
-    bool ok = true;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = CopyTree(source + L"\\" + name, target + L"\\" + name);
-        else
-            ok = CopyFileW((source + L"\\" + name).c_str(), (target + L"\\" + name).c_str(), FALSE) != FALSE;
-    } while (ok && FindNextFileW(find, &found));
-    FindClose(find);
-    return ok;
-}
 
 // Pseudo-random files (nothing on the way can take a shortcut), stored.
 bool MakePackage(const std::wstring& scratch, const std::wstring& package) {
