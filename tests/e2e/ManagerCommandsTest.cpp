@@ -62,7 +62,7 @@ TEST_F(ManagerCommandsTest, MoreButtonOpensItsMenuAndAboutOpensTheAboutBox) {
     ClickAt(menu, POINT{rc.right / 2, 4 + 3 * 28 + 9 + 2 * 28 + 14});
     HWND about = WaitForWindow(L"VQAboutDlg");
     ASSERT_NE(nullptr, about) << "the about box did not open";
-    EXPECT_FALSE(::IsWindowEnabled(m_window)) << "the about box is modal";
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowEnabled(m_window); }, kTimeout)) << "the about box is modal";
     KeepScreenshot(about, L"Commands-AboutDlg");
     PostMessageW(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(about); }, kTimeout));
@@ -172,21 +172,7 @@ TEST_F(ManagerCommandsTest, TileMenuDeleteIconTakesTheGameOffTheInstalledList) {
     // The installed games' tab, then a right click on its first tile.
     ClickAt(m_window, POINT{12 + 48, 57});
     const POINT tile = {66, 172};
-    HWND menu = nullptr;
-    WaitFor(
-        [&] {
-            POINT screen = tile;
-            ::ClientToScreen(m_window, &screen);
-            PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window), MAKELPARAM(screen.x, screen.y));
-            DWORD start = ::GetTickCount();
-            while (::GetTickCount() - start < 2000 && !(menu = FindProcessWindow(m_manager.pid, L"VQMenuWnd")))
-                ::Sleep(50);
-            return menu != nullptr;
-        },
-        kTimeout);
+    HWND menu = OpenTileMenu(m_window, tile, kTimeout);
     ASSERT_NE(nullptr, menu) << "the tile menu did not open: " << WindowsOf(m_manager.pid);
     KeepScreenshot(menu, L"Commands-IconMenuInstalled");
     // "删除图标": below run, a separator, three items and a separator.
@@ -277,21 +263,7 @@ TEST_F(ManagerCommandsTest, TileMenuDetailsOpensTheDetailsWindow) {
     // The hot page (tab 1), a right click on its first card.
     ClickAt(m_window, POINT{12 + 96 + 48, 57});
     const POINT tile = {66, 160};
-    HWND menu = nullptr;
-    WaitFor(
-        [&] {
-            POINT screen = tile;
-            ::ClientToScreen(m_window, &screen);
-            PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window), MAKELPARAM(screen.x, screen.y));
-            DWORD start = ::GetTickCount();
-            while (::GetTickCount() - start < 2000 && !(menu = FindProcessWindow(m_manager.pid, L"VQMenuWnd")))
-                ::Sleep(50);
-            return menu != nullptr;
-        },
-        kTimeout);
+    HWND menu = OpenTileMenu(m_window, tile, kTimeout);
     ASSERT_NE(nullptr, menu) << "the tile menu did not open: " << WindowsOf(m_manager.pid);
     KeepScreenshot(menu, L"Commands-IconMenuNoInstall");
     // "游戏详情": below the run or download item (one of the two shows) and a separator.

@@ -50,35 +50,8 @@ std::wstring TitleOf(HWND hwnd) {
 // Opens the menu of the first tile on the installed games' page, which
 // makes it the tile the menu's commands act on.
 bool OpenFirstInstalledTileMenu(HWND window) {
-    auto click = [window](POINT at) {
-        const LPARAM where = MAKELPARAM(at.x, at.y);
-        PostMessageW(window, WM_MOUSEMOVE, 0, where);
-        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-        PostMessageW(window, WM_LBUTTONUP, 0, where);
-    };
-    click(POINT{12 + 48, 57});
-    const POINT tile = {66, 172};
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    return WaitFor(
-        [&] {
-            POINT screen = tile;
-            ::ClientToScreen(window, &screen);
-            PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
-            PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(screen.x, screen.y));
-            const DWORD start = ::GetTickCount();
-            while (::GetTickCount() - start < 2000) {
-                HWND menu = ::FindWindowW(L"VQMenuWnd", nullptr);
-                DWORD owner = 0;
-                if (menu) ::GetWindowThreadProcessId(menu, &owner);
-                if (menu && owner == pid && ::IsWindowVisible(menu)) return true;
-                ::Sleep(50);
-            }
-            return false;
-        },
-        kTimeout);
+    ClickAt(window, POINT{12 + 48, 57});
+    return OpenTileMenu(window, POINT{66, 172}, kTimeout) != nullptr;
 }
 
 TEST(ManagerEnvironment, TileMenuCheckOpensTheEnvironmentWindowForThatGame) {

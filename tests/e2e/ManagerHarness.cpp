@@ -282,11 +282,26 @@ std::string WindowsOf(DWORD pid) {
     return std::string(request.second.begin(), request.second.end());
 }
 
-void ClickAt(HWND window, POINT at) {
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageW(window, WM_MOUSEMOVE, 0, where);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageW(window, WM_LBUTTONUP, 0, where);
+void ClickAt(HWND window, POINT at) { PostClientClick(window, at.x, at.y); }
+
+HWND OpenTileMenu(HWND window, POINT tile, DWORD timeoutMs) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HWND menu = nullptr;
+    WaitFor(
+        [&] {
+            POINT screen = tile;
+            ClientToScreen(window, &screen);
+            PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
+            PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(screen.x, screen.y));
+            const DWORD start = GetTickCount();
+            while (GetTickCount() - start < 2000 && !(menu = FindProcessWindow(pid, L"VQMenuWnd"))) Sleep(50);
+            return menu != nullptr;
+        },
+        timeoutMs);
+    return menu;
 }
 
 void KeepScreenshot(HWND hwnd, const std::wstring& name) {

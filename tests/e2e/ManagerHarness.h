@@ -92,6 +92,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* className);
 std::string WindowsOf(DWORD pid);
 // A left click at a client point, as posted mouse messages.
 void ClickAt(HWND window, POINT at);
+// Right-clicks the tile at a client point until its menu shows (the tile
+// becomes the one the menu's commands act on); the menu window or null.
+HWND OpenTileMenu(HWND window, POINT tile, DWORD timeoutMs);
 // Keeps a screenshot of the window under the name in ScreenshotFolder().
 void KeepScreenshot(HWND hwnd, const std::wstring& name);
 

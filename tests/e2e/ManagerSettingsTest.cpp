@@ -59,7 +59,9 @@ protected:
     }
     void TearDown() override {
         if (m_main) PostMessageW(m_main, WM_CLOSE, 0, 0);
-        if (m_manager.process) EXPECT_TRUE(m_manager.WaitForExit(60000));
+        if (m_manager.process) {
+            EXPECT_TRUE(m_manager.WaitForExit(60000));
+        }
     }
 
     std::wstring ConfigPath() const { return m_folder.PathOf(L"config\\config.xml"); }
