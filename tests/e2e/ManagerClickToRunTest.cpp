@@ -21,6 +21,7 @@
 #include "common/CodePage.h"
 #include "tests/e2e/ManagerHarness.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/TorrentSwarm.h"
 #include "tests/support/UpdateServer.h"
 #include "tests/support/WebRoot.h"
 
@@ -49,6 +50,12 @@ bool HasRequestStarting(const VQUpdateServer& server, const std::string& start) 
     for (const std::string& line : server.Requests())
         if (line.compare(0, start.size(), start) == 0) return true;
     return false;
+}
+
+std::string RequestsOf(const VQUpdateServer& server) {
+    std::string all;
+    for (const std::string& line : server.Requests()) all += line + " ";
+    return all;
 }
 
 boost::shared_ptr<VQGameInstalledInfo> InstalledRecord(const std::wstring& listPath, uint32_t id) {
@@ -163,16 +170,17 @@ protected:
         ASSERT_TRUE(m_info.WriteFile(name, xml));
     }
 
-    // A card of the library's first row whose game downloads over HTTP and
-    // offers no registration before its first start (that question would
-    // stand between the click and the game): its place in the row, or -1.
-    int PickLibraryCard(uint32_t& gameId) {
+    // A card of the library's first row whose game downloads by that way
+    // (peer-to-peer or HTTP) and offers no registration before its first
+    // start (that question would stand between the click and the game): its
+    // place in the row, or -1.
+    int PickLibraryCard(bool peerToPeer, uint32_t& gameId) {
         VQDatabaseXmlFile database(m_folder.PathOf(L"data\\database.vqx"));
         if (!database.Load()) return -1;
         const VQDatabaseXmlFile::IdList& ids = database.GetIdList(VQDatabaseXmlFile::kPublishedSingleList);
         for (size_t i = 0; i < ids.size() && i < static_cast<size_t>(kCardsInARow); ++i) {
             const VQGameRecord* record = database.FindById(ids[i]);
-            if (record && record->DLType != 2 && record->Register.empty()) {
+            if (record && (record->DLType == 2) == peerToPeer && record->Register.empty()) {
                 gameId = ids[i];
                 return static_cast<int>(i);
             }
@@ -234,7 +242,7 @@ TEST_F(ManagerClickToRunTest, ALibraryGameIsDownloadedInstalledRunAndUninstalled
     VQLocalServer nginx;
     ASSERT_TRUE(StartNginx(nginx, files));
     uint32_t gameId = 0;
-    const int column = PickLibraryCard(gameId);
+    const int column = PickLibraryCard(false, gameId);
     ASSERT_GE(column, 0) << "no HTTP game without a registration page in the library's first row";
     WriteInfo(gameId, nginx.Url(L"/demo.vqz"), package);
     const std::wstring downloadList = m_folder.PathOf(L"data\\download.vqx");
@@ -310,6 +318,60 @@ TEST_F(ManagerClickToRunTest, ALibraryGameIsDownloadedInstalledRunAndUninstalled
     EXPECT_EQ(nullptr, FindShownWindow(L"VQDemoGame", m_manager.pid));
     KeepScreenshot(m_window, L"ClickToRun-Uninstalled");
     EXPECT_TRUE(m_manager.Running());
+}
+
+TEST_F(ManagerClickToRunTest, APeerToPeerGameComesFromTheSwarmInstallsAndRuns) {
+    // The demo package seeded by aria2c, announced to the small tracker; the
+    // update server hands out its torrent, and the web seed leads nowhere,
+    // so the bytes can only come from the peer.
+    const std::string package = ReadWholeFile(BuildPath(L"demo\\server\\packages\\demo.vqz"));
+    ASSERT_FALSE(package.empty()) << "the build's demo package is missing";
+    VQTempFolder swarm;
+    ASSERT_TRUE(swarm.WriteFile(L"seed\\demo.vqz", package));
+    VQTracker tracker;
+    ASSERT_TRUE(tracker.Start());
+    ASSERT_TRUE(m_info.MakeFolder(L"files"));
+    ASSERT_TRUE(MakeTorrent(swarm.PathOf(L"seed\\demo.vqz"), m_info.PathOf(L"files\\demo.torrent"),
+                            tracker.AnnounceUrl()));
+    VQAria2Peer seeder;
+    ASSERT_TRUE(seeder.StartSeed(m_info.PathOf(L"files\\demo.torrent"), swarm.PathOf(L"seed")));
+    uint32_t gameId = 0;
+    const int column = PickLibraryCard(true, gameId);
+    ASSERT_GE(column, 0) << "no peer-to-peer game without a registration page in the library's first row";
+    wchar_t id[8];
+    _snwprintf(id, 8, L"%05u", gameId);
+    const std::string info =
+        "<?xml version=\"1.0\"?>\n<FILE><DownloadType>2</DownloadType><DownloadUrl>http://127.0.0.1:9/none/"
+        "</DownloadUrl><Md5>{md5:files/demo.torrent}</Md5><FileSize>{size:files/demo.torrent}</FileSize>"
+        "<FileName>demo.vqz</FileName><TorrentUrl>{base}/files/files/demo.torrent</TorrentUrl></FILE>\n";
+    ASSERT_TRUE(m_info.WriteFile(L"query_url\\" + std::wstring(id) + L".xml", info));
+    const std::wstring installedList = m_folder.PathOf(L"data\\install.vqx");
+
+    StartShown();
+    ClickAt(m_window, kLibraryTab);
+    const POINT card = {kFirstCard.x + column * kCardPitchX, kFirstCard.y};
+    ASSERT_TRUE(ClickCardUntil(card, [&] {
+        return DownloadListHolds(m_folder.PathOf(L"data\\download.vqx"), gameId) ||
+               InstalledRecord(installedList, gameId) != nullptr;
+    })) << "the click on the library card queued no download";
+    KeepScreenshot(m_window, L"ClickToRun-PeerToPeer");
+
+    boost::shared_ptr<VQGameInstalledInfo> installed;
+    ASSERT_TRUE(WaitFor([&] { return (installed = InstalledRecord(installedList, gameId)) != nullptr; }, kStartTimeout))
+        << "the game never reached the installed list; requests: " << RequestsOf(m_update).substr(0, 600)
+        << "; tracker lists the seeder: " << tracker.ListsSeederOnPort(seeder.Port());
+    const std::wstring program = m_folder.Temp().PathOf(L"games\\Demo Game\\DemoGame.exe");
+    EXPECT_EQ(program, installed->FullPath);
+    EXPECT_EQ(package, ReadWholeFile(m_folder.Temp().PathOf(L"downloads\\demo.vqz")))
+        << "the swarm's package was not what came";
+    EXPECT_TRUE(HasRequestStarting(m_update, "/files/files/demo.torrent"));
+
+    ClickAt(m_window, kInstalledTab);
+    HWND game = nullptr;
+    ASSERT_TRUE(ClickCardUntil(kFirstCard, [&] { return (game = FindShownWindow(L"VQDemoGame", m_manager.pid)) != nullptr; }))
+        << "a click on the installed tile started no game";
+    GetWindowThreadProcessId(game, &m_gamePid);
+    EXPECT_EQ(0, _wcsicmp(program.c_str(), ProgramOf(m_gamePid).c_str()));
 }
 
 }  // namespace
