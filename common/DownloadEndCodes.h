@@ -41,4 +41,11 @@ inline bool IsCountedFailure(uint32_t code) {
     return code >= kDownloadInfoFailed && code <= kDownloadVerifyFailed;
 }
 
+// The peer-to-peer failures a task counts: each is tried again only while
+// the count allows, so a swarm that cannot be joined ends in a message
+// instead of an endless round of tries.
+inline bool IsCountedPeerToPeerFailure(uint32_t code) {
+    return code >= kDownloadInfoUnusable && code <= kDownloadEngineFailed;
+}
+
 }  // namespace Tessar

@@ -23,6 +23,7 @@
 #include "VQCore/download/DownloadQueue.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/Settings.h"
+#include "common/FileUtil.h"
 #include "common/PathText.h"
 #include "common/Singleton.h"
 #include "common/SystemUtil.h"
@@ -119,7 +120,12 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_downloadQueue.reset(new VQDownloadQueue(this, kRunningDownloadLimit));
     ApplySpeedLimit();
-    VQSingleton<VQBTManager>::Instance().Init(GetDownloadFolder(), kSeedLimit);
+    // The peer-to-peer session is made on the download folder, which a first
+    // start (or a newly chosen folder) has not made yet: without it there is
+    // no session and every peer-to-peer download fails.
+    const std::wstring downloadFolder = GetDownloadFolder();
+    CreateFolderChain(downloadFolder);
+    VQSingleton<VQBTManager>::Instance().Init(downloadFolder, kSeedLimit);
     handled = TRUE;
     return 0;
 }

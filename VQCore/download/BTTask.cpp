@@ -169,6 +169,8 @@ void VQBTTask::Finish(uint32_t endCode) {
 }
 
 void VQBTTask::Fail(uint32_t endCode) {
+    if (IsCountedPeerToPeerFailure(endCode))
+        IncrementFailureCount();
     SetState(kTaskFailed);
     Finish(endCode);
 }

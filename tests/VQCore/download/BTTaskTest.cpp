@@ -146,6 +146,8 @@ TEST_F(BTTaskTest, FailuresEndWithTheirCodes) {
         ASSERT_TRUE(observer_.WaitForEnds(1, 30000)) << c.name;
         EXPECT_EQ(c.expected, observer_.LastEndCode()) << c.name;
         EXPECT_EQ(static_cast<uint32_t>(kTaskFailed), task->GetState()) << c.name;
+        // Counted, so that the window's retries come to an end.
+        EXPECT_EQ(1u, task->GetFailureCount()) << c.name;
         queue_->Remove(task, false);
         ++id;
     }
@@ -237,6 +239,7 @@ TEST_F(BTTaskTest, EndsAtOnceWithoutASession) {
     ASSERT_TRUE(observer_.WaitForEnds(1, 30000));
     EXPECT_EQ(kDownloadNoSession, observer_.LastEndCode());
     EXPECT_EQ(static_cast<uint32_t>(kTaskFailed), task->GetState());
+    EXPECT_EQ(0u, task->GetFailureCount());  // shown at once, never tried again
     queue_->Remove(task, false);
 }
 
