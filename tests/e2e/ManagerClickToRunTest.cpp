@@ -208,23 +208,7 @@ protected:
     }
 
     // Opens the first installed tile's menu; the menu window or null.
-    HWND OpenInstalledTileMenu(POINT tile) {
-        HWND menu = nullptr;
-        WaitFor(
-            [&] {
-                POINT screen = tile;
-                ClientToScreen(m_window, &screen);
-                PostMessageW(m_window, WM_MOUSEMOVE, 0, MAKELPARAM(tile.x, tile.y));
-                PostMessageW(m_window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(tile.x, tile.y));
-                PostMessageW(m_window, WM_RBUTTONUP, 0, MAKELPARAM(tile.x, tile.y));
-                PostMessageW(m_window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_window),
-                             MAKELPARAM(screen.x, screen.y));
-                menu = WaitForProcessWindow(m_manager.pid, L"VQMenuWnd", 2000);
-                return menu != nullptr;
-            },
-            kTimeout);
-        return menu;
-    }
+    HWND OpenInstalledTileMenu(POINT tile) { return OpenTileMenu(m_window, tile, kTimeout); }
 
     VQManagerFolder m_folder;
     VQTempFolder m_info;
