@@ -20,6 +20,7 @@
 #include "VQCore/gamelib/Settings.h"
 #include "common/CodePage.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/e2e/ManagerRecords.h"
 #include "tests/support/LocalServer.h"
 #include "tests/support/TorrentSwarm.h"
 #include "tests/support/UpdateServer.h"
@@ -46,33 +47,10 @@ const int kUninstallItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenu
 
 std::string Narrow(const std::wstring& text) { return WideToNarrow(text); }
 
-bool HasRequestStarting(const VQUpdateServer& server, const std::string& start) {
-    for (const std::string& line : server.Requests())
-        if (line.compare(0, start.size(), start) == 0) return true;
-    return false;
-}
-
 std::string RequestsOf(const VQUpdateServer& server) {
     std::string all;
     for (const std::string& line : server.Requests()) all += line + " ";
     return all;
-}
-
-boost::shared_ptr<VQGameInstalledInfo> InstalledRecord(const std::wstring& listPath, uint32_t id) {
-    VQInstalledXmlFile list;
-    if (!list.LoadFile(listPath)) return nullptr;
-    for (const auto& records : {list.GetCommonRecords(), list.GetQuickRecords()})
-        for (const auto& record : records)
-            if (record && record->ID == id) return record;
-    return nullptr;
-}
-
-bool DownloadListHolds(const std::wstring& listPath, uint32_t id) {
-    VQDownloadXmlFile list;
-    if (!list.LoadFile(listPath)) return false;
-    for (const auto& record : list.GetRecords())
-        if (record && record->ID == id) return true;
-    return false;
 }
 
 struct ClassSearch {
@@ -111,14 +89,6 @@ std::wstring ProgramOf(DWORD pid) {
     return result;
 }
 
-bool ProcessEnded(DWORD pid, DWORD timeoutMs) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return true;
-    const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
-}
-
 // Strongly coloured pixels of the first card's picture: a card's picture
 // is a coloured square, the bare page a dark gradient.
 size_t ColouredPixelsOfFirstCard(HWND window) {
@@ -132,14 +102,6 @@ size_t ColouredPixelsOfFirstCard(HWND window) {
             if (std::max(r, std::max(g, b)) - std::min(r, std::min(g, b)) > 90) ++count;
         }
     return count;
-}
-
-void EndProcess(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!process) return;
-    TerminateProcess(process, 9);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
 }
 
 class ManagerClickToRunTest : public ::testing::Test {

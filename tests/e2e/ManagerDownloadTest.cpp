@@ -17,6 +17,7 @@
 #include "VQCore/gamelib/Settings.h"
 #include "common/CodePage.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/e2e/ManagerRecords.h"
 #include "tests/support/LocalServer.h"
 #include "tests/support/UpdateServer.h"
 #include "tests/support/WebRoot.h"
@@ -30,12 +31,6 @@ const DWORD kStartTimeout = 90000;
 const DWORD kRetriesTimeout = 120000;
 
 std::string Narrow(const std::wstring& text) { return WideToNarrow(text); }
-
-bool HasRequestStarting(const VQUpdateServer& server, const std::string& start) {
-    for (const std::string& line : server.Requests())
-        if (line.compare(0, start.size(), start) == 0) return true;
-    return false;
-}
 
 class ManagerDownloadTest : public ::testing::Test {
 protected:
@@ -87,24 +82,6 @@ protected:
     VQUpdateServer m_update;
     VQManagerProcess m_manager;
 };
-
-// The installed record of the game, once the manager has written one.
-boost::shared_ptr<VQGameInstalledInfo> InstalledRecord(const std::wstring& listPath, uint32_t id) {
-    VQInstalledXmlFile list;
-    if (!list.LoadFile(listPath)) return nullptr;
-    for (const auto& records : {list.GetCommonRecords(), list.GetQuickRecords()})
-        for (const auto& record : records)
-            if (record && record->ID == id) return record;
-    return nullptr;
-}
-
-bool DownloadListHolds(const std::wstring& listPath, uint32_t id) {
-    VQDownloadXmlFile list;
-    if (!list.LoadFile(listPath)) return false;
-    for (const auto& record : list.GetRecords())
-        if (record && record->ID == id) return true;
-    return false;
-}
 
 TEST_F(ManagerDownloadTest, AResumedDownloadInstallsFromItsPackageAndIsListedInstalled) {
     const std::string package = ReadWholeFile(BuildPath(L"demo\\server\\packages\\demo.vqz"));

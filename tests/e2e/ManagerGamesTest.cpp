@@ -18,6 +18,7 @@
 #include "VQCore/gamelib/GameInstalledInfo.h"
 #include "VQCore/gamelib/InstalledXmlFile.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/e2e/ManagerRecords.h"
 #include "tests/support/LocalServer.h"
 
 namespace Tessar {
@@ -55,22 +56,6 @@ std::vector<std::wstring> ReadLines(const std::wstring& path) {
 }
 
 DWORD PidOf(const std::wstring& line) { return static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)); }
-
-void EndProcess(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!process) return;
-    TerminateProcess(process, 9);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-}
-
-bool ProcessEnded(DWORD pid, DWORD timeoutMs) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return true;
-    const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
-}
 
 // One installed game whose program is the stand-in with these arguments.
 bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,

@@ -1,0 +1,29 @@
+#pragma once
+// What the end-to-end tests read back from a manager's run: its game
+// lists, the requests the update server saw, and the processes it started.
+
+#include <windows.h>
+
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <string>
+
+#include "VQCore/gamelib/InstalledXmlFile.h"
+
+namespace Tessar {
+namespace Test {
+
+class VQUpdateServer;
+
+// The installed record of the game, once the manager has written one.
+boost::shared_ptr<VQGameInstalledInfo> InstalledRecord(const std::wstring& listPath, uint32_t id);
+bool DownloadListHolds(const std::wstring& listPath, uint32_t id);
+// Whether the server saw a request line starting so.
+bool HasRequestStarting(const VQUpdateServer& server, const std::string& start);
+// Waits for the process to end; true also when it is gone already.
+bool ProcessEnded(DWORD pid, DWORD timeoutMs);
+// Ends the process (a game a test started through the manager).
+void EndProcess(DWORD pid);
+
+}  // namespace Test
+}  // namespace Tessar
