@@ -110,8 +110,7 @@ protected:
         ASSERT_TRUE(m_folder.Prepare());
         ASSERT_TRUE(m_update.Start(m_info.Path()));
         const std::string base = Narrow(m_update.Url(L""));
-        ASSERT_TRUE(m_folder.Temp().WriteFile(
-            L"Norvane\\servers.ini", "[Servers]\r\nUpdateServer=" + base + "\r\nStatisticsServer=" + base + "\r\n"));
+        ASSERT_TRUE(m_folder.WriteServers(base, base));
         VQSettings settings(m_folder.PathOf(L"config\\config.xml"));
         ASSERT_TRUE(settings.Load());
         settings.SetBool(L"CompleteMessageTip", false);

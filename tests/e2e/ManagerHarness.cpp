@@ -191,6 +191,12 @@ VQManagerProcess VQManagerFolder::Start(const std::wstring& argument) {
     return result;
 }
 
+bool VQManagerFolder::WriteServers(const std::string& updateServer, const std::string& statisticsServer) {
+    std::string ini = "[Servers]\r\nUpdateServer=" + updateServer + "\r\n";
+    if (!statisticsServer.empty()) ini += "StatisticsServer=" + statisticsServer + "\r\n";
+    return m_temp.WriteFile(L"Norvane\\servers.ini", ini);
+}
+
 void VQManagerFolder::Kill(const VQManagerProcess& process) {
     if (process.process == nullptr) return;
     if (process.Running()) {

@@ -48,6 +48,9 @@ public:
     const std::wstring& Folder() const { return m_folder; }
     std::wstring PathOf(const std::wstring& name) const { return m_folder + L"\\" + name; }
     VQTempFolder& Temp() { return m_temp; }
+    // servers.ini beside the program: the update server and, when given,
+    // the statistics server.
+    bool WriteServers(const std::string& updateServer, const std::string& statisticsServer = std::string());
 
     // Norvane.exe with the argument (may be empty); null process on failure.
     VQManagerProcess Start(const std::wstring& argument);

@@ -80,8 +80,7 @@ TEST_F(ManagerScheduleTest, DayTimerBringsTheCatalogueIncrementOrKeepsTheCatalog
     ASSERT_TRUE(m_folder.Temp().WriteFile(L"server\\inc.xml", WideToNarrow(kIncrement)));
     ASSERT_TRUE(server.Start(m_folder.Temp().PathOf(L"server")));
     const std::wstring base = server.Url(L"");
-    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini",
-                                          "[Servers]\r\nUpdateServer=" + WideToNarrow(base) + "\r\n"));
+    ASSERT_TRUE(m_folder.WriteServers(WideToNarrow(base)));
     ASSERT_FALSE(CatalogueHas(kNewGameId));
     StartShown();
     for (const auto& c : cases) {
