@@ -3,6 +3,10 @@
 #include "common/CodePage.h"
 #include "common/FileReplace.h"
 
+#include <windows.h>
+
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -38,6 +42,10 @@ bool SaveXmlDocument(const TiXmlDocument& document, const std::wstring& path) {
             return false;
         bool written = document.SaveFile(file);
         written = std::fflush(file) == 0 && written;
+        // On the disk before the rename puts it in place: a power loss then
+        // leaves the old file or the new one, never a renamed empty one.
+        const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+        written = handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle) != FALSE && written;
         return std::fclose(file) == 0 && written;
     });
 }

@@ -6,6 +6,7 @@
 
 #include "VQCore/app/BackgroundJobs.h"
 #include "VQCore/app/DataUpdateJobs.h"
+#include "VQCore/app/DownloadCacheCheck.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/MarloxWnd.h"
@@ -164,17 +165,13 @@ void VQApp::ScheduleJobTimers() {
 }
 
 void VQApp::CheckDownloadCache() {
-    // The quick strip's games count as installed ones for the clean-up.
-    std::vector<VQCleanupDiskSpace::VQGameStatusInfo> installed, quick;
-    for (int listId : {kInstalledListId, kQuickListId}) {
-        VQIconList* list = m_window->FindIconList(listId);
-        if (list == nullptr) continue;
-        for (VQGameIcon* tile : list->GetTiles()) {
-            VQCleanupDiskSpace::VQGameStatusInfo info = {tile->GetGameId(), static_cast<uint32_t>(tile->GetState())};
-            (listId == kInstalledListId ? installed : quick).push_back(info);
-        }
-    }
-    GetDownloadCache().StartupCheck(installed, quick);
+    // The quick strip's games count as installed ones; the download page's
+    // keep what they still need.
+    VQTileList lists[3];
+    const int ids[3] = {kInstalledListId, kQuickListId, kDownloadListId};
+    for (int i = 0; i < 3; ++i)
+        if (VQIconList* list = m_window->FindIconList(ids[i])) lists[i] = list->GetTiles();
+    StartDownloadCacheCheck(GetDownloadCache(), lists[0], lists[1], lists[2]);
 }
 
 bool VQApp::Init(HINSTANCE instance) {

@@ -28,6 +28,8 @@ struct VQGameIconData {
     std::wstring workingFolder;
     std::wstring setupFolder;
     std::wstring uninstallDigest;  // of the package install's uninstall record
+    std::wstring createdFolder;    // the folder the game's install created: the only one removal may delete
+    uint64_t installSerial = 0;    // the install queue's number of this tile's queued install; 0 none
     // Catalogue data.
     std::wstring uninstallKey;
     char status[11] = "0000000000";

@@ -71,6 +71,7 @@ void VQGameListState::Init(const VQDatabaseXmlFile* database) {
     m_database = database;
     m_nextCustomId = kFirstCustomGameId;
     for (VQTileList& list : m_lists) list.clear();
+    m_unreadable.clear();
     m_pictures.clear();
     std::wstring folder, separator, name;
     SplitFolderAndName(GetGameIconPath(0), folder, separator, name);
@@ -112,9 +113,19 @@ void VQGameListState::FillIconFromEntry(const VQGameRecord& entry, VQGameIcon* t
     if (!Contains(m_lists[MissingIconList], entry.ID)) m_lists[MissingIconList].push_back(tile);
 }
 
+void VQGameListState::NoteUnreadable(ListIndex list, const std::wstring& path) {
+    UnreadableList unreadable{list, VQListAside()};
+    if (SetUnreadableListAside(path, unreadable.aside)) m_unreadable.push_back(unreadable);
+}
+
 bool VQGameListState::LoadInstalledIcons() {
     VQInstalledXmlFile file;
-    if (!file.LoadFile(OrDefault(m_paths.installList, GetInstallListPath))) return false;
+    const std::wstring path = OrDefault(m_paths.installList, GetInstallListPath);
+    if (!file.LoadFile(path)) {
+        file.Close();  // lets go of the file before it is moved
+        NoteUnreadable(InstalledList, path);
+        return false;
+    }
     for (int pass = 0; pass < 2; ++pass) {
         const VQInstalledXmlFile::Records& records = pass == 0 ? file.GetCommonRecords() : file.GetQuickRecords();
         for (const VQInstalledXmlFile::Record& record : records) {
@@ -135,6 +146,7 @@ bool VQGameListState::LoadInstalledIcons() {
             data.runCount = record->RunCount;
             if (entry) {
                 data.setupFolder = record->SetupDir;
+                data.createdFolder = record->CreatedDir;
                 data.registered = record->Registered != 0;
                 FillIconFromEntry(*entry, tile);
                 tile->SetState(kTileInstalled);
@@ -155,7 +167,12 @@ bool VQGameListState::LoadInstalledIcons() {
 
 bool VQGameListState::LoadDownloadIcons(VQDownloadQueue* queue) {
     VQDownloadXmlFile file;
-    if (!file.LoadFile(OrDefault(m_paths.downloadList, GetDownloadListPath))) return false;
+    const std::wstring path = OrDefault(m_paths.downloadList, GetDownloadListPath);
+    if (!file.LoadFile(path)) {
+        file.Close();  // lets go of the file before it is moved
+        NoteUnreadable(DownloadList, path);
+        return false;
+    }
     const bool autoStart = AutoStartUndone();
     const std::wstring folder = GetDownloadFolder();
     for (const VQDownloadXmlFile::Record& record : file.GetRecords()) {
@@ -345,6 +362,7 @@ bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, con
             record->RunArg = data.runArguments;
             record->WorkingDir = data.workingFolder;
             record->SetupDir = data.setupFolder;
+            record->CreatedDir = data.createdFolder;
             record->UninstallDigest = data.uninstallDigest;
             record->SetupTime = data.installTime;
             record->LastRunTime = data.lastRunTime;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "VQCore/gamelib/ListFileAside.h"
+
 namespace Tessar {
 
 class VQDatabaseXmlFile;
@@ -63,6 +65,8 @@ public:
     // The AutoStartUndone setting (read from the settings by default).
     void SetAutoStartUndone(bool on) { m_autoStartSet = true; m_autoStart = on; }
 
+    // A list file that exists but does not load is set aside (never
+    // written over); UnreadableLists tells which, and where it went.
     bool LoadInstalledIcons();
     bool LoadDownloadIcons(VQDownloadQueue* queue);
     bool LoadAdvertIcons();
@@ -80,6 +84,12 @@ public:
     VQTileList GetWebGameIds() const { return m_lists[FirstKindList + 3]; }
     VQTileList GetToolIds() const { return m_lists[FirstKindList + 4]; }
     uint32_t GetNextCustomId() const { return m_nextCustomId; }
+    // The list files (InstalledList, DownloadList) that existed but did not load.
+    struct UnreadableList {
+        ListIndex list;
+        VQListAside aside;
+    };
+    const std::vector<UnreadableList>& UnreadableLists() const { return m_unreadable; }
     // Deletes every tile of every list once (for callers that keep none).
     void DeleteTiles();
 
@@ -91,6 +101,7 @@ private:
     void AddKindTiles(int kind, const std::vector<int32_t>& ids, size_t skipFirst, bool skipToolType4);
     void TopUpQuickStrip(VQGameIcon* tool);
     bool AutoStartUndone() const;
+    void NoteUnreadable(ListIndex list, const std::wstring& path);
 
     // Which games have a picture file: the picture folder is listed once by
     // Init instead of asking for each of thousands of games.
@@ -99,6 +110,7 @@ private:
     uint32_t m_nextCustomId = 90001;
     VQTileList m_lists[ListCount];
     VQGameListPaths m_paths;
+    std::vector<UnreadableList> m_unreadable;
     std::function<bool(uint32_t)> m_hasShortcut;
     std::function<void(VQGameIcon*)> m_pushInstall;
     TaskFactory m_makeTask;

@@ -2,12 +2,15 @@
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
+#include "VQCore/app/OwnGameFolder.h"
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/DownloadCache.h"
 #include "VQCore/download/GamePackage.h"
 #include "VQCore/download/SfxInstall.h"
 #include "VQCore/download/UnpackerOperation.h"
 #include "VQCore/gamelib/AppPaths.h"
+#include "common/FileUtil.h"
+#include "common/FormatText.h"
 #include "common/PathText.h"
 #include "common/SystemUtil.h"
 #include "common/Thread.h"
@@ -25,6 +28,8 @@ namespace {
 // One unit per queued tile; far above any real queue so that no tile is
 // ever pushed without its signal.
 const LONG kMaxQueuedSignals = 0x7fffffff;
+// Flash games unpack into folders of their own below this one.
+const wchar_t kFlashGamesFolder[] = L"FlashGames";
 
 class VQLockHolder {
 public:
@@ -65,6 +70,7 @@ bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installF
                      VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     const std::wstring folder = HandshakeFolderText(installFolder);
+    const VQInstallFolderSnapshot before(installFolder);
     VQSetupReport report;
     const VQRuntimeInstallResult result = RunRuntimeInstaller(setupPath, folder, stopEvent, &report);
     if (result == VQRuntimeInstallResult::kStopped) stopped = true;
@@ -72,21 +78,29 @@ bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installF
     if (report.path.empty() || !FileExists(report.path)) return false;
     MarkInstalled(outcome, report.path);
     outcome.setupFolder = GetGameFolderFromPath(folder, report.path);
+    outcome.createdFolder = before.CreatedFolderOf(report.path);
     outcome.arguments = report.param;
     return true;
 }
 
-bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome) {
+bool InstallFlashGame(uint32_t gameId, const std::wstring& setupPath, const std::wstring& installFolder,
+                      VQInstallOutcome& outcome) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
+    const std::wstring own = MakeOwnFolder(CombinePath(installFolder, kFlashGamesFolder), FormatString(L"%05u", gameId));
+    if (own.empty()) return false;
     VQGamePackage package;
-    ExtractGamePackage(installFolder, package, setupPath);
+    const bool extracted = ExtractGamePackage(own, package, setupPath);
     const std::wstring& swf = package.mainFilePath;
-    if (swf.empty()) return false;
     const size_t slash = swf.find_last_of(L'\\');
     const std::wstring config = (slash == std::wstring::npos ? L"" : swf.substr(0, slash + 1)) + L"config.ini";
-    if (!FileExists(config)) return false;
+    if (!extracted || swf.empty() || !FileExists(config)) {
+        DeleteFolderTree(own);  // made by this install a moment ago
+        return false;
+    }
     MarkInstalled(outcome, GetFlashPlayerPath());
     outcome.arguments = config;
+    outcome.setupFolder = own;
+    outcome.createdFolder = own;
     return true;
 }
 
@@ -94,6 +108,7 @@ bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& insta
                         VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     std::unique_ptr<VQUnpackerOperation> operation(new VQUnpackerOperation(new VQSfxInstall(setupPath), installFolder));
+    const VQInstallFolderSnapshot before(installFolder);
     if (!operation->StartThread()) return false;
     HANDLE waits[2] = {stopEvent, operation->GetThreadHandle()};
     const DWORD waited = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
@@ -109,6 +124,7 @@ bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& insta
     if (program.empty() || !FileExists(program)) return false;
     MarkInstalled(outcome, program);
     outcome.setupFolder = operation->GetInstallFolder();
+    outcome.createdFolder = before.CreatedFolderOf(outcome.setupFolder.empty() ? program : outcome.setupFolder);
     outcome.arguments = operation->GetArguments();
     outcome.uninstallDigest = operation->GetUninstallDigest();
     return true;
@@ -122,10 +138,12 @@ void ApplyInstallOutcome(VQGameIcon* tile, const VQInstallOutcome& outcome) {
         tile->SetState(tile->GetState());
         return;
     }
+    data.installSerial = 0;
     if (outcome.success) {
         data.runProgram = outcome.program;
         if (!outcome.arguments.empty()) data.runArguments = outcome.arguments;
         if (!outcome.setupFolder.empty()) data.setupFolder = outcome.setupFolder;
+        data.createdFolder = outcome.createdFolder;
         if (!outcome.uninstallDigest.empty()) data.uninstallDigest = outcome.uninstallDigest;
         data.installTime = outcome.installTime;
         data.lastRunTime = 0;
@@ -137,16 +155,16 @@ void ApplyInstallOutcome(VQGameIcon* tile, const VQInstallOutcome& outcome) {
 
 bool DeliverInstallOutcome(VQPaintManager* manager, WPARAM wParam, LPARAM lParam) {
     std::unique_ptr<VQInstallOutcome> outcome(reinterpret_cast<VQInstallOutcome*>(lParam));
-    VQGameIcon* posted = reinterpret_cast<VQGameIcon*>(wParam);
-    if (manager == nullptr || posted == nullptr || !outcome) return false;
-    // The pointer is only compared until a list is found to hold it: the
-    // tile may have gone since the worker posted.
+    const uint64_t serial = static_cast<uint64_t>(wParam);
+    if (manager == nullptr || serial == 0 || !outcome) return false;
+    // Found by the number the install was queued with: the tile may have
+    // gone since the worker posted, and another taken its address.
     for (int id = IdHotList; id <= IdSearchList; ++id) {
         VQControl* control = manager->FindControlById(id);
         VQIconList* list = control ? static_cast<VQIconList*>(control->GetInterface(ControlTypeIconList)) : nullptr;
         if (list == nullptr) continue;
         for (VQGameIcon* tile : list->GetTiles()) {
-            if (tile != posted) continue;
+            if (tile == nullptr || tile->Data().installSerial != serial) continue;
             ApplyInstallOutcome(tile, *outcome);
             return true;
         }
@@ -176,8 +194,10 @@ bool VQInstallQueue::Push(VQGameIcon* tile) {
     tile->Data().downloadedSubState = 3;
     tile->SetState(tile->GetState());
     VQPaintManager* manager = tile->GetManager();
-    Job job{tile, tile->GetGameId(), tile->Data().setupPath, manager ? manager->GetPaintWindow() : nullptr};
+    Job job{tile, 0, tile->GetGameId(), tile->Data().setupPath, manager ? manager->GetPaintWindow() : nullptr};
     VQLockHolder hold(m_lock);
+    job.serial = ++m_lastSerial;
+    tile->Data().installSerial = job.serial;
     if (job.host == nullptr) job.host = m_reportWindow;
     m_jobs.push_back(job);
     ::ReleaseSemaphore(m_semaphore, 1, nullptr);
@@ -188,10 +208,27 @@ bool VQInstallQueue::Push(VQGameIcon* tile) {
 }
 
 bool VQInstallQueue::Contains(VQGameIcon* tile) {
+    if (tile == nullptr || tile->Data().installSerial == 0) return false;
+    const uint64_t serial = tile->Data().installSerial;
     VQLockHolder hold(m_lock);
     for (const Job& queued : m_jobs)
-        if (queued.tile == tile) return true;
+        if (queued.serial == serial) return true;
     return false;
+}
+
+void VQInstallQueue::Forget(VQGameIcon* tile) {
+    if (tile == nullptr || tile->Data().installSerial == 0) return;
+    const uint64_t serial = tile->Data().installSerial;
+    tile->Data().installSerial = 0;
+    VQLockHolder hold(m_lock);
+    for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
+        if (it->serial != serial) continue;
+        // The head may be installing (its signal is taken); a job behind it
+        // still has its signal waiting, which goes with it.
+        if (it != m_jobs.begin()) ::WaitForSingleObject(m_semaphore, 0);
+        m_jobs.erase(it);
+        return;
+    }
 }
 
 bool VQInstallQueue::IsWorkerRunning() {
@@ -275,7 +312,7 @@ void VQInstallQueue::WorkerLoop() {
         {
             VQLockHolder hold(m_lock);
             for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
-                if (it->tile == job.tile) {
+                if (it->serial == job.serial) {
                     m_jobs.erase(it);
                     break;
                 }
@@ -302,14 +339,16 @@ void VQInstallQueue::WorkerLoop() {
 }
 
 void VQInstallQueue::Report(const Job& job, const VQInstallOutcome& outcome) {
+    VQInstallOutcome numbered(outcome);
+    numbered.serial = job.serial;
     if (m_environment.report) {
-        m_environment.report(job.tile, outcome);
+        m_environment.report(job.tile, numbered);
         return;
     }
     if (job.host == nullptr) return;
-    VQInstallOutcome* posted = new (std::nothrow) VQInstallOutcome(outcome);
+    VQInstallOutcome* posted = new (std::nothrow) VQInstallOutcome(numbered);
     if (posted == nullptr) return;
-    if (!::PostMessageW(job.host, kMsgInstallOutcome, reinterpret_cast<WPARAM>(job.tile),
+    if (!::PostMessageW(job.host, kMsgInstallOutcome, static_cast<WPARAM>(job.serial),
                         reinterpret_cast<LPARAM>(posted)))
         delete posted;
 }
@@ -317,7 +356,7 @@ void VQInstallQueue::Report(const Job& job, const VQInstallOutcome& outcome) {
 bool VQInstallQueue::InstallOne(const Job& job, VQInstallOutcome& outcome, bool& stopped) {
     try {
         const std::wstring folder = InstallFolder();
-        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.setupPath, folder, outcome);
+        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.gameId, job.setupPath, folder, outcome);
         if (IsPackageFile(job.setupPath)) return InstallPackageGame(job.setupPath, folder, m_stopEvent, outcome, stopped);
         return RunInstallerJob(job.setupPath, folder, m_stopEvent, outcome, stopped);
     } catch (...) {

@@ -12,6 +12,17 @@
 // hands what came of it (VQInstallOutcome) to the UI thread, which applies
 // it (ApplyInstallOutcome). The vector is read under the lock only. A
 // failure or an exception inside one install fails that install only.
+//
+// Each Push gives the install a serial number, kept on the tile; outcomes
+// find their tile by that number, never by its address (a tile removed
+// meanwhile may have freed it for another). A removed tile's queued install
+// is forgotten (Forget); one already running ends unseen.
+//
+// What an install created is recorded with it: the setup and package
+// roads list the install folder before they run, and the folder of the game
+// that was not there before is its own (OwnGameFolder.h); a Flash game is
+// unpacked into a new folder of its own. Only that folder is ever deleted
+// when the game is removed.
 
 #include <windows.h>
 
@@ -29,17 +40,19 @@ class VQPaintManager;
 class VQThread;
 
 // Posted to the window that showed the tile when the install starts and
-// when it ends: wParam the tile (compared only, it may be gone), lParam a
-// heap VQInstallOutcome the receiver frees.
+// when it ends: wParam the install's serial number, lParam a heap
+// VQInstallOutcome the receiver frees.
 const UINT kMsgInstallOutcome = WM_USER + 44;
 
 // What one install came to, carried from the worker to the UI thread.
 struct VQInstallOutcome {
+    uint64_t serial = 0;    // the install's number, as Push gave it to the tile
     bool finished = false;  // false: the worker has just taken the tile
     bool success = false;
     std::wstring program;
     std::wstring arguments;  // empty: the tile keeps its own
     std::wstring setupFolder;  // empty: the tile keeps its own
+    std::wstring createdFolder;  // the folder this install created; empty: none
     std::wstring uninstallDigest;
     int64_t installTime = 0;
 };
@@ -47,8 +60,9 @@ struct VQInstallOutcome {
 // UI thread: the outcome onto the tile (install status 2 for a start;
 // installed data, state 1 or 2 and the completion signal for an end).
 void ApplyInstallOutcome(VQGameIcon* tile, const VQInstallOutcome& outcome);
-// Hands a posted kMsgInstallOutcome to the tile when the window's lists
-// still hold it; the outcome is freed either way. False when the tile is gone.
+// Hands a posted kMsgInstallOutcome to the tile of the window's lists that
+// carries its serial number; the outcome is freed either way. False when
+// no tile carries it (the tile was removed).
 bool DeliverInstallOutcome(VQPaintManager* manager, WPARAM wParam, LPARAM lParam);
 
 class VQInstallQueue {
@@ -69,9 +83,14 @@ public:
     VQInstallQueue(const VQInstallQueue&) = delete;
     VQInstallQueue& operator=(const VQInstallQueue&) = delete;
 
-    // False for null or an already queued tile.
+    // False for null or an already queued tile. Gives the install a new
+    // serial number and writes it into the tile.
     bool Push(VQGameIcon* tile);
+    // Whether the tile's install is queued (by its serial number).
     bool Contains(VQGameIcon* tile);
+    // The tile is going: its queued install is dropped, and an install of
+    // it already running reports to no tile. UI thread.
+    void Forget(VQGameIcon* tile);
     // Stops the worker (an install in progress is cancelled; a setup
     // program is left running) and forgets every queued tile.
     void Stop();
@@ -84,7 +103,8 @@ public:
 private:
     // A queued install as Push saw it: the worker reads only this.
     struct Job {
-        VQGameIcon* tile;
+        VQGameIcon* tile;  // handed to the environment's report only, never used
+        uint64_t serial;
         uint32_t gameId;
         std::wstring setupPath;
         HWND host;
@@ -104,6 +124,7 @@ private:
     bool m_running = false;
     HANDLE m_stopEvent;
     HANDLE m_semaphore;
+    uint64_t m_lastSerial = 0;
     VQThread* m_thread = nullptr;
     HWND m_reportWindow = nullptr;
 };
@@ -118,7 +139,10 @@ std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std:
 // installed data on success.
 bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                      VQInstallOutcome& outcome, bool& stopped);
-bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome);
+// Into "<install folder>\FlashGames\<id>" (or "<id>-2", ...), made new for
+// this install; removed again when the install fails.
+bool InstallFlashGame(uint32_t gameId, const std::wstring& setupPath, const std::wstring& installFolder,
+                      VQInstallOutcome& outcome);
 bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                         VQInstallOutcome& outcome, bool& stopped);
 

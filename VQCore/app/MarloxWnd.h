@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "VQCore/app/AppControlTypes.h"
+#include "VQCore/app/GameFolderRules.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/download/DownloadMessage.h"
 #include "ui/DropTarget.h"
@@ -90,6 +91,8 @@ enum VQMarloxMessage : UINT {
     // An uninstall worker ended: lParam a heap VQUninstallOutcome the
     // handler frees.
     kMsgUninstallFinished = WM_USER + 51,
+    // The start-up found list files it could not read: tell the user once.
+    kMsgListFileNotice = WM_USER + 71,
 };
 
 // Posts a game's new picture to the window (any thread); false when the
@@ -190,9 +193,13 @@ public:
     // The first tile of that game in the list, else null.
     VQGameIcon* FindTileById(int listId, uint32_t gameId) const;
     // install.vqx from lists 120 and 121; download.vqx from list 119 (only
-    // once the pages were filled, so a failed start never empties it).
+    // once the pages were filled, so a failed start never empties it, and
+    // never over a file that could not be read nor set aside).
     bool RefreshInstalledPages();
     bool RewriteDownloadList();
+    // A list file did not load at start-up (set aside, or left where it is
+    // and then never written): the user is told once, by a posted message.
+    void NoteUnreadableListFile(bool installList, const VQListAside& aside);
     // Sets the picture of every tile of the game on the kind pages (UI
     // thread). Workers call PostIconPicture, which hands it over by message.
     bool RefillIconPages(uint32_t gameId, const std::wstring& image);
@@ -330,6 +337,11 @@ private:
     void OnGameRunReport(WPARAM key, LPARAM started);
     void StartUninstall(VQGameIcon& tile);
     void OnUninstallFinished(LPARAM outcome);
+    // Deletes a Flash game's own folder; the folder that stays when it is
+    // not proven the game's own, else empty.
+    std::wstring RemoveFlashGameFolder(const VQGameIcon& tile);
+    // What a folder of the tile's game must be before it is deleted.
+    VQGameFolderRules FolderRulesFor(const VQGameIcon& tile) const;
     void TakeOffInstalledTile(VQGameIcon* tile);
     // The tile when it is still on one of the window's lists, else null.
     VQGameIcon* FindLiveTile(const VQGameIcon* tile) const;
@@ -365,9 +377,14 @@ private:
     VQIconList* CurrentPageList() const;
     void SaveSettingsIfChanged();
     void StopWorkers();
+    void ShowListFileNotices();
 
     bool m_inputEnabled = true;
     bool m_pagesFilled = false;
+    // A list file that could not be read nor set aside is not written.
+    bool m_installListLocked = false;
+    bool m_downloadListLocked = false;
+    std::vector<VQListAside> m_listNotices;  // not yet shown
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;
     VQGameIcon* m_contextTile = nullptr;

@@ -113,6 +113,8 @@ void VQMarloxWnd::OnInstallFinished(VQGameIcon* tile) {
         data.runProgram = tile->Data().runProgram;
         data.runArguments = tile->Data().runArguments;
         data.setupFolder = tile->Data().setupFolder;
+        data.createdFolder = tile->Data().createdFolder;
+        data.uninstallDigest = tile->Data().uninstallDigest;
         data.installTime = _time64(nullptr);
         twin->SetState(kTileInstalled);
         downloads->RemoveTile(tile, true);

@@ -11,12 +11,15 @@
 
 #include "VQCore/app/Confirmations.h"
 #include "VQCore/app/DesktopShortcut.h"
+#include "VQCore/app/DownloadTasks.h"
+#include "VQCore/app/FileNotices.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/RunKey.h"
+#include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/app/Statistics.h"
 #include "VQCore/app/UninstallWorker.h"
 #include "VQCore/app/WebGameBrowser.h"
@@ -215,14 +218,10 @@ bool VQMarloxWnd::RemoveTile(VQGameIcon* tile, bool withData) {
             StartUninstall(*tile);
             return true;
         }
-        if (withData && kind == kFlashGameKind) {
-            std::wstring folder, separator, name;
-            SplitFolderAndName(tile->Data().runArguments, folder, separator, name);
-            if (!separator.empty() && FolderExists(folder) &&
-                IsDeletableGameFolder(folder, tile->Data().runArguments, ProgramFolder()))
-                DeleteFolderTree(folder);
-        }
+        const std::wstring kept = withData && kind == kFlashGameKind ? RemoveFlashGameFolder(*tile) : std::wstring();
         TakeOffInstalledTile(tile);
+        // Last: nothing is used after the message's loop.
+        if (!kept.empty()) ShowGameFolderKept(m_hwnd, kept);
         return true;
     }
     case kTileNotInstalled:
@@ -280,12 +279,13 @@ void VQMarloxWnd::StartUninstall(VQGameIcon& tile) {
     if (!m_uninstalling.insert(tile.GetGameId()).second) return;
     VQUninstallJob* job = new VQUninstallJob;
     job->names = VQStringTriple{data.uninstallKey, data.setupFolder, data.runProgram};
+    job->createdFolder = data.createdFolder;
     job->knownDigest = data.uninstallDigest;
     job->gameId = tile.GetGameId();
     job->stopEvent = m_stopEvent;
     job->reportWindow = m_hwnd;
     job->reportMessage = kMsgUninstallFinished;
-    job->protectedFolder = ProgramFolder();
+    job->rules = FolderRulesFor(tile);
     VQThread* thread = new VQThread(&UninstallGame, job);
     HANDLE kept = nullptr;
     if (thread->Start()) {
@@ -303,18 +303,58 @@ void VQMarloxWnd::OnUninstallFinished(LPARAM posted) {
     std::unique_ptr<VQUninstallOutcome> outcome(reinterpret_cast<VQUninstallOutcome*>(posted));
     if (!outcome) return;
     m_uninstalling.erase(outcome->gameId);
-    if (!outcome->finished) return;  // cancelled or failed: the game stays installed
+    if (!outcome->finished) {
+        // Cancelled or failed: the game stays installed. An uninstaller
+        // that could not be run is the user's to know of.
+        if (!outcome->failedCommand.empty()) ShowUninstallerFailed(m_hwnd, outcome->failedCommand);
+        return;
+    }
+    VQGameIcon* gone = nullptr;
     for (int listId : {kInstalledListId, kQuickListId}) {
         VQIconList* list = FindIconList(listId);
-        if (!list) continue;
+        if (!list || gone) continue;
         for (VQGameIcon* tile : list->GetTiles()) {
-            if (tile->GetGameId() != outcome->gameId || tile->GetState() != kTileInstalled ||
-                tile->Data().runProgram != outcome->runProgram)
-                continue;
-            TakeOffInstalledTile(tile);
-            return;
+            if (tile->GetGameId() == outcome->gameId && tile->GetState() == kTileInstalled &&
+                tile->Data().runProgram == outcome->runProgram) {
+                gone = tile;
+                break;
+            }
         }
     }
+    if (gone) TakeOffInstalledTile(gone);
+    // Last: nothing is used after the message's loop.
+    if (!outcome->keptFolder.empty()) ShowGameFolderKept(m_hwnd, outcome->keptFolder);
+}
+
+std::wstring VQMarloxWnd::RemoveFlashGameFolder(const VQGameIcon& tile) {
+    const VQGameIconData& data = tile.Data();
+    // The folder the install made for the game, holding its config.ini.
+    if (!data.createdFolder.empty() && FolderExists(data.createdFolder) &&
+        IsDeletableGameFolder(data.createdFolder, data.runArguments, FolderRulesFor(tile))) {
+        DeleteFolderTree(data.createdFolder);
+        if (!FolderExists(data.createdFolder)) return std::wstring();
+    }
+    // A game found by the scan, installed before its folder was recorded,
+    // or whose folder holds more: its files stay.
+    std::wstring folder, separator, name;
+    SplitFolderAndName(data.runArguments, folder, separator, name);
+    for (const std::wstring& left : {data.createdFolder, folder})
+        if (!left.empty() && FolderExists(left)) return left;
+    return std::wstring();
+}
+
+VQGameFolderRules VQMarloxWnd::FolderRulesFor(const VQGameIcon& tile) const {
+    std::vector<const VQGameIcon*> installed, downloads;
+    for (int listId : {kInstalledListId, kQuickListId, kDownloadListId}) {
+        VQIconList* list = FindIconList(listId);
+        if (!list) continue;
+        for (const VQGameIcon* other : list->GetTiles()) (listId == kDownloadListId ? downloads : installed).push_back(other);
+    }
+    VQGameFolderRules rules = GameFolderRulesFor(tile, installed, downloads);
+    rules.installFolder = CurrentRuntimeInstallFolder();
+    rules.protectedFolder = ProgramFolder();
+    rules.keptPaths.push_back(GetDownloadFolder());
+    return rules;
 }
 
 void VQMarloxWnd::ToggleDesktopShortcut(VQGameIcon* tile) {

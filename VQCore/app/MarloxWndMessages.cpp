@@ -178,6 +178,9 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgUninstallFinished:
         OnUninstallFinished(lParam);
         return 0;
+    case kMsgListFileNotice:
+        ShowListFileNotices();
+        return 0;
     case kMsgGamePicture: {
         std::unique_ptr<VQPostedPicture> picture(reinterpret_cast<VQPostedPicture*>(wParam));
         if (picture) RefillIconPages(picture->gameId, picture->image);

@@ -10,6 +10,7 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/IconListPage.h"
+#include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/PageTipWnd.h"
 #include "VQCore/app/SearchWnd.h"
 #include "VQCore/gamelib/GameId.h"
@@ -264,6 +265,8 @@ void VQMarloxWnd::OnTileRemovedNotify(VQNotifyMsg& msg) {
     if (msg.sender->GetId() == IdSearchBox && m_searchWindow && ::IsWindow(m_searchWindow->GetHWND()))
         ::SendMessageW(m_searchWindow->GetHWND(), WM_KILLFOCUS, 0, 0);
     if (TileOf(msg.sender) == m_contextTile) m_contextTile = nullptr;
+    // A queued install of the tile goes with it.
+    GetInstallQueue().Forget(TileOf(msg.sender));
 }
 
 }  // namespace Tessar

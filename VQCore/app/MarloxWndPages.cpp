@@ -9,6 +9,7 @@
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/App.h"
+#include "VQCore/app/FileNotices.h"
 #include "VQCore/app/StartupPages.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/gamelib/Settings.h"
@@ -85,14 +86,27 @@ void VQMarloxWnd::OnFillPages() {
 bool VQMarloxWnd::RefreshInstalledPages() {
     VQIconList* installed = FindIconList(kInstalledListId);
     VQIconList* quick = FindIconList(kQuickListId);
-    if (!m_pagesFilled || installed == nullptr || quick == nullptr) return false;
+    if (!m_pagesFilled || m_installListLocked || installed == nullptr || quick == nullptr) return false;
     return SaveInstalledList(installed->GetTiles(), quick->GetTiles());
 }
 
 bool VQMarloxWnd::RewriteDownloadList() {
     VQIconList* downloads = FindIconList(kDownloadListId);
-    if (!m_pagesFilled || downloads == nullptr) return false;
+    if (!m_pagesFilled || m_downloadListLocked || downloads == nullptr) return false;
     return SaveDownloadList(downloads->GetTiles());
+}
+
+void VQMarloxWnd::NoteUnreadableListFile(bool installList, const VQListAside& aside) {
+    if (aside.asidePath.empty()) (installList ? m_installListLocked : m_downloadListLocked) = true;
+    m_listNotices.push_back(aside);
+    if (m_listNotices.size() == 1) PostMessageW(m_hwnd, kMsgListFileNotice, 0, 0);
+}
+
+void VQMarloxWnd::ShowListFileNotices() {
+    std::vector<VQListAside> notices;
+    notices.swap(m_listNotices);
+    // Nothing of the window is used after a message's loop.
+    for (const VQListAside& notice : notices) ShowListFileUnreadable(m_hwnd, notice.path, notice.asidePath);
 }
 
 bool VQMarloxWnd::RefillIconPages(uint32_t gameId, const std::wstring& image) {

@@ -31,6 +31,8 @@ void VQStartupPageFill::FillFirstPages(VQBackgroundJobs* jobs) {
     GetInstallQueue().SetReportWindow(m_window.GetHWND());
     m_lists.SetInstallPush([](VQGameIcon* tile) { GetInstallQueue().Push(tile); });
     m_lists.LoadDownloadIcons(m_window.GetDownloadQueue());
+    for (const VQGameListState::UnreadableList& unreadable : m_lists.UnreadableLists())
+        m_window.NoteUnreadableListFile(unreadable.list == VQGameListState::InstalledList, unreadable.aside);
     if (!m_lists.LoadAdvertIcons() && jobs) jobs->StartListDownload(kAdvertListKind, m_window.GetHWND());
     if (!m_lists.LoadHotIcons() && jobs) jobs->StartListDownload(kHotListKind, m_window.GetHWND());
     m_window.SetNextCustomGameId(m_lists.GetNextCustomId());

@@ -1,10 +1,9 @@
 #include "VQCore/app/UninstallWorker.h"
 
-#include <shlobj.h>
-
 #include <memory>
 #include <vector>
 
+#include "VQCore/download/InstallPaths.h"
 #include "VQCore/download/UninstallRecord.h"
 #include "common/FileUtil.h"
 #include "common/KernelHandle.h"
@@ -21,43 +20,6 @@ const wchar_t kUninstallKeyRoot[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 namespace {
 
 const wchar_t* const kRecordNames[] = {L"VQUnistall.dat", L"vqunins.dat"};
-
-// Lower case, backslashes, no trailing separator, full path; empty when it
-// cannot be made full.
-std::wstring ComparablePath(const std::wstring& path) {
-    if (path.empty()) return std::wstring();
-    std::wstring full;
-    size_t namePos = 0;
-    if (!GetFullPath(NormalizeText(path, kNormalizeBackslashes | kNormalizeUnquote), full, namePos))
-        return std::wstring();
-    full = NormalizeText(full, kNormalizeLower | kNormalizeNoTrailingSeparator);
-    return full;
-}
-
-// `inner` is `outer` or lies below it.
-bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
-    if (inner.empty() || outer.empty()) return false;
-    if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
-    return inner.size() == outer.size() || inner[outer.size()] == L'\\';
-}
-
-std::wstring SpecialFolder(int csidl) {
-    wchar_t buffer[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return std::wstring();
-    return buffer;
-}
-
-// Folders no game folder may be, nor hold.
-std::vector<std::wstring> GuardedFolders() {
-    std::vector<std::wstring> folders;
-    const int kinds[] = {CSIDL_WINDOWS,       CSIDL_SYSTEM,         CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON,
-                         CSIDL_PROFILE,       CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL,    CSIDL_APPDATA,
-                         CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_PROGRAMS,      CSIDL_STARTUP};
-    for (int kind : kinds) folders.push_back(SpecialFolder(kind));
-    wchar_t temp[MAX_PATH + 1] = {};
-    if (GetTempPathW(MAX_PATH + 1, temp)) folders.push_back(temp);
-    return folders;
-}
 
 // The first existing uninstall record in the install folder, then in the
 // run program's folder.
@@ -95,6 +57,34 @@ WaitResult WaitUnlessStopped(HANDLE stopEvent, HANDLE work) {
     return kWaitFailed;
 }
 
+std::wstring TrimmedText(const std::wstring& text) {
+    std::wstring trimmed = text;
+    TrimLeftChars(trimmed, kWhiteSpace);
+    TrimRightChars(trimmed, kWhiteSpace);
+    return trimmed;
+}
+
+// After a finished uninstall: the folder the install created goes when the
+// rules allow; otherwise the game's folder that is left (its own, its
+// recorded folder, or its program's) is named in the outcome.
+void RemoveOwnFolder(const VQUninstallJob& job, VQUninstallOutcome& outcome) {
+    const std::wstring& created = job.createdFolder;
+    if (!created.empty() && FolderExists(created) && IsDeletableGameFolder(created, job.names.third, job.rules)) {
+        DeleteFolderTree(created);
+        outcome.folderDeleted = !FolderExists(created);
+        if (outcome.folderDeleted) return;
+    }
+    std::wstring programFolder, separator, name;
+    if (!job.names.third.empty() && FileExists(job.names.third))
+        SplitFolderAndName(job.names.third, programFolder, separator, name);
+    for (const std::wstring& left : {created, job.names.second, programFolder}) {
+        if (!left.empty() && FolderExists(left)) {
+            outcome.keptFolder = left;
+            return;
+        }
+    }
+}
+
 void PostOutcome(const VQUninstallJob& job, std::unique_ptr<VQUninstallOutcome> outcome) {
     if (job.reportWindow == nullptr || job.reportMessage == 0) return;
     if (PostMessageW(job.reportWindow, job.reportMessage, 0, reinterpret_cast<LPARAM>(outcome.get())))
@@ -110,58 +100,6 @@ bool UninstallFinished(VQUninstallRoute route, bool ran, DWORD exitCode) {
     case kUninstallFolderOnly: return true;
     }
     return false;
-}
-
-bool IsDeletableGameFolder(const std::wstring& folder, const std::wstring& runProgram,
-                           const std::wstring& protectedFolder) {
-    if (!IsAbsolutePath(folder) || !FolderExists(folder) || IsDriveRoot(folder)) return false;
-    const std::wstring target = ComparablePath(folder);
-    if (target.empty()) return false;
-    // "X:" and "\\server\share" and the like: at least one folder below a root.
-    std::vector<std::wstring> parts;
-    SplitPathParts(target, parts);
-    if (parts.size() < 2 || (target.compare(0, 2, L"\\\\") == 0 && parts.size() < 5)) return false;
-    std::vector<std::wstring> guarded = GuardedFolders();
-    guarded.push_back(protectedFolder);
-    for (const std::wstring& other : guarded) {
-        const std::wstring comparable = ComparablePath(other);
-        if (!comparable.empty() && IsSameOrBelow(comparable, target)) return false;
-    }
-    if (!runProgram.empty() && !IsSameOrBelow(ComparablePath(runProgram), target)) return false;
-    return true;
-}
-
-bool SplitUninstallCommand(const std::wstring& command, std::wstring& program, std::wstring& parameters) {
-    program.clear();
-    parameters.clear();
-    std::wstring text = command;
-    TrimLeftChars(text, kWhiteSpace);
-    TrimRightChars(text, kWhiteSpace);
-    if (text.empty()) return false;
-    if (FileExists(StripQuotes(text))) {
-        program = StripQuotes(text);
-        return true;
-    }
-    size_t end;
-    if (text[0] == L'"') {
-        end = text.find(L'"', 1);
-        if (end == std::wstring::npos) return false;
-        program = text.substr(1, end - 1);
-        ++end;
-    } else {
-        end = text.find(L' ');
-        program = text.substr(0, end);
-    }
-    if (end != std::wstring::npos && end < text.size()) {
-        parameters = text.substr(end);
-        TrimLeftChars(parameters, kWhiteSpace);
-    }
-    if (!FileExists(program)) {
-        program.clear();
-        parameters.clear();
-        return false;
-    }
-    return true;
 }
 
 void UninstallFromDataThread(void* argument) {
@@ -185,20 +123,24 @@ void UninstallGame(void* argument) {
     VQRegKeyHolder key;
     if (IsPlainKeyName(job->names.first) &&
         key.RegOpenKeyPath(job->keyRoot, job->keyPath + L"\\" + job->names.first, KEY_QUERY_VALUE) &&
-        key.RegQueryString(L"UninstallString", command)) {
+        key.RegQueryString(L"UninstallString", command) && !StripQuotes(TrimmedText(command)).empty()) {
+        // The game has an uninstaller: it runs, or the uninstall fails. Its
+        // files are never deleted in its place.
+        routeChosen = true;
+        outcome->route = kUninstallByProgram;
         std::wstring program, parameters;
         HANDLE started = nullptr;
         if (SplitUninstallCommand(command, program, parameters) &&
             ShellExecuteTarget(std::wstring(), program, parameters, std::wstring(), SW_SHOWNORMAL, &started) &&
             started != nullptr) {
             VQKernelHandle process(started);
-            routeChosen = true;
-            outcome->route = kUninstallByProgram;
             const WaitResult waited = WaitUnlessStopped(job->stopEvent, process.Get());
             if (waited == kWaitStopped) return;
             DWORD exitCode = STILL_ACTIVE;
             ran = waited == kWaitEnded && GetExitCodeProcess(process.Get(), &exitCode) != FALSE;
             outcome->exitCode = exitCode;
+        } else {
+            outcome->failedCommand = command;
         }
     }
     key.RegCloseKeyHandle();
@@ -227,12 +169,7 @@ void UninstallGame(void* argument) {
     }
 
     outcome->finished = UninstallFinished(outcome->route, ran, outcome->exitCode);
-    const std::wstring& folder = job->names.second;
-    if (outcome->finished && !folder.empty() && FolderExists(folder) &&
-        IsDeletableGameFolder(folder, job->names.third, job->protectedFolder)) {
-        DeleteFolderTree(folder);
-        outcome->folderDeleted = !FolderExists(folder);
-    }
+    if (outcome->finished) RemoveOwnFolder(*job, *outcome);
     PostOutcome(*job, std::move(outcome));
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 // Uninstalling an installed game on a worker thread: the game's own
 // uninstaller (named by its uninstall key), else the uninstall record the
-// package install left, else nothing but the folder. The game folder goes
-// only when that really finished: an uninstaller that was cancelled or
-// failed (exit code not 0) leaves the files, and the tile stays installed.
+// package install left, else nothing but the folder. What is left of the
+// game's files goes only when that really finished (an uninstaller that was
+// cancelled or failed, exit code not 0, leaves them and the tile stays
+// installed), and only as the folder the game's install created and
+// recorded (OwnGameFolder.h), strictly below the install folder and holding
+// nothing of another installed game: a folder it cannot prove its own stays,
+// and the outcome names it. An uninstall key whose command names no program
+// that can be started fails the uninstall; nothing is deleted.
 // The outcome is posted to the window; the worker never touches a tile.
 
 #include <windows.h>
@@ -11,7 +16,10 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "VQCore/app/GameFolderRules.h"
+#include "VQCore/app/UninstallCommand.h"
 #include "common/StringTriple.h"
 
 namespace Tessar {
@@ -20,16 +28,19 @@ namespace Tessar {
 extern const wchar_t kUninstallKeyRoot[];  // SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall
 
 struct VQUninstallJob {
-    // first: the uninstall key name; second: the install folder; third: the
-    // run program.
+    // first: the uninstall key name; second: the game's folder (where its
+    // uninstall record is looked for); third: the run program.
     VQStringTriple names;
+    // The folder the game's install created and recorded: the only one
+    // that may be deleted. Empty for games installed before that was kept,
+    // found by the scan or added by the user.
+    std::wstring createdFolder;
     std::wstring knownDigest;  // of the package install's uninstall record
     uint32_t gameId = 0;
     HANDLE stopEvent = nullptr;  // the window's; not owned
     HWND reportWindow = nullptr;
     UINT reportMessage = 0;
-    // Never deleted, nor any folder holding it (the manager's own folder).
-    std::wstring protectedFolder;
+    VQGameFolderRules rules;
     // Where the uninstall keys are; tests give a tree of their own.
     HKEY keyRoot = HKEY_LOCAL_MACHINE;
     std::wstring keyPath = kUninstallKeyRoot;
@@ -51,21 +62,17 @@ struct VQUninstallOutcome {
     bool finished = false;  // the game is gone: the tile may go too
     bool folderDeleted = false;
     DWORD exitCode = 0;
+    // The uninstall key's command when it named no program that could be
+    // started (the uninstall failed, nothing was deleted).
+    std::wstring failedCommand;
+    // A finished uninstall: the game's folder that stayed because it is not
+    // proven the install's own (the user is told).
+    std::wstring keptFolder;
 };
 
 // The decision of the table: the folder goes when the uninstaller exited 0,
 // the record replay succeeded, or there was nothing to run.
 bool UninstallFinished(VQUninstallRoute route, bool ran, DWORD exitCode);
-// A game folder the manager may delete: absolute, existing, no drive root,
-// not the protected folder nor a folder above it, not a system or user
-// folder nor one above them, and holding the run program when one is named.
-bool IsDeletableGameFolder(const std::wstring& folder, const std::wstring& runProgram,
-                           const std::wstring& protectedFolder);
-// The uninstaller and its parameters from an UninstallString: the whole
-// text when it names a file, else its first (quoted) word; false when no
-// existing file is named.
-bool SplitUninstallCommand(const std::wstring& command, std::wstring& program, std::wstring& parameters);
-
 // Runs the job on this thread and frees it; posts the outcome unless the
 // stop event ended it. Thread function of the uninstall worker.
 void UninstallGame(void* job);

@@ -144,8 +144,11 @@ void VQCleanupDiskSpace::CollectGameStatus(const std::vector<VQGameStatusInfo>& 
                                            const std::vector<VQGameStatusInfo>& downloads) {
     m_status.clear();
     for (const std::vector<VQGameStatusInfo>* list : {&installed, &downloads}) {
-        for (const VQGameStatusInfo& info : *list)
-            m_status.push_back(boost::shared_ptr<VQGameStatusInfo>(new VQGameStatusInfo(info)));
+        for (const VQGameStatusInfo& info : *list) {
+            boost::shared_ptr<VQGameStatusInfo> status(new VQGameStatusInfo(info));
+            status->download = list == &downloads;
+            m_status.push_back(status);
+        }
     }
 }
 
@@ -256,9 +259,11 @@ void VQCleanupDiskSpace::CleanupOldFiles() {
         bool old = now - ParseTime(time) > kMaxCacheAge;
         if (!otherDrive && !old)
             continue;
+        // A download tile still needs its files in every state (a failed
+        // one resumes from them); so does any game waiting or downloading.
         bool keep = false;
         for (const boost::shared_ptr<VQGameStatusInfo>& status : m_status) {
-            if (status->gameId == gameId && status->state != 1 && status->state != 2)
+            if (status->gameId == gameId && (status->download || (status->state != 1 && status->state != 2)))
                 keep = true;
         }
         if (keep)

@@ -7,9 +7,11 @@
 // start-up check. Cached files go when the disk runs short, or once they
 // are three days old, or when they lie on another drive than CacheDir -
 // but only files the record names, and only of games that are installed,
-// not installed or no longer known; waiting, running, paused and finished
-// downloads keep theirs. Nothing outside CacheDir is ever deleted: a
-// record pointing elsewhere is only dropped.
+// not installed or no longer known; a game with a tile on the download page
+// keeps its files whatever that tile's state (waiting, running, paused,
+// finished and waiting for its install, or failed and to be resumed).
+// Nothing outside CacheDir is ever deleted: a record pointing elsewhere is
+// only dropped.
 //
 // Threads: the status list is filled before the worker starts and only
 // read by it; cache.ini is written through the profile functions, which
@@ -36,6 +38,7 @@ public:
     struct VQGameStatusInfo {
         uint32_t gameId;
         uint32_t state;  // tile state: 1 installed, 2 not installed, 3-6 queued or downloading
+        bool download = false;  // a tile of the download page (CollectGameStatus sets it)
     };
 
     // What the cache reads of the system; tests give their own.
@@ -66,6 +69,7 @@ public:
     // True when the CacheDir drive has more than bytes free, or cannot be
     // asked.
     bool CacheDriveHasSpace(uint64_t bytes);
+    // The installed tiles' and the download tiles' states, for the worker.
     void CollectGameStatus(const std::vector<VQGameStatusInfo>& installed,
                            const std::vector<VQGameStatusInfo>& downloads);
     // The start-up step: when the last check is a day old and the cache

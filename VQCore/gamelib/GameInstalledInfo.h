@@ -25,6 +25,11 @@ struct VQGameInstalledInfo {
     // SetupDir; the uninstall trusts that record only with it. Empty for
     // games installed otherwise and in lists written before it was kept.
     std::wstring UninstallDigest;
+    // The folder the game's install created (it did not exist before the
+    // install ran): the only folder an uninstall may delete. Empty for games
+    // whose install created none, found by the scan, added by the user, or
+    // listed before it was kept: their files are never deleted.
+    std::wstring CreatedDir;
 };
 
 }  // namespace Tessar

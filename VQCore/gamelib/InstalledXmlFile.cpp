@@ -26,6 +26,7 @@ const wchar_t kLastRunTimeElement[] = L"LastRunTime";
 const wchar_t kRunCountElement[] = L"RunCount";
 const wchar_t kRegisteredElement[] = L"Registered";
 const wchar_t kUninstallDigestElement[] = L"UninstallDigest";
+const wchar_t kCreatedDirElement[] = L"CreatedDir";
 
 // Numbers as the C runtime's _wtoi and _wtoi64 read them (blanks, a sign,
 // leading digits): a record is never lost for one odd field.
@@ -52,6 +53,8 @@ void ReadField(VQGameInstalledInfo& record, const std::wstring& name, const std:
         record.SetupDir = text;
     else if (name == kUninstallDigestElement)
         record.UninstallDigest = text;
+    else if (name == kCreatedDirElement)
+        record.CreatedDir = text;
 }
 
 void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
@@ -67,6 +70,7 @@ void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
     if (record.Registered == 1)
         AddListField(node, kRegisteredElement, L"1");
     AddListField(node, kUninstallDigestElement, record.UninstallDigest);
+    AddListField(node, kCreatedDirElement, record.CreatedDir);
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 //       <RunArg>..</RunArg><WorkingDir>..</WorkingDir><SetupDir>..</SetupDir>
 //       <SetupTime>..</SetupTime><LastRunTime>..</LastRunTime>
 //       <RunCount>3</RunCount><Registered>1</Registered>
-//       <UninstallDigest>..</UninstallDigest></NODE> ...</COMMON>
+//       <UninstallDigest>..</UninstallDigest><CreatedDir>..</CreatedDir></NODE>
+//     ...</COMMON>
 //     <QUICK>...</QUICK>
 //   </INSTALLED>
 //
 // Empty texts are left out and Registered is written only when it is 1.
-// UninstallDigest came later: lists without it read as before.
+// UninstallDigest and CreatedDir came later: lists without them read as
+// before (without CreatedDir no folder of the game is ever deleted).
 // COMMON and QUICK may stand in either order; other tags are ignored. A
 // record with a malformed or out-of-range number is dropped rather than
 // read as a wrong value. One thread at a time.

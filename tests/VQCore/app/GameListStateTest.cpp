@@ -181,6 +181,32 @@ TEST_F(GameListStateTest, MissingOrDamagedListsLoadNothing) {
     EXPECT_TRUE(m_state.LoadRecommendIcons(false)) << "the other loaders still run";
 }
 
+TEST_F(GameListStateTest, ADamagedListIsSetAsideAndNeverWrittenOver) {
+    const std::string damaged = "<INSTALLED><COMMON><NODE><ID>00001</ID><FullPath>C:\\g.exe";
+    ASSERT_TRUE(m_temp.WriteFile(L"data\\install.vqx", damaged));
+    ASSERT_TRUE(m_temp.WriteFile(L"data\\download.vqx", "<DOWNLOAD><NODE>"));
+    EXPECT_FALSE(m_state.LoadInstalledIcons());
+    EXPECT_FALSE(m_state.LoadDownloadIcons(nullptr));
+    ASSERT_EQ(2u, m_state.UnreadableLists().size());
+    const VQGameListState::UnreadableList& installed = m_state.UnreadableLists()[0];
+    EXPECT_EQ(VQGameListState::InstalledList, installed.list);
+    EXPECT_EQ(GetInstallListPath(), installed.aside.path);
+    EXPECT_EQ(GetInstallListPath() + L".bad", installed.aside.asidePath);
+    EXPECT_EQ(VQGameListState::DownloadList, m_state.UnreadableLists()[1].list);
+    EXPECT_EQ(GetDownloadListPath() + L".bad", m_state.UnreadableLists()[1].aside.asidePath);
+
+    // The first save writes a new list; the damaged one stays aside.
+    ASSERT_TRUE(SaveInstalledList({}, {}));
+    EXPECT_EQ(damaged, m_temp.ReadFile(L"data\\install.vqx.bad"));
+
+    // A list that loads, or none at all, is nothing to set aside.
+    VQGameListState again;
+    again.Init(m_database.get());
+    EXPECT_TRUE(again.LoadInstalledIcons());
+    EXPECT_FALSE(again.LoadDownloadIcons(nullptr));
+    EXPECT_TRUE(again.UnreadableLists().empty());
+}
+
 TEST_F(GameListStateTest, SavingRenumbersCustomGamesDensely) {
     VQTileList installed;
     for (uint32_t id : {90001u, 90002u, 90007u, 5u}) {

@@ -4,6 +4,8 @@
 #include "VQCore/app/InstallQueue.h"
 
 #include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
+#include "VQCore/app/OwnGameFolder.h"
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/ConverterRegistry.h"
 #include "VQCore/download/GamePackageWriter.h"
@@ -13,6 +15,7 @@
 #include "VQCore/download/TocNode.h"
 #include "common/PathText.h"
 #include "tests/support/LocalServer.h"
+#include "tests/VQCore/app/TileTestHost.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -342,9 +345,34 @@ TEST_F(InstallQueueTest, AFlashPackageInstallsForTheFlashWindow) {
     ASSERT_TRUE(Drained());
     EXPECT_EQ(1, tile->GetState());
     EXPECT_EQ(GetFlashPlayerPath(), tile->Data().runProgram);
-    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Flash Game\\config.ini"), tile->Data().runArguments);
-    EXPECT_EQ(L"", tile->Data().setupFolder);
-    EXPECT_EQ("FWS", m_folder.ReadFile(L"Games Folder\\Flash Game\\game.swf"));
+    // Unpacked into a folder of its own, which is the one its removal deletes.
+    const std::wstring own = m_folder.PathOf(L"Games Folder\\FlashGames\\69999");
+    EXPECT_EQ(own + L"\\Flash Game\\config.ini", tile->Data().runArguments);
+    EXPECT_EQ(own, tile->Data().setupFolder);
+    EXPECT_EQ(own, tile->Data().createdFolder);
+    EXPECT_EQ("FWS", m_folder.ReadFile(L"Games Folder\\FlashGames\\69999\\Flash Game\\game.swf"));
+}
+
+TEST_F(InstallQueueTest, EachFlashGameGetsANewFolderOfItsOwn) {
+    // A package with game.swf and config.ini at its root, installed twice,
+    // into an install folder that already holds a folder of the id's name.
+    ASSERT_TRUE(m_folder.WriteFile(L"source\\game.swf", "FWS"));
+    ASSERT_TRUE(m_folder.WriteFile(L"source\\config.ini", "[main]\n"));
+    ASSERT_TRUE(m_folder.WriteFile(L"Games Folder\\FlashGames\\50001\\user.txt", "the user's"));
+    std::vector<VQGamePackSource> sources;
+    ASSERT_TRUE(CollectGamePackageSources(m_folder.PathOf(L"source"), sources));
+    ASSERT_TRUE(::Tessar::WriteGamePackage(sources, m_folder.PathOf(L"flash.pkg")));
+    const wchar_t* expected[] = {L"Games Folder\\FlashGames\\50001-2", L"Games Folder\\FlashGames\\50001-3"};
+    for (const wchar_t* folder : expected) {
+        VQGameIcon* tile = NewTile(50001, m_folder.PathOf(L"flash.pkg"));
+        ASSERT_TRUE(m_queue.Push(tile));
+        ASSERT_TRUE(Drained());
+        EXPECT_EQ(1, tile->GetState());
+        EXPECT_EQ(m_folder.PathOf(folder), tile->Data().createdFolder);
+        EXPECT_EQ(m_folder.PathOf(folder) + L"\\config.ini", tile->Data().runArguments);
+    }
+    EXPECT_FALSE(FileExists(m_folder.PathOf(L"Games Folder\\config.ini"))) << "unpacked into the install folder";
+    EXPECT_EQ("the user's", m_folder.ReadFile(L"Games Folder\\FlashGames\\50001\\user.txt"));
 }
 
 TEST_F(InstallQueueTest, AFlashIdWithoutAFlashPackageFails) {
@@ -356,6 +384,160 @@ TEST_F(InstallQueueTest, AFlashIdWithoutAFlashPackageFails) {
     ASSERT_TRUE(Drained());
     EXPECT_EQ(2, tile->GetState());
     EXPECT_FALSE(FileExists(m_folder.PathOf(L"Games Folder\\Flash\\game.exe")));
+    // The folder made for it went again.
+    EXPECT_FALSE(FolderExists(m_folder.PathOf(L"Games Folder\\FlashGames\\50001")));
+}
+
+TEST_F(InstallQueueTest, ASetupRecordsOnlyAFolderItCreated) {
+    // The install folder already holds a folder shared with other software.
+    ASSERT_TRUE(m_folder.WriteFile(L"Games Folder\\Shared\\other.exe", "other"));
+    struct Case {
+        const char* name;
+        const wchar_t* target;  // what the setup installs, below the install folder
+        const wchar_t* setupFolder;
+        const wchar_t* createdFolder;
+    } cases[] = {
+        {"a new folder", L"New Game\\bin\\game.exe", L"New Game", L"New Game"},
+        {"inside a folder that was there", L"Shared\\Publisher\\Game\\game.exe", L"Shared", nullptr},
+        {"directly in the install folder", L"game.exe", nullptr, nullptr},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::wstring setup = CopySetup(L"setup_install_" + std::to_wstring(++n) + L".exe");
+        ASSERT_TRUE(::WritePrivateProfileStringW(L"target", L"path", c.target, (setup + L".target.ini").c_str()));
+        ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, (setup + L".target.ini").c_str());
+        VQGameIcon* tile = NewTile(10020 + n, setup);
+        ASSERT_TRUE(m_queue.Push(tile)) << c.name;
+        ASSERT_TRUE(Drained()) << c.name;
+        EXPECT_EQ(1, tile->GetState()) << c.name;
+        EXPECT_EQ(m_folder.PathOf(L"Games Folder\\") + c.target, tile->Data().runProgram) << c.name;
+        auto inInstall = [this](const wchar_t* name) {
+            return name ? m_folder.PathOf(L"Games Folder\\") + name : std::wstring();
+        };
+        EXPECT_EQ(inInstall(c.setupFolder), tile->Data().setupFolder) << c.name;
+        EXPECT_EQ(inInstall(c.createdFolder), tile->Data().createdFolder) << c.name;
+    }
+}
+
+TEST_F(InstallQueueTest, APackageRecordsItsFolderOnlyWhenItMadeIt) {
+    WriteGamePackage(L"new.vqz", L"New Package");
+    WriteGamePackage(L"old.vqz", L"Old Package");
+    ASSERT_TRUE(m_folder.WriteFile(L"Games Folder\\Old Package\\save.dat", "a save"));
+    VQGameIcon* fresh = NewTile(10031, m_folder.PathOf(L"new.vqz"));
+    VQGameIcon* over = NewTile(10032, m_folder.PathOf(L"old.vqz"));
+    ASSERT_TRUE(m_queue.Push(fresh));
+    ASSERT_TRUE(m_queue.Push(over));
+    ASSERT_TRUE(Drained());
+    EXPECT_EQ(1, fresh->GetState());
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\New Package"), fresh->Data().createdFolder);
+    EXPECT_EQ(1, over->GetState());
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Old Package"), over->Data().setupFolder);
+    EXPECT_EQ(L"", over->Data().createdFolder);
+}
+
+TEST(InstallFolderSnapshot, OnlyAFolderThatWasNotThereIsTheInstallsOwn) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"Install\\Before\\a.exe", "a"));
+    const std::wstring install = folder.PathOf(L"Install");
+    const VQInstallFolderSnapshot snapshot(install);
+    const VQInstallFolderSnapshot rootSnapshot(install + L"\\");
+    const VQInstallFolderSnapshot missing(folder.PathOf(L"Not Yet"));
+    ASSERT_TRUE(folder.WriteFile(L"Install\\After\\bin\\b.exe", "b"));
+    ASSERT_TRUE(folder.WriteFile(L"Install\\Before\\New\\c.exe", "c"));
+    ASSERT_TRUE(folder.WriteFile(L"Install\\d.exe", "d"));
+    ASSERT_TRUE(folder.WriteFile(L"Not Yet\\Game\\e.exe", "e"));
+    struct Case {
+        const char* name;
+        const VQInstallFolderSnapshot* snapshot;
+        std::wstring path;
+        std::wstring created;
+    } cases[] = {
+        {"a new folder", &snapshot, install + L"\\After\\bin\\b.exe", install + L"\\After"},
+        {"the new folder itself", &snapshot, install + L"\\After", install + L"\\After"},
+        {"other letter case", &snapshot, install + L"\\AFTER\\BIN\\B.EXE", install + L"\\After"},
+        {"a new folder inside an old one", &snapshot, install + L"\\Before\\New\\c.exe", L""},
+        {"directly in the install folder", &snapshot, install + L"\\d.exe", L""},
+        {"the install folder", &snapshot, install, L""},
+        {"a dotted way out", &snapshot, install + L"\\After\\..\\..\\Not Yet\\Game\\e.exe", L""},
+        {"outside", &snapshot, folder.PathOf(L"Not Yet\\Game\\e.exe"), L""},
+        {"install folder with a trailing separator", &rootSnapshot, install + L"\\After\\bin\\b.exe",
+         install + L"\\After"},
+        {"an install folder that did not exist", &missing, folder.PathOf(L"Not Yet\\Game\\e.exe"),
+         folder.PathOf(L"Not Yet\\Game")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.created, c.snapshot->CreatedFolderOf(c.path)) << c.name;
+}
+
+TEST(InstallFolderSnapshot, AnOwnFolderIsAlwaysNew) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"Parent\\name\\kept.txt", "kept"));
+    EXPECT_EQ(folder.PathOf(L"Parent\\name-2"), MakeOwnFolder(folder.PathOf(L"Parent"), L"name"));
+    EXPECT_EQ(folder.PathOf(L"Parent\\name-3"), MakeOwnFolder(folder.PathOf(L"Parent"), L"name"));
+    EXPECT_EQ(folder.PathOf(L"New Parent\\name"), MakeOwnFolder(folder.PathOf(L"New Parent"), L"name"));
+    EXPECT_TRUE(FolderExists(folder.PathOf(L"New Parent\\name")));
+    EXPECT_EQ(L"", MakeOwnFolder(L"relative", L"name"));
+}
+
+// The window's side: outcomes reach the tile that carries their install's
+// number, and a removed tile's queued install is forgotten.
+TEST_F(InstallQueueTest, ARemovedTilesInstallIsForgottenAndOutcomesFindTheirTileByNumber) {
+    const std::wstring setup = CopySetup(L"setup_wait.exe");
+    VQGameIcon* holding = NewTile(10041, setup);
+    WriteGamePackage(L"removed.vqz", L"Removed Game");
+    WriteGamePackage(L"kept.vqz", L"Kept Game");
+    VQGameIcon* removed = NewTile(10042, m_folder.PathOf(L"removed.vqz"));
+    VQGameIcon* kept = NewTile(10043, m_folder.PathOf(L"kept.vqz"));
+    ASSERT_TRUE(m_queue.Push(holding));
+    ASSERT_TRUE(m_queue.Push(removed));
+    ASSERT_TRUE(m_queue.Push(kept));
+    EXPECT_NE(0u, removed->Data().installSerial);
+    EXPECT_NE(removed->Data().installSerial, kept->Data().installSerial);
+    ASSERT_NE(L"", WaitSeen(setup, L"dir"));
+
+    m_queue.Forget(removed);
+    EXPECT_FALSE(m_queue.Contains(removed));
+    EXPECT_TRUE(m_queue.Contains(kept));
+    EXPECT_EQ(2u, m_queue.Count());
+    // A tile never queued, whatever its address, is not taken for one.
+    VQGameIcon fresh;
+    EXPECT_FALSE(m_queue.Contains(&fresh));
+
+    ASSERT_TRUE(m_folder.WriteFile(L"setup_wait.exe.release", "go"));
+    ASSERT_TRUE(DrainedOnly());
+    EXPECT_FALSE(FolderExists(m_folder.PathOf(L"Games Folder\\Removed Game"))) << "the forgotten install ran";
+    EXPECT_TRUE(FileExists(m_folder.PathOf(L"Games Folder\\Kept Game\\game.exe")));
+
+    // Delivered as the window does: by number, to the tile on a list.
+    ::Tessar::Test::VQTileTestHost host(::Tessar::Test::IconListMarkup(119, L"downloadlist", 4, 10));
+    VQIconList* list = host.List(119);
+    ASSERT_NE(nullptr, list);
+    VQGameIcon* shown = ::Tessar::Test::MakeTile(10043, L"kept", kTileDownloaded);
+    VQGameIcon* other = ::Tessar::Test::MakeTile(10044, L"other", kTileDownloaded);
+    shown->Data().installSerial = kept->Data().installSerial;
+    ASSERT_TRUE(list->AddTile(other));
+    ASSERT_TRUE(list->AddTile(shown));
+    std::vector<Reported> reports;
+    {
+        std::lock_guard<std::mutex> hold(m_mutex);
+        reports.swap(m_reports);
+    }
+    int delivered = 0;
+    for (const Reported& report : reports) {
+        if (report.tile == removed) continue;  // reported to the removed tile's number: no tile has it
+        EXPECT_NE(0u, report.outcome.serial);
+        if (DeliverInstallOutcome(&host.Manager(), static_cast<WPARAM>(report.outcome.serial),
+                                  reinterpret_cast<LPARAM>(new VQInstallOutcome(report.outcome))))
+            ++delivered;
+    }
+    EXPECT_EQ(2, delivered);  // the kept game's start and end; the holding setup's went to no listed tile
+    EXPECT_EQ(kTileInstalled, shown->GetState());
+    EXPECT_EQ(m_folder.PathOf(L"Games Folder\\Kept Game\\game.exe"), shown->Data().runProgram);
+    EXPECT_EQ(0u, shown->Data().installSerial);
+    EXPECT_EQ(kTileDownloaded, other->GetState());
+    EXPECT_EQ(L"", other->Data().runProgram);
+    // An outcome for a number no tile carries is dropped.
+    EXPECT_FALSE(DeliverInstallOutcome(&host.Manager(), static_cast<WPARAM>(removed->Data().installSerial + 1000),
+                                       reinterpret_cast<LPARAM>(new VQInstallOutcome())));
 }
 
 }  // namespace

@@ -196,12 +196,13 @@ TEST_F(DownloadCacheTest, TheCleanupTakesOnlyOldOrMisplacedFilesOfFinishedGames)
         uint32_t id;
         int64_t age;
         bool sameDrive;
-        int state;  // 0: no tile
+        int state;  // 0: no tile; -2: a download tile in state 2
         bool removed;
     } cases[] = {
         {"two days old, installed", 1, 2 * kDay, true, 1, false},
         {"four days old, installed", 2, 4 * kDay, true, 1, true},
         {"four days old, not installed", 3, 4 * kDay, true, 2, true},
+        {"four days old, a failed download to resume", 10, 4 * kDay, true, -2, false},
         {"four days old, no tile", 4, 4 * kDay, true, 0, true},
         {"four days old, downloading", 5, 4 * kDay, true, 4, false},
         {"four days old, paused", 6, 4 * kDay, true, 5, false},
@@ -219,8 +220,12 @@ TEST_F(DownloadCacheTest, TheCleanupTakesOnlyOldOrMisplacedFilesOfFinishedGames)
         if (!c.sameDrive)
             path = L"Q" + path.substr(1);  // recorded on another drive than CacheDir
         ASSERT_TRUE(m_cache.WriteEntry(path, FormatSection(c.id), Int64ToString(kNow - c.age)));
-        if (c.state != 0)
-            (c.state == 1 ? installed : downloads).push_back({c.id, static_cast<uint32_t>(c.state)});
+        // States 1 and 2 are installed-page tiles, the others and -2 (a
+        // failed download, state 2) download tiles.
+        if (c.state == 1 || c.state == 2)
+            installed.push_back({c.id, static_cast<uint32_t>(c.state)});
+        else if (c.state != 0)
+            downloads.push_back({c.id, static_cast<uint32_t>(c.state < 0 ? -c.state : c.state)});
     }
     m_cacheDir = m_folder.PathOf(L"cache");
     m_cache.CollectGameStatus(installed, downloads);

@@ -220,5 +220,37 @@ TEST(InstalledXmlFileTest, TheUninstallDigestIsKeptAndOlderListsStillLoad) {
     EXPECT_EQ(L"", again.GetCommonRecords()[0]->UninstallDigest);
 }
 
+TEST(InstalledXmlFileTest, TheCreatedFolderIsKeptAndOlderListsReadWithoutOne) {
+    VQTempFolder folder;
+    Record created = MakeRecord(42, L"a", 1);
+    created->SetupDir = L"D:\\Games\\A";
+    created->CreatedDir = L"D:\\Games\\A";
+    Record shared = MakeRecord(43, L"b", 0);
+    shared->SetupDir = L"D:\\Shared";
+    VQInstalledXmlFile file;
+    file.SetRecords({created, shared}, {});
+    ASSERT_TRUE(file.Save(folder.PathOf(L"install.vqx")));
+    const std::string text = ReadTextLines(folder, L"install.vqx");
+    // Only where there is one.
+    EXPECT_EQ(text.find("<CreatedDir>D:\\Games\\A</CreatedDir>"), text.rfind("<CreatedDir>")) << text;
+
+    VQInstalledXmlFile again;
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"install.vqx")));
+    ASSERT_EQ(2u, again.GetCommonRecords().size());
+    EXPECT_EQ(L"D:\\Games\\A", again.GetCommonRecords()[0]->CreatedDir);
+    EXPECT_EQ(L"", again.GetCommonRecords()[1]->CreatedDir);
+    EXPECT_EQ(L"D:\\Shared", again.GetCommonRecords()[1]->SetupDir);
+
+    // A list from before: its folder is no proof of what an install made.
+    ASSERT_TRUE(folder.WriteFile(L"old.vqx",
+                                 "<INSTALLED><COMMON><NODE><ID>00007</ID><SetupDir>D:\\Shared</SetupDir>"
+                                 "<UninstallDigest>0123456789ABCDEF0123456789ABCDEF</UninstallDigest>"
+                                 "</NODE></COMMON><QUICK /></INSTALLED>"));
+    ASSERT_TRUE(again.LoadFile(folder.PathOf(L"old.vqx")));
+    ASSERT_EQ(1u, again.GetCommonRecords().size());
+    EXPECT_EQ(L"D:\\Shared", again.GetCommonRecords()[0]->SetupDir);
+    EXPECT_EQ(L"", again.GetCommonRecords()[0]->CreatedDir);
+}
+
 }  // namespace
 }  // namespace Tessar

@@ -4,7 +4,11 @@
    the name has no "_result_"); a name with "_wait" waits until a file "<own path>.release"
    exists and then ends without answering. What it was told ([install] "dir" and its
    argument count) goes to "<own path>.seen.ini". A name with "_path" also
-   reports its own path as [report] "path" and "-demo x" as "param". */
+   reports its own path as [report] "path" and "-demo x" as "param". A name
+   with "_install" installs like a game's setup: it copies itself to the
+   path [target] "path" of "<own path>.target.ini" names below the install
+   folder (making the folders on the way) and reports that copy with
+   result 1. */
 #include <windows.h>
 #include <shellapi.h>
 #include <wchar.h>
@@ -37,6 +41,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         for (int i = 0; i < 2400 && GetFileAttributesW(release) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
         WritePrivateProfileStringW(L"seen", L"released", L"1", seen);
         WritePrivateProfileStringW(NULL, NULL, NULL, seen);
+        LocalFree(argv);
+        return 0;
+    }
+    if (wcsstr(name, L"_install")) {
+        wchar_t targetIni[MAX_PATH + 16];
+        wsprintfW(targetIni, L"%s.target.ini", self);
+        wchar_t relative[512] = L"";
+        GetPrivateProfileStringW(L"target", L"path", L"", relative, 512, targetIni);
+        wchar_t target[2048];
+        lstrcpynW(target, dir, 1024);
+        lstrcatW(target, L"\\");
+        lstrcatW(target, relative);
+        /* Every folder on the way, then the program. */
+        for (wchar_t* at = target + lstrlenW(dir) + 1; *at; ++at) {
+            if (*at != L'\\') continue;
+            *at = 0;
+            CreateDirectoryW(target, NULL);
+            *at = L'\\';
+        }
+        if (!CopyFileW(self, target, FALSE)) return 4;
+        WritePrivateProfileStringW(L"report", L"result", L"1", handshake);
+        WritePrivateProfileStringW(L"report", L"path", target, handshake);
+        WritePrivateProfileStringW(NULL, NULL, NULL, handshake);
         LocalFree(argv);
         return 0;
     }
