@@ -1,7 +1,9 @@
 // The game operations as a user reaches them: a click on an installed
 // game's tile starts it once (a second click starts nothing), Ctrl+Alt+K
 // ends a game that ignores WM_CLOSE, uninstall keeps or removes the files
-// by the uninstaller's exit code, and the tile menu makes a desktop
+// by the uninstaller's exit code and deletes only the folder the game's
+// install made (a Flash game's own folder; a folder of the user's stays and
+// the user is told), and the tile menu makes a desktop
 // shortcut whose icon is a real .ico and whose start hands over.
 
 #include <gtest/gtest.h>
@@ -15,8 +17,10 @@
 
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/GameId.h"
 #include "VQCore/gamelib/GameInstalledInfo.h"
 #include "VQCore/gamelib/InstalledXmlFile.h"
+#include "common/FileUtil.h"
 #include "tests/e2e/ManagerHarness.h"
 #include "tests/e2e/ManagerRecords.h"
 #include "tests/support/LocalServer.h"
@@ -57,15 +61,18 @@ std::vector<std::wstring> ReadLines(const std::wstring& path) {
 
 DWORD PidOf(const std::wstring& line) { return static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)); }
 
-// One installed game whose program is the stand-in with these arguments.
+// One installed game whose program is the stand-in with these arguments;
+// `createdFolder` is the folder its install made, when it made one.
 bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
-                        const std::wstring& arguments, const std::wstring& setupFolder) {
+                        const std::wstring& arguments, const std::wstring& setupFolder,
+                        const std::wstring& createdFolder = std::wstring()) {
     VQInstalledXmlFile list;
     auto record = boost::make_shared<VQGameInstalledInfo>();
     record->ID = gameId;
     record->FullPath = program;
     record->RunArg = arguments;
     record->SetupDir = setupFolder;
+    record->CreatedDir = createdFolder;
     record->SetupTime = 1700000000;
     list.SetRecords({record}, {});
     return list.Save(listPath);
@@ -171,7 +178,7 @@ TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
     EXPECT_NE(0, SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
 }
 
-TEST_F(ManagerGamesTest, UninstallRemovesTheFilesOnlyWhenTheUninstallerSucceeds) {
+TEST_F(ManagerGamesTest, UninstallRemovesOnlyTheInstallsOwnFolderAndOnlyWhenTheUninstallerSucceeds) {
     const uint32_t kGameId = 1;
     const std::wstring keyName = CatalogueUninstallKey(kGameId);
     ASSERT_FALSE(keyName.empty()) << "the demo catalogue's game 1 has no uninstall key";
@@ -179,11 +186,19 @@ TEST_F(ManagerGamesTest, UninstallRemovesTheFilesOnlyWhenTheUninstallerSucceeds)
     struct Case {
         const char* name;
         int exitCode;
+        bool recordedAsCreated;  // the install.vqx record names the folder as the install's own
         bool removed;
-    } cases[] = {{"uninstaller cancelled", 1, false}, {"uninstaller succeeded", 0, true}};
+        bool listed;             // the game stays on the installed list
+        bool told;               // a message names the folder that stayed
+    } cases[] = {
+        {"uninstaller cancelled", 1, true, false, true, false},
+        {"uninstaller succeeded", 0, true, true, false, false},
+        {"succeeded, a record from before the folder was recorded", 0, false, false, false, true},
+    };
     for (const Case& c : cases) {
-        const std::wstring folder = m_folder.Temp().PathOf(L"Games\\Demo One");
-        CreateDirectoryW(m_folder.Temp().PathOf(L"Games").c_str(), nullptr);
+        // Below the install folder (the InstallDir setting).
+        const std::wstring folder = m_folder.Temp().PathOf(L"games\\Demo One");
+        CreateDirectoryW(m_folder.Temp().PathOf(L"games").c_str(), nullptr);
         CreateDirectoryW(folder.c_str(), nullptr);
         const std::wstring game = folder + L"\\game.exe";
         ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE)) << c.name;
@@ -200,7 +215,7 @@ TEST_F(ManagerGamesTest, UninstallRemovesTheFilesOnlyWhenTheUninstallerSucceeds)
                        static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
         const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
-        ASSERT_TRUE(WriteInstalledGame(list, kGameId, game, L"", folder)) << c.name;
+        ASSERT_TRUE(WriteInstalledGame(list, kGameId, game, L"", folder, c.recordedAsCreated ? folder : L"")) << c.name;
 
         StartShown();
         // A click posted while the menu still lays out can miss: open it again.
@@ -212,16 +227,84 @@ TEST_F(ManagerGamesTest, UninstallRemovesTheFilesOnlyWhenTheUninstallerSucceeds)
             WaitFor([&] { return !ReadLines(ran).empty(); }, 8000);
         }
         ASSERT_FALSE(ReadLines(ran).empty()) << c.name << ": no uninstaller";
+        if (c.listed) {
+            Sleep(3000);
+            EXPECT_EQ(std::vector<uint32_t>{kGameId}, InstalledIds(list)) << c.name << ": the tile went";
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return InstalledIds(list).empty(); }, kTimeout))
+                << c.name << ": the game is still listed";
+        }
         if (c.removed) {
             EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout))
                 << c.name << ": the game folder stayed";
-            EXPECT_TRUE(WaitFor([&] { return InstalledIds(list).empty(); }, kTimeout))
-                << c.name << ": the game is still listed";
         } else {
-            Sleep(3000);
             EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(game.c_str())) << c.name << ": files went";
-            EXPECT_EQ(std::vector<uint32_t>{kGameId}, InstalledIds(list)) << c.name << ": the tile went";
         }
+        HWND notice = nullptr;
+        if (c.told) {
+            EXPECT_TRUE(WaitFor([&] { return (notice = FindProcessWindow(m_manager.pid, L"VQMessageDlg")) != nullptr; },
+                                kTimeout))
+                << c.name << ": nobody was told of the folder that stayed";
+            if (notice) KeepScreenshot(notice, L"Uninstall-FolderKept");
+        } else {
+            EXPECT_EQ(nullptr, FindProcessWindow(m_manager.pid, L"VQMessageDlg")) << c.name;
+        }
+        m_folder.Kill(m_manager);
+    }
+}
+
+TEST_F(ManagerGamesTest, RemovingAFlashGameDeletesOnlyTheFolderItsInstallMade) {
+    VQDatabaseXmlFile database(m_folder.PathOf(L"data\\database.vqx"));
+    ASSERT_TRUE(database.Load());
+    uint32_t flashId = 0;
+    for (const auto& entry : database.GetGames())
+        if (IsFlashGameId(entry.first) && flashId == 0) flashId = entry.first;
+    ASSERT_NE(0u, flashId) << "the demo catalogue has no Flash game";
+    struct Case {
+        const char* name;
+        std::wstring folder;  // where the game lies
+        bool recordedAsCreated;
+        bool removed;
+    } cases[] = {
+        {"unpacked into its own folder", m_folder.Temp().PathOf(L"games\\FlashGames\\" + std::to_wstring(flashId)),
+         true, true},
+        // Found by the scan in a folder of the user's, beside the user's files.
+        {"found in a folder of the user's", m_folder.Temp().PathOf(L"games\\Stuff"), false, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(CreateFolderChain(c.folder)) << c.name;
+        const std::wstring config = c.folder + L"\\config.ini";
+        ASSERT_TRUE(WritePrivateProfileStringW(L"main", L"swf", L"game.swf", config.c_str())) << c.name;
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, config.c_str());
+        const std::wstring mine = c.folder + L"\\my letter.txt";
+        ASSERT_TRUE(WritePrivateProfileStringW(L"x", L"y", L"z", mine.c_str())) << c.name;
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, mine.c_str());
+        const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+        ASSERT_TRUE(WriteInstalledGame(list, flashId, m_folder.PathOf(L"Pallico.exe"), config, c.folder,
+                                       c.recordedAsCreated ? c.folder : L""))
+            << c.name;
+
+        StartShown();
+        for (int attempt = 0; attempt < 3 && !InstalledIds(list).empty(); ++attempt) {
+            HWND menu = OpenTileMenu();
+            ASSERT_NE(nullptr, menu) << c.name << ": the tile menu did not open";
+            Sleep(300);
+            ChooseMenuItem(menu, kUninstallItemY);
+            WaitFor([&] { return InstalledIds(list).empty(); }, 8000);
+        }
+        EXPECT_TRUE(InstalledIds(list).empty()) << c.name << ": the game is still listed";
+        if (c.removed) {
+            EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(c.folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout))
+                << c.name << ": its folder stayed";
+            EXPECT_EQ(nullptr, FindProcessWindow(m_manager.pid, L"VQMessageDlg")) << c.name;
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return FindProcessWindow(m_manager.pid, L"VQMessageDlg") != nullptr; }, kTimeout))
+                << c.name << ": nobody was told of the folder that stayed";
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(mine.c_str())) << c.name << ": the user's file went";
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(config.c_str())) << c.name;
+        }
+        // The install folder itself is never touched.
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(m_folder.Temp().PathOf(L"games").c_str())) << c.name;
         m_folder.Kill(m_manager);
     }
 }

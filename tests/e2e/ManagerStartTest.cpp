@@ -74,6 +74,46 @@ TEST_F(ManagerStartTest, FirstStartShowsTheWindowWithFilledPages) {
     SaveScreenshot(window, L"first-start");
 }
 
+TEST_F(ManagerStartTest, ADamagedInstalledListIsKeptAsideAndTheUserIsToldOnce) {
+    const std::string damaged = "<INSTALLED><COMMON><NODE><ID>00001</ID><FullPath>C:\\game.exe</Full";
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    HANDLE file = CreateFileW(list.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, damaged.data(), static_cast<DWORD>(damaged.size()), &written, nullptr));
+    CloseHandle(file);
+
+    VQManagerProcess manager = m_folder.Start(L"");
+    HWND window = WaitForWindow(manager);
+    ASSERT_NE(nullptr, window) << "no main window; exit code " << manager.ExitCode();
+    HWND notice = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (notice = FindProcessWindow(manager.pid, L"VQMessageDlg")) != nullptr; },
+                        kStartTimeout))
+        << "nobody was told of the damaged list";
+    if (notice) SaveScreenshot(notice, L"damaged-list");
+    // Kept beside it, byte for byte.
+    const std::wstring aside = list + L".bad";
+    std::string kept(damaged.size() + 16, '\0');
+    file = CreateFileW(aside.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << "the damaged list was not kept aside";
+    DWORD read = 0;
+    ReadFile(file, &kept[0], static_cast<DWORD>(kept.size()), &read, nullptr);
+    CloseHandle(file);
+    kept.resize(read);
+    EXPECT_EQ(damaged, kept);
+    m_folder.Kill(manager);
+
+    // Told once: the next start finds nothing to tell.
+    VQManagerProcess again = m_folder.Start(L"");
+    window = WaitForWindow(again);
+    ASSERT_NE(nullptr, window) << "no main window; exit code " << again.ExitCode();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, kStartTimeout));
+    Sleep(3000);
+    EXPECT_EQ(nullptr, FindProcessWindow(again.pid, L"VQMessageDlg"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((list + L"(1).bad").c_str()));
+    m_folder.Kill(again);
+}
+
 TEST_F(ManagerStartTest, SecondStartWithoutArgumentsBringsTheHiddenWindowBackAndEnds) {
     VQManagerProcess first = m_folder.Start(L"-background");
     HWND window = WaitForWindow(first);
