@@ -166,7 +166,9 @@ void VQApp::ScheduleJobTimers() {
 
 void VQApp::CheckDownloadCache() {
     // The quick strip's games count as installed ones; the download page's
-    // keep what they still need.
+    // keep what they still need. Without the download list the page may
+    // lack some of them: no clean-up this time.
+    if (m_window->IsDownloadListUnread()) return;
     VQTileList lists[3];
     const int ids[3] = {kInstalledListId, kQuickListId, kDownloadListId};
     for (int i = 0; i < 3; ++i)

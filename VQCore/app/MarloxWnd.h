@@ -200,6 +200,9 @@ public:
     // A list file did not load at start-up (set aside, or left where it is
     // and then never written): the user is told once, by a posted message.
     void NoteUnreadableListFile(bool installList, const VQListAside& aside);
+    // The download list did not load: the download page may lack games
+    // whose files are still needed.
+    bool IsDownloadListUnread() const { return m_downloadListUnread; }
     // Sets the picture of every tile of the game on the kind pages (UI
     // thread). Workers call PostIconPicture, which hands it over by message.
     bool RefillIconPages(uint32_t gameId, const std::wstring& image);
@@ -384,6 +387,7 @@ private:
     // A list file that could not be read nor set aside is not written.
     bool m_installListLocked = false;
     bool m_downloadListLocked = false;
+    bool m_downloadListUnread = false;
     std::vector<VQListAside> m_listNotices;  // not yet shown
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;

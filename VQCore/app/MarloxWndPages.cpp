@@ -98,6 +98,7 @@ bool VQMarloxWnd::RewriteDownloadList() {
 
 void VQMarloxWnd::NoteUnreadableListFile(bool installList, const VQListAside& aside) {
     if (aside.asidePath.empty()) (installList ? m_installListLocked : m_downloadListLocked) = true;
+    if (!installList) m_downloadListUnread = true;
     m_listNotices.push_back(aside);
     if (m_listNotices.size() == 1) PostMessageW(m_hwnd, kMsgListFileNotice, 0, 0);
 }

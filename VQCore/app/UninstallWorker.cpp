@@ -3,7 +3,6 @@
 #include <memory>
 #include <vector>
 
-#include "VQCore/download/InstallPaths.h"
 #include "VQCore/download/UninstallRecord.h"
 #include "common/FileUtil.h"
 #include "common/KernelHandle.h"
@@ -55,13 +54,6 @@ WaitResult WaitUnlessStopped(HANDLE stopEvent, HANDLE work) {
     if (result == WAIT_OBJECT_0) return kWaitEnded;
     if (result == WAIT_OBJECT_0 + 1) return kWaitStopped;
     return kWaitFailed;
-}
-
-std::wstring TrimmedText(const std::wstring& text) {
-    std::wstring trimmed = text;
-    TrimLeftChars(trimmed, kWhiteSpace);
-    TrimRightChars(trimmed, kWhiteSpace);
-    return trimmed;
 }
 
 // After a finished uninstall: the folder the install created goes when the
@@ -123,7 +115,8 @@ void UninstallGame(void* argument) {
     VQRegKeyHolder key;
     if (IsPlainKeyName(job->names.first) &&
         key.RegOpenKeyPath(job->keyRoot, job->keyPath + L"\\" + job->names.first, KEY_QUERY_VALUE) &&
-        key.RegQueryString(L"UninstallString", command) && !StripQuotes(TrimmedText(command)).empty()) {
+        key.RegQueryString(L"UninstallString", command) &&
+        command.find_first_not_of(L" \t\r\n\"") != std::wstring::npos) {
         // The game has an uninstaller: it runs, or the uninstall fails. Its
         // files are never deleted in its place.
         routeChosen = true;

@@ -245,7 +245,10 @@ TEST_F(ManagerGamesTest, UninstallRemovesOnlyTheInstallsOwnFolderAndOnlyWhenTheU
             EXPECT_TRUE(WaitFor([&] { return (notice = FindProcessWindow(m_manager.pid, L"VQMessageDlg")) != nullptr; },
                                 kTimeout))
                 << c.name << ": nobody was told of the folder that stayed";
-            if (notice) KeepScreenshot(notice, L"Uninstall-FolderKept");
+            if (notice) {
+                Sleep(1000);  // painted
+                KeepScreenshot(notice, L"Uninstall-FolderKept");
+            }
         } else {
             EXPECT_EQ(nullptr, FindProcessWindow(m_manager.pid, L"VQMessageDlg")) << c.name;
         }
