@@ -62,6 +62,9 @@ std::wstring VQInstallFolderSnapshot::CreatedFolderOf(const std::wstring& gamePa
     const std::wstring name = game.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
     if (name.empty() || m_before.count(Lower(name)) != 0) return std::wstring();
     const std::wstring folder = CombinePath(m_installFolder, name);
+    // The name the listing saw, whatever form the path came in.
+    const std::wstring longForm = LongPath(folder);
+    if (m_before.count(Lower(longForm.substr(longForm.find_last_of(L'\\') + 1))) != 0) return std::wstring();
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
