@@ -31,11 +31,12 @@ using ::Tessar::Test::WriteBytes;
 typedef std::map<std::wstring, std::string> Tree;  // relative path -> bytes
 
 // Holds a file open for reading without sharing write or delete, as a
-// running program holds its files: it can be read but not replaced.
+// running program holds its files: it can be read but not replaced. Other
+// holders share more.
 class VQHeldFile {
 public:
-    explicit VQHeldFile(const std::wstring& path)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    explicit VQHeldFile(const std::wstring& path, DWORD share = FILE_SHARE_READ)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~VQHeldFile() { Release(); }
     bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
     void Release() {
@@ -242,27 +243,19 @@ class VQJournalHolder : public IUpgradeSeam {
 public:
     VQJournalHolder(const std::wstring& programFolder, DWORD share)
         : m_journal(JournalPath(programFolder)), m_share(share), m_before(InstallUpgradeSeam(this)) {}
-    ~VQJournalHolder() {
-        InstallUpgradeSeam(m_before);
-        Release();
-    }
+    ~VQJournalHolder() { InstallUpgradeSeam(m_before); }
     void Reached(const std::wstring& step) override {
-        if (step == L"journal" && m_handle == INVALID_HANDLE_VALUE)
-            m_handle = CreateFileW(m_journal.c_str(), GENERIC_READ, m_share, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (step == L"journal" && !m_hold)
+            m_hold.reset(new VQHeldFile(m_journal, m_share));
     }
     std::wstring EventName(const wchar_t* name) override { return name; }
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
+    bool Held() const { return m_hold && m_hold->Held(); }
 
 private:
     std::wstring m_journal;
     DWORD m_share;
     IUpgradeSeam* m_before;
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    std::unique_ptr<VQHeldFile> m_hold;
 };
 
 // The copy succeeds but the journal cannot be deleted. A reader that shares
