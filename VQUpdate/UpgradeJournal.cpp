@@ -125,9 +125,12 @@ bool FinishJournal(const std::wstring& programFolder) {
         DeleteFolderTree(BackupFolder(programFolder));
         return true;
     }
+    // What counts is what the journal says afterwards (a write in place may
+    // report a failure after its bytes went out).
     std::wstring finished = JoinList({kJournalFinishedWord});
-    return (WriteMarkerFile(journal, finished) || OverwriteMarkerFile(journal, finished)) &&
-           IsFinishedJournal(programFolder);
+    if (!WriteMarkerFile(journal, finished))
+        OverwriteMarkerFile(journal, finished);
+    return IsFinishedJournal(programFolder);
 }
 
 bool RollBackJournal(const std::wstring& programFolder, const std::vector<VQJournalEntry>& entries) {
