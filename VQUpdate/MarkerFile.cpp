@@ -25,27 +25,48 @@ const uint32_t kCipherBlock = 8;
 // Markers hold a few paths; anything larger is not one of ours.
 const uint64_t kMaxMarkerBytes = 1024 * 1024;
 
+// The record padded and enciphered, as it lies in the file.
+bool SealMarker(const std::wstring& text, VQBuffer<unsigned char>& sealed, uint32_t& length) {
+    uint64_t textBytes = static_cast<uint64_t>(text.size()) * sizeof(wchar_t);
+    if (textBytes > kMaxMarkerBytes)
+        return false;
+    length = static_cast<uint32_t>((textBytes + kCipherBlock - 1) / kCipherBlock * kCipherBlock);
+    VQBuffer<unsigned char> plain(length);
+    sealed.Resize(length);
+    if (length == 0)
+        return true;
+    std::memset(plain.data, 0, length);
+    std::memcpy(plain.data, text.data(), static_cast<size_t>(textBytes));
+    uint32_t key[kCipherKeyWords];
+    BuildCipherKey(key);
+    return CipherBuffer(length, key, plain.data, sealed.data, true);
+}
+
 }  // namespace
 
 bool WriteMarkerFile(const std::wstring& path, const std::wstring& text) {
     std::wstring folder = GetFullPathFolder(path);
     if (folder.empty() || (!FolderExists(folder) && !CreateFolderChain(folder)))
         return false;
-    uint64_t textBytes = static_cast<uint64_t>(text.size()) * sizeof(wchar_t);
-    if (textBytes > kMaxMarkerBytes)
+    VQBuffer<unsigned char> sealed;
+    uint32_t length = 0;
+    if (!SealMarker(text, sealed, length))
         return false;
-    uint32_t length = static_cast<uint32_t>((textBytes + kCipherBlock - 1) / kCipherBlock * kCipherBlock);
-    VQBuffer<unsigned char> plain(length);
-    VQBuffer<unsigned char> sealed(length);
-    if (length > 0) {
-        std::memset(plain.data, 0, length);
-        std::memcpy(plain.data, text.data(), static_cast<size_t>(textBytes));
-        uint32_t key[kCipherKeyWords];
-        BuildCipherKey(key);
-        if (!CipherBuffer(length, key, plain.data, sealed.data, true))
-            return false;
-    }
     return WriteBytesReplacing(path, sealed.data, length);
+}
+
+bool OverwriteMarkerFile(const std::wstring& path, const std::wstring& text) {
+    VQBuffer<unsigned char> sealed;
+    uint32_t length = 0;
+    if (text.empty() || !SealMarker(text, sealed, length))
+        return false;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
+        return false;
+    bool written = WriteFileHandle(file, sealed.data, length) && ::SetEndOfFile(file) &&
+                   ::FlushFileBuffers(file) != FALSE;
+    return CloseFileHandleChecked(file) && written;
 }
 
 std::wstring ReadMarkerFile(const std::wstring& path) {

@@ -21,6 +21,11 @@ extern const wchar_t kMarkerDeleteWord[];    // L"DELETE": the start-up clean-up
 // Makes the file's folder when missing. The file is replaced whole, so a
 // failed write never leaves half a marker; true only when all was written.
 bool WriteMarkerFile(const std::wstring& path, const std::wstring& text);
+// Writes the record over an existing file in place (and flushes it), for
+// a file that another program holds open so that it cannot be replaced.
+// Only for a record whose first field alone says what it means: a stop
+// half-way may leave the old record's tail behind the new one.
+bool OverwriteMarkerFile(const std::wstring& path, const std::wstring& text);
 std::wstring ReadMarkerFile(const std::wstring& path);
 
 // Every ";" ends a field; empty fields are kept; text after the last ";"

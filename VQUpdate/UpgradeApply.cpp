@@ -65,8 +65,10 @@ bool VQUpgrader::ApplyDownload() {
         return false;
     }
     std::wstring target = NormalizeText(m_programFolder, kNormalizeNoTrailingSeparator);
-    // Never lay a release over a folder an earlier upgrade left half done.
-    if (RecoverInterruptedUpgrade(target) == kRecoveryFailed)
+    // Never lay a release over a folder an earlier upgrade left half done
+    // (or whose finished journal is still held).
+    VQRecoveryResult recovered = RecoverInterruptedUpgrade(target);
+    if (recovered == kRecoveryFailed || recovered == kFinishedKept)
         return false;
 
     // The release program and the other work files are no part of the
@@ -84,16 +86,16 @@ bool VQUpgrader::ApplyDownload() {
     }
 
     std::wstring backup = BackupFolder(target);
-    bool applied = CopyTreeWithBackup(release, target, backup);
-    if (applied) {
-        // The journal goes first: from here on the upgrade counts as done.
-        ForceDeleteFile(JournalPath(target));
-        DeleteFolderTree(backup);
-    } else if (FileExists(JournalPath(target))) {
+    // The journal goes (or says "finished") before the backup does: from
+    // then on the upgrade counts as done. A journal that can be neither
+    // still says "unfinished", and the upgrade is undone now rather than by
+    // some later start.
+    bool applied = CopyTreeWithBackup(release, target, backup) && FinishJournal(target);
+    if (!applied && FileExists(JournalPath(target))) {
         // When an original cannot come back, journal and backup stay for
         // the next start.
         RestoreTree(backup, target);
-    } else {
+    } else if (!applied) {
         DeleteFolderTree(backup);
     }
     CleanUp();
@@ -118,7 +120,8 @@ bool VQUpgrader::CopyTreeWithBackup(const std::wstring& source, const std::wstri
         if (savedFolder.empty() || (!FolderExists(savedFolder) && !CreateFolderChain(savedFolder)))
             return false;
         std::wstring original = CombinePath(target, entry.relativePath);
-        if (!CopyFileW(original.c_str(), saved.c_str(), FALSE))
+        // On the disk before the journal names it.
+        if (!CopyFileW(original.c_str(), saved.c_str(), FALSE) || !FlushFileToDisk(saved))
             return false;
     }
     if (!WriteJournal(target, entries))
@@ -134,7 +137,8 @@ bool VQUpgrader::CopyTreeWithBackup(const std::wstring& source, const std::wstri
         }
         UpgradeSeamPoint(L"copy:" + std::to_wstring(++copied));
         std::wstring from = CombinePath(source, entry.relativePath);
-        if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        // On the disk before the journal goes.
+        if (!CopyFileW(from.c_str(), to.c_str(), FALSE) || !FlushFileToDisk(to))
             return false;
     }
     return true;

@@ -14,6 +14,7 @@ namespace Tessar {
 
 const wchar_t kJournalName[] = L"rbtemp.vqj";
 const wchar_t kJournalWord[] = L"JOURNAL";
+const wchar_t kJournalFinishedWord[] = L"FINISHED";
 
 const wchar_t kUpgradeEventName[] = L"VQVersionUpdate_Upgrade";
 
@@ -112,6 +113,26 @@ bool ReadJournal(const std::wstring& programFolder, std::vector<VQJournalEntry>&
     return true;
 }
 
+bool IsFinishedJournal(const std::wstring& programFolder) {
+    std::wstring text = ReadMarkerFile(JournalPath(programFolder));
+    std::wstring word = std::wstring(kJournalFinishedWord) + L";";
+    return text.compare(0, word.size(), word) == 0;
+}
+
+bool FinishJournal(const std::wstring& programFolder) {
+    std::wstring journal = JournalPath(programFolder);
+    if (ForceDeleteFile(journal) || !FileExists(journal)) {
+        DeleteFolderTree(BackupFolder(programFolder));
+        return true;
+    }
+    // What counts is what the journal says afterwards (a write in place may
+    // report a failure after its bytes went out).
+    std::wstring finished = JoinList({kJournalFinishedWord});
+    if (!WriteMarkerFile(journal, finished))
+        OverwriteMarkerFile(journal, finished);
+    return IsFinishedJournal(programFolder);
+}
+
 bool RollBackJournal(const std::wstring& programFolder, const std::vector<VQJournalEntry>& entries) {
     std::wstring target = Folder(programFolder);
     std::wstring backup = BackupFolder(programFolder);
@@ -162,13 +183,22 @@ VQRecoveryResult RecoverInterruptedUpgrade(const std::wstring& programFolder) {
     std::wstring journal = JournalPath(programFolder);
     std::wstring backup = BackupFolder(programFolder);
     if (FileExists(journal)) {
+        // The upgrade was complete: only its journal and backup are left.
+        if (IsFinishedJournal(programFolder)) {
+            if (!ForceDeleteFile(journal) && FileExists(journal))
+                return kFinishedKept;
+            DeleteFolderTree(backup);
+            return kLeftoverRemoved;
+        }
         std::vector<VQJournalEntry> entries;
         if (ReadJournal(programFolder, entries))
             return RollBackJournal(programFolder, entries) ? kRolledBack : kRecoveryFailed;
         // Not ours, or damaged: the saved originals still are the old files.
         if (!FolderExists(backup) || !RestoreWholeBackup(backup, Folder(programFolder)))
             return kRecoveryFailed;
-        ForceDeleteFile(journal);
+        // The backup goes only after the journal: the next start restores again.
+        if (!ForceDeleteFile(journal) && FileExists(journal))
+            return kRecoveryFailed;
         DeleteFolderTree(backup);
         return kRolledBack;
     }

@@ -1,51 +1,27 @@
 #include "VQUpdate/UpgradeSeam.h"
 
-#include <windows.h>
-
-#include <string>
+#include <atomic>
 
 namespace Tessar {
 
-const wchar_t kUpgradeSeamVariable[] = L"VQ_UPGRADE_SEAM";
-const wchar_t kUpgradeSeamFileVariable[] = L"VQ_UPGRADE_SEAM_FILE";
-const wchar_t kInstanceSuffixVariable[] = L"VQ_INSTANCE_SUFFIX";
-
 namespace {
 
-std::wstring Variable(const wchar_t* name) {
-    wchar_t value[1024];
-    DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    if (length == 0 || length >= 1024)
-        return std::wstring();
-    return std::wstring(value, length);
-}
+std::atomic<IUpgradeSeam*> g_seam{nullptr};
 
 }  // namespace
 
-std::wstring InstanceEventName(const wchar_t* name) {
-    return std::wstring(name) + Variable(kInstanceSuffixVariable);
+IUpgradeSeam* InstallUpgradeSeam(IUpgradeSeam* seam) {
+    return g_seam.exchange(seam);
 }
 
 void UpgradeSeamPoint(const std::wstring& step) {
-    std::wstring wanted = Variable(kUpgradeSeamVariable);
-    if (wanted.empty() || wanted != step)
-        return;
-    std::wstring file = Variable(kUpgradeSeamFileVariable);
-    if (!file.empty()) {
-        // Written under another name and moved, so the reader never sees half.
-        std::wstring part = file + L".part";
-        HANDLE handle = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            std::string pid = std::to_string(GetCurrentProcessId());
-            DWORD written = 0;
-            WriteFile(handle, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
-            CloseHandle(handle);
-            MoveFileExW(part.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
-        }
-    }
-    for (;;)
-        Sleep(INFINITE);
+    if (IUpgradeSeam* seam = g_seam.load())
+        seam->Reached(step);
+}
+
+std::wstring InstanceEventName(const wchar_t* name) {
+    IUpgradeSeam* seam = g_seam.load();
+    return seam != nullptr ? seam->EventName(name) : std::wstring(name);
 }
 
 }  // namespace Tessar

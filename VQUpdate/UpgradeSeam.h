@@ -1,8 +1,10 @@
 #pragma once
-// A test seam of the upgrade: when the environment variable
-// VQ_UPGRADE_SEAM names a step, the process stops there for good, after
-// writing its process id into the file VQ_UPGRADE_SEAM_FILE, so that a test
-// can kill it at exactly that point. Without the variable nothing happens.
+// Points of the upgrade where a test build can step in. The shipped
+// programs install no seam: every point then does nothing and the updater's
+// named events keep their own names. Only test builds install one (the
+// updater's test build, the manager's stand-in and the test programs link
+// tests/programs/upgradeseam), so no shipped program reads a switch from
+// its environment.
 //
 // Steps: "markers" (markers read, nothing run), "journal" (journal written,
 // nothing replaced), "copy:N" (before the N-th file is copied, N from 1),
@@ -12,15 +14,22 @@
 
 namespace Tessar {
 
-extern const wchar_t kUpgradeSeamVariable[];      // L"VQ_UPGRADE_SEAM"
-extern const wchar_t kUpgradeSeamFileVariable[];  // L"VQ_UPGRADE_SEAM_FILE"
-// Test seam: the updater's named events are global to the session, and
-// tests that run side by side in one Wine prefix give each run its own by
-// this suffix. Without the variable the names are the program's own.
-extern const wchar_t kInstanceSuffixVariable[];   // L"VQ_INSTANCE_SUFFIX"
+class IUpgradeSeam {
+public:
+    virtual void Reached(const std::wstring& step) = 0;
+    // The name a named event of the updater gets instead of its own.
+    virtual std::wstring EventName(const wchar_t* name) = 0;
+
+protected:
+    ~IUpgradeSeam() = default;
+};
+
+// Installed before the first step runs (a test build does so while its
+// statics are made); returns the seam installed before, null for none.
+IUpgradeSeam* InstallUpgradeSeam(IUpgradeSeam* seam);
 
 void UpgradeSeamPoint(const std::wstring& step);
-// The name, followed by the suffix when the variable is set.
+// The updater's name for one of its named events.
 std::wstring InstanceEventName(const wchar_t* name);
 
 }  // namespace Tessar

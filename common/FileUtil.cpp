@@ -203,4 +203,23 @@ bool TruncateFile(const std::wstring& path, uint64_t length) {
     return done;
 }
 
+bool FlushFileToDisk(const std::wstring& path) {
+    // Flushing needs write access, which a read-only file refuses: the
+    // attribute is put back afterwards.
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        return false;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    bool flushed = OpenFileHandle(handle, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL) &&
+                   ::FlushFileBuffers(handle) != FALSE;
+    flushed = CloseFileHandleChecked(handle) && flushed;
+    if (readOnly && !::SetFileAttributesW(path.c_str(), attributes))
+        return false;
+    return flushed;
+}
+
 }  // namespace Tessar

@@ -43,5 +43,8 @@ std::wstring GetCurrentFolder();
 // "title(N).ext" in the same folder; false after N passes 0x100000.
 bool MakeUniqueName(const std::wstring& path, std::wstring& unique);
 bool TruncateFile(const std::wstring& path, uint64_t length);
+// Writes what the system still caches of the file to the disk, so that a
+// power loss after this call cannot take it back.
+bool FlushFileToDisk(const std::wstring& path);
 
 }  // namespace Tessar

@@ -6,6 +6,7 @@
 #include "VQCore/app/RunKey.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/LinkIniRecord.h"
 #include "common/FileUtil.h"
 #include "common/FormatText.h"
 #include "common/IconFile.h"
@@ -20,28 +21,11 @@ namespace Tessar {
 
 namespace {
 
-const wchar_t kIconsFolderName[] = L"Icons";
 const wchar_t kShortcutPrefix[] = L"Tovana游戏 - ";
 
 std::wstring SectionOf(uint32_t gameId) { return FormatString(L"%05u", gameId); }
 
 std::wstring LinkIniOf(const std::wstring& sharedFolder) { return GetLinkIniPath(sharedFolder); }
-
-std::wstring IconsFolderOf(const std::wstring& sharedFolder) { return sharedFolder + L"\\" + kIconsFolderName; }
-
-bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
-    return text.size() >= end.size() && CompareNoCase(text.substr(text.size() - end.size()), end, end.size()) == 0;
-}
-
-// The file lies directly in the folder (no "..", no other folder).
-bool IsFileDirectlyIn(const std::wstring& path, const std::wstring& folder) {
-    std::wstring parent, separator, name;
-    SplitFolderAndName(NormalizeText(path, kNormalizeBackslashes), parent, separator, name);
-    if (separator.empty() || name.empty() || name == L"." || name == L"..") return false;
-    const std::wstring a = NormalizeText(parent, kNormalizeLower | kNormalizeNoTrailingSeparator);
-    const std::wstring b = NormalizeText(folder, kNormalizeLower | kNormalizeBackslashes | kNormalizeNoTrailingSeparator);
-    return !a.empty() && a == b;
-}
 
 class VQComApartment {
 public:
@@ -92,7 +76,7 @@ std::wstring ShortcutFileTitle(const std::wstring& name) {
 
 bool CreateDesktopShortcut(const VQShortcutGame& game, const VQShortcutPlaces& places) {
     if (places.sharedFolder.empty() || places.desktopFolder.empty()) return false;
-    const std::wstring iconsFolder = IconsFolderOf(places.sharedFolder);
+    const std::wstring iconsFolder = GetShortcutIconsFolder(places.sharedFolder);
     if (!FolderExists(iconsFolder) && !CreateFolderChain(iconsFolder)) return false;
     const std::wstring source = IconSourceOf(game.iconDescription);
     if (source.empty()) return false;
@@ -129,31 +113,26 @@ bool SaveShortcutRecord(const std::wstring& linkIniPath, const std::wstring& sho
     if (!separator.empty() && !FolderExists(folder)) CreateFolderChain(folder);
     const IniFile ini(linkIniPath);
     const std::wstring section = SectionOf(gameId);
-    bool ok = ini.WriteString(section, L"lnk", shortcutPath) && ini.WriteString(section, L"ico", iconPath);
-    if (!program.empty()) ok = ini.WriteString(section, L"exe", program) && ok;
-    if (!arguments.empty()) ok = ini.WriteString(section, L"arg", arguments) && ok;
+    bool ok = ini.WriteString(section, kLinkIniShortcutKey, shortcutPath) &&
+              ini.WriteString(section, kLinkIniIconKey, iconPath);
+    if (!program.empty()) ok = ini.WriteString(section, kLinkIniProgramKey, program) && ok;
+    if (!arguments.empty()) ok = ini.WriteString(section, kLinkIniArgumentsKey, arguments) && ok;
     return ok;
 }
 
-void RemoveShortcutRecord(const std::wstring& sharedFolder, uint32_t gameId) {
-    if (sharedFolder.empty() || !FolderExists(sharedFolder)) return;
-    const IniFile ini(LinkIniOf(sharedFolder));
+void RemoveShortcutRecord(const VQShortcutPlaces& places, uint32_t gameId) {
+    if (places.sharedFolder.empty() || !FolderExists(places.sharedFolder)) return;
+    const IniFile ini(LinkIniOf(places.sharedFolder));
     const std::wstring section = SectionOf(gameId);
-    const std::wstring shortcut = ini.ReadString(section, L"lnk");
-    if (!shortcut.empty() && IsAbsolutePath(shortcut) && EndsWithNoCase(shortcut, L".lnk") && FileExists(shortcut))
-        ForceDeleteFile(shortcut);
-    const std::wstring icon = ini.ReadString(section, L"ico");
-    if (!icon.empty() && EndsWithNoCase(icon, L".ico") && IsFileDirectlyIn(icon, IconsFolderOf(sharedFolder)) &&
-        FileExists(icon))
-        ForceDeleteFile(icon);
+    DeleteRecordedShortcutFiles(ini, section, places.desktopFolder, places.sharedFolder);
     ini.DeleteSection(section);
 }
 
-void RemoveShortcutRecord(uint32_t gameId) { RemoveShortcutRecord(GetSharedDataFolder(), gameId); }
+void RemoveShortcutRecord(uint32_t gameId) { RemoveShortcutRecord(DefaultShortcutPlaces(), gameId); }
 
 bool HasShortcutRecord(const std::wstring& sharedFolder, uint32_t gameId) {
     if (sharedFolder.empty() || !FolderExists(sharedFolder)) return false;
-    const std::wstring shortcut = IniFile(LinkIniOf(sharedFolder)).ReadString(SectionOf(gameId), L"lnk");
+    const std::wstring shortcut = IniFile(LinkIniOf(sharedFolder)).ReadString(SectionOf(gameId), kLinkIniShortcutKey);
     return !shortcut.empty() && FileExists(shortcut);
 }
 

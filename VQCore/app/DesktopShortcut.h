@@ -46,9 +46,10 @@ bool CreateDesktopShortcut(const VQGameIcon* tile);
 bool SaveShortcutRecord(const std::wstring& linkIniPath, const std::wstring& shortcutPath, uint32_t gameId,
                         const std::wstring& iconPath, const std::wstring& program, const std::wstring& arguments);
 // Deletes the shortcut and icon the section names, then the section. The
-// file is user-writable: only a ".lnk" file and an ".ico" file of the
-// Icons folder are deleted, whatever else the section names.
-void RemoveShortcutRecord(const std::wstring& sharedFolder, uint32_t gameId);
+// file is user-writable: only a ".lnk" file on the desktop and an ".ico"
+// file of the Icons folder are deleted, whatever else the section names
+// (VQCore/gamelib/LinkIniRecord.h).
+void RemoveShortcutRecord(const VQShortcutPlaces& places, uint32_t gameId);
 void RemoveShortcutRecord(uint32_t gameId);
 // True when the section's "lnk" names an existing file.
 bool HasShortcutRecord(const std::wstring& sharedFolder, uint32_t gameId);

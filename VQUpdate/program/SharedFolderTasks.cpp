@@ -1,8 +1,11 @@
 #include "VQUpdate/program/SharedFolderTasks.h"
 
 #include "VQCore/gamelib/AppPaths.h"
+#include "VQCore/gamelib/LinkIniRecord.h"
 #include "common/FileUtil.h"
+#include "common/IniFile.h"
 #include "common/PathText.h"
+#include "common/ShellFolders.h"
 
 #include <windows.h>
 
@@ -13,10 +16,6 @@ namespace Tessar {
 const wchar_t kInstallMarkerName[] = L"stat.vqs";
 
 namespace {
-
-const DWORD kSectionNamesLength = 2048;
-const DWORD kValueLength = 260;
-const wchar_t* const kLinkIniFileKeys[] = {L"lnk", L"ico"};
 
 bool ClearAndDelete(const std::wstring& path) {
     return SetFileAttributesW(path.c_str(), 0) && DeleteFileW(path.c_str());
@@ -39,24 +38,18 @@ bool WriteInstallMarker(const std::wstring& sharedFolder) {
 }
 
 void RemoveLinkIniShortcuts() {
-    RemoveLinkIniShortcuts(GetLinkIniPath());
+    RemoveLinkIniShortcuts(GetSharedDataFolder(), GetDesktopFolder());
 }
 
-void RemoveLinkIniShortcuts(const std::wstring& linkIniPath) {
+void RemoveLinkIniShortcuts(const std::wstring& sharedFolder, const std::wstring& desktopFolder) {
+    std::wstring linkIniPath = GetLinkIniPath(sharedFolder);
     if (linkIniPath.empty())
         return;
-    std::vector<wchar_t> names(kSectionNamesLength, L'\0');
-    DWORD length = GetPrivateProfileSectionNamesW(names.data(), kSectionNamesLength, linkIniPath.c_str());
-    for (const wchar_t* section = names.data(); length > 0 && *section != L'\0'; section += wcslen(section) + 1) {
-        if (section >= names.data() + length)
-            break;
-        for (const wchar_t* key : kLinkIniFileKeys) {
-            wchar_t value[kValueLength] = {};
-            GetPrivateProfileStringW(section, key, L"", value, kValueLength, linkIniPath.c_str());
-            if (value[0] != L'\0' && FileExists(value))
-                ClearAndDelete(value);
-        }
-    }
+    const IniFile linkIni(linkIniPath);
+    std::vector<std::wstring> sections;
+    linkIni.ListSections(sections);
+    for (const std::wstring& section : sections)
+        DeleteRecordedShortcutFiles(linkIni, section, desktopFolder, sharedFolder);
     ClearAndDelete(linkIniPath);
 }
 

@@ -14,8 +14,11 @@ extern const wchar_t kInstallMarkerName[];  // L"stat.vqs"
 bool WriteInstallMarker(const std::wstring& sharedFolder);
 
 // Deletes the shortcut ("lnk") and icon ("ico") file of every section of
-// link.ini that names an existing file, then link.ini itself.
+// the shared folder's link.ini that names an existing file, then link.ini
+// itself. link.ini is anyone's to write: only a ".lnk" file directly on the
+// desktop and an ".ico" file directly in the shared folder's Icons folder
+// are deleted (VQCore/gamelib/LinkIniRecord.h).
 void RemoveLinkIniShortcuts();
-void RemoveLinkIniShortcuts(const std::wstring& linkIniPath);
+void RemoveLinkIniShortcuts(const std::wstring& sharedFolder, const std::wstring& desktopFolder);
 
 }  // namespace Tessar

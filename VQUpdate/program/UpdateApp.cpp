@@ -93,7 +93,7 @@ int RunUpdateMode(const std::wstring& mode) {
         bool reported = stat.Report(kStatUninstall);
         std::wstring shared = GetSharedDataFolder();
         if (!shared.empty()) {
-            RemoveLinkIniShortcuts(GetLinkIniPath(shared));
+            RemoveLinkIniShortcuts();
             DeleteFolderTree(shared);
         }
         PostQuitMessage(0);

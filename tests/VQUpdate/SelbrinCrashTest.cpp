@@ -4,6 +4,7 @@
 // a complete old or a complete new version, and nothing of the job is left.
 #include "VQUpdate/UpgradeJournal.h"
 #include "VQUpdate/UpgradeSeam.h"
+#include "tests/programs/upgradeseam/EnvironmentSeam.h"
 #include "common/PathText.h"
 #include "tests/VQUpdate/SelbrinWorld.h"
 

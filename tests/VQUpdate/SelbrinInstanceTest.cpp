@@ -3,8 +3,10 @@
 // start while a window is up ends at once, "-update" with two further
 // arguments does not wait, and a second "-upgrade" run refuses with its
 // error box. Each world's updaters get event names of their own (the
-// instance suffix seam), so test programs running side by side do not meet.
+// instance suffix of the test build), so test programs running side by side
+// do not meet.
 #include "VQUpdate/UpgradeSeam.h"
+#include "tests/programs/upgradeseam/EnvironmentSeam.h"
 #include "tests/VQUpdate/SelbrinWorld.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// End-to-end runs of the real Selbrin.exe under Wine against the local
+// End-to-end runs of the updater (its test build) under Wine against the local
 // update server: the shown check (answering its question by posted input),
 // the hidden "-update" run, the failures that must leave the installed copy
 // as it was, and a locked program file that forces a roll-back.

@@ -1,6 +1,6 @@
 // The updater's window and the skins: the built-in style, and the overlay
 // of the selected skin applied when the manager posts WM_USER+1 after a
-// skin change. Pixels are read from the window the real Selbrin.exe shows.
+// skin change. Pixels are read from the window the updater shows.
 #include "tests/VQUpdate/SelbrinWorld.h"
 
 #include "common/FileUtil.h"

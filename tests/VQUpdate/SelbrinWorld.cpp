@@ -3,12 +3,12 @@
 #include "VQUpdate/MarkerFile.h"
 #include "VQUpdate/UpgradeJournal.h"
 #include "VQUpdate/UpgradeMarkers.h"
-#include "VQUpdate/UpgradeSeam.h"
 #include "VQUpdate/Upgrader.h"
 #include "common/FileFinder.h"
 #include "common/FileUtil.h"
 #include "common/Md5.h"
 #include "common/PathText.h"
+#include "tests/programs/upgradeseam/EnvironmentSeam.h"
 #include "tests/support/LocalServer.h"
 #include "tests/ui/WindowScreenshot.h"
 
@@ -170,7 +170,8 @@ VQSelbrinWorld::VQSelbrinWorld() {
     if (!m_world.Ready())
         return;
     const VQTempFolder& root = m_world.Root();
-    std::wstring selbrin = UnixToWindowsPath(BinaryDirUnix() + "/Norvane/Selbrin.exe");
+    // The updater's test build: the shipped program with the upgrade's test seam.
+    std::wstring selbrin = UpdateFixturePath(L"SelbrinTestBuild.exe");
     std::string manager = ReadBytes(UpdateFixturePath(L"ManagerStub.exe"));
     std::string releaseProgram = ReadBytes(UpdateFixturePath(L"UpgradeStub.exe"));
     if (manager.empty() || releaseProgram.empty() || !FileExists(selbrin))

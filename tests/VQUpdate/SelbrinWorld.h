@@ -1,7 +1,8 @@
 #pragma once
 // The scene of the updater's end-to-end runs: an installed program folder
-// (the real Selbrin.exe, the manager's stand-in as Norvane.exe, a few data
-// files, servers.ini pointing at the local update server), a new release of
+// (Selbrin.exe, the updater's test build that has the upgrade's test seam,
+// the manager's stand-in as Norvane.exe, a few data files, servers.ini
+// pointing at the local update server), a new release of
 // it (the release program is the upgrade stub, which unpacks the release
 // tree into its folder) served with its MD5, and the processes the runs
 // start, watched and ended by their ids.

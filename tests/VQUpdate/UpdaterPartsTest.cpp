@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwctype>
 #include <string>
 
@@ -130,27 +131,65 @@ TEST(SharedFolderTasksTest, TheInstallMarkerIsAnEmptyFileInTheSharedFolder) {
 
 TEST(SharedFolderTasksTest, UninstallDeletesTheShortcutsAndIconsLinkIniNamesThenLinkIni) {
     VQTempFolder root;
-    ASSERT_TRUE(root.WriteFile(L"desk\\a.lnk", "a") && root.WriteFile(L"icons\\a.ico", "a") &&
+    std::wstring shared = root.PathOf(L"Zelmor");
+    std::wstring desktop = root.PathOf(L"desk");
+    ASSERT_TRUE(root.WriteFile(L"desk\\a.lnk", "a") && root.WriteFile(L"Zelmor\\Icons\\a.ico", "a") &&
                 root.WriteFile(L"desk\\b.lnk", "b") && root.WriteFile(L"desk\\other.lnk", "not listed") &&
-                root.WriteFile(L"icons\\exe.exe", "named by exe, kept"));
+                root.WriteFile(L"Zelmor\\Icons\\exe.exe", "named by exe, kept"));
     SetFileAttributesW(root.PathOf(L"desk\\b.lnk").c_str(), FILE_ATTRIBUTE_READONLY);
     std::string ini = "[00001]\r\nlnk=" + Narrow(root.PathOf(L"desk\\a.lnk")) +
-                      "\r\nico=" + Narrow(root.PathOf(L"icons\\a.ico")) +
-                      "\r\nexe=" + Narrow(root.PathOf(L"icons\\exe.exe")) +
+                      "\r\nico=" + Narrow(root.PathOf(L"Zelmor\\Icons\\a.ico")) +
+                      "\r\nexe=" + Narrow(root.PathOf(L"Zelmor\\Icons\\exe.exe")) +
                       "\r\n[00002]\r\nlnk=" + Narrow(root.PathOf(L"desk\\gone.lnk")) +
                       "\r\n[00003]\r\nlnk=" + Narrow(root.PathOf(L"desk\\b.lnk")) + "\r\n";
-    ASSERT_TRUE(root.WriteFile(L"link.ini", ini));
-    RemoveLinkIniShortcuts(root.PathOf(L"link.ini"));
+    ASSERT_TRUE(root.WriteFile(L"Zelmor\\link.ini", ini));
+    RemoveLinkIniShortcuts(shared, desktop);
     EXPECT_FALSE(FileExists(root.PathOf(L"desk\\a.lnk")));
-    EXPECT_FALSE(FileExists(root.PathOf(L"icons\\a.ico")));
+    EXPECT_FALSE(FileExists(root.PathOf(L"Zelmor\\Icons\\a.ico")));
     EXPECT_FALSE(FileExists(root.PathOf(L"desk\\b.lnk"))) << "read-only cleared first";
     EXPECT_TRUE(FileExists(root.PathOf(L"desk\\other.lnk")));
-    EXPECT_TRUE(FileExists(root.PathOf(L"icons\\exe.exe")));
-    EXPECT_FALSE(FileExists(root.PathOf(L"link.ini")));
+    EXPECT_TRUE(FileExists(root.PathOf(L"Zelmor\\Icons\\exe.exe")));
+    EXPECT_FALSE(FileExists(root.PathOf(L"Zelmor\\link.ini")));
 
-    ASSERT_TRUE(root.WriteFile(L"link.ini", "; no section\r\n"));
-    RemoveLinkIniShortcuts(root.PathOf(L"link.ini"));
-    EXPECT_FALSE(FileExists(root.PathOf(L"link.ini"))) << "deleted also without sections";
+    ASSERT_TRUE(root.WriteFile(L"Zelmor\\link.ini", "; no section\r\n"));
+    RemoveLinkIniShortcuts(shared, desktop);
+    EXPECT_FALSE(FileExists(root.PathOf(L"Zelmor\\link.ini"))) << "deleted also without sections";
+}
+
+// link.ini is anyone's to write: what it names beyond the desktop's
+// shortcuts and the Icons folder's icons stays, and link.ini goes anyway.
+TEST(SharedFolderTasksTest, UninstallLeavesWhatAChangedLinkIniNamesElsewhere) {
+    VQTempFolder root;
+    std::wstring shared = root.PathOf(L"Zelmor");
+    std::wstring desktop = root.PathOf(L"desk");
+    const wchar_t* kept[] = {
+        L"user\\report.doc",          // a user's file
+        L"user\\old.lnk",             // a shortcut, but not on the desktop
+        L"user\\picture.ico",         // an icon, but not in the Icons folder
+        L"desk\\notes.txt",           // on the desktop, but no shortcut
+        L"desk\\sub\\deep.lnk",       // below the desktop
+        L"Zelmor\\Icons\\sub\\x.ico",  // below the Icons folder
+        L"Zelmor\\Icons\\x.exe",      // in the Icons folder, but no icon
+    };
+    std::string ini;
+    int section = 1;
+    for (const wchar_t* name : kept) {
+        ASSERT_TRUE(root.WriteFile(name, "keep")) << Narrow(name);
+        char header[16];
+        snprintf(header, sizeof(header), "[%05d]", section++);
+        ini += std::string(header) + "\r\nlnk=" + Narrow(root.PathOf(name)) + "\r\nico=" + Narrow(root.PathOf(name)) +
+               "\r\n";
+    }
+    ini += "[00099]\r\nlnk=" + Narrow(root.PathOf(L"desk\\..\\user\\climb.lnk")) +
+           "\r\nico=" + Narrow(root.PathOf(L"Zelmor\\Icons\\..\\..\\user\\climb.ico")) + "\r\n";
+    ASSERT_TRUE(root.WriteFile(L"user\\climb.lnk", "keep") && root.WriteFile(L"user\\climb.ico", "keep"));
+    ASSERT_TRUE(root.WriteFile(L"Zelmor\\link.ini", ini));
+    RemoveLinkIniShortcuts(shared, desktop);
+    for (const wchar_t* name : kept)
+        EXPECT_TRUE(FileExists(root.PathOf(name))) << Narrow(name);
+    EXPECT_TRUE(FileExists(root.PathOf(L"user\\climb.lnk")));
+    EXPECT_TRUE(FileExists(root.PathOf(L"user\\climb.ico")));
+    EXPECT_FALSE(FileExists(root.PathOf(L"Zelmor\\link.ini")));
 }
 
 TEST(UpdateTempFolderTest, EachFolderIsNewAndNamedFromThePrefixAndTwoNumbers) {

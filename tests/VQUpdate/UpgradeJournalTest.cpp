@@ -143,6 +143,18 @@ TEST_F(UpgradeJournalTest, RecoveryUndoesAnUnfinishedUpgradeOrRemovesALeftoverBa
          L"JOURNAL;A|..\\..\\elsewhere.txt;",
          kRolledBack,
          original},
+        {"finished journal: the upgrade stays, journal and backup go",
+         {{L"Norvane.exe", "new manager"}, {L"new\\a.txt", "added"}},
+         {{L"Norvane.exe", "old manager"}},
+         L"FINISHED;",
+         kLeftoverRemoved,
+         [&] {
+             Tree t = original;
+             t[L"Norvane.exe"] = "new manager";
+             t[L"new\\"] = "";
+             t[L"new\\a.txt"] = "added";
+             return t;
+         }()},
         {"nothing to do", {}, {}, nullptr, kNothingToRecover, original},
     };
     for (const Case& c : cases) {
@@ -160,6 +172,61 @@ TEST_F(UpgradeJournalTest, RecoveryUndoesAnUnfinishedUpgradeOrRemovesALeftoverBa
         EXPECT_FALSE(FileExists(JournalPath(Program()))) << c.name;
         EXPECT_FALSE(FolderExists(BackupFolder(Program()))) << c.name;
     }
+}
+
+// A journal another program holds open (reading, sharing read and write,
+// not delete) cannot be deleted or replaced: it is marked finished in place,
+// and a start never rolls it back. What an overwrite in place may leave of
+// the old record behind the new one does not change that.
+TEST_F(UpgradeJournalTest, AHeldJournalIsMarkedFinishedInPlaceAndNeverRolledBack) {
+    const Tree upgraded = {{L"Norvane.exe", "new manager"}, {L"new\\a.txt", "added"}};
+    ASSERT_TRUE(Lay(upgraded));
+    ASSERT_TRUE(m_root.WriteFile(L"program\\rbtemp\\Norvane.exe", "old manager"));
+    ASSERT_TRUE(WriteJournal(Program(), {{kJournalReplaced, L"Norvane.exe"},
+                                         {kJournalAddedFolder, L"new"},
+                                         {kJournalAddedFile, L"new\\a.txt"}}));
+    std::string unfinished = m_root.ReadFile(L"program\\rbtemp.vqj");
+    HANDLE held = CreateFileW(JournalPath(Program()).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(ForceDeleteFile(JournalPath(Program()))) << "the hold keeps the journal";
+    EXPECT_TRUE(FinishJournal(Program()));
+    EXPECT_TRUE(IsFinishedJournal(Program()));
+    EXPECT_TRUE(FolderExists(BackupFolder(Program()))) << "the backup outlives its journal never";
+    EXPECT_EQ(kFinishedKept, RecoverInterruptedUpgrade(Program())) << "a start while it is held";
+    CloseHandle(held);
+    Tree expected = upgraded;
+    expected[L"new\\"] = "";
+    expected[L"rbtemp.vqj"] = Read()[L"rbtemp.vqj"];
+    expected[L"rbtemp\\"] = "";
+    expected[L"rbtemp\\Norvane.exe"] = "old manager";
+    EXPECT_EQ(expected, Read());
+
+    // The old record's tail behind the new one, as a stop during the
+    // overwrite may leave it.
+    std::string finished = m_root.ReadFile(L"program\\rbtemp.vqj");
+    ASSERT_LT(finished.size(), unfinished.size());
+    ASSERT_TRUE(m_root.WriteFile(L"program\\rbtemp.vqj", finished + unfinished.substr(finished.size())));
+    EXPECT_TRUE(IsFinishedJournal(Program()));
+    EXPECT_EQ(kLeftoverRemoved, RecoverInterruptedUpgrade(Program()));
+    expected.erase(L"rbtemp.vqj");
+    expected.erase(L"rbtemp\\");
+    expected.erase(L"rbtemp\\Norvane.exe");
+    EXPECT_EQ(expected, Read());
+}
+
+TEST_F(UpgradeJournalTest, AJournalThatCanBeNeitherDeletedNorMarkedIsNoFinish) {
+    ASSERT_TRUE(Lay({{L"Norvane.exe", "new manager"}}));
+    ASSERT_TRUE(m_root.WriteFile(L"program\\rbtemp\\Norvane.exe", "old manager"));
+    ASSERT_TRUE(WriteJournal(Program(), {{kJournalReplaced, L"Norvane.exe"}}));
+    // Held for reading, sharing nothing but reading.
+    HANDLE held = CreateFileW(JournalPath(Program()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(FinishJournal(Program()));
+    CloseHandle(held);
+    EXPECT_FALSE(IsFinishedJournal(Program()));
+    EXPECT_EQ("old manager", m_root.ReadFile(L"program\\rbtemp\\Norvane.exe")) << "the backup stays";
 }
 
 TEST_F(UpgradeJournalTest, AnOriginalThatCannotComeBackKeepsJournalAndBackupForTheNextStart) {

@@ -2,7 +2,9 @@
 // startup.vqt and the replacement of the program folder's files with
 // backup and roll-back, all in a scratch temporary and program folder.
 #include "VQUpdate/MarkerFile.h"
+#include "VQUpdate/UpgradeJournal.h"
 #include "VQUpdate/UpgradeMarkers.h"
+#include "VQUpdate/UpgradeSeam.h"
 #include "VQUpdate/Upgrader.h"
 
 #include "common/FileUtil.h"
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,11 +31,12 @@ using ::Tessar::Test::WriteBytes;
 typedef std::map<std::wstring, std::string> Tree;  // relative path -> bytes
 
 // Holds a file open for reading without sharing write or delete, as a
-// running program holds its files: it can be read but not replaced.
+// running program holds its files: it can be read but not replaced. Other
+// holders share more.
 class VQHeldFile {
 public:
-    explicit VQHeldFile(const std::wstring& path)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    explicit VQHeldFile(const std::wstring& path, DWORD share = FILE_SHARE_READ)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~VQHeldFile() { Release(); }
     bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
     void Release() {
@@ -222,6 +226,80 @@ TEST_F(UpgraderTest, AFileThatCannotBeReplacedRollsEverythingBack) {
         // Every original file byte for byte, nothing of the release left.
         EXPECT_EQ(kProgram, Read(m_world.ProgramFolder())) << heldName;
         EXPECT_FALSE(FolderExists(Work(kReleaseFolderName))) << heldName;
+    }
+}
+
+Tree WithoutJournalAndBackup(Tree tree) {
+    tree.erase(L"rbtemp.vqj");
+    for (auto it = tree.begin(); it != tree.end();)
+        it = it->first.compare(0, 7, L"rbtemp\\") == 0 ? tree.erase(it) : std::next(it);
+    return tree;
+}
+
+// Opens the journal as soon as it is written, as a reader (a virus
+// scanner, a backup program) might, and holds it for the rest of the
+// upgrade: without FILE_SHARE_DELETE it cannot be deleted.
+class VQJournalHolder : public IUpgradeSeam {
+public:
+    VQJournalHolder(const std::wstring& programFolder, DWORD share)
+        : m_journal(JournalPath(programFolder)), m_share(share), m_before(InstallUpgradeSeam(this)) {}
+    ~VQJournalHolder() { InstallUpgradeSeam(m_before); }
+    void Reached(const std::wstring& step) override {
+        if (step == L"journal" && !m_hold)
+            m_hold.reset(new VQHeldFile(m_journal, m_share));
+    }
+    std::wstring EventName(const wchar_t* name) override { return name; }
+    bool Held() const { return m_hold && m_hold->Held(); }
+
+private:
+    std::wstring m_journal;
+    DWORD m_share;
+    IUpgradeSeam* m_before;
+    std::unique_ptr<VQHeldFile> m_hold;
+};
+
+// The copy succeeds but the journal cannot be deleted. A reader that shares
+// writing lets the journal be marked finished: the upgrade stands, and the
+// next start removes journal and backup without rolling anything back. A
+// reader that shares nothing but reading leaves the journal saying
+// "unfinished": the upgrade is undone at once, never by a later start that
+// has lost the originals.
+TEST_F(UpgraderTest, ASuccessWhoseJournalCannotBeDeletedIsNeverRolledBackLater) {
+    struct Case {
+        const char* name;
+        DWORD share;
+        bool applied;
+    } cases[] = {
+        {"reader sharing read and write", FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+        {"reader sharing read", FILE_SHARE_READ, false},
+    };
+    for (const Case& c : cases) {
+        DeleteFolderTree(m_world.ProgramFolder());
+        ASSERT_TRUE(Lay(m_world.ProgramFolder(), kProgram)) << c.name;
+        ASSERT_TRUE(Lay(Work(kReleaseFolderName), kRelease)) << c.name;
+        Tree upgraded = kRelease;
+        upgraded[L"keep.txt"] = kProgram.at(L"keep.txt");
+        const Tree& wanted = c.applied ? upgraded : kProgram;
+        {
+            VQJournalHolder holder(m_world.ProgramFolder(), c.share);
+            VQUpgrader upgrader;
+            upgrader.SetProgramFolder(m_world.ProgramFolder());
+            EXPECT_EQ(c.applied, upgrader.ApplyDownload()) << c.name;
+            ASSERT_TRUE(holder.Held()) << c.name;
+            EXPECT_TRUE(FileExists(JournalPath(m_world.ProgramFolder()))) << c.name;
+            EXPECT_TRUE(FolderExists(BackupFolder(m_world.ProgramFolder())))
+                << c.name << ": the backup stays while its journal does";
+            EXPECT_EQ(c.applied, IsFinishedJournal(m_world.ProgramFolder())) << c.name;
+            EXPECT_EQ(wanted, WithoutJournalAndBackup(Read(m_world.ProgramFolder()))) << c.name;
+            // A start while the reader still holds the journal changes nothing.
+            RecoverInterruptedUpgrade(m_world.ProgramFolder());
+            EXPECT_EQ(wanted, WithoutJournalAndBackup(Read(m_world.ProgramFolder()))) << c.name;
+        }
+        // The next start, the reader gone.
+        VQRecoveryResult recovered = RecoverInterruptedUpgrade(m_world.ProgramFolder());
+        EXPECT_EQ(c.applied ? kLeftoverRemoved : kRolledBack, recovered) << c.name;
+        EXPECT_EQ(wanted, Read(m_world.ProgramFolder())) << c.name;
+        EXPECT_FALSE(FolderExists(Work(kReleaseFolderName))) << c.name;
     }
 }
 

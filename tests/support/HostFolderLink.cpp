@@ -26,8 +26,13 @@ bool MakeHostFolderLink(const std::wstring& target, const std::wstring& link) {
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
+    // Wine gives a host program no process handle and leaves the thread
+    // handle field as it found it on its stack: that value is no handle of
+    // ours to close.
+    if (process.hProcess != nullptr) {
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+    }
     // Wine cannot wait for a host program, so the link is awaited instead.
     for (int i = 0; i < 500; ++i) {
         DWORD attributes = ::GetFileAttributesW(link.c_str());

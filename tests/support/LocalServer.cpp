@@ -83,8 +83,15 @@ bool StartUnixProcess(const std::vector<std::string>& argv, PROCESS_INFORMATION*
   }
   std::vector<wchar_t> buf(cmd.begin(), cmd.end());
   buf.push_back(0);
-  return CreateProcessW(nullptr, buf.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr,
-                        &si, pi) != FALSE;
+  if (!CreateProcessW(nullptr, buf.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &si,
+                      pi))
+    return false;
+  // Wine starts a Unix program without a process handle and leaves the
+  // thread handle field as it found it on its stack: closing that value
+  // would close some other handle of this process (seen: the directory of
+  // named objects, after which every CreateEvent failed).
+  if (pi->hProcess == nullptr) pi->hThread = nullptr;
+  return true;
 }
 
 bool UnixProcessAlive(unsigned long pid) {

@@ -153,20 +153,29 @@ TEST_F(DesktopShortcutTest, RemovalDeletesWhatTheRecordNamesWithinBounds) {
     // The shortcut deleted by hand: the icon and the section still go.
     ASSERT_TRUE(::DeleteFileW(shortcut.c_str()));
     EXPECT_FALSE(HasShortcutRecord(m_places.sharedFolder, 42));
-    RemoveShortcutRecord(m_places.sharedFolder, 42);
+    RemoveShortcutRecord(m_places, 42);
     EXPECT_FALSE(FileExists(m_places.sharedFolder + L"\\Icons\\00042.ico"));
     EXPECT_EQ(L"(gone)", IniFile(LinkIni()).ReadString(L"00042", L"lnk", L"(gone)"));
 
-    // A tampered record names files that are no shortcut and no icon of ours.
-    ASSERT_TRUE(m_temp.WriteFile(L"Elsewhere\\keep.ico", "icon"));
-    ASSERT_TRUE(m_temp.WriteFile(L"Elsewhere\\keep.txt", "text"));
+    // A tampered record names files that are no shortcut on the desktop and
+    // no icon of ours.
+    struct Case {
+        const wchar_t* lnk;
+        const wchar_t* ico;
+    } cases[] = {
+        {L"Elsewhere\\keep.txt", L"Elsewhere\\keep.ico"},
+        {L"Elsewhere\\keep.lnk", L"Desktop\\keep.ico"},
+    };
     const IniFile ini(LinkIni());
-    ASSERT_TRUE(ini.WriteString(L"00043", L"lnk", m_temp.PathOf(L"Elsewhere\\keep.txt")));
-    ASSERT_TRUE(ini.WriteString(L"00043", L"ico", m_temp.PathOf(L"Elsewhere\\keep.ico")));
-    RemoveShortcutRecord(m_places.sharedFolder, 43);
-    EXPECT_TRUE(FileExists(m_temp.PathOf(L"Elsewhere\\keep.txt")));
-    EXPECT_TRUE(FileExists(m_temp.PathOf(L"Elsewhere\\keep.ico")));
-    EXPECT_EQ(L"(gone)", ini.ReadString(L"00043", L"lnk", L"(gone)"));
+    for (const Case& c : cases) {
+        ASSERT_TRUE(m_temp.WriteFile(c.lnk, "shortcut") && m_temp.WriteFile(c.ico, "icon"));
+        ASSERT_TRUE(ini.WriteString(L"00043", L"lnk", m_temp.PathOf(c.lnk)));
+        ASSERT_TRUE(ini.WriteString(L"00043", L"ico", m_temp.PathOf(c.ico)));
+        RemoveShortcutRecord(m_places, 43);
+        EXPECT_TRUE(FileExists(m_temp.PathOf(c.lnk))) << Narrow(c.lnk);
+        EXPECT_TRUE(FileExists(m_temp.PathOf(c.ico))) << Narrow(c.ico);
+        EXPECT_EQ(L"(gone)", ini.ReadString(L"00043", L"lnk", L"(gone)"));
+    }
 }
 
 TEST_F(DesktopShortcutTest, AnAddedGameCopiesItsOwnIconFile) {
