@@ -127,7 +127,8 @@ DWORD VQStartedProgram::WaitExit(DWORD timeoutMs) const {
 
 bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
                   VQStartedProgram& program) {
-    const std::wstring exe = BuildFolder() + L"\\Norvane\\" + exeName;
+    const std::wstring exe =
+        exeName.find(L'\\') != std::wstring::npos ? exeName : BuildFolder() + L"\\Norvane\\" + exeName;
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, logPath.c_str());
     STARTUPINFOW startup = {};
@@ -136,6 +137,48 @@ bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, co
                                        &startup, &program.process) != FALSE;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, nullptr);
     return program.started;
+}
+
+namespace {
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool done = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                      written == text.size();
+    ::CloseHandle(file);
+    return done;
+}
+
+}  // namespace
+
+bool VQProbeSkinFolder::Prepare(const std::wstring& folder, const std::wstring& exeName,
+                                const std::wstring& windowName, int controlId) {
+    m_program = folder + L"\\" + exeName;
+    m_probe = folder + L"\\SkinProbe.dll";
+    const std::wstring builtProgram = BuildFolder() + L"\\Norvane\\" + exeName;
+    const std::wstring builtProbe = UnixToWindowsPath(BinaryDirUnix() + "/fixtures/skinprobe/SkinProbe.dll");
+    if (!::CopyFileW(builtProgram.c_str(), m_program.c_str(), FALSE) ||
+        !::CopyFileW(builtProbe.c_str(), m_probe.c_str(), FALSE))
+        return false;
+    if (!::CreateDirectoryW((folder + L"\\skin").c_str(), nullptr) ||
+        !::CreateDirectoryW((folder + L"\\skin\\probe").c_str(), nullptr))
+        return false;
+    const std::string probe = WideToNarrow(m_probe);
+    const std::string window = WideToNarrow(windowName);
+    const std::string clsid = "{6E1B3C55-2F4A-4D7B-9C0E-8A5F3D2B1C47}";
+    const std::string style =
+        "<Root name=\"Probe\" index=\"1\"><Window name=\"" + window + "\">"
+        "<Default name=\"ActiveX\" value=\"modulename=&quot;" + probe + "&quot; clsid=&quot;" + clsid + "&quot;\" />"
+        "<id" + std::to_string(controlId) + " modulename=\"" + probe + "\" clsid=\"" + clsid + "\" />"
+        "</Window></Root>";
+    return WriteText(folder + L"\\skin\\probe\\MarloxWnd.xml", style) &&
+           WriteText(folder + L"\\skin\\skin.xml", "<?xml version=\"1.0\" ?>\n<SkinSetting name=\"Probe\" />\n");
+}
+
+bool VQProbeSkinFolder::ProbeLoaded() const {
+    return ::GetFileAttributesW((m_probe + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
