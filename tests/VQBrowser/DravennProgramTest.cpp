@@ -30,10 +30,7 @@ TEST(DravennProgramTest, OpensTheGameAndEndsWhenClosed) {
     ::GetWindowTextW(window, title, 64);
     EXPECT_EQ(std::wstring(L"Tovana\x7F51\x9875\x6E38\x620F"), title);
     const std::wstring expected = L"navigate=http://127.0.0.1/play now.html";
-    const DWORD start = ::GetTickCount();
-    while (Tessar::Test::ReadLogFile(log).find(expected) == std::wstring::npos && ::GetTickCount() - start < 30000)
-        ::Sleep(20);
-    EXPECT_NE(std::wstring::npos, Tessar::Test::ReadLogFile(log).find(expected));
+    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
     DWORD_PTR result = 1;
     EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
     EXPECT_EQ(0u, result);
@@ -56,7 +53,7 @@ TEST(DravennProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
     ASSERT_TRUE(registration.IsValid());
     VQTempFolder folder;
     Tessar::Test::VQProbeSkinFolder skin;
-    ASSERT_TRUE(skin.Prepare(folder.Path(), L"Dravenn.exe", L"BrowserWnd", 100));
+    ASSERT_TRUE(skin.Prepare(folder, L"Dravenn.exe", L"BrowserWnd", 100));
     const std::wstring log = folder.PathOf(L"calls.log");
     Tessar::Test::VQStartedProgram program;
     ASSERT_TRUE(Tessar::Test::StartProgram(skin.Program(), L"-name=Tiles -url=http://127.0.0.1/play.html", log,
@@ -64,10 +61,7 @@ TEST(DravennProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
     HWND window = program.WaitWindow(L"VQBrowserWnd");
     ASSERT_NE(nullptr, window);
     const std::wstring expected = L"navigate=http://127.0.0.1/play.html";
-    const DWORD start = ::GetTickCount();
-    while (Tessar::Test::ReadLogFile(log).find(expected) == std::wstring::npos && ::GetTickCount() - start < 30000)
-        ::Sleep(20);
-    EXPECT_NE(std::wstring::npos, Tessar::Test::ReadLogFile(log).find(expected));
+    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
     DWORD_PTR result = 1;
     EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
     // Laid out and painted after the skin (a delayed object is made then).

@@ -7,6 +7,7 @@
 #include "common/CodePage.h"
 #include "tests/programs/activex/TestControlApi.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/TempFolder.h"
 #include "ui/PaintManager.h"
 
 namespace Tessar {
@@ -139,31 +140,14 @@ bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, co
     return program.started;
 }
 
-namespace {
-
-bool WriteText(const std::wstring& path, const std::string& text) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool done = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                      written == text.size();
-    ::CloseHandle(file);
-    return done;
-}
-
-}  // namespace
-
-bool VQProbeSkinFolder::Prepare(const std::wstring& folder, const std::wstring& exeName,
+bool VQProbeSkinFolder::Prepare(const VQTempFolder& folder, const std::wstring& exeName,
                                 const std::wstring& windowName, int controlId) {
-    m_program = folder + L"\\" + exeName;
-    m_probe = folder + L"\\SkinProbe.dll";
+    m_program = folder.PathOf(exeName);
+    m_probe = folder.PathOf(L"SkinProbe.dll");
     const std::wstring builtProgram = BuildFolder() + L"\\Norvane\\" + exeName;
     const std::wstring builtProbe = UnixToWindowsPath(BinaryDirUnix() + "/fixtures/skinprobe/SkinProbe.dll");
     if (!::CopyFileW(builtProgram.c_str(), m_program.c_str(), FALSE) ||
         !::CopyFileW(builtProbe.c_str(), m_probe.c_str(), FALSE))
-        return false;
-    if (!::CreateDirectoryW((folder + L"\\skin").c_str(), nullptr) ||
-        !::CreateDirectoryW((folder + L"\\skin\\probe").c_str(), nullptr))
         return false;
     const std::string probe = WideToNarrow(m_probe);
     const std::string window = WideToNarrow(windowName);
@@ -173,8 +157,8 @@ bool VQProbeSkinFolder::Prepare(const std::wstring& folder, const std::wstring& 
         "<Default name=\"ActiveX\" value=\"modulename=&quot;" + probe + "&quot; clsid=&quot;" + clsid + "&quot;\" />"
         "<id" + std::to_string(controlId) + " modulename=\"" + probe + "\" clsid=\"" + clsid + "\" />"
         "</Window></Root>";
-    return WriteText(folder + L"\\skin\\probe\\MarloxWnd.xml", style) &&
-           WriteText(folder + L"\\skin\\skin.xml", "<?xml version=\"1.0\" ?>\n<SkinSetting name=\"Probe\" />\n");
+    return folder.WriteFile(L"skin\\probe\\MarloxWnd.xml", style) &&
+           folder.WriteFile(L"skin\\skin.xml", "<?xml version=\"1.0\" ?>\n<SkinSetting name=\"Probe\" />\n");
 }
 
 bool VQProbeSkinFolder::ProbeLoaded() const {
@@ -215,6 +199,15 @@ std::wstring ReadLogFile(const std::wstring& path) {
     for (wchar_t& c : text)
         if (c == L'\n') c = L';';
     return text;
+}
+
+bool WaitForLogText(const std::wstring& path, const std::wstring& text, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (ReadLogFile(path).find(text) == std::wstring::npos) {
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(20);
+    }
+    return true;
 }
 
 }  // namespace Test

@@ -10,6 +10,10 @@
 #include <string>
 
 namespace Tessar {
+class VQTempFolder;
+}
+
+namespace Tessar {
 namespace Test {
 
 // The test control's DLL in the build's fixture folder (a Windows path).
@@ -58,7 +62,7 @@ bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, co
 // another class id, directly and as the class default of "ActiveX".
 class VQProbeSkinFolder {
 public:
-    bool Prepare(const std::wstring& folder, const std::wstring& exeName, const std::wstring& windowName,
+    bool Prepare(const VQTempFolder& folder, const std::wstring& exeName, const std::wstring& windowName,
                  int controlId);
     const std::wstring& Program() const { return m_program; }
     bool ProbeLoaded() const;
@@ -74,6 +78,8 @@ bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD t
 
 // The UTF-8 lines of a log file as wide text, joined with ';'.
 std::wstring ReadLogFile(const std::wstring& path);
+// Polls the log file until it holds the text; false after the time.
+bool WaitForLogText(const std::wstring& path, const std::wstring& text, DWORD timeoutMs = 30000);
 
 }  // namespace Test
 }  // namespace Tessar

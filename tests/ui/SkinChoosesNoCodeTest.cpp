@@ -12,6 +12,7 @@
 #include "tests/support/LocalServer.h"
 #include "tests/support/TempFolder.h"
 #include "tests/ui/ActiveXTestHost.h"
+#include "tests/ui/SkinFixture.h"
 #include "tests/ui/WindowScreenshot.h"
 #include "ui/ActiveXCtrl.h"
 #include "ui/DialogBuilder.h"
@@ -53,19 +54,6 @@ public:
     bool built = false;
 };
 
-// The skin manager is one per process: what the test changes is put back.
-class SkinManagerState {
-public:
-    SkinManagerState() : m_folder(VQSkinManager::Instance().GetResourceFolder()) {}
-    ~SkinManagerState() {
-        VQSkinManager::Instance().SetResourceFolder(m_folder);
-        VQSkinManager::Instance().RefreshSkinList(L"");
-    }
-
-private:
-    std::wstring m_folder;
-};
-
 std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }
@@ -79,7 +67,7 @@ TEST(SkinChoosesNoCode, AStyleFromASkinFolderNeverChangesWhatTheControlLoads) {
     {
         VQTestControlLibrary library;
         ASSERT_TRUE(library.IsLoaded());
-        SkinManagerState restore;
+        Tessar::Test::VQSkinManagerState restore;
         VQTempFolder folder;
         ASSERT_FALSE(folder.Path().empty());
         // The probe is copied in, so that its mark lands in this test's folder.
