@@ -2,8 +2,6 @@
 // browser's events.
 #include "VQBrowser/BrowserWnd.h"
 
-#include <shellapi.h>
-
 #include <cwchar>
 
 #include "VQFlash/DispatchCall.h"
@@ -12,6 +10,7 @@
 #include "VQFlash/MuteHook.h"
 #include "VQFlash/SpeedClock.h"
 #include "common/ComPtr.h"
+#include "common/WebAddress.h"
 #include "ui/ActiveX.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SkinManager.h"
@@ -231,8 +230,8 @@ void VQBrowserWnd::OnCommand(int id) {
 }
 
 void VQBrowserWnd::OpenHomepage() {
-    if (m_homepage.empty()) return;
-    ::ShellExecuteW(m_hwnd, nullptr, m_homepage.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The home page comes from the catalogue: a web address or nothing.
+    OpenWebAddress(m_homepage, m_hwnd);
 }
 
 void VQBrowserWnd::GoBack() {

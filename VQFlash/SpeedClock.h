@@ -2,9 +2,11 @@
 // The web-game speed switch: a hook on winmm's timeGetTime (own module
 // excluded, modules loaded later watched through LoadLibrary) routes the
 // game's clock through SpeedTimeGetTime, which runs a virtual clock at
-// 1 + 0.5 x state times the real rate. State 0 is real time; the virtual
-// clock starts at the real reading when the hook is installed and only ever
-// adds scaled real increments, so switching speed never makes it jump.
+// 1 + 0.5 x state times the real rate. State 0 is real time. The real
+// clock is the function the hook took where it patched a table: when it is
+// installed, or when a module loaded later brings winmm in. The virtual
+// clock starts at the first real reading and only ever adds scaled real
+// increments, so neither a late winmm nor a speed switch makes it jump.
 // The state and clock are process-wide and locked: games read the time on
 // any thread; the hook is made and removed on the UI thread.
 
@@ -24,7 +26,8 @@ double ClockSpeedFactor(int state);
 
 // Makes and installs the clock hook when there is none yet; the hook.
 VQImportHook* InstallClockHook();
-// Removes and frees the clock hook; the state returns to real time.
+// Removes the clock hook; the state returns to real time. The hook object
+// itself stays: a game thread may still be inside SpeedTimeGetTime.
 void RemoveClockHook();
 VQImportHook* GetClockHook();
 

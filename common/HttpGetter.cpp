@@ -33,14 +33,38 @@ void SetTimeouts(HINTERNET handle) {
     InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &receiveTimeout, sizeof(receiveTimeout));
 }
 
-// One header as text; false when absent or longer than a number can be.
-bool QueryHeaderText(HINTERNET request, DWORD query, std::wstring& text) {
-    wchar_t value[64] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    if (!HttpQueryInfoW(request, query, value, &size, nullptr))
+bool IsStopped(HANDLE stopEvent) {
+    return stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
+}
+
+// One header as text; false when absent or longer than `characters`.
+bool QueryHeaderText(HINTERNET request, DWORD query, std::wstring& text, size_t characters = 63) {
+    std::wstring value(characters + 1, L'\0');
+    DWORD size = static_cast<DWORD>(characters * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, query, &value[0], &size, nullptr))
         return false;
-    text.assign(value, size / sizeof(wchar_t));
+    text.assign(value.c_str(), size / sizeof(wchar_t));
     return true;
+}
+
+bool IsRedirectStatus(uint64_t status) {
+    return status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT || status == HTTP_STATUS_REDIRECT_METHOD ||
+           status == HTTP_STATUS_REDIRECT_KEEP_VERB || status == 308;
+}
+
+// Where a redirect leads: its Location, taken relative to the URL asked for.
+bool RedirectTarget(HINTERNET request, const std::wstring& from, std::wstring& target) {
+    std::wstring location;
+    if (!QueryHeaderText(request, HTTP_QUERY_LOCATION, location, INTERNET_MAX_URL_LENGTH) || location.empty())
+        return false;
+    std::wstring combined(INTERNET_MAX_URL_LENGTH + 1, L'\0');
+    DWORD size = INTERNET_MAX_URL_LENGTH;
+    // As sent: a Location with blanks or control characters is refused by
+    // the next SendGet rather than made presentable here.
+    if (!InternetCombineUrlW(from.c_str(), location.c_str(), &combined[0], &size, ICU_NO_ENCODE))
+        return false;
+    target.assign(combined.c_str());
+    return !target.empty();
 }
 
 // The handles of one GET, closed in reverse order of opening.
@@ -49,6 +73,15 @@ struct OpenedRequest {
     VQInternetHandle connection;
     VQInternetHandle request;
     uint32_t length = 0;
+
+    // Before the next GET of a redirect: closing a session frees its
+    // children's handle values, which the next ones may be given again.
+    void Close() {
+        request.Reset();
+        connection.Reset();
+        session.Reset();
+        length = 0;
+    }
 };
 
 // Sends a GET of an http:// or https:// URL. The request is opened in steps
@@ -82,8 +115,10 @@ bool SendGet(const std::wstring& url, DWORD flags, OpenedRequest& opened) {
         flags |= INTERNET_FLAG_SECURE;
     // Our servers set no cookies; staying out of the cookie store also keeps
     // clear of the URL-cache lock that every WinINet process shares.
-    flags |= INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    // Redirects are followed by OpenUrl, a counted number of times.
+    flags |= INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
+    opened.Close();
     opened.session.Reset(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (opened.session.Get() == nullptr)
         return false;
@@ -101,15 +136,31 @@ bool SendGet(const std::wstring& url, DWORD flags, OpenedRequest& opened) {
     return HttpSendRequestW(opened.request.Get(), nullptr, 0, nullptr, 0) != FALSE;
 }
 
-// A sent GET whose status is 200 and whose Content-Length is 1 to maxLength.
-bool OpenUrl(const std::wstring& url, uint32_t maxLength, OpenedRequest& opened) {
-    // Never from the cache: update replies must be current.
-    if (!SendGet(url, INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, opened))
-        return false;
-    std::wstring text;
+// A sent GET whose status is 200 and whose Content-Length is 1 to
+// maxLength, after at most kHttpMaxRedirects redirects. A set stopEvent
+// (may be null) ends it between two requests.
+bool OpenUrl(const std::wstring& url, uint32_t maxLength, HANDLE stopEvent, OpenedRequest& opened) {
+    std::wstring current = url;
     uint64_t status = 0;
-    if (!QueryHeaderText(opened.request.Get(), HTTP_QUERY_STATUS_CODE, text) ||
-        !ParseServerNumber(text, 999, status) || status != HTTP_STATUS_OK)
+    std::wstring text;
+    for (uint32_t redirects = 0;; ++redirects) {
+        if (IsStopped(stopEvent))
+            return false;
+        // Never from the cache: update replies must be current.
+        if (!SendGet(current, INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
+                     opened))
+            return false;
+        if (!QueryHeaderText(opened.request.Get(), HTTP_QUERY_STATUS_CODE, text) ||
+            !ParseServerNumber(text, 999, status))
+            return false;
+        if (!IsRedirectStatus(status))
+            break;
+        std::wstring next;
+        if (redirects >= kHttpMaxRedirects || !RedirectTarget(opened.request.Get(), current, next))
+            return false;
+        current = next;
+    }
+    if (status != HTTP_STATUS_OK)
         return false;
     uint64_t length = 0;
     if (!QueryHeaderText(opened.request.Get(), HTTP_QUERY_CONTENT_LENGTH, text) ||
@@ -128,12 +179,20 @@ bool ReadBody(HINTERNET request, uint32_t length, HANDLE stopEvent, VQTransferCo
               Sink sink) {
     uint32_t emptyReads = 0;
     while (counter.bytesRead < length) {
-        if (stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0)
+        if (IsStopped(stopEvent))
             break;
         uint32_t want = length - counter.bytesRead;
         if (want > kHttpReadBlock)
             want = kHttpReadBlock;
-        int32_t got = ReadInternetFileTimed(request, place(), want, counter);
+        // Waits for the next bytes (each wait bounded by the receive
+        // time-out) and asks for no more than came: a read of more would
+        // wait until all of them are there.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0))
+            break;
+        if (available < want)
+            want = available;
+        int32_t got = want == 0 ? 0 : ReadInternetFileTimed(request, place(), want, counter);
         if (got < 0)
             break;
         if (got == 0) {
@@ -177,10 +236,11 @@ int32_t ReadInternetFileTimed(HINTERNET request, void* block, uint32_t size, VQT
     return static_cast<int32_t>(read);
 }
 
-bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, uint32_t& length) {
+bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, uint32_t& length,
+                     HANDLE stopEvent) {
     buffer.Resize(0);
     OpenedRequest opened;
-    if (!OpenUrl(url, kHttpMaxMemoryReply, opened))
+    if (!OpenUrl(url, kHttpMaxMemoryReply, stopEvent, opened))
         return false;
     try {
         buffer.Resize(opened.length + 1);
@@ -192,7 +252,7 @@ bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, u
     VQTransferCounter counter(opened.length);
     unsigned char* data = buffer.data;
     bool complete = ReadBody(
-        opened.request.Get(), opened.length, nullptr, counter, [&] { return data + counter.bytesRead; },
+        opened.request.Get(), opened.length, stopEvent, counter, [&] { return data + counter.bytesRead; },
         [](uint32_t) { return true; });
     if (!complete) {
         buffer.Resize(0);
@@ -207,7 +267,7 @@ bool HttpGetToFile(const std::wstring& url, const std::wstring& target, HANDLE s
     if (target.empty())
         return false;
     OpenedRequest opened;
-    if (!OpenUrl(url, UINT32_MAX, opened))
+    if (!OpenUrl(url, UINT32_MAX, stopEvent, opened))
         return false;
     if (expectedLength != 0 && opened.length != expectedLength)
         return false;

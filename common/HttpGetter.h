@@ -3,7 +3,8 @@
 // torrent files and statistics. The large game downloads use their own
 // range downloader instead.
 //
-// Only http:// and https:// URLs. Every call opens its own session and
+// Only http:// and https:// URLs, also where a redirect leads; at most
+// kHttpMaxRedirects redirects are followed. Every call opens its own session and
 // closes every handle it opened; the functions block the calling thread
 // (workers, not the UI thread) and share no state besides the receive
 // time-out below. Replies never come from WinINet's cache.
@@ -28,8 +29,13 @@ const DWORD kHttpDefaultReceiveTimeoutMs = 30000;
 // Largest reply HttpGetToMemory accepts: replies kept in memory are XML
 // texts; a bigger length is a broken or hostile server.
 const uint32_t kHttpMaxMemoryReply = 64u * 1024 * 1024;
-// Largest block one read asks for.
+// Largest block one read asks for. A read asks only for what has arrived,
+// so that a reply sent a byte at a time still lets the loop look at its
+// stop event between bytes.
 const uint32_t kHttpReadBlock = 4096;
+// Redirects followed before a GET fails (a URL that redirects to itself
+// would otherwise be followed without end).
+const uint32_t kHttpMaxRedirects = 5;
 
 // Replaces the process-wide receive time-out and returns the one before
 // (tests shorten it to see a stalled server fail in seconds).
@@ -83,8 +89,11 @@ inline int32_t ReadHttpChunk(HINTERNET request, uint32_t count, VQTransferCounte
 // The whole reply of status 200 with a Content-Length of 1 to
 // kHttpMaxMemoryReply bytes. The buffer holds the bytes and one zero byte
 // after them; length is set only on success. On failure the buffer is
-// freed.
-bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, uint32_t& length);
+// freed. A set stopEvent (may be null) ends the GET between two redirects
+// or two reads with false. HttpGetToMemoryBounded (HttpBoundedGet.h) adds
+// an overall time limit and a stop that does not wait for the server.
+bool HttpGetToMemory(const std::wstring& url, VQBuffer<unsigned char>& buffer, uint32_t& length,
+                     HANDLE stopEvent = nullptr);
 
 // The reply of status 200 with a Content-Length not 0 (and equal to
 // expectedLength when that is not 0) written to target, whose missing

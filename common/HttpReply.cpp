@@ -37,6 +37,21 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// A coding list ("identity", "identity, identity") that leaves the body as
+// it is; an empty list is none of the codings a server may name.
+bool IsIdentityCoding(const std::string& value) {
+    size_t begin = 0;
+    for (;;) {
+        size_t comma = value.find(',', begin);
+        std::string coding = Trim(value.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin));
+        if (!EqualsNoCase(coding, "identity"))
+            return false;
+        if (comma == std::string::npos)
+            return true;
+        begin = comma + 1;
+    }
+}
+
 }  // namespace
 
 const std::string* VQHttpReplyHead::Find(const char* name) const {
@@ -148,21 +163,28 @@ bool ReceiveReplyHead(VQHttpSocket& socket, VQHttpReplyHead& head, std::string& 
 }
 
 bool IsMatchingRangeReply(const VQHttpReplyHead& head, uint64_t first, uint64_t count, uint64_t total) {
-    if (head.status != 206 || count == 0)
+    if (head.status != 206 || count == 0 || head.Find("Content-Range") == nullptr)
         return false;
-    const std::string* rangeText = head.Find("Content-Range");
-    VQContentRange range;
-    if (rangeText == nullptr || !ParseContentRange(*rangeText, range))
-        return false;
-    if (range.first != first || range.last != first + count - 1 || (range.totalKnown && range.total != total))
-        return false;
-    const std::string* encoding = head.Find("Transfer-Encoding");
-    if (encoding != nullptr && !EqualsNoCase(*encoding, "identity"))
-        return false;
-    const std::string* lengthText = head.Find("Content-Length");
-    uint64_t length = 0;
-    if (lengthText != nullptr && (!ParseDecimalUInt64(*lengthText, length) || length != count))
-        return false;
+    // Every field of a name counts, not only the first: a head may repeat
+    // one with another value further down.
+    for (const auto& field : head.fields) {
+        const std::string& value = field.second;
+        if (EqualsNoCase(field.first, "Content-Range")) {
+            VQContentRange range;
+            if (!ParseContentRange(value, range) || range.first != first || range.last != first + count - 1 ||
+                (range.totalKnown && range.total != total))
+                return false;
+        } else if (EqualsNoCase(field.first, "Transfer-Encoding") || EqualsNoCase(field.first, "Content-Encoding")) {
+            // The body must be the file's bytes as they stand: no chunk
+            // framing, no compression.
+            if (!IsIdentityCoding(value))
+                return false;
+        } else if (EqualsNoCase(field.first, "Content-Length")) {
+            uint64_t length = 0;
+            if (!ParseDecimalUInt64(value, length) || length != count)
+                return false;
+        }
+    }
     return true;
 }
 

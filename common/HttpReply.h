@@ -47,8 +47,10 @@ bool ReceiveReplyHead(VQHttpSocket& socket, VQHttpReplyHead& head, std::string& 
 
 // The reply to "Range: bytes=first-(first+count-1)" of a file of the total
 // size: status 206, a Content-Range of exactly those bytes (and that
-// total, unless "*"), no chunked body, and a Content-Length, when given,
-// of count.
+// total, unless "*"), a body sent as it stands (every Transfer-Encoding and
+// Content-Encoding field, when there is one, says "identity": no chunk
+// framing, no compression), and a Content-Length, when given, of count.
+// Every field of these names is checked, not only the first.
 bool IsMatchingRangeReply(const VQHttpReplyHead& head, uint64_t first, uint64_t count, uint64_t total);
 
 }  // namespace Tessar

@@ -2,7 +2,6 @@
 
 #include "common/Buffer.h"
 #include "common/CodePage.h"
-#include "common/HttpGetter.h"
 #include "common/ServerNumber.h"
 #include "common/TextUtil.h"
 #include "common/XmlDocument.h"
@@ -111,10 +110,10 @@ bool ParseDownloadInfo(const unsigned char* bytes, uint32_t length, VQRemoteFile
     return true;
 }
 
-bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info) {
+bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info, const VQHttpGetLimits& limits) {
     VQBuffer<unsigned char> reply;
     uint32_t length = 0;
-    if (!HttpGetToMemory(url, reply, length)) {
+    if (HttpGetToMemoryBounded(url, limits, reply, length) != VQBoundedGetResult::Done) {
         info = VQRemoteFileInfo();
         return false;
     }

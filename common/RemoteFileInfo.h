@@ -7,6 +7,8 @@
 //
 // Download tasks, the range downloader and the data updates read it.
 
+#include "common/HttpBoundedGet.h"
+
 #include <cstdint>
 #include <string>
 
@@ -42,7 +44,11 @@ struct VQRemoteFileInfo {
 // byte-order mark) is read as UTF-8, any other in the system code page.
 bool ParseDownloadInfo(const unsigned char* bytes, uint32_t length, VQRemoteFileInfo& info);
 
-// HttpGetToMemory of the URL, then ParseDownloadInfo of the reply.
-bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info);
+// The reply within the limits (HttpGetToMemoryBounded: an overall time
+// limit, a stop the caller asks for, bounded redirects), then
+// ParseDownloadInfo of it. False, with the defaults in the record, when
+// the reply did not come whole in time, was stopped or does not parse.
+bool FetchDownloadInfo(const std::wstring& url, VQRemoteFileInfo& info,
+                       const VQHttpGetLimits& limits = VQHttpGetLimits());
 
 }  // namespace Tessar

@@ -5,6 +5,7 @@
 #include "common/IniFile.h"
 #include "common/SystemUtil.h"
 #include "common/TextUtil.h"
+#include "common/WebAddress.h"
 
 #include <mutex>
 
@@ -57,15 +58,6 @@ struct AddressTable {
 AddressTable& Table() {
     static AddressTable table;
     return table;
-}
-
-bool IsWebAddress(const std::wstring& text) {
-    for (const wchar_t* scheme : {L"http://", L"https://"}) {
-        std::wstring prefix(scheme);
-        if (text.size() > prefix.size() && CompareNoCase(text, prefix, prefix.size()) == 0)
-            return true;
-    }
-    return false;
 }
 
 // Called with the lock held.

@@ -4,6 +4,7 @@
 
 #include "common/ComPtr.h"
 #include "ui/ActiveXCtrl.h"
+#include "ui/BuiltInMarkup.h"
 #include "ui/MarkupValue.h"
 #include "ui/PaintManager.h"
 
@@ -49,11 +50,15 @@ VQControl* VQActiveX::GetInterface(int type) {
 }
 
 void VQActiveX::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (name == L"clsid")
-        SetClsid(value);
-    else if (name == L"modulename")
-        SetModuleName(value);
-    else if (name == L"delaycreate")
+    if (name == L"clsid" || name == L"modulename") {
+        // What is loaded comes from the program's own markup only; from a
+        // skin these would name a module to load or a class to create.
+        if (!VQBuiltInMarkupScope::Covers(this)) return;
+        if (name == L"clsid")
+            SetClsid(value);
+        else
+            SetModuleName(value);
+    } else if (name == L"delaycreate")
         SetDelayCreate(ParseMarkupBool(value));
     else if (name == L"enable3dborder")
         m_enable3dBorder = ParseMarkupBool(value);

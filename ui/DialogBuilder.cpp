@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/CodePage.h"
+#include "ui/BuiltInMarkup.h"
 #include "ui/Container.h"
 #include "ui/MarkupValue.h"
 #include "ui/PaintManager.h"
@@ -171,10 +172,17 @@ bool VQDialogBuilder::ApplyStyle(TiXmlElement* element, VQPaintManager* manager)
         if (IsNamed(child, "Default")) continue;
         VQControl* control = manager->FindControlById(StyleElementId(child->Value()));
         if (control == nullptr) continue;
-        for (const TiXmlAttribute* attribute = child->FirstAttribute(); attribute; attribute = attribute->Next())
-            control->SetAttribute(Wide(attribute->Name()), Wide(attribute->Value()));
+        ApplyElementAttributes(child, control);
     }
     return true;
+}
+
+void VQDialogBuilder::ApplyElementAttributes(const TiXmlElement* element, VQControl* control) const {
+    // Class defaults are applied before this, outside the scope: a style
+    // file may have stored them.
+    VQBuiltInMarkupScope scope(m_builtIn ? control : nullptr);
+    for (const TiXmlAttribute* attribute = element->FirstAttribute(); attribute; attribute = attribute->Next())
+        control->SetAttribute(Wide(attribute->Name()), Wide(attribute->Value()));
 }
 
 VQControl* VQDialogBuilder::CreateControl(TiXmlElement* element, VQControl* parent, VQPaintManager* manager) {
@@ -220,8 +228,7 @@ VQControl* VQDialogBuilder::BuildControl(TiXmlElement* element, VQControl* paren
             std::wstring defaults = manager->GetDefaultAttributeList(tag);
             if (!defaults.empty()) control->ApplyAttributeList(defaults);
         }
-        for (const TiXmlAttribute* attribute = node->FirstAttribute(); attribute; attribute = attribute->Next())
-            control->SetAttribute(Wide(attribute->Name()), Wide(attribute->Value()));
+        ApplyElementAttributes(node, control);
         if (first == nullptr) first = control;
     }
     return first;

@@ -3,7 +3,8 @@
 // window-level settings of the layout to the window's paint manager; applies
 // style XML (class defaults and attribute sets addressed by control id) to a
 // tree that already exists. Skins are files on the user's disk: damaged or
-// hostile markup builds nothing (a null or false result), never crashes.
+// hostile markup builds nothing (a null or false result), never crashes, and
+// markup read from a file never chooses which code runs (BuiltInMarkup.h).
 
 #include <windows.h>
 
@@ -72,8 +73,15 @@ private:
     VQControl* BuildControl(TiXmlElement* element, VQControl* parent, VQPaintManager* manager, int depth);
     VQControl* CreateByTag(const std::wstring& tag);
 
+    // Applies the element's own attributes; only built-in markup may set
+    // the attributes that choose code.
+    void ApplyElementAttributes(const TiXmlElement* element, VQControl* control) const;
+
     std::unique_ptr<TiXmlDocument> m_document;
     IBuilderCallback* m_callback = nullptr;
+    // The loaded markup is the program's own (a resource or its own text),
+    // not a file.
+    bool m_builtIn = false;
 };
 
 // Code page of layout and style text (the skins are written in GBK).

@@ -66,6 +66,7 @@ bool VQDialogBuilder::ParseNarrow(const char* text, size_t length) {
 bool VQDialogBuilder::Load(const std::wstring& markup, int sourceKind, const std::wstring& resourceType,
                            bool lookInSkinFolder) {
     m_document.reset();
+    m_builtIn = sourceKind == MarkupFromMemory || sourceKind == MarkupFromResource;
     switch (sourceKind) {
     case MarkupFromMemory: {
         std::string narrow = WideToCodePage(kMarkupCodePage, markup);

@@ -4,6 +4,7 @@
 
 #include "VQCore/app/ResourceString.h"
 #include "common/FormatText.h"
+#include "common/WebAddress.h"
 #include "ui/Control.h"
 
 namespace Tessar {
@@ -20,16 +21,6 @@ const UINT kVersionFormat = 1070;
 const int kVersion[4] = {1, 7, 1, 1752};
 
 }  // namespace
-
-bool OpenAddress(const std::wstring& address, const wchar_t* verb) {
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = ::GetActiveWindow();
-    info.lpVerb = verb;
-    info.lpFile = address.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    return ::ShellExecuteExW(&info) != FALSE;
-}
 
 std::wstring VQAboutDlg::VersionText() {
     return FormatString(LoadResourceString(kVersionFormat).c_str(), kVersion[0], kVersion[1], kVersion[2],
@@ -48,7 +39,7 @@ void VQAboutDlg::Notify(VQNotifyMsg& msg) {
         if (id == kCloseId || id == kOkId) {
             EndWithResult(id == kOkId ? kDialogOk : kDialogCancel);
         } else if (id == kHomeLinkId) {
-            OpenAddress(kHomePageAddress);
+            OpenWebAddress(kHomePageAddress, ::GetActiveWindow());
         } else if (id == kSupportLinkId) {
             ::ShellExecuteW(m_hwnd, L"open", kSupportMailAddress, nullptr, nullptr, SW_SHOWNORMAL);
         }

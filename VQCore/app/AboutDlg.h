@@ -11,10 +11,6 @@ extern const wchar_t kHelpPageAddress[];
 extern const wchar_t kFeedbackPageAddress[];
 extern const wchar_t kSupportMailAddress[];
 
-// Opens an address with the default verb, owned by the active window;
-// false when the shell refuses it.
-bool OpenAddress(const std::wstring& address, const wchar_t* verb = nullptr);
-
 class VQAboutDlg : public VQDialogWindow {
 public:
     explicit VQAboutDlg(HWND owner);

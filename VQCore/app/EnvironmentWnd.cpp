@@ -9,7 +9,6 @@
 #include <cwctype>
 #include <new>
 
-#include "VQCore/app/AboutDlg.h"
 #include "VQCore/app/ChangeDirDlg.h"
 #include "VQCore/app/DiskSpaceText.h"
 #include "VQCore/app/EnvironmentElement.h"
@@ -25,6 +24,7 @@
 #include "common/OsDescription.h"
 #include "common/ServerAddresses.h"
 #include "common/Thread.h"
+#include "common/WebAddress.h"
 #include "ui/Container.h"
 #include "ui/PaintManager.h"
 
@@ -443,7 +443,7 @@ void VQEnvironmentWnd::OnClick(VQControl* sender) {
     case kMinimiseId: ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); return;
     case kCloseId: RequestHide(); return;
     case kInstallButtonId: InstallMissing(); return;
-    case kHelpLinkId: OpenAddress(GetServerAddress(kRuntimeHelpPage), L"Open"); return;
+    case kHelpLinkId: OpenWebAddress(GetServerAddress(kRuntimeHelpPage), ::GetActiveWindow(), L"Open"); return;
     default: break;
     }
     VQControl* parent = sender->GetParent();

@@ -21,6 +21,7 @@
 #include "VQUpdate/UpgradeMarkers.h"
 #include "common/FormatText.h"
 #include "common/PathText.h"
+#include "common/WebAddress.h"
 #include "ui/Control.h"
 #include "ui/MenuWnd.h"
 
@@ -38,13 +39,15 @@ std::wstring InstallFolderOf(const VQGameIcon& tile) {
     return slash == std::wstring::npos ? std::wstring() : data.runProgram.substr(0, slash);
 }
 
+// The "open" verb runs a program it is given: only an existing folder opens.
 void OpenFolder(const std::wstring& folder) {
-    if (folder.empty()) return;
+    if (folder.empty() || !FolderExists(folder)) return;
     ::ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// Pages of the catalogue and of the server table: web addresses only.
 void OpenPage(const std::wstring& address) {
-    if (!address.empty()) OpenAddress(address);
+    OpenWebAddress(address, ::GetActiveWindow());
 }
 
 }  // namespace

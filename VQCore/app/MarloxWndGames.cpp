@@ -5,8 +5,6 @@
 
 #include "VQCore/app/MarloxWnd.h"
 
-#include <shellapi.h>
-
 #include <memory>
 
 #include "VQCore/app/Confirmations.h"
@@ -32,6 +30,7 @@
 #include "common/PathText.h"
 #include "common/SystemUtil.h"
 #include "common/Thread.h"
+#include "common/WebAddress.h"
 
 namespace Tessar {
 
@@ -62,12 +61,6 @@ std::wstring ProgramFolder() {
     std::wstring folder, separator, name;
     SplitFolderAndName(GetAppPath(), folder, separator, name);
     return folder;
-}
-
-bool OpenWithShell(const std::wstring& address) {
-    if (address.empty()) return false;
-    const HINSTANCE result = ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 }  // namespace
@@ -136,7 +129,7 @@ bool VQMarloxWnd::OpenWebGame(VQGameIcon* notifier, const std::wstring& url, con
     if (source.Data().browserFlag != 0)
         opened = StartWebGameBrowser(url, source.GetText(), source.Data().homePage);
     else
-        opened = OpenWithShell(url);
+        opened = OpenWebAddress(url);
     if (opened && notifier) m_paintManager.SendNotify(notifier, NotifyGameStarted, 0, 0);
     return opened;
 }
@@ -153,7 +146,7 @@ void VQMarloxWnd::RunInstalledTile(VQGameIcon* tile) {
         ask.SetControlText(kSecondButtonId, LoadResourceString(kStringRunButton));
         ask.ShowModal();
         if (ask.GetResult() == kDialogOk) {
-            OpenWithShell(data.registerPage);
+            OpenWebAddress(data.registerPage);
             data.registered = 1;
             ReportStatistic(kStatClickRegister, tile->GetGameId(), std::wstring());
             return;

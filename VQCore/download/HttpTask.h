@@ -17,6 +17,7 @@
 // across a call out; the counters and flags are atomic.
 
 #include "VQCore/download/DownloadTask.h"
+#include "common/HttpBoundedGet.h"
 #include "common/HttpDownloadCallback.h"
 #include "common/HttpRangeDownloader.h"
 #include "common/Thread.h"
@@ -50,8 +51,9 @@ public:
     // ends at once with 0xE000000A. Otherwise, when the remove-files flag
     // is set, deletes the files. Always true.
     bool Stop() override;
-    // Cancels a run, waits for it without limit, deletes the files when
-    // the flag is set, and deletes the task.
+    // Cancels a run, waits for it, deletes the files when the flag is set,
+    // and deletes the task. A cancelled run ends within a poll step: the
+    // download information wait gives up at once, whatever the server does.
     void Release() override;
     // The range downloader's average.
     double GetSpeed() const override;
@@ -87,6 +89,9 @@ public:
     static uint32_t RetryDelaySteps(uint32_t failures, uint32_t baseMs, uint32_t stepMs);
     // Tests shorten the retry delay; set before Start.
     void SetRetryDelay(uint32_t baseMs, uint32_t stepMs);
+    // The time limit of the download information reply
+    // (kHttpDefaultReplyLimitMs); tests shorten it; set before Start.
+    void SetDownloadInfoLimit(uint32_t milliseconds) { m_infoLimitMs = milliseconds; }
     // The downloader, for its settings (socket time-out, range count);
     // only while no run is going.
     HttpRangeDownloader& GetDownloader() { return m_downloader; }
@@ -122,6 +127,7 @@ private:
     std::atomic<bool> m_endReported{false};  // the worker is past its last step and reports or has reported its end
     std::atomic<uint32_t> m_retryBaseMs;
     std::atomic<uint32_t> m_retryStepMs;
+    std::atomic<uint32_t> m_infoLimitMs{kHttpDefaultReplyLimitMs};
 };
 
 }  // namespace Tessar

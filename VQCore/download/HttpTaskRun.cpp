@@ -48,9 +48,14 @@ uint32_t VQHttpTask::RunSteps() {
 
     std::wstring request = MakeSoftRequest(kQueryUrlEndpoint) + L"&id=";
     std::wstring url = FormatString(L"%s%05d", request.c_str(), GetId());
+    // A hostile or broken server cannot hold the task here: the reply has a
+    // time limit, and a stop ends the wait at once.
+    VQHttpGetLimits limits;
+    limits.totalMs = m_infoLimitMs.load();
+    limits.stopRequested = [this] { return IsCancelled(); };
     VQRemoteFileInfo info;
-    if (!FetchDownloadInfo(url, info))
-        return kDownloadInfoFailed;
+    if (!FetchDownloadInfo(url, info, limits))
+        return IsCancelled() ? kDownloadCancelled : kDownloadInfoFailed;
     SetDownloadInfo(info);
     // DownloadType 2 names the peer-to-peer engine, any other value HTTP;
     // the owner replaces this task by a peer-to-peer one on event 9.

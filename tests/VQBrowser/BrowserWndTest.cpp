@@ -131,6 +131,18 @@ TEST_F(BrowserWndTest, WithoutAHomePageTheSiteButtonIsDisabled) {
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return !Find(BrowserIdHomepage)->IsEnabled(); }));
 }
 
+TEST_F(BrowserWndTest, TheSiteButtonOpensNothingButAWebAddress) {
+    // A home page from the catalogue that names a program (here a script
+    // that leaves a mark when it runs) is not handed to the shell.
+    const std::wstring mark = m_folder.PathOf(L"ran.txt");
+    ASSERT_TRUE(m_folder.WriteFile(L"site.cmd", "@echo ran> \"" + Narrow(mark) + "\"\r\n"));
+    Open(m_folder.PathOf(L"site.cmd"));
+    ASSERT_TRUE(Find(BrowserIdHomepage)->IsEnabled());
+    m_window->OnCommand(BrowserIdHomepage);
+    Tessar::Test::PumpUntilTrue([&] { return ::GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(mark.c_str())) << "the site button ran the script";
+}
+
 TEST_F(BrowserWndTest, BackFollowsTheBrowsersCommandStateAndRefreshReloads) {
     Open();
     // CommandStateChange(CSC_NAVIGATEBACK, true) as the page history grows.

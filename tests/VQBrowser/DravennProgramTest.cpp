@@ -30,10 +30,7 @@ TEST(DravennProgramTest, OpensTheGameAndEndsWhenClosed) {
     ::GetWindowTextW(window, title, 64);
     EXPECT_EQ(std::wstring(L"Tovana\x7F51\x9875\x6E38\x620F"), title);
     const std::wstring expected = L"navigate=http://127.0.0.1/play now.html";
-    const DWORD start = ::GetTickCount();
-    while (Tessar::Test::ReadLogFile(log).find(expected) == std::wstring::npos && ::GetTickCount() - start < 30000)
-        ::Sleep(20);
-    EXPECT_NE(std::wstring::npos, Tessar::Test::ReadLogFile(log).find(expected));
+    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
     DWORD_PTR result = 1;
     EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
     EXPECT_EQ(0u, result);
@@ -47,6 +44,33 @@ TEST(DravennProgramTest, OpensTheGameAndEndsWhenClosed) {
 
 namespace Tessar {
 namespace {
+
+TEST(DravennProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
+    // The skin's style names a library and another class for the browser
+    // control: the window still shows the game in the registered browser,
+    // also after a skin reload, and the library is never loaded.
+    Tessar::Test::VQStandInRegistration registration(kWebBrowserClsid);
+    ASSERT_TRUE(registration.IsValid());
+    VQTempFolder folder;
+    Tessar::Test::VQProbeSkinFolder skin;
+    ASSERT_TRUE(skin.Prepare(folder, L"Dravenn.exe", L"BrowserWnd", 100));
+    const std::wstring log = folder.PathOf(L"calls.log");
+    Tessar::Test::VQStartedProgram program;
+    ASSERT_TRUE(Tessar::Test::StartProgram(skin.Program(), L"-name=Tiles -url=http://127.0.0.1/play.html", log,
+                                           program));
+    HWND window = program.WaitWindow(L"VQBrowserWnd");
+    ASSERT_NE(nullptr, window);
+    const std::wstring expected = L"navigate=http://127.0.0.1/play.html";
+    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
+    DWORD_PTR result = 1;
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    // Laid out and painted after the skin (a delayed object is made then).
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitExit());
+    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into Dravenn";
+}
 
 TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
     VQTempFolder folder;

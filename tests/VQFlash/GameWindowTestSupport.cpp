@@ -7,6 +7,7 @@
 #include "common/CodePage.h"
 #include "tests/programs/activex/TestControlApi.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/TempFolder.h"
 #include "ui/PaintManager.h"
 
 namespace Tessar {
@@ -127,7 +128,8 @@ DWORD VQStartedProgram::WaitExit(DWORD timeoutMs) const {
 
 bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
                   VQStartedProgram& program) {
-    const std::wstring exe = BuildFolder() + L"\\Norvane\\" + exeName;
+    const std::wstring exe =
+        exeName.find(L'\\') != std::wstring::npos ? exeName : BuildFolder() + L"\\Norvane\\" + exeName;
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, logPath.c_str());
     STARTUPINFOW startup = {};
@@ -136,6 +138,31 @@ bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, co
                                        &startup, &program.process) != FALSE;
     ::SetEnvironmentVariableW(VQ_TEST_CONTROL_LOG_VARIABLE, nullptr);
     return program.started;
+}
+
+bool VQProbeSkinFolder::Prepare(const VQTempFolder& folder, const std::wstring& exeName,
+                                const std::wstring& windowName, int controlId) {
+    m_program = folder.PathOf(exeName);
+    m_probe = folder.PathOf(L"SkinProbe.dll");
+    const std::wstring builtProgram = BuildFolder() + L"\\Norvane\\" + exeName;
+    const std::wstring builtProbe = UnixToWindowsPath(BinaryDirUnix() + "/fixtures/skinprobe/SkinProbe.dll");
+    if (!::CopyFileW(builtProgram.c_str(), m_program.c_str(), FALSE) ||
+        !::CopyFileW(builtProbe.c_str(), m_probe.c_str(), FALSE))
+        return false;
+    const std::string probe = WideToNarrow(m_probe);
+    const std::string window = WideToNarrow(windowName);
+    const std::string clsid = "{6E1B3C55-2F4A-4D7B-9C0E-8A5F3D2B1C47}";
+    const std::string style =
+        "<Root name=\"Probe\" index=\"1\"><Window name=\"" + window + "\">"
+        "<Default name=\"ActiveX\" value=\"modulename=&quot;" + probe + "&quot; clsid=&quot;" + clsid + "&quot;\" />"
+        "<id" + std::to_string(controlId) + " modulename=\"" + probe + "\" clsid=\"" + clsid + "\" />"
+        "</Window></Root>";
+    return folder.WriteFile(L"skin\\probe\\MarloxWnd.xml", style) &&
+           folder.WriteFile(L"skin\\skin.xml", "<?xml version=\"1.0\" ?>\n<SkinSetting name=\"Probe\" />\n");
+}
+
+bool VQProbeSkinFolder::ProbeLoaded() const {
+    return ::GetFileAttributesW((m_probe + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
@@ -172,6 +199,15 @@ std::wstring ReadLogFile(const std::wstring& path) {
     for (wchar_t& c : text)
         if (c == L'\n') c = L';';
     return text;
+}
+
+bool WaitForLogText(const std::wstring& path, const std::wstring& text, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (ReadLogFile(path).find(text) == std::wstring::npos) {
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        ::Sleep(20);
+    }
+    return true;
 }
 
 }  // namespace Test

@@ -10,6 +10,10 @@
 #include <string>
 
 namespace Tessar {
+class VQTempFolder;
+}
+
+namespace Tessar {
 namespace Test {
 
 // The test control's DLL in the build's fixture folder (a Windows path).
@@ -35,8 +39,9 @@ std::wstring StandInCallLog();
 // answers true or `timeoutMs` passes; false then.
 bool PumpUntilTrue(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
-// A game program in the build's program folder ("Pallico.exe", "Dravenn.exe"), started with
-// `arguments`; the call log of its stand-in control goes to `logPath`.
+// A game program in the build's program folder ("Pallico.exe", "Dravenn.exe"),
+// or at a full path, started with `arguments`; the call log of its stand-in
+// control goes to `logPath`.
 struct VQStartedProgram {
     PROCESS_INFORMATION process = {};
     bool started = false;
@@ -50,12 +55,31 @@ struct VQStartedProgram {
 bool StartProgram(const std::wstring& exeName, const std::wstring& arguments, const std::wstring& logPath,
                   VQStartedProgram& program);
 
+// A program folder of its own for a game program: a copy of the build's
+// program, the skin probe library beside it (it leaves "<its path>.loaded"
+// when anything loads it) and a selected skin "Probe" whose style for the
+// window `windowName` gives control `controlId` the probe as its module and
+// another class id, directly and as the class default of "ActiveX".
+class VQProbeSkinFolder {
+public:
+    bool Prepare(const VQTempFolder& folder, const std::wstring& exeName, const std::wstring& windowName,
+                 int controlId);
+    const std::wstring& Program() const { return m_program; }
+    bool ProbeLoaded() const;
+
+private:
+    std::wstring m_program;
+    std::wstring m_probe;
+};
+
 // The text and caption of another process's message box, once it has
 // filled them in; false when they stay empty within the time.
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs = 30000);
 
 // The UTF-8 lines of a log file as wide text, joined with ';'.
 std::wstring ReadLogFile(const std::wstring& path);
+// Polls the log file until it holds the text; false after the time.
+bool WaitForLogText(const std::wstring& path, const std::wstring& text, DWORD timeoutMs = 30000);
 
 }  // namespace Test
 }  // namespace Tessar

@@ -15,6 +15,32 @@
 namespace Tessar {
 namespace {
 
+TEST(PallicoProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
+    // The skin's style names a library and another class for the player
+    // control: the movie still goes to the registered player, also after a
+    // skin reload, and the library is never loaded.
+    Tessar::Test::VQStandInRegistration registration(kFlashPlayerClsid);
+    ASSERT_TRUE(registration.IsValid());
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"movie.swf", "FWS"));
+    Tessar::Test::VQProbeSkinFolder skin;
+    ASSERT_TRUE(skin.Prepare(folder, L"Pallico.exe", L"FlashWnd", 123));
+    const std::wstring log = folder.PathOf(L"calls.log");
+    Tessar::Test::VQStartedProgram program;
+    ASSERT_TRUE(Tessar::Test::StartProgram(skin.Program(), L"\"" + folder.PathOf(L"movie.swf") + L"\"", log, program));
+    HWND window = program.WaitWindow(L"VQFlashWnd");
+    ASSERT_NE(nullptr, window);
+    const std::wstring expected = L"movie=" + folder.PathOf(L"movie.swf");
+    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
+    DWORD_PTR result = 1;
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitExit());
+    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into Pallico";
+}
+
 TEST(PallicoProgramTest, PlaysAGameFromItsIniOrItsMovieAndEndsWhenClosed) {
     Tessar::Test::VQStandInRegistration registration(kFlashPlayerClsid);
     ASSERT_TRUE(registration.IsValid());
@@ -44,10 +70,7 @@ TEST(PallicoProgramTest, PlaysAGameFromItsIniOrItsMovieAndEndsWhenClosed) {
         ::GetWindowTextW(window, title, 64);
         EXPECT_EQ(std::wstring(L"TovanaFlash\x6E38\x620F"), title);
         const std::wstring expected = L"movie=" + folder.PathOf(L"My Game\\movie.swf");
-        const DWORD start = ::GetTickCount();
-        while (Tessar::Test::ReadLogFile(log).find(expected) == std::wstring::npos && ::GetTickCount() - start < 30000)
-            ::Sleep(20);
-        EXPECT_NE(std::wstring::npos, Tessar::Test::ReadLogFile(log).find(expected));
+        EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
         RECT rc = {};
         ::GetWindowRect(window, &rc);
         EXPECT_EQ(c.width, rc.right - rc.left);

@@ -1,12 +1,15 @@
 // The game speed clock: its rate against the real clock in each state
 // (driven through an injected real clock), no jump when it starts or the
-// state changes, and the clock hook reaching a module loaded after it was
-// installed while this program's own module keeps the real function.
+// state changes, the clock hook reaching a module loaded after it was
+// installed while this program's own module keeps the real function, and
+// (with the real hooked function, in a process of its own) winmm loaded
+// only after the switch.
 
 #include "VQFlash/ImportHook.h"
 #include "VQFlash/SpeedClock.h"
 
 #include "tests/support/LocalServer.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,8 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
 
 extern "C" FARPROC __imp_timeGetTime;
 
@@ -119,6 +124,41 @@ TEST_F(SpeedClockTest, HookReachesModulesLoadedLaterButNotThisProgram) {
     g_realNow += 1000000;
     EXPECT_LT(probeClock() - first, 100000u);
     ::FreeLibrary(probe);
+}
+
+TEST(SpeedClockLateWinmm, TheClockRunsAtTheChosenRateWhenWinmmComesInAfterTheSwitch) {
+    // In a process of its own that has not loaded winmm: the switch to x2
+    // comes first, then a library importing timeGetTime is loaded. Its
+    // clock, read through the real hooked function, runs at twice the real
+    // one (it stood still at 0 when the hook never took the real function).
+    VQTempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::wstring fixtures = Tessar::Test::UnixToWindowsPath(Tessar::Test::BinaryDirUnix() + "/fixtures/hook/");
+    const std::wstring program = fixtures + L"SpeedClockProbe.exe";
+    const std::wstring result = folder.PathOf(L"clock.txt");
+    std::wstring commandLine = L"\"" + program + L"\" \"" + fixtures + L"HookProbeLateClock.dll\" \"" + result + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                 nullptr, &startup, &process));
+    ::CloseHandle(process.hThread);
+    const bool ended = ::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ended) ::TerminateProcess(process.hProcess, 1);
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hProcess);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(0u, exitCode) << "3: winmm was loaded before the switch; 4: the probe library failed";
+    unsigned long virtualMs = 0, shortest = 0, longest = 0;
+    const std::string text = folder.ReadFile(L"clock.txt");
+    ASSERT_EQ(3, std::sscanf(text.c_str(), "virtual=%lu shortest=%lu longest=%lu", &virtualMs, &shortest, &longest))
+        << text;
+    ASSERT_GE(shortest, 900u) << text;
+    // Twice the real time between the two readings, give or take the
+    // clock's millisecond steps.
+    EXPECT_GE(virtualMs + 2, 2 * shortest) << text;
+    EXPECT_LE(virtualMs, 2 * longest + 2) << text;
 }
 
 }  // namespace

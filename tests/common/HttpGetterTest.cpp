@@ -309,6 +309,45 @@ TEST_F(HttpGetterTest, PingSendsTheRequestAndNeverWaitsForTheBody) {
     EXPECT_FALSE(HttpPing(""));
 }
 
+TEST_F(HttpGetterTest, RedirectsAreFollowedAFewTimesButNeverWithoutEnd) {
+    const std::wstring small = L"/files/small.txt";
+    struct Case {
+        const char* name;
+        std::wstring url;
+        bool got;
+        size_t requests;
+    };
+    const Case cases[] = {
+        {"none", Url(small), true, 1},
+        {"two", Fault(L"redirect-2", small), true, 3},
+        {"as many as are followed", Fault(L"redirect-" + UIntToString(kHttpMaxRedirects), small), true,
+         kHttpMaxRedirects + 1},
+        {"one too many", Fault(L"redirect-" + UIntToString(kHttpMaxRedirects + 1), small), false,
+         kHttpMaxRedirects + 1},
+        {"to itself", Fault(L"redirect-self", small), false, kHttpMaxRedirects + 1},
+    };
+    for (const Case& c : cases) {
+        s_server->ClearRequests();
+        VQBuffer<unsigned char> buffer;
+        uint32_t length = 0;
+        EXPECT_EQ(c.got, HttpGetToMemory(c.url, buffer, length)) << c.name;
+        if (c.got) {
+            EXPECT_EQ("hello", std::string(reinterpret_cast<char*>(buffer.data), length)) << c.name;
+        }
+        EXPECT_EQ(c.requests, s_server->Requests().size()) << c.name;
+
+        s_server->ClearRequests();
+        VQTempFolder folder;
+        EXPECT_EQ(c.got, HttpGetToFile(c.url, folder.PathOf(L"got.txt"), nullptr, 0)) << c.name;
+        EXPECT_EQ(c.requests, s_server->Requests().size()) << c.name;
+
+        // A ping is answered by the first reply, whatever it says.
+        s_server->ClearRequests();
+        EXPECT_TRUE(HttpPing(WideToNarrow(c.url))) << c.name;
+        EXPECT_EQ(1u, s_server->Requests().size()) << c.name;
+    }
+}
+
 TEST_F(HttpGetterTest, UrlsWithControlCharactersOrBlanksAreNeverSent) {
     // A server's URL with a line break would otherwise add headers or a
     // second request of its own; WinINet writes the object as it stands.

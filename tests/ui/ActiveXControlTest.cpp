@@ -20,6 +20,12 @@ using Test::VQTestControlLibrary;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+// An attribute of the program's own layout.
+void SetBuiltIn(VQActiveX& control, const wchar_t* name, const std::wstring& value) {
+    VQBuiltInMarkupScope builtIn(&control);
+    control.SetAttribute(name, value);
+}
+
 const wchar_t kBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 const wchar_t kFlashClsid[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 
@@ -80,7 +86,7 @@ TEST_F(ActiveXControlTest, BrowserAttributesAreTrueOnlyForTrue) {
         EXPECT_EQ(c.expected, value) << std::string(c.name, c.name + wcslen(c.name));
     }
     VQActiveX control;
-    control.SetAttribute(L"modulename", L"Player.dll");
+    SetBuiltIn(control, L"modulename", L"Player.dll");
     EXPECT_EQ(L"Player.dll", control.GetModuleName());
     control.SetAttribute(L"name", L"player");
     EXPECT_EQ(L"player", control.GetName()) << "other names reach the control base";
@@ -91,8 +97,8 @@ TEST_F(ActiveXControlTest, ClassIdCreatesAtOnceOnlyWithoutDelayAndOnlyWhenItChan
     VQActiveX* control = host.Control();
     // As the markup builder does: the manager first, then the attributes.
     control->SetManager(&host.Window().Manager());
-    control->SetAttribute(L"modulename", VQTestControlLibrary::Path());
-    control->SetAttribute(L"clsid", VQ_TEST_CONTROL_CLSID_TEXT);
+    SetBuiltIn(*control, L"modulename", VQTestControlLibrary::Path());
+    SetBuiltIn(*control, L"clsid", VQ_TEST_CONTROL_CLSID_TEXT);
     EXPECT_EQ(kTestControlClsid, control->GetClsid());
     EXPECT_FALSE(control->IsCreated()) << "delayed by default";
     EXPECT_EQ(0, m_library.LiveObjects());
@@ -104,15 +110,15 @@ TEST_F(ActiveXControlTest, ClassIdCreatesAtOnceOnlyWithoutDelayAndOnlyWhenItChan
     ASSERT_NE(nullptr, first);
     EXPECT_TRUE(control->GetSite()->IsInPlaceActive());
 
-    control->SetAttribute(L"clsid", L"{5c0f6d2a-7b1e-4e8c-a3d9-61b2f4e7c9a5}");
+    SetBuiltIn(*control, L"clsid", L"{5c0f6d2a-7b1e-4e8c-a3d9-61b2f4e7c9a5}");
     EXPECT_EQ(first, control->GetOleObject()) << "the same class id in other letters made a new object";
     control->SetDelayCreate(false);
     EXPECT_EQ(first, control->GetOleObject());
 
     // A program id nobody registered reads as no class: the old object goes,
     // and COM makes nothing for it.
-    control->SetAttribute(L"modulename", L"");
-    control->SetAttribute(L"clsid", L"Tessar.NoSuchProgram");
+    SetBuiltIn(*control, L"modulename", L"");
+    SetBuiltIn(*control, L"clsid", L"Tessar.NoSuchProgram");
     EXPECT_EQ(GUID_NULL, control->GetClsid());
     EXPECT_TRUE(control->IsCreated());
     EXPECT_EQ(nullptr, control->GetOleObject());
@@ -121,6 +127,29 @@ TEST_F(ActiveXControlTest, ClassIdCreatesAtOnceOnlyWithoutDelayAndOnlyWhenItChan
 
     host.Show();
     EXPECT_EQ(nullptr, control->GetOleObject()) << "laid out without a new attempt";
+}
+
+TEST_F(ActiveXControlTest, CodeChoosingAttributesComeOnlyFromTheProgramsOwnMarkup) {
+    // Outside the builder's scope for this very control (a skin's style, a
+    // class default, a kept attribute list, another control's scope) the
+    // class id and the module name stay as they are.
+    VQActiveX control;
+    VQActiveX other;
+    SetBuiltIn(control, L"clsid", VQ_TEST_CONTROL_CLSID_TEXT);
+    control.SetAttribute(L"modulename", VQTestControlLibrary::Path());
+    control.SetAttribute(L"clsid", kFlashClsid);
+    {
+        VQBuiltInMarkupScope otherControl(&other);
+        control.SetAttribute(L"modulename", L"Other.dll");
+        control.SetAttribute(L"clsid", kBrowserClsid);
+    }
+    control.ApplyAttributeList(std::wstring(L"modulename=\"Player.dll\" clsid=\"") + kBrowserClsid + L"\"");
+    EXPECT_EQ(L"", control.GetModuleName());
+    EXPECT_EQ(kTestControlClsid, control.GetClsid());
+    EXPECT_FALSE(control.IsCreated());
+    // The other attributes are a skin's to set.
+    control.SetAttribute(L"enablecontextmenu", L"false");
+    EXPECT_FALSE(control.IsEnableContextMenu());
 }
 
 TEST_F(ActiveXControlTest, TurningDelayOffWithoutAClassIdCreatesNothing) {

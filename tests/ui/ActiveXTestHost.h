@@ -14,6 +14,7 @@
 #include "tests/ui/TestWindow.h"
 #include "ui/ActiveX.h"
 #include "ui/ActiveXEventSink.h"
+#include "ui/BuiltInMarkup.h"
 #include "ui/Container.h"
 
 namespace Tessar {
@@ -99,8 +100,12 @@ public:
     VQActiveXHost();
     ~VQActiveXHost() override;
 
-    // Applies the attributes to the control (before it is laid out).
-    void Set(const wchar_t* name, const std::wstring& value) { m_control->SetAttribute(name, value); }
+    // Applies the attribute to the control (before it is laid out) as the
+    // program's own layout does: "clsid" and "modulename" are taken.
+    void Set(const wchar_t* name, const std::wstring& value) {
+        VQBuiltInMarkupScope builtIn(m_control);
+        m_control->SetAttribute(name, value);
+    }
     // Attaches the tree and lets the window paint once (lays the control out).
     void Show();
     // Takes the control out of the tree and deletes it.

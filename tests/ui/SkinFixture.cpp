@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/CodePage.h"
+#include "ui/SkinManager.h"
 
 namespace Tessar {
 namespace Test {
@@ -18,6 +19,13 @@ std::wstring TestSkinFolder() {
 
 std::wstring TestSkinPath(const wchar_t* name) {
     return TestSkinFolder() + name;
+}
+
+VQSkinManagerState::VQSkinManagerState() : m_folder(VQSkinManager::Instance().GetResourceFolder()) {}
+
+VQSkinManagerState::~VQSkinManagerState() {
+    VQSkinManager::Instance().SetResourceFolder(m_folder);
+    VQSkinManager::Instance().RefreshSkinList(L"");
 }
 
 }  // namespace Test

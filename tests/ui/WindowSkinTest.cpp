@@ -50,22 +50,9 @@ private:
     const wchar_t* m_layout;
 };
 
-// The skin manager is one per process: what a test changes is put back.
-class SkinManagerState {
-public:
-    SkinManagerState() : m_folder(VQSkinManager::Instance().GetResourceFolder()) {}
-    ~SkinManagerState() {
-        VQSkinManager::Instance().SetResourceFolder(m_folder);
-        VQSkinManager::Instance().RefreshSkinList(L"");
-    }
-
-private:
-    std::wstring m_folder;
-};
-
 TEST(WindowSkin, OnCreateBuildsTheLayoutAndTheWindowRespondsToInput) {
     ASSERT_FALSE(input::TestSkinFolder().empty()) << "the build folder is not known";
-    SkinManagerState restore;
+    input::VQSkinManagerState restore;
     VQSkinManager::Instance().SetResourceFolder(input::TestSkinFolder());
     // Created with a caption, which the skinned window takes off.
     SkinnedWindow window(L"TestWnd", WS_POPUP | WS_CAPTION);
@@ -107,7 +94,7 @@ TEST(WindowSkin, LayoutThatCannotBeBuiltLeavesTheWindowWithoutATree) {
 }
 
 TEST(WindowSkin, ChangeSkinAppliesTheStyleResourceWithoutAListedSkin) {
-    SkinManagerState restore;
+    input::VQSkinManagerState restore;
     SkinnedWindow window;
     ASSERT_TRUE(window.built);
     VQPaintManager& manager = window.GetPaintManager();
@@ -121,7 +108,7 @@ TEST(WindowSkin, ChangeSkinAppliesTheStyleResourceWithoutAListedSkin) {
 }
 
 TEST(WindowSkin, ChangeSkinReadsTheStyleOfAListedSkinFromItsFolder) {
-    SkinManagerState restore;
+    input::VQSkinManagerState restore;
     SkinnedWindow window;
     ASSERT_TRUE(window.built);
     VQPaintManager& manager = window.GetPaintManager();

@@ -7,6 +7,7 @@
 #include "VQCore/download/DownloadQueue.h"
 #include "common/CodePage.h"
 #include "common/DownloadEndCodes.h"
+#include "common/HttpGetter.h"
 #include "common/Md5.h"
 #include "common/ServerAddresses.h"
 #include "tests/VQCore/download/DownloadObserver.h"
@@ -491,6 +492,80 @@ TEST_F(HttpTaskServer, TheQueueStartsAParkedTaskWhenARunningOneEnds) {
     std::vector<VQRecordedEvent> ends = observer.EventsOf(kDownloadEventEnd);
     EXPECT_EQ(191u, ends[0].taskId);
     EXPECT_EQ(192u, ends[1].taskId);
+}
+
+TEST_F(HttpTaskServer, AHostileDownloadInformationReplyCannotHoldTheTask) {
+    // The update server sends the reply (or its head) a byte a second, or
+    // redirects the query to itself for ever. The reply's time limit ends
+    // the task with the information failure; a stop ends it at once as
+    // stopped; a release of the detached task returns at once.
+    enum Action { kTimeLimit, kStop, kRelease };
+    struct Case {
+        const char* name;
+        const wchar_t* fault;
+        Action action;
+        uint32_t code;
+    } cases[] = {
+        {"reply dripping, time limit", L"drip-1000", kTimeLimit, kDownloadInfoFailed},
+        {"reply dripping, stop", L"drip-1000", kStop, kDownloadCancelled},
+        {"reply dripping, release", L"drip-1000", kRelease, 0},
+        {"head dripping, time limit", L"driphead-1000", kTimeLimit, kDownloadInfoFailed},
+        {"head dripping, stop", L"driphead-1000", kStop, kDownloadCancelled},
+        {"head dripping, release", L"driphead-1000", kRelease, 0},
+        {"redirect to itself", L"redirect-self", kTimeLimit, kDownloadInfoFailed},
+    };
+    uint32_t id = 200;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteGameInfo(++id);
+        ASSERT_TRUE(SetServerAddress(kUpdateServer, update_->Url(std::wstring(L"/__fault/") + c.fault)));
+        update_->ClearRequests();
+        VQRecordingObserver observer;
+        VQDownloadQueue queue(&observer, 1);
+        VQHttpTask* task = new VQHttpTask(id, cache_.Path(), L"");
+        task->SetDownloadInfoLimit(3000);
+        queue.Add(task);
+        const DWORD start = GetTickCount();
+        ASSERT_TRUE(queue.StartNext(task));
+        if (c.action == kTimeLimit) {
+            ASSERT_TRUE(observer.WaitForEnds(1, 20000));
+            EXPECT_LT(GetTickCount() - start, 6000u);
+            EXPECT_EQ(c.code, observer.LastEndCode());
+            EXPECT_TRUE(queue.Remove(task, false));
+        } else {
+            Sleep(1000);
+            EXPECT_EQ(0u, observer.EventsOf(kDownloadEventEnd).size()) << "over before the stop";
+            const DWORD stopped = GetTickCount();
+            if (c.action == kStop) {
+                EXPECT_TRUE(task->Stop());
+                ASSERT_TRUE(observer.WaitForEnds(1, 20000));
+                EXPECT_EQ(c.code, observer.LastEndCode());
+                EXPECT_TRUE(queue.Remove(task, false));
+            } else {
+                ASSERT_TRUE(queue.Remove(task, true));
+                task->Release();
+                EXPECT_EQ(0u, observer.EventsOf(kDownloadEventEnd).size()) << "detached before it stopped";
+            }
+            EXPECT_LT(GetTickCount() - stopped, 2000u);
+        }
+        // A redirect loop is followed a few times, not for ever.
+        EXPECT_LE(update_->Requests().size(), kHttpMaxRedirects + 1);
+    }
+}
+
+TEST_F(HttpTaskServer, ADownloadInformationQueryRedirectedAFewTimesStillDownloads) {
+    WriteGameInfo(210);
+    ASSERT_TRUE(SetServerAddress(kUpdateServer, update_->Url(L"/__fault/redirect-3")));
+    update_->ClearRequests();
+    VQRecordingObserver observer;
+    VQDownloadQueue queue(&observer, 1);
+    VQHttpTask* task = new VQHttpTask(210, cache_.Path(), L"");
+    queue.Add(task);
+    ASSERT_TRUE(queue.StartNext(task));
+    ASSERT_TRUE(observer.WaitForEnds(1));
+    EXPECT_EQ(kDownloadFinished, observer.LastEndCode());
+    EXPECT_EQ(game_, cache_.ReadFile(L"game.bin"));
+    EXPECT_EQ(4u, update_->Requests().size());
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ TEST_F(HttpRangeFaults, RangesRecoverFromPassingFaults) {
     } cases[] = {
         {L"ignore-range/2"}, {L"cut/3"},          {L"drop/2"},          {L"wrong-range/2"},
         {L"overlong/2"},     {L"range-500/2"},    {L"range-404/1"},     {L"range-416/1"},
-        {L"stall/1"},        {L"split-header/0"}, {L"long-header/0"},
+        {L"stall/1"},        {L"split-header/0"}, {L"long-header/0"},    {L"identity-chunked/2"},
+        {L"gzip/2"},
     };
     for (const Case& c : cases) {
         std::string name(c.mode, c.mode + wcslen(c.mode));
@@ -74,10 +75,12 @@ TEST_F(HttpRangeFaults, RangesRecoverFromPassingFaults) {
 }
 
 TEST_F(HttpRangeFaults, RepliesThatAreNotTheRangeAreNeverWritten) {
-    // Every range request gets a wrong reply: after six restarts per range
-    // the run fails, and not one byte of those replies reached the data
-    // file, whose record still says nothing is done.
-    const wchar_t* modes[] = {L"ignore-range/all", L"wrong-range/all", L"range-500/all", L"range-206/all"};
+    // Every range request gets a wrong reply (also one whose body is chunk
+    // framed or compressed behind a head that names the right bytes): after
+    // six restarts per range the run fails, and not one byte of those
+    // replies reached the data file, whose record still says nothing is done.
+    const wchar_t* modes[] = {L"ignore-range/all", L"wrong-range/all", L"range-500/all", L"range-206/all",
+                              L"identity-chunked/all", L"gzip/all"};
     for (const wchar_t* mode : modes) {
         std::string name(mode, mode + wcslen(mode));
         std::wstring target = temp_.PathOf(L"never.bin");

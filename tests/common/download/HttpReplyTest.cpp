@@ -136,5 +136,38 @@ TEST(HttpReply, ARangeReplyMustCarryExactlyTheAskedBytes) {
     }
 }
 
+TEST(HttpReply, ARangeReplyMustBeTheBytesAsTheyStandInEveryField) {
+    // Asked: bytes 100-199 of a 1,000-byte file. Fields repeated further
+    // down count as much as the first; chunk framing and compressed bodies
+    // are not the file's bytes.
+    const char* const kRange = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 100-199/1000\r\n";
+    struct Case {
+        const char* name;
+        const char* fields;
+        bool matches;
+    } cases[] = {
+        {"identity", "Transfer-Encoding: identity\r\n", true},
+        {"identity in capitals, both fields", "TRANSFER-ENCODING: IDENTITY\r\ncontent-encoding: Identity\r\n", true},
+        {"identity listed twice", "Transfer-Encoding: identity , identity\r\n", true},
+        {"identity then chunked", "Transfer-Encoding: identity\r\nTransfer-Encoding: chunked\r\n", false},
+        {"chunked in a list", "Transfer-Encoding: identity, chunked\r\n", false},
+        {"empty transfer coding", "Transfer-Encoding:\r\n", false},
+        {"gzip", "Content-Encoding: gzip\r\n", false},
+        {"gzip in capitals", "CONTENT-ENCODING: GZIP\r\nContent-Length: 100\r\n", false},
+        {"deflate", "Content-Encoding: deflate\r\n", false},
+        {"br after identity", "Content-Encoding: identity\r\nContent-Encoding: br\r\n", false},
+        {"gzip in a list", "Content-Encoding: identity,gzip\r\n", false},
+        {"empty content coding", "Content-Encoding: \r\n", false},
+        {"second length differs", "Content-Length: 100\r\nContent-Length: 120\r\n", false},
+        {"second length the same", "Content-Length: 100\r\nContent-Length: 100\r\n", true},
+        {"second range differs", "Content-Range: bytes 0-99/1000\r\n", false},
+        {"second range the same", "Content-Range: bytes 100-199/1000\r\n", true},
+    };
+    for (const Case& c : cases) {
+        VQHttpReplyHead head = Parse(std::string(kRange) + c.fields + "\r\n");
+        EXPECT_EQ(c.matches, IsMatchingRangeReply(head, 100, 100, 1000)) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace Tessar

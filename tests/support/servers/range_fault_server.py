@@ -17,6 +17,12 @@ the mode says otherwise. Modes:
   wrong-range   206 with the bytes (and Content-Range) of another range
   overlong      206 without Content-Length, the range, then junk, close
   stall         206, the first 64 KiB of the body, then silence
+  identity-chunked  206 with the right Content-Range, a Transfer-Encoding
+                "identity" field and then a "chunked" one, the range in
+                chunk framing, close
+  gzip          206 with the right Content-Range and Content-Encoding
+                gzip, the range gzip-compressed (the test files do not
+                compress, so the body is longer than the range), close
   range-NNN     status NNN with a small page
   split-header  (every request) the head in 7-byte packets
   long-header   (every request) a head of more than 8 KiB with field
@@ -26,6 +32,7 @@ the mode says otherwise. Modes:
                 Content-Length
 """
 import argparse
+import gzip
 import os
 import socket
 import socketserver
@@ -158,6 +165,16 @@ class Handler(socketserver.BaseRequestHandler):
         elif mode == "overlong":
             self.send(head_bytes(206, [("Content-Range", "bytes %d-%d/%d" % (first, last, size)),
                                        ("Connection", "close")]) + body + b"\xAA" * 4096)
+        elif mode == "identity-chunked":
+            framed = b"%x\r\n" % len(body) + body + b"\r\n0\r\n\r\n"
+            self.send(head_bytes(206, [("Content-Range", "bytes %d-%d/%d" % (first, last, size)),
+                                       ("Transfer-Encoding", "identity"),
+                                       ("Transfer-Encoding", "chunked"),
+                                       ("Connection", "close")]) + framed)
+        elif mode == "gzip":
+            self.send(head_bytes(206, [("Content-Range", "bytes %d-%d/%d" % (first, last, size)),
+                                       ("Content-Encoding", "gzip"),
+                                       ("Connection", "close")]) + gzip.compress(body))
         elif mode == "stall":
             if self.send(self.range_head(first, last, size) + body[:65536]):
                 self.stall()

@@ -51,6 +51,12 @@ the path would be, but with the fault:
     stall-MS       headers and half the body, then MS ms of silence before
                    the rest
     stallhead-MS   MS ms of silence before any reply
+    drip-MS        the head at once, then the body one byte every MS ms
+    driphead-MS    the status line, then the rest of the head one byte
+                   every MS ms, then the body
+    redirect-N     302 to the same path with redirect-(N-1) as its fault;
+                   redirect-0 is answered as the path would be
+    redirect-self  302 to the very same target, again and again
 Faulted requests are logged like any other (with their /__fault prefix);
 an unknown KIND gives 400.
 """
@@ -81,7 +87,8 @@ STAT_KEYS = {
 SAFE_NAME = re.compile(r"^[A-Za-z0-9_.-]+$")
 SOFT = re.compile(r"^[0-9]+\.[0-9]+$")
 PLACEHOLDER = re.compile(r"\{(md5|size):([^}]+)\}")
-FAULT = re.compile(r"^(nolength|zerolength|short|close|corrupt|length-.+|(status|stall|stallhead)-[0-9]+)$")
+FAULT = re.compile(r"^(nolength|zerolength|short|close|corrupt|length-.+|redirect-self|"
+                   r"(status|stall|stallhead|drip|driphead|redirect)-[0-9]+)$")
 
 
 class State:
@@ -106,8 +113,44 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     # Replies ---------------------------------------------------------------
 
+    def drip(self, data, ms):
+        for i in range(len(data)):
+            time.sleep(ms / 1000.0)
+            self.wfile.write(data[i:i + 1])
+            self.wfile.flush()
+
+    def reply_dripping(self, status, body, content_type):
+        head = ("HTTP/1.1 %d %s\r\nContent-Type: %s\r\nContent-Length: %d\r\nConnection: close\r\n\r\n"
+                % (status, self.responses.get(status, ("",))[0], content_type, len(body))).encode("latin-1")
+        self.close_connection = True
+        kind, ms = self.fault.split("-")
+        line_end = head.index(b"\r\n") + 2
+        try:
+            if kind == "driphead":
+                self.wfile.write(head[:line_end])
+                self.wfile.flush()
+                self.drip(head[line_end:], int(ms))
+                self.wfile.write(body)
+            else:
+                self.wfile.write(head)
+                self.wfile.flush()
+                self.drip(body, int(ms))
+            self.wfile.flush()
+        except OSError:
+            pass  # the client gave up
+
+    def redirect(self, target):
+        self.send_response(302)
+        self.send_header("Location", target)
+        self.send_header("Content-Length", "0")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+
     def reply(self, status, body, content_type="text/plain"):
         fault = self.fault
+        if fault.startswith("drip"):
+            return self.reply_dripping(status, body, content_type)
         if fault.startswith("stallhead-"):
             time.sleep(int(fault[len("stallhead-"):]) / 1000.0)
         if fault == "close":
@@ -206,6 +249,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.state.log.append(target)
                 return self.reply(400, b"unknown fault")
             self.fault = match.group(1)
+            if self.fault == "redirect-self":
+                with self.state.lock:
+                    self.state.log.append(target)
+                return self.redirect(target)
+            if self.fault.startswith("redirect-"):
+                left = int(self.fault[len("redirect-"):])
+                if left > 0:
+                    with self.state.lock:
+                        self.state.log.append(target)
+                    rest = match.group(2) or "/"
+                    query_text = ("?" + parsed.query) if parsed.query else ""
+                    return self.redirect("/__fault/redirect-%d%s%s" % (left - 1, rest, query_text))
+                self.fault = ""
 
         if path == "/__requests":
             with self.state.lock:
