@@ -64,6 +64,13 @@ protected:
     void Pump() {
         Tessar::Test::PumpUntilTrue([] { return false; }, 50);
     }
+    // The mouse rests on the control: the window shows its tooltip.
+    void Hover(VQControl* control) {
+        VQNotifyMsg hover;
+        hover.type = NotifyMouseHover;
+        hover.sender = control;
+        m_window->Notify(hover);
+    }
 
     Tessar::Test::VQStandInRegistration m_registration{kFlashPlayerClsid};
     VQTempFolder m_folder;
@@ -284,10 +291,7 @@ TEST_F(FlashWndTest, TooltipShowsAboveItsButtonAndHidesOnLeave) {
     VQControl* button = Find(FlashIdZoomIn);
     ASSERT_TRUE(button->IsCustomToolTip());
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return button->GetPos().right > 0; }));
-    VQNotifyMsg hover;
-    hover.type = NotifyMouseHover;
-    hover.sender = button;
-    m_window->Notify(hover);
+    Hover(button);
     VQTooltipWnd* tip = m_window->GetTooltipWindow();
     ASSERT_NE(nullptr, tip);
     ASSERT_TRUE(::IsWindowVisible(tip->GetHWND()));
@@ -320,11 +324,7 @@ TEST_F(FlashWndTest, HelpAndTooltipTextsAreMeasuredInTheirLabelsFonts) {
     m_window->OnCommand(FlashIdHelp);
     VQGameHelpWnd* help = m_window->GetHelpWindow();
     ASSERT_NE(nullptr, help);
-    VQControl* button = Find(FlashIdZoomIn);
-    VQNotifyMsg hover;
-    hover.type = NotifyMouseHover;
-    hover.sender = button;
-    m_window->Notify(hover);
+    Hover(Find(FlashIdZoomIn));
     VQTooltipWnd* tip = m_window->GetTooltipWindow();
     ASSERT_NE(nullptr, tip);
     const std::wstring text = L"\x653E\x5927";

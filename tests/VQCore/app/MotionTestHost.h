@@ -4,6 +4,8 @@
 // window feeds them (13 selection, 19 combo item, 20 animation step, 36 and
 // 37 drops), for the tests of the page slide and the tile moves.
 
+#include <windows.h>
+
 #include <functional>
 #include <vector>
 
@@ -14,6 +16,13 @@
 
 namespace Tessar {
 namespace Test {
+
+// How long a motion may take to be seen under a loaded machine.
+const DWORD kMotionTimeout = 5000;
+
+inline bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
 
 class VQMotionTestHost : public Bench::VQMainLayoutHost {
 public:

@@ -22,8 +22,6 @@ namespace {
 using Bench::DemoGameName;
 using Bench::MakeDemoTile;
 
-const DWORD kTimeout = 5000;
-
 void Fill(VQMotionTestHost& host, int listId, uint32_t firstId, int count) {
     VQIconList* list = host.List(listId);
     ASSERT_NE(nullptr, list) << listId;
@@ -32,10 +30,6 @@ void Fill(VQMotionTestHost& host, int listId, uint32_t firstId, int count) {
 }
 
 int Width(const RECT& rc) { return rc.right - rc.left; }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 // Watches one slide from its start to its end: the pages start side by
 // side, are seen on their way with the same gap, and end in the area.
@@ -62,7 +56,7 @@ void WatchSlide(VQMotionTestHost& host, VQControl* outgoing, VQControl* incoming
                    seenIn.left == incoming->GetFixedXY().x && seenOut.left == outgoing->GetFixedXY().x &&
                    seenIn.left != area.left;
         },
-        kTimeout);
+        kMotionTimeout);
     EXPECT_TRUE(seen) << name << ": no step of the slide was seen";
     if (seen) {
         EXPECT_EQ(direction * width, seenIn.left - seenOut.left) << name;
@@ -72,14 +66,14 @@ void WatchSlide(VQMotionTestHost& host, VQControl* outgoing, VQControl* incoming
         EXPECT_EQ(area.top, seenOut.top) << name;
         EXPECT_GT(direction * (seenIn.left - area.left), 0) << name;
     }
-    ASSERT_TRUE(PumpUntil([&] { return !host.Slide().IsRunning(); }, kTimeout)) << name;
+    ASSERT_TRUE(PumpUntil([&] { return !host.Slide().IsRunning(); }, kMotionTimeout)) << name;
     // At the end: the new page back in its parent's flow over the area, the
     // old one hidden and out of the float; one last step from each.
     EXPECT_FALSE(incoming->IsAbsFloat()) << name;
     EXPECT_FALSE(outgoing->IsAbsFloat()) << name;
     EXPECT_FALSE(outgoing->IsVisible()) << name;
     EXPECT_TRUE(incoming->IsVisible()) << name;
-    EXPECT_TRUE(PumpUntil([&] { return SameRect(incoming->GetPos(), area); }, kTimeout)) << name;
+    EXPECT_TRUE(PumpUntil([&] { return SameRect(incoming->GetPos(), area); }, kMotionTimeout)) << name;
     EXPECT_EQ(1, host.StepsFrom(incoming)) << name;
     EXPECT_EQ(1, host.StepsFrom(outgoing)) << name;
 }
@@ -202,20 +196,20 @@ TEST(PageSlide, ARebuiltListsSnapshotSlidesOutAndGoesToTheDelayedCleanUp) {
             return host.Slide().IsRunning() && standIn->m_motionStep > 0 && out.left == standIn->GetFixedXY().x &&
                    in.left == incoming->GetFixedXY().x && out.left < area.left;
         },
-        kTimeout);
+        kMotionTimeout);
     EXPECT_TRUE(seen) << "the snapshot was not seen on its way out";
     if (seen) {
         EXPECT_EQ(Width(area), incoming->GetPos().left - standIn->GetPos().left);
     }
-    ASSERT_TRUE(PumpUntil([&] { return host.ended == 1; }, kTimeout));
+    ASSERT_TRUE(PumpUntil([&] { return host.ended == 1; }, kMotionTimeout));
     EXPECT_TRUE(detachedAtEnd);
     EXPECT_TRUE(stillKnownAtEnd) << "freed at once instead of by the delayed clean-up";
     EXPECT_TRUE(cleanUpPosted);
     // The clean-up message frees it (a freed control leaves the id map).
-    EXPECT_TRUE(PumpUntil([&] { return host.Find(IdSnapshotPage) == nullptr; }, kTimeout));
+    EXPECT_TRUE(PumpUntil([&] { return host.Find(IdSnapshotPage) == nullptr; }, kMotionTimeout));
     EXPECT_EQ(2, list->GetCount());  // the pages and the page bar
     EXPECT_FALSE(incoming->IsAbsFloat());
-    EXPECT_TRUE(PumpUntil([&] { return SameRect(incoming->GetPos(), area); }, kTimeout));
+    EXPECT_TRUE(PumpUntil([&] { return SameRect(incoming->GetPos(), area); }, kMotionTimeout));
     // Every tile now on the page is an online game.
     auto* page = static_cast<VQIconListPage*>(incoming->GetInterface(ControlTypeIconListPage));
     ASSERT_NE(nullptr, page);

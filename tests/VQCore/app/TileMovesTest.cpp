@@ -24,8 +24,6 @@ namespace {
 using Bench::DemoGameName;
 using Bench::MakeDemoTile;
 
-const DWORD kTimeout = 5000;
-
 TEST(TileMoves, PlanGivesTheNewOrderAndTheCountOfMovingTiles) {
     const struct {
         const char* name;
@@ -54,10 +52,6 @@ std::vector<VQControl*> PageItems(VQIconListPage* page) {
     std::vector<VQControl*> items;
     for (int i = 0; i < page->GetCount(); ++i) items.push_back(page->GetItemAt(i));
     return items;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 TEST(TileMoves, DroppedTilesFloatToTheirNewCells) {
@@ -91,7 +85,7 @@ TEST(TileMoves, DroppedTilesFloatToTheirNewCells) {
     };
     for (const auto& c : cases) {
         list->ShowPageAt(c.page);
-        ASSERT_TRUE(PumpUntil([&] { return list->GetCurrentPage() == c.page + 1; }, kTimeout)) << c.name;
+        ASSERT_TRUE(PumpUntil([&] { return list->GetCurrentPage() == c.page + 1; }, kMotionTimeout)) << c.name;
         auto* page = static_cast<VQIconListPage*>(list->GetCurrentPageControl());
         ASSERT_NE(nullptr, page) << c.name;
         PumpPending();
@@ -134,9 +128,9 @@ TEST(TileMoves, DroppedTilesFloatToTheirNewCells) {
                 const RECT now = dragged->GetPos();
                 return host.Moves().GetMovingCount() > 0 && !SameRect(now, draggedFrom) && !SameRect(now, draggedTo);
             },
-            kTimeout);
+            kMotionTimeout);
         EXPECT_TRUE(seen) << c.name << ": the dragged tile was not seen on its way";
-        ASSERT_TRUE(PumpUntil([&] { return host.Moves().GetMovingCount() == 0; }, kTimeout)) << c.name;
+        ASSERT_TRUE(PumpUntil([&] { return host.Moves().GetMovingCount() == 0; }, kMotionTimeout)) << c.name;
         EXPECT_EQ(endedBefore + 1, host.ended) << c.name;
         // Every tile in its cell, back in the page's flow; the list still
         // shows the page of the drop; each moving tile sent its last step once.
@@ -146,7 +140,7 @@ TEST(TileMoves, DroppedTilesFloatToTheirNewCells) {
                     if (!SameRect(after[i]->GetPos(), cells[i])) return false;
                 return true;
             },
-            kTimeout))
+            kMotionTimeout))
             << c.name;
         for (size_t i = 0; i < after.size(); ++i) {
             EXPECT_FALSE(after[i]->IsAbsFloat()) << c.name << " place " << i;
