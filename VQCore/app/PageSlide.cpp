@@ -113,6 +113,8 @@ bool VQPageSlide::Start(VQControl* outgoing, bool temporary, VQControl* incoming
         Finish();
         return false;
     }
+    // Hit tests skip a disabled page: the one that goes takes no clicks.
+    outgoing->SetEnabled(false);
     return true;
 }
 
@@ -124,6 +126,7 @@ bool VQPageSlide::Launch(Mover& mover, VQControl* control, const RECT& area, int
     mover.absFloat = control->IsAbsFloat();
     mover.floating = control->IsFloat();
     mover.relFloat = control->IsRelFloat();
+    mover.enabled = control->IsEnabled();
     mover.fixedXY = control->GetFixedXY();
     mover.fixedWidth = control->GetFixedWidth();
     mover.fixedHeight = control->GetFixedHeight();
@@ -165,6 +168,7 @@ void VQPageSlide::Land(Mover& mover, bool outgoing) {
     control->SetFixedXY(done.fixedXY.x, done.fixedXY.y);
     control->SetFixedWidth(done.fixedWidth);
     control->SetFixedHeight(done.fixedHeight);
+    control->SetEnabled(done.enabled);
     if (outgoing) {
         // Hidden again, unless its tab was chosen again meanwhile.
         VQTabItem* selected = m_tabs ? m_tabs->GetSelectedItem() : nullptr;

@@ -7,8 +7,9 @@
 // its end, or a stand-in for a page that no longer exists: the snapshot
 // of an icon list that a filter or a sort rebuilt. That temporary slide
 // control is detached at the end and handed to the toolkit's delayed
-// clean-up. The main window passes the animation-step notifications (20)
-// on.
+// clean-up. The page that goes takes no mouse input on its way out (a
+// click lands on the page that comes, or on nothing). The main window
+// passes the animation-step notifications (20) on.
 
 #include <windows.h>
 
@@ -57,6 +58,7 @@ private:
         bool absFloat = false;
         bool floating = false;
         bool relFloat = false;
+        bool enabled = true;
         POINT fixedXY = {0, 0};
         int fixedWidth = 0;
         int fixedHeight = 0;

@@ -4,6 +4,7 @@
 // rebuilt list's snapshot slides out and is freed by the delayed clean-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "VQCore/app/GameIcon.h"
@@ -60,6 +61,10 @@ void WatchSlide(VQMotionTestHost& host, VQControl* outgoing, VQControl* incoming
     EXPECT_TRUE(seen) << name << ": no step of the slide was seen";
     if (seen) {
         EXPECT_EQ(direction * width, seenIn.left - seenOut.left) << name;
+        // A click on the page that goes reaches nothing of it.
+        const POINT onOutgoing = {std::max(seenOut.left, area.left) + 5, (seenOut.top + seenOut.bottom) / 2};
+        for (VQControl* hit = host.Manager().FindControlAt(onOutgoing.x, onOutgoing.y); hit; hit = hit->GetParent())
+            EXPECT_NE(outgoing, hit) << name << ": the page that goes takes a click";
         EXPECT_EQ(width, Width(seenIn)) << name;
         EXPECT_EQ(width, Width(seenOut)) << name;
         EXPECT_EQ(area.top, seenIn.top) << name;
@@ -72,6 +77,7 @@ void WatchSlide(VQMotionTestHost& host, VQControl* outgoing, VQControl* incoming
     EXPECT_FALSE(incoming->IsAbsFloat()) << name;
     EXPECT_FALSE(outgoing->IsAbsFloat()) << name;
     EXPECT_FALSE(outgoing->IsVisible()) << name;
+    EXPECT_TRUE(outgoing->IsEnabled()) << name;
     EXPECT_TRUE(incoming->IsVisible()) << name;
     EXPECT_TRUE(PumpUntil([&] { return SameRect(incoming->GetPos(), area); }, kMotionTimeout)) << name;
     EXPECT_EQ(1, host.StepsFrom(incoming)) << name;
