@@ -8,7 +8,6 @@
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/IconListPage.h"
-#include "VQCore/app/PageFilters.h"
 #include "VQCore/app/PageSlide.h"
 #include "VQCore/app/PageTipWnd.h"
 #include "VQCore/app/SearchWnd.h"
