@@ -8,6 +8,7 @@
 #include "common/FileUtil.h"
 #include "common/PathText.h"
 #include "common/SystemUtil.h"
+#include "ui/Control.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SkinManager.h"
 
@@ -32,6 +33,11 @@ bool ReadHelpText(const std::wstring& path, std::wstring& text) {
     if (buffer.size == 0 || buffer.data == nullptr) return true;
     text = NarrowToWideEx(reinterpret_cast<const char*>(buffer.data), buffer.size);
     return true;
+}
+
+std::wstring LabelFontName(const VQControl* label) {
+    if (label == nullptr || label->m_fonts[TextNormal].empty()) return L"Default";
+    return label->m_fonts[TextNormal];
 }
 
 std::wstring ProgramSkinFolder() {
@@ -110,7 +116,7 @@ void VQGameHelpWnd::Notify(VQNotifyMsg& msg) {
 int VQGameHelpWnd::Measure(const std::wstring& text, int availableWidth) {
     VQControl* label = m_paintManager.FindControlById(kTextId);
     if (label != nullptr) label->SetText(text);
-    HFONT font = m_paintManager.GetFont(L"Default");
+    HFONT font = m_paintManager.GetFont(LabelFontName(label));
     HDC dc = m_paintManager.GetPaintDC();
     bool ownDc = false;
     if (dc == nullptr) {

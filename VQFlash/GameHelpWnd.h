@@ -11,6 +11,8 @@
 
 namespace Tessar {
 
+class VQControl;
+
 // Layout and style resources of the game windows' small windows.
 const UINT kGameLayoutResource = 156;
 const UINT kGameStyleResource = 155;
@@ -18,6 +20,10 @@ const UINT kGameStyleResource = 155;
 // The help file read whole and converted to wide text; false when it is
 // missing or cannot be read.
 bool ReadHelpText(const std::wstring& path, std::wstring& text);
+
+// The font a label's text is measured in: its normal font, "Default"
+// when it names none (or there is no label).
+std::wstring LabelFontName(const VQControl* label);
 
 class VQGameHelpWnd : public VQWindowImplBase {
 public:

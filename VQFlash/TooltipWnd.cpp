@@ -60,7 +60,7 @@ LRESULT VQTooltipWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 int VQTooltipWnd::MeasureWidth(const std::wstring& text) {
-    HFONT font = m_paintManager.GetFont(L"Default");
+    HFONT font = m_paintManager.GetFont(LabelFontName(m_paintManager.FindControlById(kTextId)));
     HDC dc = ::GetDC(m_hwnd);
     HGDIOBJ old = font != nullptr ? ::SelectObject(dc, font) : nullptr;
     RECT rc = {0, 0, 0, 0};

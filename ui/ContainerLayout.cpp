@@ -96,15 +96,15 @@ void VQContainer::ArrangeVertical() {
         remaining -= int64_t(margin.top) + margin.bottom;
         SIZE size = child->GetFixedSize(widthArg, ClampInt(remaining));
         int64_t height = size.cy;
-        if (height != 0) {
-            // The first pass counted the clamped height; take off the same.
-            height = ClampToBounds(height, child->GetMinHeight(), child->GetMaxHeight());
-            fixedTotal -= height + margin.top + margin.bottom;
-        } else {
-            fixedTotal -= int64_t(margin.top) + margin.bottom;
+        // The height asked for is taken off before the bounds apply, though
+        // the first pass counted the bounded one: skins are laid out against
+        // this arithmetic (it gives the last adjustable child the difference).
+        fixedTotal -= height + margin.top + margin.bottom;
+        if (height == 0) {
             ++adjustSeen;
             height = adjustSeen == adjustables ? std::max<int64_t>(0, remaining - fixedTotal) : share;
         }
+        // A negative height stays at 0 (the lower bound is never negative).
         height = ClampToBounds(height, child->GetMinHeight(), child->GetMaxHeight());
         int64_t width = size.cx;
         if (width < 0) width = 0;
@@ -163,14 +163,15 @@ void VQContainer::ArrangeHorizontal() {
         SIZE size = child->GetFixedSize(ClampInt(remaining), ClampInt(clientHeight));
         remaining -= int64_t(margin.left) + margin.right;
         int64_t width = size.cx;
-        if (width != 0) {
-            width = ClampToBounds(width, child->GetMinWidth(), child->GetMaxWidth());
-            fixedTotal -= width + margin.left + margin.right;
-        } else {
-            fixedTotal -= int64_t(margin.left) + margin.right;
+        // The width asked for is taken off before the bounds apply, though
+        // the first pass counted the bounded one: skins are laid out against
+        // this arithmetic (it gives the last adjustable child the difference).
+        fixedTotal -= width + margin.left + margin.right;
+        if (width == 0) {
             ++adjustSeen;
             width = adjustSeen == adjustables ? std::max<int64_t>(0, remaining - fixedTotal) : share;
         }
+        // A negative width stays at 0 (the lower bound is never negative).
         width = ClampToBounds(width, child->GetMinWidth(), child->GetMaxWidth());
         int64_t height = size.cy;
         if (height < 0) height = 0;

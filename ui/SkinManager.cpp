@@ -52,6 +52,12 @@ void ReadSkinInfo(VQSkinInfo& info) {
     if (index != nullptr) info.index = atoi(index);
 }
 
+// The whole name, letter case aside: "MarloxWnd.xml.bak" or "Marlo" is no skin.
+bool IsSkinLayoutName(const std::wstring& name) {
+    const std::wstring layout = kSkinLayoutFile;
+    return name.size() == layout.size() && CompareNoCase(name, layout, layout.size()) == 0;
+}
+
 void FindSkins(const std::wstring& folder, int depth, std::vector<std::unique_ptr<VQSkinInfo>>& skins) {
     if (depth > kMaxSkinFolderDepth) return;
     FindFileIterator finder;
@@ -60,7 +66,7 @@ void FindSkins(const std::wstring& folder, int depth, std::vector<std::unique_pt
     for (bool more = finder.First(CombinePath(folder, L"*"), entry); more; more = finder.Next(entry)) {
         if (entry.IsFolder()) {
             if (!entry.IsDots() && !entry.IsReparsePoint()) subfolders.push_back(CombinePath(folder, entry.name));
-        } else if (PrefixCompareNoCase(entry.name, kSkinLayoutFile) == 0) {
+        } else if (IsSkinLayoutName(entry.name)) {
             std::unique_ptr<VQSkinInfo> info(new VQSkinInfo);
             info->path = CombinePath(folder, entry.name);
             skins.push_back(std::move(info));

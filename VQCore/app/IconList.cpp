@@ -263,6 +263,9 @@ void VQIconList::ShowPage(int index) {
     // even before the window has an option group for its tabs.
     for (int i = 0; i < m_context->GetCount(); ++i) {
         VQControl* page = m_context->GetItemAt(i);
+        // A page floating out of view (the window's page slide) is hidden
+        // by the slide when it is out.
+        if (i != index && IsFloating(page)) continue;
         if (page->IsVisible() != (i == index)) page->SetVisible(i == index);
     }
     m_currentPage = index + 1;

@@ -14,7 +14,9 @@
 #include "VQCore/app/InstallQueue.h"
 #include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
+#include "VQCore/app/PageSlide.h"
 #include "VQCore/app/StartupPages.h"
+#include "VQCore/app/TileMoves.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/app/GameIconTipWnd.h"
 #include "VQCore/app/MessageTipWnd.h"
@@ -106,6 +108,13 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     VQPaintManager::AddPreTranslate(&m_paintManager);
     m_filters.reset(new VQPageFilters(&m_paintManager));
     m_filters->SetSearchPopupHider([this] { HideSearchWindow(); });
+    m_pageSlide.reset(new VQPageSlide(m_paintManager));
+    m_tileMoves.reset(new VQTileMoves(m_paintManager));
+    // The game library opens on its first kind, marked as the chosen one.
+    if (VQControl* library = m_paintManager.FindControlById(IdLibraryTab)) {
+        auto* kinds = static_cast<VQTabCtrl*>(library->GetInterface(ControlTypeTab));
+        if (kinds && !kinds->GetSelectedItem()) kinds->SelectItem(0);
+    }
 
     ApplySettings();
     ChangeSkin(kStyleResource, kLayoutName, L"XML", GetSkinFolder(), SelectedSkinLayoutPath());

@@ -45,6 +45,8 @@ class VQGameIconTipWnd;
 class VQMessageTipWnd;
 class VQEnvironmentWnd;
 class VQPageFilters;
+class VQPageSlide;
+class VQTileMoves;
 class VQStartupPageFill;
 class VQTabCtrl;
 class VQThread;
@@ -308,6 +310,7 @@ private:
     void OnGameStartedNotify(VQNotifyMsg& msg);
     void OnGameBrokenNotify(VQNotifyMsg& msg);
     void OnTileDropped(VQNotifyMsg& msg);
+    void OnAnimationStepNotify(VQNotifyMsg& msg);
     void OnTileRemovedNotify(VQNotifyMsg& msg);
     void OnTileNotify(VQNotifyMsg& msg);
     void ShowGameDetails(VQGameIcon* tile);
@@ -428,6 +431,10 @@ private:
     };
     std::map<uint32_t, VQTileSpeed> m_speeds;
     std::unique_ptr<VQPageFilters> m_filters;  // made with the tree
+    // The page slide (OpenEffect) and the tiles moving after a drop: made
+    // with the tree, fed with the motion notifications (20).
+    std::unique_ptr<VQPageSlide> m_pageSlide;
+    std::unique_ptr<VQTileMoves> m_tileMoves;
     std::unique_ptr<VQStartupPageFill> m_startupFill;
     std::set<uint32_t> m_uninstalling;  // games whose uninstall worker runs
 };

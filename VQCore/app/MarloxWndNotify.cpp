@@ -4,15 +4,15 @@
 
 #include "VQCore/app/MarloxWnd.h"
 
-#include <algorithm>
-
 #include "VQCore/app/Confirmations.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/IconListPage.h"
 #include "VQCore/app/InstallQueue.h"
+#include "VQCore/app/PageSlide.h"
 #include "VQCore/app/PageTipWnd.h"
 #include "VQCore/app/SearchWnd.h"
+#include "VQCore/app/TileMoves.h"
 #include "VQCore/gamelib/GameId.h"
 #include "VQCore/gamelib/Settings.h"
 #include "ui/Control.h"
@@ -63,6 +63,7 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
         {NotifyGameStartFailed, &VQMarloxWnd::OnGameBrokenNotify},
         {NotifyTileDroppedBetween, &VQMarloxWnd::OnTileDropped},
         {NotifyTileDroppedOnto, &VQMarloxWnd::OnTileDropped},
+        {NotifyAnimationStep, &VQMarloxWnd::OnAnimationStepNotify},
         {NotifyTileRemoved, &VQMarloxWnd::OnTileRemovedNotify},
         {NotifyInstallFinished, &VQMarloxWnd::OnInstallFinishedNotify},
         {NotifyLastInstallDone, &VQMarloxWnd::OnLastInstallDoneNotify},
@@ -146,13 +147,18 @@ void VQMarloxWnd::OnSearchBoxNotify(VQNotifyMsg& msg) {
     }
 }
 
+// A tab control chose a page: its page shows (sliding in, with the
+// opening effect on); the download page brings the speed display.
 void VQMarloxWnd::OnSelectionNotify(VQNotifyMsg& msg) {
     VQTabCtrl* tabs = static_cast<VQTabCtrl*>(msg.sender->GetInterface(kControlTypeTab));
     if (!tabs) return;
     SwitchPage(tabs);
-    if (msg.sender->GetId() != kPageTabId) return;
-    const bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
-    ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+    if (m_openEffect && m_pageSlide) m_pageSlide->OnPageSelected(*tabs, m_filters.get());
+    if (msg.sender->GetId() == kPageTabId) {
+        const bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
+        ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
+    }
+    m_paintManager.InvalidateWindow();
 }
 
 // The close mark of a game library tab: the tab goes away; when it was the
@@ -185,7 +191,7 @@ void VQMarloxWnd::OnGameStartedNotify(VQNotifyMsg& msg) {
 }
 
 // A game that would not start: the window comes forward with the tile in
-// view and offers to download it again (unless the user said not to ask).
+// view, blinking, and offers to download it again (unless the user said not to ask).
 void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
     VQGameIcon* tile = TileOf(msg.sender);
     if (!tile) return;
@@ -199,6 +205,7 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
             const int page = list->PageOfTile(tile);  // 1-based
             if (page >= 1) list->ShowPageAt(page - 1);
         }
+        tile->StartBlinkAnimation();
     }
     VQSettings& settings = VQSettings::Instance();
     bool again = true;
@@ -219,45 +226,26 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
 
 // A tile dragged on its page: dropped onto another tile the two change
 // places; dropped between tiles it moves there and the tiles in between
-// close up. The new order is what the installed list keeps.
+// close up. The tiles float to their new places; the new order is what
+// the installed list keeps once they are there.
 void VQMarloxWnd::OnTileDropped(VQNotifyMsg& msg) {
     auto* page = static_cast<VQIconListPage*>(msg.sender->GetInterface(ControlTypeIconListPage));
-    VQIconList* list = page ? page->GetOwner() : nullptr;
-    if (!list) return;
-    VQGameIcon* moving = TileOf(page->GetItemAt(static_cast<int>(msg.wParam)));
-    if (!moving) return;
-    std::vector<VQGameIcon*>& tiles = list->GetTiles();
-    const auto from = std::find(tiles.begin(), tiles.end(), moving);
-    if (from == tiles.end()) return;
-    const int target = static_cast<int>(msg.lParam);
-    if (msg.type == NotifyTileDroppedOnto) {
-        VQGameIcon* other = TileOf(page->GetItemAt(target));
-        const auto to = std::find(tiles.begin(), tiles.end(), other);
-        if (!other || other == moving || other->IsAddTile() || to == tiles.end()) return;
-        std::iter_swap(from, to);
-    } else {
-        // The moving tile takes the place of the tile at the index (the last
-        // of the page past its end, never the tile that adds games); those
-        // in between move one place back towards where it came from.
-        const int last = page->GetCount() - 1;
-        VQGameIcon* there = TileOf(page->GetItemAt(std::min(target, last)));
-        auto to = std::find(tiles.begin(), tiles.end(), there);
-        if (to == tiles.end()) return;
-        if ((*to)->IsAddTile()) {
-            if (to == tiles.begin()) return;
-            --to;
-        }
-        if (to > from)
-            std::rotate(from, from + 1, to + 1);
-        else if (to < from)
-            std::rotate(to, from, from + 1);
-        else
-            return;
-    }
-    const int shown = list->GetCurrentPage();
-    list->Relayout();
-    list->ShowPageAt(std::min(shown, std::max(0, list->GetPageCount() - 1)));
+    if (!page || !m_tileMoves) return;
+    const int moved = m_tileMoves->OnTileDropped(page, msg.type == NotifyTileDroppedOnto, static_cast<int>(msg.wParam),
+                                                 static_cast<int>(msg.lParam));
+    // Without a timer the tiles are in their places at once.
+    if (moved > 0 && m_tileMoves->GetMovingCount() == 0) RefreshInstalledPages();
+}
+
+// The last step of a motion (notification 20): a page of the slide or a
+// moving tile arrived. After the last of them the installed lists are
+// written again and the window repaints.
+void VQMarloxWnd::OnAnimationStepNotify(VQNotifyMsg& msg) {
+    const bool ended = (m_pageSlide && m_pageSlide->OnAnimationStep(msg.sender)) ||
+                       (m_tileMoves && m_tileMoves->OnAnimationStep(msg.sender));
+    if (!ended) return;
     RefreshInstalledPages();
+    m_paintManager.InvalidateWindow();
 }
 
 void VQMarloxWnd::OnTileRemovedNotify(VQNotifyMsg& msg) {
@@ -267,6 +255,7 @@ void VQMarloxWnd::OnTileRemovedNotify(VQNotifyMsg& msg) {
     if (TileOf(msg.sender) == m_contextTile) m_contextTile = nullptr;
     // A queued install of the tile goes with it.
     GetInstallQueue().Forget(TileOf(msg.sender));
+    if (m_tileMoves && m_tileMoves->Forget(msg.sender)) RefreshInstalledPages();
 }
 
 }  // namespace Tessar

@@ -11,6 +11,7 @@
 #include "VQCore/app/App.h"
 #include "VQCore/app/FileNotices.h"
 #include "VQCore/app/StartupPages.h"
+#include "VQCore/app/TileMoves.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/gamelib/Settings.h"
 #include "ui/Control.h"
@@ -158,6 +159,8 @@ void VQMarloxWnd::ShowSearchResults() {
 }
 
 void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {
+    // Tiles still on their way after a drop arrive before the list is rebuilt.
+    if (m_tileMoves && m_tileMoves->FinishAll()) RefreshInstalledPages();
     if (m_filters) m_filters->OnPageFilterSelected(msg);
 }
 

@@ -64,6 +64,13 @@ protected:
     void Pump() {
         Tessar::Test::PumpUntilTrue([] { return false; }, 50);
     }
+    // The mouse rests on the control: the window shows its tooltip.
+    void Hover(VQControl* control) {
+        VQNotifyMsg hover;
+        hover.type = NotifyMouseHover;
+        hover.sender = control;
+        m_window->Notify(hover);
+    }
 
     Tessar::Test::VQStandInRegistration m_registration{kFlashPlayerClsid};
     VQTempFolder m_folder;
@@ -284,10 +291,7 @@ TEST_F(FlashWndTest, TooltipShowsAboveItsButtonAndHidesOnLeave) {
     VQControl* button = Find(FlashIdZoomIn);
     ASSERT_TRUE(button->IsCustomToolTip());
     ASSERT_TRUE(Tessar::Test::PumpUntilTrue([&] { return button->GetPos().right > 0; }));
-    VQNotifyMsg hover;
-    hover.type = NotifyMouseHover;
-    hover.sender = button;
-    m_window->Notify(hover);
+    Hover(button);
     VQTooltipWnd* tip = m_window->GetTooltipWindow();
     ASSERT_NE(nullptr, tip);
     ASSERT_TRUE(::IsWindowVisible(tip->GetHWND()));
@@ -299,11 +303,58 @@ TEST_F(FlashWndTest, TooltipShowsAboveItsButtonAndHidesOnLeave) {
     EXPECT_EQ(buttonTop.y - 32, tipRect.top);
     EXPECT_EQ(30, tipRect.bottom - tipRect.top);
     EXPECT_EQ(tip->MeasureWidth(L"\x653E\x5927"), tipRect.right - tipRect.left);
+    // The arrow floats 22 pixels below the top, centred, over the text's last row.
+    const RECT arrow = tip->GetPaintManager().FindControlById(301)->GetPos();
+    EXPECT_EQ(22, arrow.top);
+    EXPECT_EQ(30, arrow.bottom);
+    EXPECT_EQ(23, arrow.right - arrow.left);
+    EXPECT_NEAR((tipRect.right - tipRect.left) / 2, (arrow.left + arrow.right) / 2, 1);
+    EXPECT_EQ(23, tip->GetPaintManager().FindControlById(300)->GetPos().bottom);
     VQNotifyMsg leave;
     leave.type = NotifyMouseLeave;
     leave.sender = button;
     m_window->Notify(leave);
     EXPECT_FALSE(::IsWindowVisible(tip->GetHWND()));
+}
+
+// A skin may give the help text and the tooltip text fonts of their own:
+// the panel's height and the tooltip's width follow the labels' fonts.
+TEST_F(FlashWndTest, HelpAndTooltipTextsAreMeasuredInTheirLabelsFonts) {
+    Open();
+    m_window->OnCommand(FlashIdHelp);
+    VQGameHelpWnd* help = m_window->GetHelpWindow();
+    ASSERT_NE(nullptr, help);
+    Hover(Find(FlashIdZoomIn));
+    VQTooltipWnd* tip = m_window->GetTooltipWindow();
+    ASSERT_NE(nullptr, tip);
+    const std::wstring text = L"\x653E\x5927";
+    const struct {
+        const char* name;
+        VQPaintManager* manager;
+        int labelId;
+    } cases[] = {{"help text 401", &help->GetPaintManager(), 401}, {"tooltip text 300", &tip->GetPaintManager(), 300}};
+    for (const auto& c : cases) {
+        HFONT big = c.manager->AddFont(L"big", L"Microsoft YaHei", 28, true, false, false);
+        ASSERT_NE(nullptr, big) << c.name;
+        VQControl* label = c.manager->FindControlById(c.labelId);
+        ASSERT_NE(nullptr, label) << c.name;
+        label->m_fonts[TextNormal] = L"big";
+        HDC dc = ::GetDC(nullptr);
+        HGDIOBJ old = ::SelectObject(dc, big);
+        TEXTMETRICW metrics = {};
+        ::GetTextMetricsW(dc, &metrics);
+        RECT one = {0, 0, 0, 0};
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &one, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(nullptr, dc);
+        if (c.labelId == 401) {
+            // One line in the big font: its height + 4 + 18.
+            EXPECT_EQ(metrics.tmHeight + 4 + 18, help->Measure(text, 2000)) << c.name;
+        } else {
+            EXPECT_EQ(one.right - one.left + 15, tip->MeasureWidth(text)) << c.name;
+        }
+        label->m_fonts[TextNormal].clear();
+    }
 }
 
 TEST_F(FlashWndTest, SkinReloadAndCloseEndTheWindowCleanly) {

@@ -178,6 +178,58 @@ TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
     EXPECT_NE(0, SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
 }
 
+// Pure accent orange: the border of the blinking frame behind a tile's icon.
+bool IsBlinkOrange(uint32_t rgb) {
+    const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    return r > 0xE0 && g > 0x70 && g < 0xA0 && b < 0x30;
+}
+
+// A game whose program is gone: the click brings the window forward with
+// the tile blinking on its page and asks whether to download it again.
+TEST_F(ManagerGamesTest, ABrokenGameBlinksItsTileAndOffersTheRepair) {
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    VQInstalledXmlFile installed;
+    auto record = boost::make_shared<VQGameInstalledInfo>();
+    record->ID = 1;  // a single-player game of the catalogue
+    record->FullPath = m_folder.Temp().PathOf(L"gone\\game.exe");
+    record->SetupTime = 1700000000;
+    record->RunCount = 1;  // started before: no registration offer first
+    installed.SetRecords({record}, {});
+    ASSERT_TRUE(installed.Save(list));
+    StartShown();
+    Sleep(1000);
+    // The left edge of the first tile's frame (62 x 62, behind and left of
+    // the 48 x 48 picture, which may be orange itself) on the installed page.
+    const RECT frame = {32, 130, 41, 180};
+    int mostOrange = 0;
+    HWND ask = nullptr;
+    for (int y = kFirstTile.y - 20; y <= kFirstTile.y + 10 && !ask; y += 10) {
+        ClickAt(m_window, POINT{kFirstTile.x, y});
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 4000) {
+            const VQScreenImage image = CaptureWindow(m_window);
+            int orange = 0;
+            for (int py = frame.top; py < frame.bottom && py < image.height; ++py)
+                for (int px = frame.left; px < frame.right && px < image.width; ++px)
+                    if (IsBlinkOrange(image.At(px, py))) ++orange;
+            if (orange > mostOrange) {
+                mostOrange = orange;
+                if (orange > 40) KeepScreenshot(m_window, L"Games-BrokenTileBlinks");
+            }
+            if (!ask) ask = FindProcessWindow(m_manager.pid, L"VQMessageDlg");
+            if (ask && mostOrange > 40) break;
+            Sleep(20);
+        }
+    }
+    ASSERT_NE(nullptr, ask) << "no repair question; windows: " << WindowsOf(m_manager.pid);
+    EXPECT_GT(mostOrange, 40) << "the broken game's tile did not blink";
+    KeepScreenshot(ask, L"Games-RepairQuestion");
+    // No: nothing is downloaded, the window goes on.
+    PostMessageW(ask, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(ask); }, kTimeout));
+    EXPECT_TRUE(m_manager.Running());
+}
+
 TEST_F(ManagerGamesTest, UninstallRemovesOnlyTheInstallsOwnFolderAndOnlyWhenTheUninstallerSucceeds) {
     const uint32_t kGameId = 1;
     const std::wstring keyName = CatalogueUninstallKey(kGameId);

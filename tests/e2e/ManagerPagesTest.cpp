@@ -58,6 +58,16 @@ int CountCards(const VQScreenImage& image) {
 
 POINT TabCentre(int index) { return POINT{kTabLeft + kTabWidth * index + kTabWidth / 2, kTabTop}; }
 
+// The game library's kind tabs (单机游戏, 网络游戏, ...) on the bar below the
+// main tabs: the chosen one is underlined in the accent blue.
+const int kKindTabLeft = 16, kKindTabWidth = 88, kKindTabTop = 94, kKindUnderlineY = 107;
+const uint32_t kAccentBlue = 0x2D7FF9;
+
+bool KindTabMarked(const VQScreenImage& image, int index) {
+    return (image.At(kKindTabLeft + kKindTabWidth * index + kKindTabWidth / 2, kKindUnderlineY) & 0xFFFFFF) ==
+           kAccentBlue;
+}
+
 class ManagerPagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -121,9 +131,38 @@ TEST_F(ManagerPagesTest, TabClicksSwitchPages) {
     ClickAt(m_window, TabCentre(2));
     EXPECT_TRUE(WaitFor([&] { return CountCards(CaptureWindow(m_window)) == kGridRows * kGridColumns; }, kPageTimeout));
     Save("library");
+    // The kind shown is marked as chosen, and the mark follows a click.
+    VQScreenImage library = CaptureWindow(m_window);
+    EXPECT_TRUE(KindTabMarked(library, 0)) << "单机游戏 is shown but not marked";
+    EXPECT_FALSE(KindTabMarked(library, 1));
+    ClickAt(m_window, POINT{kKindTabLeft + kKindTabWidth + kKindTabWidth / 2, kKindTabTop});
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const VQScreenImage image = CaptureWindow(m_window);
+            return KindTabMarked(image, 1) && !KindTabMarked(image, 0);
+        },
+        kPageTimeout))
+        << "网络游戏 chosen but the mark did not follow";
+    Save("library-online");
     // Back to the hot list.
     ClickAt(m_window, TabCentre(1));
     EXPECT_TRUE(WaitFor([&] { return Saturated(CaptureWindow(m_window), kUpperArea) > hotCards / 2; }, kPageTimeout));
+}
+
+// With the opening effect on (as the settings have it by default) a tab
+// click slides the pages; when the slide's last step is in, the window
+// writes the installed list again (install.vqx, gone before the click).
+TEST_F(ManagerPagesTest, APageSlideEndsWithTheInstalledListWrittenAgain) {
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    ::DeleteFileW(list.c_str());
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(list.c_str()));
+    const size_t hotCards = Saturated(CaptureWindow(m_window), kUpperArea);
+    ClickAt(m_window, TabCentre(0));
+    EXPECT_TRUE(WaitFor([&] { return ::GetFileAttributesW(list.c_str()) != INVALID_FILE_ATTRIBUTES; }, kPageTimeout))
+        << "install.vqx was not written after the slide";
+    EXPECT_TRUE(WaitFor([&] { return Saturated(CaptureWindow(m_window), kUpperArea) < hotCards / 20; }, kPageTimeout))
+        << "the hot list still shows after the slide";
+    Save("installed");
 }
 
 TEST_F(ManagerPagesTest, SearchByChineseTextShowsTheMatchingGames) {

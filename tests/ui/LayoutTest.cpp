@@ -3,6 +3,7 @@
 #include <climits>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Container.h"
@@ -22,8 +23,19 @@ struct Expected {
     int left, top, right, bottom;
 };
 
+// A control that asks for any size, a negative one too (fixed sizes
+// refuse negative values).
+class AskingControl : public VQControl {
+public:
+    AskingControl(int width, int height) : m_asked{width, height} {}
+    SIZE GetFixedSize(int, int) override { return m_asked; }
+
+private:
+    SIZE m_asked;
+};
+
 VQControl* MakeChild(const Child& c) {
-    VQControl* control = new VQControl;
+    VQControl* control = c.width < 0 || c.height < 0 ? new AskingControl(c.width, c.height) : new VQControl;
     control->SetFixedWidth(c.width);
     control->SetFixedHeight(c.height);
     control->SetPadding(c.margin.left, c.margin.top, c.margin.right, c.margin.bottom);
@@ -71,11 +83,12 @@ std::vector<LayoutCase> VerticalCases() {
                      {{16, 18, 16 + 84, 18 + 30}, {15, 16 + 36, 15 + 40, 16 + 36 + 150}}});
     // Min and max: height 10 raised to min 25; adjustable child capped at max 20;
     // width 200 capped at max 60; width 5 raised to min 15.
-    // Fixed total = 25 + 0, share = (100-25)/2 = 37; child 2 gets 37 capped to 20; last gets
-    // remaining 100-25-20 = 55.
+    // Fixed total = 25 + 0, share = (100-25)/2 = 37; the second pass takes off the
+    // 10 asked for, leaving 15; child 2 gets 37 capped to 20; the last gets
+    // remaining 100-25-20 = 55 less 15 = 40.
     cases.push_back({"min and max", {0, 0, 100, 100}, none, 0,
                      {{200, 10, none, 0, 60, 25, 0}, {5, 0, none, 15, 0, 0, 20}, {0, 0, none, 0, 0, 0, 0}},
-                     {{0, 0, 60, 25}, {0, 25, 15, 45}, {0, 45, 100, 100}}});
+                     {{0, 0, 60, 25}, {0, 25, 15, 45}, {0, 45, 100, 85}}});
     // More fixed height than room: the adjustable child gets 0, children run past the bottom.
     cases.push_back({"overfull", {0, 0, 30, 50}, none, 2,
                      {{0, 40, none, 0, 0, 0, 0}, {0, 0, none, 0, 0, 0, 0}, {0, 30, none, 0, 0, 0, 0}},
@@ -113,10 +126,11 @@ TEST(Layout, HorizontalLayoutPlacesChildrenLeftToRight) {
     cases.push_back({"inset and margins", {0, 0, 100, 50}, {2, 3, 4, 5}, 0,
                      {{30, 0, {1, 1, 1, 1}, 0, 0, 0, 0}, {0, 0, {2, 0, 2, 0}, 0, 0, 0, 0}},
                      {{3, 4, 33, 44}, {36, 3, 36 + 58, 45}}});
-    // Max height caps the fill; min width raises a fixed width.
+    // Max height caps the fill; min width raises a fixed width to 30. The
+    // second pass takes off the 10 asked for: the last child gets 70 - 20 = 50.
     cases.push_back({"min and max", {0, 0, 100, 60}, none, 0,
                      {{10, 0, none, 30, 0, 0, 25}, {0, 0, none, 0, 0, 0, 0}},
-                     {{0, 0, 30, 25}, {30, 0, 100, 60}}});
+                     {{0, 0, 30, 25}, {30, 0, 80, 60}}});
     for (const LayoutCase& c : cases) {
         VQHorizontalLayout box;
         box.SetInset(c.inset.left, c.inset.top, c.inset.right, c.inset.bottom);
@@ -125,6 +139,58 @@ TEST(Layout, HorizontalLayoutPlacesChildrenLeftToRight) {
         box.SetPos(c.box.left, c.box.top, c.box.right, c.box.bottom);
         for (size_t i = 0; i < c.expected.size(); ++i)
             ExpectRect(c.expected[i], box.GetItemAt(static_cast<int>(i))->GetPos(), c.label, i);
+    }
+}
+
+// The second pass takes a fixed child's asked size off the fixed total
+// before its bounds apply, while the first pass counted the bounded size:
+// the last adjustable child gets the difference. The vertical and the
+// horizontal layout do the same along their own axis.
+TEST(Layout, SecondPassTakesOffTheAskedSizeBeforeTheBounds) {
+    struct AxisChild {
+        int size;  // along the layout's axis; 0 adjustable
+        int minSize, maxSize;
+    };
+    struct AxisCase {
+        const char* label;
+        int length;  // of the layout along its axis
+        std::vector<AxisChild> children;
+        std::vector<std::pair<int, int>> expected;  // start and end along the axis
+    };
+    const std::vector<AxisCase> cases = {
+        // First pass: 30 counted, share 70. Second: 50 taken off (total -20),
+        // the last child gets 70 + 20 = 90 and runs past the end.
+        {"capped by its maximum", 100, {{50, 0, 30}, {0, 0, 0}}, {{0, 30}, {30, 120}}},
+        // First pass: 25 counted. Second: 10 taken off (total 15): 75 - 15 = 60.
+        {"raised to its minimum", 100, {{10, 25, 0}, {0, 0, 0}}, {{0, 25}, {25, 85}}},
+        // Asked -20: counted as 0, taken off as -20 (total 20); the child keeps
+        // size 0 and the last one gets 100 - 20 = 80.
+        {"a negative size stays at 0", 100, {{-20, 0, 0}, {0, 0, 0}}, {{0, 0}, {0, 80}}},
+        {"within its bounds nothing changes", 100, {{20, 10, 40}, {0, 0, 0}}, {{0, 20}, {20, 100}}},
+    };
+    const RECT none = {0, 0, 0, 0};
+    for (const AxisCase& c : cases) {
+        for (int vertical = 0; vertical < 2; ++vertical) {
+            VQContainer* box = vertical ? static_cast<VQContainer*>(new VQVerticalLayout)
+                                        : static_cast<VQContainer*>(new VQHorizontalLayout);
+            for (const AxisChild& a : c.children) {
+                const Child child = vertical ? Child{0, a.size, none, 0, 0, a.minSize, a.maxSize}
+                                             : Child{a.size, 0, none, a.minSize, a.maxSize, 0, 0};
+                box->Add(MakeChild(child));
+            }
+            if (vertical)
+                box->SetPos(0, 0, 40, c.length);
+            else
+                box->SetPos(0, 0, c.length, 40);
+            for (size_t i = 0; i < c.expected.size(); ++i) {
+                const RECT rc = box->GetItemAt(static_cast<int>(i))->GetPos();
+                EXPECT_EQ(c.expected[i].first, vertical ? rc.top : rc.left)
+                    << c.label << (vertical ? " vertical" : " horizontal") << " child " << i;
+                EXPECT_EQ(c.expected[i].second, vertical ? rc.bottom : rc.right)
+                    << c.label << (vertical ? " vertical" : " horizontal") << " child " << i;
+            }
+            delete box;
+        }
     }
 }
 

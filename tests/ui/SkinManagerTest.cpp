@@ -3,6 +3,7 @@
 // skin list, the selected-skin file and module strings.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,33 @@ TEST(SkinListTest, SkinsAreFoundAtAnyDepthAndSortedByIndex) {
     }
     skins.RefreshSkinList(folder.PathOf(L"missing"));
     EXPECT_TRUE(skins.GetSkinList().empty());
+}
+
+TEST(SkinListTest, OnlyTheWholeLayoutNameMakesASkin) {
+    const struct {
+        const wchar_t* file;
+        bool skin;
+    } cases[] = {
+        {L"MarloxWnd.xml", true},
+        {L"MARLOXWND.XML", true},
+        {L"marloxwnd.Xml", true},
+        {L"MarloxWnd.xml.bak", false},
+        {L"MarloxWnd.xml~", false},
+        {L"Marlo", false},
+        {L"MarloxWnd", false},
+        {L"MarloxWnd.xm", false},
+        {L"OldMarloxWnd.xml", false},
+    };
+    for (const auto& c : cases) {
+        VQTempFolder folder;
+        ASSERT_TRUE(folder.WriteFile(std::wstring(L"one\\") + c.file, "<Root name=\"One\" index=\"1\"/>"));
+        VQSkinManager& skins = VQSkinManager::Instance();
+        skins.RefreshSkinList(folder.Path());
+        ASSERT_EQ(c.skin ? 1u : 0u, skins.GetSkinList().size()) << std::string(c.file, c.file + wcslen(c.file));
+        if (c.skin) {
+            EXPECT_EQ(L"One", skins.GetSkinList().front()->name);
+        }
+    }
 }
 
 TEST(SkinSelectionTest, SelectedSkinFileIsCreatedReadAndWritten) {

@@ -230,6 +230,22 @@ TEST(MainLayout, HoverDarkSkinAndEmptySearchScreenshots) {
     EXPECT_TRUE(host.SavePng(ScreenshotPath(L"hot-dark")));
     const uint32_t band = host.PixelAt(300, 10);
     EXPECT_EQ(0xFF15181Du, band) << std::hex << band;
+    // The game library's kinds on the dark bar: the chosen one underlined,
+    // the others' names light enough to read.
+    host.ShowPage(2, 1);
+    host.Layout();
+    host.PaintToMemory();
+    EXPECT_TRUE(host.SavePng(ScreenshotPath(L"library-dark")));
+    const int kindLeft = 16, kindWidth = 88, kindTop = 79, underlineY = 107;
+    EXPECT_EQ(0xFF2D7FF9u, host.PixelAt(kindLeft + kindWidth + kindWidth / 2, underlineY)) << "网络游戏 chosen";
+    EXPECT_NE(0xFF2D7FF9u, host.PixelAt(kindLeft + kindWidth / 2, underlineY));
+    int light = 0;
+    for (int y = kindTop; y < underlineY - 2; ++y)
+        for (int x = kindLeft; x < kindLeft + kindWidth; ++x) {
+            const uint32_t c = host.PixelAt(x, y);
+            if (((c >> 16) & 0xFF) > 0xB0 && ((c >> 8) & 0xFF) > 0xB0 && (c & 0xFF) > 0xB0) ++light;
+        }
+    EXPECT_GT(light, 20) << "单机游戏 cannot be read on the dark bar";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/LocalServer.h"
 #include "tests/support/ScratchRegistryKey.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowScreenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -264,6 +265,50 @@ TEST(SettingsDlgSkin, TheSelectedSkinChangesTheDialogAndTheBuiltInOneComesBack) 
     harness.dialog.ApplySkin();
     EXPECT_EQ(RGB(0x12, 0x3B, 0x70), PaintedPixel(harness.hwnd, titleX, titleY)) << "built-in title band";
     EXPECT_EQ(RGB(0xFF, 0xFF, 0xFF), PaintedPixel(harness.hwnd, contentX, contentY)) << "built-in page";
+}
+
+// The check options show their state in a box with a mark, not as a fill
+// of the row, in the built-in look and in the dark skin.
+TEST(SettingsDlgSkin, CheckOptionsShowABoxWithAMarkInBothSkins) {
+    const struct {
+        const char* name;
+        bool dark;
+        COLORREF page;      // the row's ground, ticked or not
+        COLORREF boxInside;  // a clear box's inside
+    } cases[] = {{"built-in", false, RGB(0xFF, 0xFF, 0xFF), RGB(0xFF, 0xFF, 0xFF)},
+                 {"dark", true, RGB(0x26, 0x2B, 0x33), RGB(0x1E, 0x22, 0x28)}};
+    const COLORREF tick = RGB(0x2D, 0x7F, 0xF9), mark = RGB(0xFF, 0xFF, 0xFF), rim = RGB(0x8A, 0x8F, 0x99);
+    for (const auto& c : cases) {
+        std::unique_ptr<VQDarkSkinSelection> dark;
+        if (c.dark) {
+            dark.reset(new VQDarkSkinSelection);
+            ASSERT_TRUE(dark->Ready());
+        }
+        VQDialogHarness harness(1);  // 下载设置: 显示下载速度 (143), 限速设置 (144)
+        ASSERT_NE(nullptr, harness.hwnd) << c.name;
+        ::ShowWindow(harness.hwnd, SW_SHOWNOACTIVATE);
+        auto* ticked = dynamic_cast<VQOption*>(harness.dialog.FindControl(143));
+        auto* clear = dynamic_cast<VQOption*>(harness.dialog.FindControl(144));
+        ASSERT_TRUE(ticked != nullptr && clear != nullptr) << c.name;
+        ticked->Selected(true);
+        clear->Selected(false);
+        PaintedPixel(harness.hwnd, 0, 0);  // laid out by the paint
+        const RECT on = ticked->GetPos(), off = clear->GetPos();
+        const int onMiddle = (on.top + on.bottom) / 2, offMiddle = (off.top + off.bottom) / 2;
+        // The box: 16 x 16 at 8 px from the row's left, centred in its height.
+        EXPECT_EQ(tick, PaintedPixel(harness.hwnd, on.left + 10, onMiddle - 5)) << c.name << ": ticked box";
+        EXPECT_EQ(mark, PaintedPixel(harness.hwnd, on.left + 15, onMiddle + 3)) << c.name << ": the mark";
+        EXPECT_EQ(rim, PaintedPixel(harness.hwnd, off.left + 9, offMiddle)) << c.name << ": clear box's rim";
+        EXPECT_EQ(c.boxInside, PaintedPixel(harness.hwnd, off.left + 16, offMiddle)) << c.name << ": clear box";
+        // No fill of the whole row: right of the text the ground shows.
+        EXPECT_EQ(c.page, PaintedPixel(harness.hwnd, on.right - 4, onMiddle)) << c.name << ": ticked row";
+        EXPECT_EQ(c.page, PaintedPixel(harness.hwnd, off.right - 4, offMiddle)) << c.name << ": clear row";
+        // The text starts right of the box.
+        EXPECT_GE(ticked->m_textPaddings[TextNormal].left, 24) << c.name;
+        // For people to look at.
+        ::Tessar::Test::SaveWindowPng(harness.hwnd, ::Tessar::Test::ScreenshotFolder() + L"\\SettingsDlg-check-options-" +
+                                                        (c.dark ? L"dark" : L"built-in") + L".png");
+    }
 }
 
 }  // namespace
