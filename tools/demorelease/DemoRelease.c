@@ -1,6 +1,6 @@
 /* The release program of the demo world's newer release (1.7.2.0): the
  * updater's upgrade copy runs it in its download folder and, when it ends
- * with 0, copies that folder into the program folder. It writes
+ * with 0, copies what it left there into the program folder. It writes
  * "demo-release.txt" beside itself, so the upgraded program folder shows
  * which release was applied and when, and ends at once. */
 #include <windows.h>

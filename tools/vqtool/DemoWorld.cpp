@@ -21,8 +21,8 @@ namespace {
 // Places in the library's first row (published single-player games in id
 // order) whose games come over peer-to-peer; every other download is HTTP.
 const size_t kPeerToPeerPlaces[] = {1, 6};
-// The first single-player game needs DirectX 9/10, Visual C++ 2008 SP1 and
-// Java (depend bits of the environment window).
+// The first single-player game runs on any system and needs DirectX 9/10,
+// Visual C++ 2008 SP1 and Java (depend bits of the environment window).
 const uint16_t kFirstGameRuntimes = 0x0004 | 0x0040 | 0x0200;
 const int kFlashWidth = 640;
 const int kFlashHeight = 480;
@@ -162,7 +162,11 @@ void ShapeDemoGames(std::vector<VQGameRecord>& games) {
         game.DLType = 1;
         if (IsWebGameId(game.ID)) game.League = 1;
         if (!IsSingleGameId(game.ID) || !game.Publish) continue;
-        if (place == 0) game.Depend = kFirstGameRuntimes;
+        if (place == 0) {
+            // Any system will do: its runtimes are what the check shows.
+            game.Depend = kFirstGameRuntimes;
+            game.OS = 0;
+        }
         for (size_t p2p : kPeerToPeerPlaces)
             if (place == p2p) game.DLType = 2;
         ++place;

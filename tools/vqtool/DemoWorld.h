@@ -21,7 +21,8 @@ enum class VQDemoRoad {
 // Sets what the roads need on the records: the download type (a few
 // single-player games of the library's first row come over peer-to-peer,
 // the other downloads over HTTP), the browser flag of every web game, and
-// the runtime requirements of the first single-player game.
+// the runtime requirements of the first single-player game (any system,
+// three runtimes).
 void ShapeDemoGames(std::vector<VQGameRecord>& games);
 
 VQDemoRoad DemoRoadOf(const VQGameRecord& game);

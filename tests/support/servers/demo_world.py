@@ -33,6 +33,7 @@ written to the ready file (readiness.py's way) and one line per road is
 printed: which games come how.
 """
 import argparse
+import ctypes
 import hashlib
 import os
 import shutil
@@ -50,6 +51,8 @@ RELEASE_VERSION = "1.7.2.0"
 RELEASE_PROGRAM = "DemoRelease.exe"
 PIECE_LENGTH = 16 * 1024
 START_SECONDS = 120
+END_SECONDS = 2.5
+PR_SET_PDEATHSIG = 1
 
 
 class Game:
@@ -93,6 +96,16 @@ def make_torrent(source, out, tracker):
         f.write(bencode(meta))
 
 
+def end_with_parent():
+    """In a child before it runs: SIGTERM when this world ends, also when
+    it is killed outright (Linux's parent-death signal), so that no server
+    outlives it."""
+    try:
+        ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+    except (OSError, AttributeError):
+        pass
+
+
 class Children:
     """The servers this world started, ended by their pids."""
 
@@ -108,7 +121,7 @@ class Children:
         if os.path.exists(ready):
             os.remove(ready)
         child = subprocess.Popen(argv + ["--ready-file", ready], stdin=subprocess.DEVNULL,
-                                 stdout=subprocess.DEVNULL, stderr=sys.stderr)
+                                 stdout=subprocess.DEVNULL, stderr=sys.stderr, preexec_fn=end_with_parent)
         self.started.append(child)
         deadline = time.time() + START_SECONDS
         while time.time() < deadline:
@@ -123,12 +136,15 @@ class Children:
         raise RuntimeError("did not start: " + " ".join(argv))
 
     def end(self):
+        """All at once and within a few seconds: whoever ends this world may
+        not wait long before ending it outright."""
         for child in self.started:
             if child.poll() is None:
                 child.terminate()
+        deadline = time.time() + END_SECONDS
         for child in self.started:
             try:
-                child.wait(10)
+                child.wait(max(0.1, deadline - time.time()))
             except subprocess.TimeoutExpired:
                 child.kill()
                 child.wait()
