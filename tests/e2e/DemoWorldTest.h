@@ -72,6 +72,13 @@ protected:
     // The test ends this process at its end (a game or window the manager
     // started).
     void EndAtTearDown(DWORD pid) { m_started.push_back(pid); }
+    // The same for the window's process; its pid.
+    DWORD EndAtTearDown(HWND window) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != 0) EndAtTearDown(pid);
+        return pid;
+    }
 
     VQManagerFolder m_folder;
     VQTempFolder m_scratch;

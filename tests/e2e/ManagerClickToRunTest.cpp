@@ -76,14 +76,6 @@ protected:
 
     // Opens the first installed tile's menu; the menu window or null.
     HWND OpenInstalledTileMenu(POINT tile) { return OpenTileMenu(m_window, tile, kTimeout); }
-
-    // The game started by a click, ended by the test at its end.
-    DWORD NoteGame(HWND game) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(game, &pid);
-        EndAtTearDown(pid);
-        return pid;
-    }
 };
 
 TEST_F(ManagerClickToRunTest, ALibraryGameIsDownloadedInstalledRunAndUninstalledByClicks) {
@@ -131,7 +123,7 @@ TEST_F(ManagerClickToRunTest, ALibraryGameIsDownloadedInstalledRunAndUninstalled
     HWND game = nullptr;
     ASSERT_TRUE(ClickCardUntil(kFirstCard, [&] { return (game = FindGameWindow(name)) != nullptr; }))
         << "a click on the installed tile started no game";
-    const DWORD gamePid = NoteGame(game);
+    const DWORD gamePid = EndAtTearDown(game);
     const std::wstring started = ProgramOf(gamePid);
     EXPECT_EQ(0, _wcsicmp(program.c_str(), started.c_str())) << Narrow(started);
     EXPECT_TRUE(WaitFor(
@@ -207,7 +199,7 @@ TEST_F(ManagerClickToRunTest, APeerToPeerGameComesFromTheSwarmInstallsAndRuns) {
     HWND game = nullptr;
     ASSERT_TRUE(ClickCardUntil(kFirstCard, [&] { return (game = FindGameWindow(name)) != nullptr; }))
         << "a click on the installed tile started no game";
-    EXPECT_EQ(0, _wcsicmp(program.c_str(), ProgramOf(NoteGame(game)).c_str()));
+    EXPECT_EQ(0, _wcsicmp(program.c_str(), ProgramOf(EndAtTearDown(game)).c_str()));
 }
 
 }  // namespace

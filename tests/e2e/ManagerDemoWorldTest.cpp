@@ -34,18 +34,6 @@ std::string Narrow(const std::wstring& text) { return WideToNarrow(text); }
 class ManagerDemoWorldTest : public VQDemoWorldTest {
 protected:
     ManagerDemoWorldTest() : VQDemoWorldTest(true) {}
-
-    // The shown window of that class in a process other than the manager,
-    // which the test then ends at its end.
-    HWND WaitForOtherWindow(const wchar_t* className, DWORD timeoutMs) {
-        HWND found = nullptr;
-        if (!WaitFor([&] { return (found = FindShownWindow(className, m_manager.pid)) != nullptr; }, timeoutMs))
-            return nullptr;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(found, &pid);
-        EndAtTearDown(pid);
-        return found;
-    }
 };
 
 TEST_F(ManagerDemoWorldTest, AFlashGameOfTheLibraryDownloadsInstallsAndPlaysInPallico) {
@@ -78,10 +66,7 @@ TEST_F(ManagerDemoWorldTest, AFlashGameOfTheLibraryDownloadsInstallsAndPlaysInPa
     HWND player = nullptr;
     ASSERT_TRUE(ClickCardUntil(kFirstCard, [&] { return (player = FindShownWindow(L"VQFlashWnd", m_manager.pid)) != nullptr; }))
         << "a click on the installed Flash game showed no Pallico window";
-    DWORD pid = 0;
-    GetWindowThreadProcessId(player, &pid);
-    EndAtTearDown(pid);
-    EXPECT_EQ(0, _wcsicmp(m_folder.PathOf(L"Pallico.exe").c_str(), ProgramOf(pid).c_str()));
+    EXPECT_EQ(0, _wcsicmp(m_folder.PathOf(L"Pallico.exe").c_str(), ProgramOf(EndAtTearDown(player)).c_str()));
     EXPECT_TRUE(KeepPaintedScreenshot(player, L"DemoWorld-Flash")) << "the Pallico window never painted";
 }
 
@@ -100,10 +85,7 @@ TEST_F(ManagerDemoWorldTest, AWebGameOfTheLibraryOpensInDravenn) {
     ASSERT_TRUE(ClickCardUntil(CardAt(column), [&] {
         return (browser = FindShownWindow(L"VQBrowserWnd", m_manager.pid)) != nullptr;
     })) << "the click on the web game's card showed no Dravenn window";
-    DWORD pid = 0;
-    GetWindowThreadProcessId(browser, &pid);
-    EndAtTearDown(pid);
-    EXPECT_EQ(0, _wcsicmp(m_folder.PathOf(L"Dravenn.exe").c_str(), ProgramOf(pid).c_str()));
+    EXPECT_EQ(0, _wcsicmp(m_folder.PathOf(L"Dravenn.exe").c_str(), ProgramOf(EndAtTearDown(browser)).c_str()));
     // The first click lands the game on the installed page and registers it.
     EXPECT_TRUE(WaitFor([&] { return InstalledRecord(m_folder.PathOf(L"data\\install.vqx"), game.ID) != nullptr; },
                         kDemoTimeout));
@@ -151,23 +133,6 @@ TEST_F(ManagerDemoWorldTest, AGamesRuntimeCheckOpensTheEnvironmentWindowForIt) {
     KeepPaintedScreenshot(environment, L"DemoWorld-Environment");
 }
 
-struct TopWindowSearch {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindTopWindowOfProcess(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<TopWindowSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid != search->pid || wcscmp(name, search->className) != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
 // A manager's shown main window whose program is the one given, in a
 // process other than the one given.
 HWND FindRestartedManager(const std::wstring& program, DWORD notPid, DWORD& pid) {
@@ -187,23 +152,18 @@ TEST_F(ManagerDemoWorldTest, TheUpdateCheckFindsTheNewReleaseUpgradesAndRestarts
     StartShown();
     // "更多" menu, "检查更新": the updater's shown check.
     PostMessageW(m_window, WM_COMMAND, kUpdateCheckCommand, 0);
-    HWND updater = WaitForOtherWindow(L"VQUpdateWnd", kDemoStartTimeout);
-    ASSERT_NE(nullptr, updater) << "the update check started no updater";
-    DWORD updaterPid = 0;
-    GetWindowThreadProcessId(updater, &updaterPid);
+    HWND updater = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (updater = FindShownWindow(L"VQUpdateWnd", m_manager.pid)) != nullptr; },
+                        kDemoStartTimeout))
+        << "the update check started no updater";
+    const DWORD updaterPid = EndAtTearDown(updater);
     // It found 1.7.2.0, downloaded it and asks before it closes the manager.
-    TopWindowSearch question = {updaterPid, L"#32770", nullptr};
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            question.found = nullptr;
-            EnumWindows(&FindTopWindowOfProcess, reinterpret_cast<LPARAM>(&question));
-            return question.found != nullptr;
-        },
-        kDemoStartTimeout))
-        << "the updater did not ask to install a new release; requests: " << RequestsOf(m_world).substr(0, 600);
+    HWND question = WaitForProcessWindow(updaterPid, L"#32770", kDemoStartTimeout);
+    ASSERT_NE(nullptr, question) << "the updater did not ask to install a new release; requests: "
+                                 << RequestsOf(m_world).substr(0, 600);
     KeepPaintedScreenshot(updater, L"DemoWorld-Updater");
     EXPECT_TRUE(HasRequestStarting(m_world, "/files/DemoRelease.exe"));
-    PostMessageW(question.found, WM_COMMAND, IDYES, 0);
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
 
     // The manager closes, the upgrade copies the release into the program
     // folder, and the manager starts again from there.
