@@ -117,6 +117,10 @@ uint32_t HttpRangeDownloader::RunDownload() {
         std::lock_guard<std::mutex> guard(m_lock);
         m_stamps.clear();
     }
+    // Ranges that failed on the way do not count when the run ended
+    // otherwise (or well).
+    if (result != kDownloadWaitFailed && result != kDownloadRangeFailed)
+        m_failureDetail = 0;
     if (result != 0)
         return result;
 
