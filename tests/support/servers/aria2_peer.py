@@ -57,6 +57,11 @@ def seeders(tracker, info_hash):
 # programs running at the same time, off the same port.
 PORT_BAND = (20000, 29999)
 PR_SET_PDEATHSIG = 1
+# Looked up before any fork: the child between fork and exec only calls it.
+try:
+    PRCTL = ctypes.CDLL(None, use_errno=True).prctl
+except (OSError, AttributeError):
+    PRCTL = None
 
 
 def reserve_port():
@@ -86,10 +91,8 @@ def reserve_port():
 def end_with_wrapper():
     """In aria2c before it runs: killed when this wrapper ends, also when the
     wrapper is killed outright (Linux's parent-death signal)."""
-    try:
-        ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
-    except (OSError, AttributeError):
-        pass
+    if PRCTL is not None:
+        PRCTL(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 def main():

@@ -53,6 +53,11 @@ PIECE_LENGTH = 16 * 1024
 START_SECONDS = 120
 END_SECONDS = 2.5
 PR_SET_PDEATHSIG = 1
+# Looked up before any fork: the child between fork and exec only calls it.
+try:
+    PRCTL = ctypes.CDLL(None, use_errno=True).prctl
+except (OSError, AttributeError):
+    PRCTL = None
 
 
 class Game:
@@ -100,10 +105,8 @@ def end_with_parent():
     """In a child before it runs: SIGTERM when this world ends, also when
     it is killed outright (Linux's parent-death signal), so that no server
     outlives it."""
-    try:
-        ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
-    except (OSError, AttributeError):
-        pass
+    if PRCTL is not None:
+        PRCTL(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 class Children:
