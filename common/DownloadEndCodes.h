@@ -36,6 +36,17 @@ const uint32_t kDownloadStopping = 0x80004004;
 // thread could be made.
 const uint32_t kDownloadFileFailed = 0x80004005;
 
+// The detail a failed range download gives with 0xE0000007 when the call
+// that failed left no Winsock error (one that did gives that error): the
+// server's reply was not the part of the file asked for (no 206 with
+// exactly those bytes, as from a server that serves no ranges), the value
+// of WinINet's ERROR_HTTP_INVALID_SERVER_RESPONSE; the server closed the
+// connection before the range was complete, the value of WSAEDISCON; no
+// connection could be made, the value of WSAECONNREFUSED.
+const uint32_t kRangeReplyUnusable = 12152;
+const uint32_t kRangeClosedEarly = 10101;
+const uint32_t kRangeConnectFailed = 10061;
+
 // The failures a task counts: each one makes its next start wait longer.
 inline bool IsCountedFailure(uint32_t code) {
     return code >= kDownloadInfoFailed && code <= kDownloadVerifyFailed;

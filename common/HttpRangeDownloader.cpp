@@ -51,6 +51,7 @@ HttpRangeDownloader::~HttpRangeDownloader() = default;
 uint32_t HttpRangeDownloader::Download(VQHttpDownloadCallback* callback, const VQRemoteFileInfo& info,
                                        const std::wstring& targetPath) {
     uint64_t expectedSize = ParseExpectedSize(info.fileSize);
+    m_failureDetail = 0;
     m_callback = callback;
     callback->OnData(0, false);
     callback->OnTotalSize(0);
@@ -126,6 +127,7 @@ uint32_t HttpRangeDownloader::Download(VQHttpDownloadCallback* callback, const V
 
 uint32_t HttpRangeDownloader::Resume(VQHttpDownloadCallback* callback, const VQRemoteFileInfo& info,
                                      const std::wstring& recordPath) {
+    m_failureDetail = 0;
     m_callback = callback;
     callback->OnData(m_head.doneSize, false);
     callback->OnTotalSize(m_head.totalSize);

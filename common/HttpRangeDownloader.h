@@ -68,6 +68,13 @@ public:
     // Bytes fetched over seconds spent, summed over the ranges.
     double AverageSpeed() const;
 
+    // Why the last Download or Resume failed, for the message of its end
+    // code: after 0xE0000007 the last failed range's Winsock error (or one
+    // of kRangeReplyUnusable, kRangeClosedEarly, kRangeConnectFailed),
+    // after 1 the system error of the failed wait; never 0 after those
+    // two, 0 after any other end.
+    uint32_t GetFailureDetail() const { return m_failureDetail.load(); }
+
     // The head as last reset, read or written.
     bool IsLoaded() const { return m_loaded.load(); }
     uint64_t GetTotalSize() const { return m_head.totalSize; }
@@ -102,6 +109,7 @@ private:
         uint32_t index = 0;
         uint32_t restarts = 0;
         uint32_t result = 1;
+        uint32_t error = 0;  // why the range failed (GetFailureDetail)
         const std::atomic<bool>* stop = nullptr;
         Source source;  // copied when the worker starts
     };
@@ -130,6 +138,7 @@ private:
                   const std::atomic<bool>& stop);
 
     std::atomic<bool> m_loaded;
+    std::atomic<uint32_t> m_failureDetail{0};  // written by the run's thread
     VQResumeHead m_head;
     std::vector<std::unique_ptr<VQThread>> m_workers;
     std::vector<VQRangeRecord> m_ranges;  // m_lock

@@ -72,6 +72,8 @@ uint32_t HttpRangeDownloader::RunDownload() {
             continue;
         }
         if (wait >= WAIT_OBJECT_0 + n) {
+            DWORD error = GetLastError();
+            m_failureDetail = error != 0 ? error : static_cast<DWORD>(ERROR_INVALID_HANDLE);
             result = kDownloadWaitFailed;
             stop = true;
             break;
@@ -81,6 +83,8 @@ uint32_t HttpRangeDownloader::RunDownload() {
         CloseWorker(worker);
         if (ended == 0)
             continue;
+        if (ended == kDownloadRangeFailed)
+            m_failureDetail = worker.error != 0 ? worker.error : kRangeClosedEarly;
         if (ended != kDownloadRangeFailed || worker.restarts >= kMaxRestarts) {
             result = ended;
             stop = true;
@@ -113,6 +117,10 @@ uint32_t HttpRangeDownloader::RunDownload() {
         std::lock_guard<std::mutex> guard(m_lock);
         m_stamps.clear();
     }
+    // Ranges that failed on the way do not count when the run ended
+    // otherwise (or well).
+    if (result != kDownloadWaitFailed && result != kDownloadRangeFailed)
+        m_failureDetail = 0;
     if (result != 0)
         return result;
 

@@ -45,16 +45,27 @@ void SleepUnlessStopped(uint64_t milliseconds, const std::atomic<bool>& stop) {
 uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
     const uint32_t index = worker.index;
     VQHttpSocket& socket = worker.socket;
-    VQSocketAddress address;
-    if (!socket.Open() || !VQHttpSocket::Resolve(worker.source.host, worker.source.port, address))
+    // A range that fails says why (the message of the run's end shows it):
+    // the Winsock error of the call that failed, else what went wrong.
+    worker.error = 0;
+    auto rangeFailed = [&worker](uint32_t detail) {
+        worker.error = detail;
         return kDownloadRangeFailed;
+    };
+    VQSocketAddress address;
+    VQHttpSocket::ClearLastError();
+    if (!socket.Open() || !VQHttpSocket::Resolve(worker.source.host, worker.source.port, address))
+        return rangeFailed(VQHttpSocket::LastError(kRangeConnectFailed));
     socket.SetTimeouts(m_socketTimeoutMs);
     if (index == 0)
         m_callback->OnStage(2);
     if (worker.stop->load())
         return kDownloadStopping;
-    if (!socket.Connect(address, m_socketTimeoutMs, worker.stop))
-        return worker.stop->load() ? kDownloadStopping : kDownloadRangeFailed;
+    if (!socket.Connect(address, m_socketTimeoutMs, worker.stop)) {
+        if (worker.stop->load())
+            return kDownloadStopping;
+        return rangeFailed(VQHttpSocket::LastError(kRangeConnectFailed));
+    }
 
     VQRangeRecord range;
     {
@@ -72,10 +83,11 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
     uint64_t done = range.length - range.remaining;
     std::wstring rangeText = FormatRangeText(range.position, range.position + range.remaining - 1);
     std::string request;
+    VQHttpSocket::ClearLastError();
     if (!BuildHttpGetRequest(worker.source.path, rangeText.c_str(), request, worker.source.host,
                              worker.source.port) ||
         !socket.SendAll(request))
-        return kDownloadRangeFailed;
+        return rangeFailed(VQHttpSocket::LastError(kRangeClosedEarly));
 
     // Only the reply for exactly the requested bytes is written: a 200
     // with the whole file, an error page or another range would land
@@ -83,9 +95,11 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
     uint32_t result = kDownloadRangeFailed;
     VQHttpReplyHead head;
     std::string body;
-    if (!ReceiveReplyHead(socket, head, body) ||
-        !IsMatchingRangeReply(head, range.position, range.remaining, m_head.totalSize))
-        return kDownloadRangeFailed;
+    VQHttpSocket::ClearLastError();
+    if (!ReceiveReplyHead(socket, head, body))
+        return rangeFailed(VQHttpSocket::LastError(kRangeReplyUnusable));
+    if (!IsMatchingRangeReply(head, range.position, range.remaining, m_head.totalSize))
+        return rangeFailed(kRangeReplyUnusable);
 
     std::vector<char> block(kReceiveBlock);
     const char* data = body.data();
@@ -96,9 +110,14 @@ uint32_t HttpRangeDownloader::ReceiveRange(RangeWorker& worker) {
     while (done < range.length) {
         uint64_t share = RangeShare();
         if (size == 0) {
+            VQHttpSocket::ClearLastError();
             int n = socket.Receive(block.data(), ReceiveSizeFor(share));
-            if (n <= 0)
+            if (n <= 0) {
+                // A receive error (a time-out among them), or the server
+                // closed the connection before the range was complete.
+                worker.error = n < 0 ? VQHttpSocket::LastError(kRangeClosedEarly) : kRangeClosedEarly;
                 break;
+            }
             data = block.data();
             size = static_cast<size_t>(n);
         }

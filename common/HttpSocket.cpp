@@ -90,16 +90,33 @@ bool VQHttpSocket::Connect(const VQSocketAddress& address, uint32_t timeoutMs, c
                 connected = FD_ISSET(s, &writable) &&
                             getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 &&
                             error == 0;
+                if (!connected)
+                    WSASetLastError(error != 0 ? error : WSAECONNREFUSED);
                 break;
             }
-            if (GetTickCount() - start >= timeoutMs)
+            if (GetTickCount() - start >= timeoutMs) {
+                WSASetLastError(WSAETIMEDOUT);
                 break;
+            }
         }
     }
+    // The reason of a failed connect outlives the switch back to blocking.
+    const int reason = WSAGetLastError();
     u_long blocking = 0;
     if (ioctlsocket(s, FIONBIO, &blocking) != 0)
         return false;
+    if (!connected)
+        WSASetLastError(reason);
     return connected && (stop == nullptr || !stop->load());
+}
+
+uint32_t VQHttpSocket::LastError(uint32_t fallback) {
+    const int error = WSAGetLastError();
+    return error != 0 ? static_cast<uint32_t>(error) : fallback;
+}
+
+void VQHttpSocket::ClearLastError() {
+    WSASetLastError(0);
 }
 
 bool VQHttpSocket::SendAll(const std::string& bytes) {

@@ -37,7 +37,8 @@ public:
     bool SetTimeouts(uint32_t milliseconds);
     // Connects within timeoutMs. A set stop flag (may be null), polled
     // every 50 ms, gives up at once: a stopping download never waits for a
-    // peer that does not answer.
+    // peer that does not answer. A failed connect leaves its reason in the
+    // thread's Winsock error (WSAETIMEDOUT when the time ran out).
     bool Connect(const VQSocketAddress& address, uint32_t timeoutMs, const std::atomic<bool>* stop);
     // True only when every byte was sent.
     bool SendAll(const std::string& bytes);
@@ -47,6 +48,12 @@ public:
     void Shutdown();
     void Close();
     bool IsOpen() const;
+
+    // The calling thread's Winsock error (WSAGetLastError), or the fallback
+    // when there is none; cleared before a call whose failure may leave
+    // none (a closed connection is no Winsock error).
+    static uint32_t LastError(uint32_t fallback);
+    static void ClearLastError();
 
 private:
     std::atomic<uintptr_t> m_socket{~static_cast<uintptr_t>(0)};  // INVALID_SOCKET

@@ -1,6 +1,3 @@
-// The socket library before windows.h, as it asks.
-#include <winsock2.h>
-
 #include "VQCore/app/Confirmations.h"
 
 #include "VQCore/app/DeleteDlg.h"
@@ -88,13 +85,13 @@ VQConfirmation AskRepairGame(HWND owner) {
     return Ask(owner, kMessageAskWithOption, kTextRepairTitle, kTextRepair);
 }
 
-void ShowDownloadError(HWND owner, uint32_t code) {
-    const std::wstring text = DownloadErrorText(code, ::GetLastError(), ::WSAGetLastError());
+void ShowDownloadError(HWND owner, uint32_t code, uint32_t detail) {
+    const std::wstring text = DownloadErrorText(code, detail);
     VQMessageDlg dialog(owner, kMessageInform, LoadResourceString(kTextDownloadFailed), text);
     dialog.ShowModal();
 }
 
-std::wstring DownloadErrorText(uint32_t code, DWORD systemError, int socketError) {
+std::wstring DownloadErrorText(uint32_t code, uint32_t detail) {
     struct Entry {
         uint32_t code;
         UINT text;
@@ -108,10 +105,13 @@ std::wstring DownloadErrorText(uint32_t code, DWORD systemError, int socketError
         {kDownloadRecordUnreadable, 1100},
         {kDownloadVerifyFailed, 1101},
     };
+    // The errors of the threads that failed come with the end; this
+    // thread's own last errors say nothing about them.
+    const unsigned reason = detail != 0 ? detail : code;
     if (code == kDownloadWaitFailed)
-        return FormatString(LoadResourceString(kTextSystemError).c_str(), static_cast<unsigned>(systemError));
+        return FormatString(LoadResourceString(kTextSystemError).c_str(), reason);
     if (code == kDownloadRangeFailed)
-        return FormatString(LoadResourceString(1099).c_str(), static_cast<unsigned>(socketError));
+        return FormatString(LoadResourceString(1099).c_str(), reason);
     for (const Entry& entry : kPlain)
         if (entry.code == code) return LoadResourceString(entry.text);
     return FormatString(LoadResourceString(kTextSystemError).c_str(), static_cast<unsigned>(code));

@@ -28,10 +28,12 @@ bool AskPowerOff(HWND owner);
 // A broken game: download it again? `withData` is "don't ask again".
 VQConfirmation AskRepairGame(HWND owner);
 // The message box of a failed download (type 4, one button).
-void ShowDownloadError(HWND owner, uint32_t code);
+void ShowDownloadError(HWND owner, uint32_t code, uint32_t detail);
 
-// The text of a download's end code; `systemError` fills the "%08x" of
-// code 1 and of unknown codes, `socketError` that of network failures.
-std::wstring DownloadErrorText(uint32_t code, DWORD systemError, int socketError);
+// The text of a download's end code. The "%08x" of code 1 and of network
+// failures (0xE0000007) is the task's detail of the failure, the system or
+// Winsock error of the worker that failed (the end code itself when there
+// is none); that of unknown codes is the code.
+std::wstring DownloadErrorText(uint32_t code, uint32_t detail);
 
 }  // namespace Tessar

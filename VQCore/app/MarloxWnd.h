@@ -315,7 +315,7 @@ private:
     void OnTileNotify(VQNotifyMsg& msg);
     void ShowGameDetails(VQGameIcon* tile);
     // Not shown while a modal dialog has the window disabled.
-    void OnDownloadErrorNotify(uint32_t code);
+    void OnDownloadErrorNotify(uint32_t code, uint32_t detail);
     VQGameIcon* TakeContextTile();
     // The scan window (MarloxWndScan.cpp): kept while the window lives.
     // Frees it and the search drop-down.
@@ -362,7 +362,8 @@ private:
     void OnDownloadEvent(WPARAM event);
     // Download events and the install's end (MarloxWndDownloadEvents.cpp,
     // MarloxWndDownloads.cpp).
-    void OnDownloadEnd(VQGameIcon* tile, uint32_t code);
+    // detail: what the task gave with the code (DownloadMessage.h).
+    void OnDownloadEnd(VQGameIcon* tile, uint32_t code, uint32_t detail);
     void SwitchDownloadKind(VQGameIcon* tile, uint32_t kind);
     void StartNextWaitingTask();
     // Rewrites download.vqx and shares the speed limit out again.

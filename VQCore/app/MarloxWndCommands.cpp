@@ -223,9 +223,9 @@ void VQMarloxWnd::ShowGameDetails(VQGameIcon* tile) {
     m_detailsWindow->ShowWindow(true, true);
 }
 
-void VQMarloxWnd::OnDownloadErrorNotify(uint32_t code) {
+void VQMarloxWnd::OnDownloadErrorNotify(uint32_t code, uint32_t detail) {
     if (!::IsWindowEnabled(m_hwnd)) return;
-    ShowDownloadError(m_hwnd, code);
+    ShowDownloadError(m_hwnd, code, detail);
 }
 
 void VQMarloxWnd::OnTileNotify(VQNotifyMsg& msg) {

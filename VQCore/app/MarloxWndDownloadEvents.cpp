@@ -68,7 +68,7 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
         break;
     }
     case kDownloadEventEnd:
-        OnDownloadEnd(tile, static_cast<uint32_t>(event->value));
+        OnDownloadEnd(tile, EndValueCode(event->value), EndValueDetail(event->value));
         return;
     case kDownloadEventOtherTransport:
         SwitchDownloadKind(tile, static_cast<uint32_t>(event->value));
@@ -93,7 +93,7 @@ void VQMarloxWnd::StartNextWaitingTask() {
     }
 }
 
-void VQMarloxWnd::OnDownloadEnd(VQGameIcon* tile, uint32_t code) {
+void VQMarloxWnd::OnDownloadEnd(VQGameIcon* tile, uint32_t code, uint32_t detail) {
     VQDownloadTask* task = tile->GetDownloadTask();
     const uint32_t kind = task ? task->GetKind() : 0;
     switch (DecideDownloadEnd(kind, code, task ? task->GetFailureCount() : 0)) {
@@ -116,7 +116,7 @@ void VQMarloxWnd::OnDownloadEnd(VQGameIcon* tile, uint32_t code) {
         if (m_downloadQueue) m_downloadQueue->StartNext(task);
         break;
     case VQDownloadEndAction::kShowError:
-        m_paintManager.SendNotify(nullptr, NotifyDownloadError, code, 0);
+        m_paintManager.SendNotify(nullptr, NotifyDownloadError, code, detail);
         StartNextWaitingTask();
         break;
     case VQDownloadEndAction::kNextTask:

@@ -70,7 +70,7 @@ void VQMarloxWnd::Notify(VQNotifyMsg& msg) {
     };
     // A download's end event has no sender control.
     if (msg.type == NotifyDownloadError) {
-        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam));
+        OnDownloadErrorNotify(static_cast<uint32_t>(msg.wParam), static_cast<uint32_t>(msg.lParam));
         return;
     }
     if (msg.sender == nullptr) return;

@@ -22,7 +22,7 @@ enum VQDownloadEvent : uint32_t {
     kDownloadEventBytesDone = 5,   // u64 bytes
     kDownloadEventSpeed = 6,       // MakeSpeedValue(tick, bytes per second)
     kDownloadEventState = 7,       // u32 new task state (1-5)
-    kDownloadEventEnd = 8,         // u32 end code (DownloadEndCodes.h), right after event 7
+    kDownloadEventEnd = 8,         // MakeEndValue(end code, detail), right after event 7
     // u32 download type the server named, other than the task's kind: the
     // owner replaces the task by one of the other kind (SetReplacedTask).
     kDownloadEventOtherTransport = 9,
@@ -50,6 +50,20 @@ inline uint32_t SpeedValueTick(uint64_t value) {
     return static_cast<uint32_t>(value);
 }
 inline uint32_t SpeedValueSpeed(uint64_t value) {
+    return static_cast<uint32_t>(value >> 32);
+}
+
+// Event 8 carries the end code (DownloadEndCodes.h) in the low half and
+// in the high half what the message of a failure shows with it: the system
+// or Winsock error of the worker that failed (end codes 1 and 0xE0000007;
+// never 0 there), 0 for the other codes. The low half alone is the end code.
+inline uint64_t MakeEndValue(uint32_t endCode, uint32_t detail) {
+    return static_cast<uint64_t>(detail) << 32 | endCode;
+}
+inline uint32_t EndValueCode(uint64_t value) {
+    return static_cast<uint32_t>(value);
+}
+inline uint32_t EndValueDetail(uint64_t value) {
     return static_cast<uint32_t>(value >> 32);
 }
 

@@ -49,6 +49,7 @@ bool VQHttpTask::Start() {
     }
     m_cancel = false;
     m_runActive = true;
+    DWORD error = 0;  // why no worker could be started
     {
         // The worker begins by taking the gate, so that its events come
         // after this state change, and its end state is never overwritten.
@@ -58,10 +59,11 @@ bool VQHttpTask::Start() {
             SetState(kTaskRunning);
             return true;
         }
+        error = GetLastError();
         m_worker.reset();
     }
     m_runActive = false;
-    OnEnd(kDownloadWaitFailed);
+    EndRun(kDownloadWaitFailed, error != 0 ? error : static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
     return false;
 }
 
@@ -145,6 +147,17 @@ void VQHttpTask::OnData(uint64_t count, bool add) {
 }
 
 void VQHttpTask::OnEnd(uint32_t endCode) {
+    uint32_t detail = 0;
+    if (endCode == kDownloadWaitFailed || endCode == kDownloadRangeFailed) {
+        // The downloader knows why; a message never shows a 0 for it.
+        detail = m_downloader.GetFailureDetail();
+        if (detail == 0)
+            detail = endCode;
+    }
+    EndRun(endCode, detail);
+}
+
+void VQHttpTask::EndRun(uint32_t endCode, uint32_t detail) {
     uint32_t state = kTaskFailed;
     if (endCode == kDownloadFinished)
         state = kTaskFinished;
@@ -153,7 +166,7 @@ void VQHttpTask::OnEnd(uint32_t endCode) {
     if (IsCountedFailure(endCode))
         IncrementFailureCount();
     SetState(state);
-    RaiseEvent(kDownloadEventEnd, endCode);
+    RaiseEvent(kDownloadEventEnd, MakeEndValue(endCode, detail));
     if (TakeRemoveFiles())
         DeleteTaskFiles();
 }

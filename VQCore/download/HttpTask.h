@@ -64,8 +64,9 @@ public:
     void OnTotalSize(uint64_t size) override;
     void OnData(uint64_t count, bool add) override;
     // State 3 for 0, 4 for 0xE000000A, 5 otherwise (counting the counted
-    // failures); event 7, then event 8; then the files go when the
-    // remove-files flag is set.
+    // failures); event 7, then event 8 with the end code and, after 1 or
+    // 0xE0000007, the downloader's failure detail; then the files go when
+    // the remove-files flag is set.
     void OnEnd(uint32_t endCode) override;
     bool IsCancelled() override;
     void Cancel() override;
@@ -107,6 +108,7 @@ private:
     // A finished transfer whose file does not match the MD5 fails.
     uint32_t VerifyFinished(uint32_t result, const VQRemoteFileInfo& info);
     void DeleteTaskFiles();
+    void EndRun(uint32_t endCode, uint32_t detail);
 
     mutable std::mutex m_pathLock;
     std::wstring m_recordPath;  // m_pathLock

@@ -134,7 +134,7 @@ VQManagerFolder::VQManagerFolder() {}
 
 VQManagerFolder::~VQManagerFolder() { KillAll(); }
 
-bool VQManagerFolder::Prepare() {
+bool VQManagerFolder::Prepare(bool withOtherPrograms) {
     std::wstring source = BuildPath(L"Norvane");
     if (source.empty() || GetFileAttributesW((source + L"\\Norvane.exe").c_str()) == INVALID_FILE_ATTRIBUTES) {
         ADD_FAILURE() << "the build's program folder (build/Norvane) is missing";
@@ -142,11 +142,14 @@ bool VQManagerFolder::Prepare() {
     }
     m_folder = m_temp.PathOf(L"Norvane");
     // What an installation brings, without what a run of the build's copy
-    // left there (settings, lists, servers.ini, the chosen skin) and without
-    // the other programs: a test never starts the real updater or players.
+    // left there (settings, lists, servers.ini, the chosen skin) and, unless
+    // asked for, without the other programs: most tests never start the real
+    // updater or game windows.
     bool copied = CreateFolderChain(m_folder + L"\\data") && CopyTree(source + L"\\skin", m_folder + L"\\skin") &&
                   CopyTree(source + L"\\pic", m_folder + L"\\pic") && CopyTree(source + L"\\audio", m_folder + L"\\audio");
-    for (const wchar_t* file : {L"Norvane.exe", L"Tarnwick.dll", L"data\\database.vqx", L"data\\hot.vqx"})
+    std::vector<const wchar_t*> files = {L"Norvane.exe", L"Tarnwick.dll", L"data\\database.vqx", L"data\\hot.vqx"};
+    if (withOtherPrograms) files.insert(files.end(), {L"Selbrin.exe", L"Pallico.exe", L"Dravenn.exe"});
+    for (const wchar_t* file : files)
         copied = copied && CopyFileW((source + L"\\" + file).c_str(), (m_folder + L"\\" + file).c_str(), FALSE);
     DeleteFileW((m_folder + L"\\skin\\skin.xml").c_str());
     if (!copied) {

@@ -44,7 +44,8 @@ public:
 
     // Copies the program folder of the build and writes the settings.
     // False (with a test failure) when the build's folder is missing.
-    bool Prepare();
+    // Without withOtherPrograms the updater and the game windows stay out.
+    bool Prepare(bool withOtherPrograms = false);
     const std::wstring& Folder() const { return m_folder; }
     std::wstring PathOf(const std::wstring& name) const { return m_folder + L"\\" + name; }
     VQTempFolder& Temp() { return m_temp; }

@@ -1,7 +1,12 @@
 #include "tests/e2e/ManagerRecords.h"
 
 #include "VQCore/gamelib/DownloadXmlFile.h"
+#include "tests/e2e/ManagerHarness.h"
 #include "tests/support/UpdateServer.h"
+#include "tests/support/WebRoot.h"
+
+#include <cstdlib>
+#include <sstream>
 
 namespace Tessar {
 namespace Test {
@@ -27,6 +32,19 @@ bool HasRequestStarting(const VQUpdateServer& server, const std::string& start) 
     for (const std::string& line : server.Requests())
         if (line.compare(0, start.size(), start) == 0) return true;
     return false;
+}
+
+std::string DemoRoadOf(uint32_t id) {
+    std::istringstream lines(ReadWholeFile(BuildPath(L"demo\\world\\games.txt")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        unsigned long listed = 0;
+        std::string road;
+        if (fields >> listed >> road && listed == id) return road;
+    }
+    return std::string();
 }
 
 bool ProcessEnded(DWORD pid, DWORD timeoutMs) {

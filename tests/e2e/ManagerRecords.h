@@ -20,6 +20,10 @@ boost::shared_ptr<VQGameInstalledInfo> InstalledRecord(const std::wstring& listP
 bool DownloadListHolds(const std::wstring& listPath, uint32_t id);
 // Whether the server saw a request line starting so.
 bool HasRequestStarting(const VQUpdateServer& server, const std::string& start);
+// How the demo world fetches the game (games.txt of the build's demo
+// world, as vqtool demo wrote it): "http", "p2p", "flash" or "web"; empty
+// when the game is not listed.
+std::string DemoRoadOf(uint32_t id);
 // Waits for the process to end; true also when it is gone already.
 bool ProcessEnded(DWORD pid, DWORD timeoutMs);
 // Ends the process (a game a test started through the manager).

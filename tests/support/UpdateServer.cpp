@@ -56,6 +56,17 @@ bool VQUpdateServer::Start(const std::wstring& rootFolder) {
       {"/usr/bin/python3", SourceDirUnix() + "/tests/support/servers/update_server.py", "--root", root});
 }
 
+bool VQUpdateServer::StartDemoWorld(const std::wstring& programFolder, const std::wstring& scratchFolder) {
+  std::string program = WindowsToUnixPath(programFolder);
+  std::string scratch = WindowsToUnixPath(scratchFolder);
+  std::string build = BinaryDirUnix();
+  if (program.empty() || scratch.empty() || build.empty()) return false;
+  // Seeders announce themselves only once the tracker lists them.
+  return server_.Start({"/usr/bin/python3", SourceDirUnix() + "/tests/support/servers/demo_world.py", "--build", build,
+                        "--program", program, "--root", scratch},
+                       180000);
+}
+
 std::vector<std::string> VQUpdateServer::FetchLog(bool clear) const {
   std::vector<std::string> lines;
   if (!server_.Running()) return lines;

@@ -19,6 +19,12 @@ class VQUpdateServer {
  public:
   // Serves the folder (a Windows path). False when the server did not start.
   bool Start(const std::wstring& rootFolder);
+  // The demo world of `bash scripts/run` (servers/demo_world.py, on the
+  // build's demo world) for a manager's program folder, whose servers.ini
+  // it points at itself: its update server is this one (Requests and the
+  // rest ask it), and its file server, tracker and seeders end with it.
+  // The scratch folder (Windows path) receives its answers and seeds.
+  bool StartDemoWorld(const std::wstring& programFolder, const std::wstring& scratchFolder);
   void Stop() { server_.Stop(); }
 
   uint16_t Port() const { return server_.Port(); }

@@ -1,9 +1,13 @@
-// vqtool demo FOLDER COUNT: the demo catalogue that `bash scripts/run` and
-// the end-to-end tests serve: FOLDER\data\database.vqx with COUNT games of
-// generated Chinese names, FOLDER\data\hot.vqx (a hot list drawn from
-// them) and FOLDER\pic\NNNNN.vqp, an enciphered picture per game: a
-// coloured card carrying the game's first character.
+// vqtool demo FOLDER COUNT [WORLD DEMOGAME]: the demo catalogue that
+// `bash scripts/run` and the end-to-end tests serve: FOLDER\data\database.vqx
+// with COUNT games of generated Chinese names, FOLDER\data\hot.vqx (a hot
+// list drawn from them) and FOLDER\pic\NNNNN.vqp, an enciphered picture
+// per game: a coloured card carrying the game's first character. With
+// WORLD, the records carry what their roads need and WORLD receives the
+// roads (games.txt) and the packages, made with the demo game program
+// DEMOGAME (DemoWorld.h).
 #include "tools/vqtool/Command.h"
+#include "tools/vqtool/DemoWorld.h"
 
 #include "bench/CatalogueGenerator.h"
 #include "common/Buffer.h"
@@ -128,7 +132,7 @@ bool WriteHotList(const std::vector<VQGameRecord>& games, const std::wstring& pa
 }
 
 int RunDemo(const VQToolArgs& args) {
-    if (args.size() != 2) return ToolError(L"demo takes FOLDER and COUNT");
+    if (args.size() != 2 && args.size() != 4) return ToolError(L"demo takes FOLDER COUNT [WORLD DEMOGAME]");
     std::wstring folder = args[0];
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     uint32_t count = static_cast<uint32_t>(_wtoi(args[1].c_str()));
@@ -138,6 +142,12 @@ int RunDemo(const VQToolArgs& args) {
     if (!CreateFolderChain(data) || !CreateFolderChain(pictures)) return ToolError(L"cannot make " + folder);
 
     std::vector<VQGameRecord> games = Bench::MakeSyntheticGames(count, kDemoSeed);
+    if (args.size() == 4) {
+        std::wstring world = args[2];
+        if (!world.empty() && world.back() != L'\\' && world.back() != L'/') world += L'\\';
+        ShapeDemoGames(games);
+        if (!WriteDemoWorld(games, world, args[3])) return ToolError(L"cannot write the demo world into " + world);
+    }
     if (!Bench::WriteSyntheticCatalogue(games, L"demo-1", data + L"database.vqx", nullptr))
         return ToolError(L"cannot write the catalogue");
     if (!WriteHotList(games, data + L"hot.vqx")) return ToolError(L"cannot write the hot list");
@@ -148,7 +158,8 @@ int RunDemo(const VQToolArgs& args) {
     return 0;
 }
 
-const VQToolCommand kDemo(L"demo", L"FOLDER COUNT   write the demo catalogue, hot list and game pictures", RunDemo);
+const VQToolCommand kDemo(L"demo", L"FOLDER COUNT [WORLD DEMOGAME]   write the demo catalogue, hot list and game pictures\n"
+                          L"      (and the demo world's roads and packages)", RunDemo);
 
 }  // namespace
 }  // namespace Tessar

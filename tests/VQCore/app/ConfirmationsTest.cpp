@@ -79,25 +79,31 @@ TEST(Confirmations, PowerOffCountsDownAndCanBeRefused) {
 TEST(Confirmations, DownloadErrorTexts) {
     const struct {
         uint32_t code;
+        uint32_t detail;
         const wchar_t* text;
     } cases[] = {
-        {1, L"系统错误(0x00000005)，请联系管理员！"},
-        {112, L"磁盘空间不足，请在设置选项里更改下载与安装目录！"},
-        {kDownloadInfoFailed, L"查询服务器错误，检查网络是否已经连接，请联系管理员！"},
-        {kDownloadBadUrl, L"解析服务器返回的地址错误，请联系管理员！"},
-        {kDownloadSizeQueryFailed, L"获取下载的文件大小失败，检查网络是否已经连接，请联系管理员！"},
-        {kDownloadSizeMismatch, L"服务器返回的文件大小不匹配，请联系管理员！"},
-        {kDownloadRangeFailed, L"网络错误(0x0000274d)，检查网络是否已经连接，请联系管理员！"},
-        {kDownloadRecordUnreadable, L"解析日志文件错误！"},
-        {kDownloadVerifyFailed, L"服务器返回0字节，请联系管理员！"},
-        {0xE0000011, L"系统错误(0xe0000011)，请联系管理员！"},
+        {1, 5, L"系统错误(0x00000005)，请联系管理员！"},
+        {1, 0, L"系统错误(0x00000001)，请联系管理员！"},
+        {112, 0, L"磁盘空间不足，请在设置选项里更改下载与安装目录！"},
+        {kDownloadInfoFailed, 0, L"查询服务器错误，检查网络是否已经连接，请联系管理员！"},
+        {kDownloadBadUrl, 0, L"解析服务器返回的地址错误，请联系管理员！"},
+        {kDownloadSizeQueryFailed, 0, L"获取下载的文件大小失败，检查网络是否已经连接，请联系管理员！"},
+        {kDownloadSizeMismatch, 0, L"服务器返回的文件大小不匹配，请联系管理员！"},
+        {kDownloadRangeFailed, 10061, L"网络错误(0x0000274d)，检查网络是否已经连接，请联系管理员！"},
+        {kDownloadRangeFailed, kRangeReplyUnusable, L"网络错误(0x00002f78)，检查网络是否已经连接，请联系管理员！"},
+        // A network failure without a detail names itself, never 0.
+        {kDownloadRangeFailed, 0, L"网络错误(0xe0000007)，检查网络是否已经连接，请联系管理员！"},
+        {kDownloadRecordUnreadable, 0, L"解析日志文件错误！"},
+        {kDownloadVerifyFailed, 0, L"服务器返回0字节，请联系管理员！"},
+        {0xE0000011, 0, L"系统错误(0xe0000011)，请联系管理员！"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.text, DownloadErrorText(c.code, 5, 10061)) << std::hex << c.code;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, DownloadErrorText(c.code, c.detail)) << std::hex << c.code << " " << c.detail;
 }
 
 TEST(Confirmations, DownloadErrorIsOneButtonMessage) {
     VQDialogAnswerer answer(L"Download-error", 130);
-    ShowDownloadError(nullptr, 112);
+    ShowDownloadError(nullptr, 112, 0);
     ASSERT_TRUE(answer.Answered());
     EXPECT_EQ(L"下载失败", answer.Caption());
     EXPECT_EQ(L"磁盘空间不足，请在设置选项里更改下载与安装目录！", answer.Text());

@@ -73,7 +73,16 @@ uint32_t VQRecordingObserver::LastEndCode() const {
     std::lock_guard<std::mutex> guard(m_lock);
     for (auto at = m_events.rbegin(); at != m_events.rend(); ++at) {
         if (at->code == kDownloadEventEnd)
-            return static_cast<uint32_t>(at->value);
+            return EndValueCode(at->value);
+    }
+    return ~0u;
+}
+
+uint32_t VQRecordingObserver::LastEndDetail() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (auto at = m_events.rbegin(); at != m_events.rend(); ++at) {
+        if (at->code == kDownloadEventEnd)
+            return EndValueDetail(at->value);
     }
     return ~0u;
 }

@@ -38,8 +38,10 @@ public:
     void Clear();
     // Until this many end events (8) arrived in all; false on time-out.
     bool WaitForEnds(size_t count, DWORD timeoutMs = 60000) const;
-    // The value of the last end event; ~0u when none came.
+    // The end code and the failure detail of the last end event; ~0u when
+    // none came.
     uint32_t LastEndCode() const;
+    uint32_t LastEndDetail() const;
 
     // Runs on the sender's thread after each event is recorded; change it
     // only while no task runs.

@@ -184,9 +184,16 @@ TEST_F(HttpTaskServer, AFileAlreadyThereFinishesWithoutATransfer) {
     EXPECT_EQ(game_, cache_.ReadFile(L"game.bin"));
 }
 
+// Every road to a failed end: its end code (never 0) and, for the codes
+// whose message shows a number (1 and 0xE0000007), the detail the task
+// gives with it (never 0 either: the owner's thread has no error of its
+// own to show).
 TEST_F(HttpTaskServer, FailuresEndWithTheirCodes) {
     const std::wstring size = std::to_wstring(kGameSize);
     const std::wstring md5 = Md5Of(game_);
+    // A server without ranges: the update server's own /files/.
+    ASSERT_TRUE(infoRoot_->WriteFile(L"game.bin", game_));
+    const uint32_t kAnyError = ~0u;  // a Winsock error or one of the range details
     struct Case {
         const char* name;
         std::wstring url;  // empty: no reply file at all
@@ -195,16 +202,27 @@ TEST_F(HttpTaskServer, FailuresEndWithTheirCodes) {
         std::wstring md5;
         uint32_t type;
         uint32_t code;
+        uint32_t detail;  // 0: none given with this code
     } cases[] = {
-        {"no information", L"", L"", L"", L"", 1, kDownloadInfoFailed},
-        {"peer-to-peer", GameUrl(), L"game.bin", size, md5, 2, kDownloadOtherTransport},
-        {"bad URL", L"nothing", L"game.bin", size, md5, 1, kDownloadBadUrl},
-        {"missing file", GameUrl(L"missing.bin"), L"game.bin", size, md5, 1, kDownloadSizeQueryFailed},
-        {"other size", GameUrl(), L"game.bin", L"1000", md5, 1, kDownloadSizeMismatch},
-        {"no file name", GameUrl(), L"", size, md5, 1, kDownloadInfoFailed},
-        {"file name leaves the folder", GameUrl(), L"..\\escaped.bin", size, md5, 1, kDownloadInfoFailed},
-        {"file name is a folder", GameUrl(), L"sub\\", size, md5, 1, kDownloadInfoFailed},
-        {"other bytes than the MD5 says", GameUrl(L"other.bin"), L"game.bin", size, md5, 1, kDownloadVerifyFailed},
+        {"no information", L"", L"", L"", L"", 1, kDownloadInfoFailed, 0},
+        {"peer-to-peer", GameUrl(), L"game.bin", size, md5, 2, kDownloadOtherTransport, 0},
+        {"bad URL", L"nothing", L"game.bin", size, md5, 1, kDownloadBadUrl, 0},
+        {"missing file", GameUrl(L"missing.bin"), L"game.bin", size, md5, 1, kDownloadSizeQueryFailed, 0},
+        {"other size", GameUrl(), L"game.bin", L"1000", md5, 1, kDownloadSizeMismatch, 0},
+        {"no file name", GameUrl(), L"", size, md5, 1, kDownloadInfoFailed, 0},
+        {"file name leaves the folder", GameUrl(), L"..\\escaped.bin", size, md5, 1, kDownloadInfoFailed, 0},
+        {"file name is a folder", GameUrl(), L"sub\\", size, md5, 1, kDownloadInfoFailed, 0},
+        {"other bytes than the MD5 says", GameUrl(L"other.bin"), L"game.bin", size, md5, 1, kDownloadVerifyFailed, 0},
+        {"a server without ranges", update_->Url(L"/files/game.bin"), L"game.bin", size, md5, 1,
+         kDownloadRangeFailed, kRangeReplyUnusable},
+        {"ranges answered with the whole file", faults_->Url(L"/t140/ignore-range/all/game.bin"), L"game.bin", size,
+         md5, 1, kDownloadRangeFailed, kRangeReplyUnusable},
+        {"other bytes than the range asked for", faults_->Url(L"/t141/wrong-range/all/game.bin"), L"game.bin", size,
+         md5, 1, kDownloadRangeFailed, kRangeReplyUnusable},
+        {"ranges cut short", faults_->Url(L"/t142/cut/all/game.bin"), L"game.bin", size, md5, 1, kDownloadRangeFailed,
+         kAnyError},
+        {"ranges dropped", faults_->Url(L"/t143/drop/all/game.bin"), L"game.bin", size, md5, 1, kDownloadRangeFailed,
+         kAnyError},
     };
     uint32_t id = 110;
     for (const Case& c : cases) {
@@ -217,8 +235,13 @@ TEST_F(HttpTaskServer, FailuresEndWithTheirCodes) {
         VQHttpTask* task = new VQHttpTask(id, folder.PathOf(L"cache"), L"");
         queue.Add(task);
         ASSERT_TRUE(queue.StartNext(task)) << c.name;
-        ASSERT_TRUE(observer.WaitForEnds(1)) << c.name;
+        ASSERT_TRUE(observer.WaitForEnds(1, 120000)) << c.name;
         EXPECT_EQ(c.code, observer.LastEndCode()) << c.name;
+        EXPECT_NE(0u, observer.LastEndCode()) << c.name;
+        if (c.detail == kAnyError)
+            EXPECT_NE(0u, observer.LastEndDetail()) << c.name;
+        else
+            EXPECT_EQ(c.detail, observer.LastEndDetail()) << c.name;
         EXPECT_EQ(static_cast<uint32_t>(kTaskFailed), task->GetState()) << c.name;
         EXPECT_EQ(IsCountedFailure(c.code) ? 1u : 0u, task->GetFailureCount()) << c.name;
         // A failure never leaves a final file behind.

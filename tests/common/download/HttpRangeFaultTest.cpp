@@ -68,6 +68,7 @@ TEST_F(HttpRangeFaults, RangesRecoverFromPassingFaults) {
         HttpRangeDownloader downloader;
         downloader.SetSocketTimeout(1500);  // lets the stalled range give up soon
         ASSERT_EQ(0u, downloader.Download(&callback, MakeInfo(Url(c.mode), content_), target)) << name;
+        EXPECT_EQ(0u, downloader.GetFailureDetail()) << name;
         EXPECT_EQ(Md5Of(content_), Md5OfFile(target)) << name;
         EXPECT_FALSE(FileIsThere(target + L".vql")) << name;
         DeleteFileW(target.c_str());
@@ -88,6 +89,8 @@ TEST_F(HttpRangeFaults, RepliesThatAreNotTheRangeAreNeverWritten) {
         HttpRangeDownloader downloader;
         EXPECT_EQ(kDownloadRangeFailed, downloader.Download(&callback, MakeInfo(Url(mode), content_), target))
             << name;
+        // What the message of the end shows: the reply was no usable range.
+        EXPECT_EQ(kRangeReplyUnusable, downloader.GetFailureDetail()) << name;
         EXPECT_EQ(std::string(kFileSize, '\0'), ReadWholeFile(target + L".vqt")) << name;
         VQRecordImage image = ReadRecordImage(target + L".vql");
         ASSERT_TRUE(image.read) << name;
@@ -107,6 +110,7 @@ TEST_F(HttpRangeFaults, ACutShortRangeKeepsWhatItGot) {
     VQRecordingCallback callback;
     HttpRangeDownloader downloader;
     EXPECT_EQ(kDownloadRangeFailed, downloader.Download(&callback, MakeInfo(Url(L"cut/all"), content_), target));
+    EXPECT_NE(0u, downloader.GetFailureDetail());
     HttpRangeDownloader reader;
     ASSERT_TRUE(reader.ReadResumeRecord(target + L".vql"));
     std::vector<VQRangeRecord> ranges = reader.GetRanges();

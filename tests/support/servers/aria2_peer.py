@@ -14,6 +14,7 @@ with it) and aria2c's listening port. The wrapper stays until it is ended,
 also after aria2c has.
 """
 import argparse
+import ctypes
 import fcntl
 import hashlib
 import os
@@ -55,6 +56,12 @@ def seeders(tracker, info_hash):
 # and a lock file held for the wrapper's life keeps two of them, from test
 # programs running at the same time, off the same port.
 PORT_BAND = (20000, 29999)
+PR_SET_PDEATHSIG = 1
+# Looked up before any fork: the child between fork and exec only calls it.
+try:
+    PRCTL = ctypes.CDLL(None, use_errno=True).prctl
+except (OSError, AttributeError):
+    PRCTL = None
 
 
 def reserve_port():
@@ -79,6 +86,13 @@ def reserve_port():
             probe.close()
         return port, lock
     raise RuntimeError("no free port for aria2c")
+
+
+def end_with_wrapper():
+    """In aria2c before it runs: killed when this wrapper ends, also when the
+    wrapper is killed outright (Linux's parent-death signal)."""
+    if PRCTL is not None:
+        PRCTL(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 def main():
@@ -107,7 +121,16 @@ def main():
 
     child = None
 
+    class Stopped(Exception):
+        pass
+
     def stop(*_):
+        # Raised where the wrapper waits (for aria2c, among others), so that
+        # the wait lets go of the child first: a wait on it from inside the
+        # handler would block for good on the interrupted one.
+        raise Stopped()
+
+    def end_child():
         # aria2c's first signal only starts a graceful end (a last tracker
         # request); the second one ends it.
         for wait in (1, 3):
@@ -120,38 +143,44 @@ def main():
         if child and child.poll() is None:
             child.kill()
             child.wait()
-        sys.exit(0)
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
 
-    deadline = time.time() + args.timeout
-    if args.fetch:
-        announce(args.ready_file, port)
-        while seeders(tracker, info_hash) < 1:
-            if time.time() > deadline:
-                return 1
-            time.sleep(0.2)
-    child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if args.seed:
-        while seeders(tracker, info_hash) < 1:
-            if child.poll() is not None or time.time() > deadline:
-                return 1
-            time.sleep(0.2)
-        announce(args.ready_file, port)
-        child.wait()
-    else:
-        code = child.wait()
-        if args.done_file:
-            tmp = args.done_file + ".tmp"
-            with open(tmp, "w") as f:
-                f.write("%d\n" % code)
-            os.replace(tmp, args.done_file)
-    # Stay until the test ends us: a pid that vanished on its own could be
-    # handed to another process before the test's kill arrives.
-    while True:
-        signal.pause()
-
+    try:
+        deadline = time.time() + args.timeout
+        if args.fetch:
+            announce(args.ready_file, port)
+            while seeders(tracker, info_hash) < 1:
+                if time.time() > deadline:
+                    return 1
+                time.sleep(0.2)
+        child = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                 preexec_fn=end_with_wrapper)
+        if args.seed:
+            while seeders(tracker, info_hash) < 1:
+                if child.poll() is not None or time.time() > deadline:
+                    return 1
+                time.sleep(0.2)
+            announce(args.ready_file, port)
+            child.wait()
+        else:
+            code = child.wait()
+            if args.done_file:
+                tmp = args.done_file + ".tmp"
+                with open(tmp, "w") as f:
+                    f.write("%d\n" % code)
+                os.replace(tmp, args.done_file)
+        # Stay until the test ends us: a pid that vanished on its own could be
+        # handed to another process before the test's kill arrives.
+        while True:
+            signal.pause()
+    except Stopped:
+        return 0
+    finally:
+        signal.signal(signal.SIGTERM, signal.SIG_IGN)
+        signal.signal(signal.SIGINT, signal.SIG_IGN)
+        end_child()
 
 if __name__ == "__main__":
     sys.exit(main())
