@@ -59,6 +59,8 @@ AddressTable& Table() {
     return table;
 }
 
+}  // namespace
+
 bool IsWebAddress(const std::wstring& text) {
     for (const wchar_t* scheme : {L"http://", L"https://"}) {
         std::wstring prefix(scheme);
@@ -67,6 +69,8 @@ bool IsWebAddress(const std::wstring& text) {
     }
     return false;
 }
+
+namespace {
 
 // Called with the lock held.
 uint32_t LoadLocked(AddressTable& table, const std::wstring& iniPath) {

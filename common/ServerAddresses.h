@@ -51,6 +51,11 @@ extern const wchar_t kServersIniSection[];  // L"Servers"
 const int kRequestVersionMajor = 1;
 const int kRequestVersionMinor = 7;
 
+// An address that starts with "http://" or "https://" (any case) and has
+// more after it: the only kind the table takes, and the only kind the
+// manager opens from a server's data.
+bool IsWebAddress(const std::wstring& text);
+
 // The INI key of an address ("UpdateServer", ...); null when out of range.
 const wchar_t* ServerAddressKey(VQServerAddress which);
 // The built-in placeholder; empty when out of range.

@@ -5,10 +5,8 @@
 
 namespace Tessar {
 
-// Deployment addresses of the product's pages.
-extern const wchar_t kHomePageAddress[];
-extern const wchar_t kHelpPageAddress[];
-extern const wchar_t kFeedbackPageAddress[];
+// The support address (the product's pages are in the server address
+// table, common/ServerAddresses.h).
 extern const wchar_t kSupportMailAddress[];
 
 // Opens an address with the default verb, owned by the active window;

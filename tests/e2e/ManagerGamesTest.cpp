@@ -1,8 +1,9 @@
 // The game operations as a user reaches them: a click on an installed
 // game's tile starts it once (a second click starts nothing), Ctrl+Alt+K
 // ends a game that ignores WM_CLOSE, uninstall keeps or removes the files
-// by the uninstaller's exit code, and the tile menu makes a desktop
-// shortcut whose icon is a real .ico and whose start hands over.
+// by the uninstaller's exit code, the tile menu makes a desktop shortcut
+// whose icon is a real .ico and whose start hands over, and after a restart
+// removing the game takes that shortcut along.
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,7 @@ const POINT kFirstTile = {66, 172};
 const int kMenuRow = 28;
 const int kMenuSeparator = 9;
 const int kShortcutItemY = 4 + kMenuRow + kMenuSeparator + 2 * kMenuRow + kMenuRow / 2;
+const int kDeleteIconItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow / 2;
 const int kUninstallItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow + kMenuRow / 2;
 
 std::wstring StandInPath() { return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/games") + L"\\GameStandIn.exe"; }
@@ -273,6 +275,49 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     ChooseMenuItem(menu, kShortcutItemY);
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(icon.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
+    DeleteFileW(shortcut.c_str());
+    DeleteFileW(icon.c_str());
+    WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
+}
+
+TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
+    const uint32_t kGameId = 1;
+    const std::wstring game = m_folder.Temp().PathOf(L"game.exe");
+    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    ASSERT_TRUE(WriteInstalledGame(list, kGameId, game, L"--exit 0", L""));
+    const std::wstring linkIni = GetLinkIniPath(GetSharedDataFolder());
+    WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
+    StartShown();
+    HWND menu = OpenTileMenu();
+    ASSERT_NE(nullptr, menu) << "the tile menu did not open";
+    ChooseMenuItem(menu, kShortcutItemY);
+    wchar_t value[MAX_PATH] = {};
+    ASSERT_TRUE(WaitFor(
+        [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; }, kTimeout))
+        << "no link.ini record";
+    const std::wstring shortcut = value;
+    GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
+    const std::wstring icon = value;
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "no shortcut file";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "no icon file";
+
+    // The next start knows the shortcut: removing the game's tile removes it.
+    m_folder.Kill(m_manager);
+    StartShown();
+    for (int attempt = 0; attempt < 3 && !InstalledIds(list).empty(); ++attempt) {
+        menu = OpenTileMenu();
+        ASSERT_NE(nullptr, menu) << "the tile menu did not open after the restart";
+        Sleep(300);
+        ChooseMenuItem(menu, kDeleteIconItemY);
+        WaitFor([&] { return InstalledIds(list).empty(); }, 8000);
+    }
+    EXPECT_TRUE(InstalledIds(list).empty()) << "the game is still listed";
+    EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout))
+        << "the shortcut stayed";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "the icon stayed";
+    EXPECT_EQ(0u, GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()))
+        << "the link.ini section stayed";
     DeleteFileW(shortcut.c_str());
     DeleteFileW(icon.c_str());
     WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
