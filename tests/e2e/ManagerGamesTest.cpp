@@ -113,6 +113,21 @@ protected:
         GetClientRect(menu, &rc);
         ClickAt(menu, POINT{rc.right / 2, y});
     }
+    // Chooses the shortcut item of the first tile's menu and waits for the
+    // record of game 1 in link.ini; its shortcut and icon paths.
+    void MakeShortcutFromMenu(const std::wstring& linkIni, std::wstring& shortcut, std::wstring& icon) {
+        HWND menu = OpenTileMenu();
+        ASSERT_NE(nullptr, menu) << "the tile menu did not open";
+        ChooseMenuItem(menu, kShortcutItemY);
+        wchar_t value[MAX_PATH] = {};
+        ASSERT_TRUE(WaitFor(
+            [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; },
+            kTimeout))
+            << "no link.ini record";
+        shortcut = value;
+        GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
+        icon = value;
+    }
     // The catalogue's uninstall key name of a game.
     std::wstring CatalogueUninstallKey(uint32_t gameId) {
         VQDatabaseXmlFile database(m_folder.PathOf(L"data\\database.vqx"));
@@ -239,18 +254,10 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     const std::wstring linkIni = GetLinkIniPath(shared);
     WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
     StartShown();
-    HWND menu = OpenTileMenu();
-    ASSERT_NE(nullptr, menu) << "the tile menu did not open";
-    ChooseMenuItem(menu, kShortcutItemY);
-
-    wchar_t value[MAX_PATH] = {};
-    ASSERT_TRUE(WaitFor(
-        [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; }, kTimeout))
-        << "no link.ini record";
-    const std::wstring shortcut = value;
+    std::wstring shortcut, icon;
+    MakeShortcutFromMenu(linkIni, shortcut, icon);
+    if (HasFatalFailure()) return;
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "no shortcut file";
-    GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
-    const std::wstring icon = value;
     HANDLE file = CreateFileW(icon.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << "no icon file";
     unsigned char head[4] = {0xFF, 0xFF, 0xFF, 0xFF};
@@ -263,6 +270,7 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_EQ(0, head[3]);
 
     // What the shortcut starts: a second manager that hands the game over.
+    wchar_t value[MAX_PATH] = {};
     GetPrivateProfileStringW(L"00001", L"exe", L"", value, MAX_PATH, linkIni.c_str());
     EXPECT_EQ(game, std::wstring(value));
     VQManagerProcess second = m_folder.Start(L"-exec_app=00001");
@@ -270,7 +278,7 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_TRUE(WaitFor([&] { return ReadLines(m_record).size() == 1; }, kTimeout)) << "the game did not start";
 
     // The same menu item removes it again.
-    menu = OpenTileMenu();
+    HWND menu = OpenTileMenu();
     ASSERT_NE(nullptr, menu);
     ChooseMenuItem(menu, kShortcutItemY);
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
@@ -289,16 +297,9 @@ TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
     const std::wstring linkIni = GetLinkIniPath(GetSharedDataFolder());
     WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
     StartShown();
-    HWND menu = OpenTileMenu();
-    ASSERT_NE(nullptr, menu) << "the tile menu did not open";
-    ChooseMenuItem(menu, kShortcutItemY);
-    wchar_t value[MAX_PATH] = {};
-    ASSERT_TRUE(WaitFor(
-        [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; }, kTimeout))
-        << "no link.ini record";
-    const std::wstring shortcut = value;
-    GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
-    const std::wstring icon = value;
+    std::wstring shortcut, icon;
+    MakeShortcutFromMenu(linkIni, shortcut, icon);
+    if (HasFatalFailure()) return;
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "no shortcut file";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "no icon file";
 
@@ -306,7 +307,7 @@ TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
     m_folder.Kill(m_manager);
     StartShown();
     for (int attempt = 0; attempt < 3 && !InstalledIds(list).empty(); ++attempt) {
-        menu = OpenTileMenu();
+        HWND menu = OpenTileMenu();
         ASSERT_NE(nullptr, menu) << "the tile menu did not open after the restart";
         Sleep(300);
         ChooseMenuItem(menu, kDeleteIconItemY);
@@ -316,6 +317,7 @@ TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout))
         << "the shortcut stayed";
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "the icon stayed";
+    wchar_t value[MAX_PATH] = {};
     EXPECT_EQ(0u, GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()))
         << "the link.ini section stayed";
     DeleteFileW(shortcut.c_str());

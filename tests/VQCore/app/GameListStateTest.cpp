@@ -268,7 +268,10 @@ TEST_F(GameListStateTest, ARenumberedGameGetsItsShortcutMadeAgain) {
     ASSERT_TRUE(FileExists(shortcut)) << "no shortcut for the new id";
     EXPECT_EQ(1, installed[1]->Data().operationFlag2);
     ShortcutInfo info;
-    ASSERT_TRUE(ReadShortcut(shortcut, info));
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const bool read = ReadShortcut(shortcut, info);
+    if (com) ::CoUninitialize();
+    ASSERT_TRUE(read);
     EXPECT_EQ(0u, info.arguments.find(L"-exec_app=90002")) << std::string(info.arguments.begin(), info.arguments.end());
     RemoveShortcutRecord(90002);
     EXPECT_FALSE(FileExists(shortcut));
