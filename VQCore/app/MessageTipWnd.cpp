@@ -33,6 +33,10 @@ VQMessageTipWnd::VQMessageTipWnd(int mode, HWND mainWindow, int x, int y, const 
 }
 
 void VQMessageTipWnd::OnLayoutReady() {
+    // Shown without activation: the first paint moves the focus to the
+    // first tab stop, which would activate the tip, so its buttons are none.
+    for (int id : {kCloseId, kButtonId, kIconId})
+        if (VQControl* button = Find(id)) button->SetFlag(FlagTabStop, false);
     const bool installed = m_mode == kTipInstallFinished;
     SetControlVisible(kInstalledPanelId, installed);
     SetControlVisible(kNewGamesPanelId, !installed);

@@ -22,6 +22,7 @@
 #include "common/FormatText.h"
 #include "tests/e2e/ManagerHarness.h"
 #include "tests/e2e/ManagerRecords.h"
+#include "tests/support/PointerParking.h"
 #include "tests/support/UpdateServer.h"
 #include "tests/support/WebRoot.h"
 
@@ -104,7 +105,17 @@ private:
     VQManagerFolder m_folder;
 };
 
+// The pointer rests in the screen's top right corner during the test: the
+// tips come up in the bottom right one, where the pointer is parked, and a
+// real pointer over a tip would add mouse moves of its own (and hold it).
+class VQPointerAwayFromTheTips {
+public:
+    VQPointerAwayFromTheTips() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, 0); }
+    ~VQPointerAwayFromTheTips() { VQPointerParking::Park(); }
+};
+
 TEST(ManagerTips, TheInstallFinishedTipRunsTheGameOrOffersItsRegistration) {
+    VQPointerAwayFromTheTips pointer;
     VQTempFolder www;
     VQUpdateServer server;
     ASSERT_TRUE(server.Start(www.Path()));

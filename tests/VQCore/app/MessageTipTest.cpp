@@ -156,6 +156,22 @@ TEST(MessageTipWnd, TheButtonActsOnTheTileFoundWhenClicked) {
     }
 }
 
+// A tip comes up without taking the activation from the window in front.
+TEST(MessageTipWnd, ATipDoesNotTakeTheActivation) {
+    for (int mode : {kTipInstallFinished, kTipNewGames}) {
+        HWND front = ::CreateWindowExW(0, L"STATIC", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                                       nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(front);
+        ASSERT_TRUE(PumpUntil([front] { return ::GetForegroundWindow() == front; })) << mode;
+        VQMessageTipWnd tip(mode, front, 500, 400);
+        tip.ShowTip();
+        PumpUntil([] { return false; }, 500);  // painted and fading in
+        EXPECT_TRUE(::IsWindowVisible(tip.GetHWND())) << mode;
+        EXPECT_EQ(front, ::GetForegroundWindow()) << mode;
+        ::DestroyWindow(front);
+    }
+}
+
 // The tips stand in the work area's bottom right corner, each new one above
 // those open there.
 TEST(MessageTipWnd, NewTipsStackAboveTheOpenOnes) {
