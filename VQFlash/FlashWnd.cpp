@@ -10,6 +10,7 @@
 #include "VQFlash/TooltipWnd.h"
 #include "common/ComPtr.h"
 #include "common/PathText.h"
+#include "common/ServerAddresses.h"
 #include "ui/ActiveX.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SkinManager.h"
@@ -23,8 +24,6 @@ namespace {
 // own procedure (the subclass procedure has no object of its own).
 VQFlashWnd* g_playerWindow = nullptr;
 WNDPROC g_oldFlashProc = nullptr;
-
-const wchar_t kHomePage[] = L"http://www.tovana.com/";
 
 // The first file of a CF_HDROP in the data object; false when there is none.
 bool FirstDroppedFile(IDataObject* data, std::wstring& path) {
@@ -248,7 +247,12 @@ void VQFlashWnd::OnCommand(int id) {
     case FlashIdRestore: ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_RESTORE, 0); break;
     case FlashIdZoomIn: Zoom(true); break;
     case FlashIdZoomOut: Zoom(false); break;
-    case FlashIdLogo: ::ShellExecuteW(m_hwnd, nullptr, kHomePage, nullptr, nullptr, SW_SHOWNORMAL); break;
+    case FlashIdLogo: {
+        // The product's home page of the installation's server table (servers.ini).
+        const std::wstring home = GetServerAddress(kHomePage);
+        ::ShellExecuteW(m_hwnd, nullptr, home.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    }
     default: break;
     }
 }

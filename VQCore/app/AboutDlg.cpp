@@ -5,13 +5,11 @@
 #include "VQCore/app/ResourceString.h"
 #include "common/FormatText.h"
 #include "common/WebAddress.h"
+#include "common/ServerAddresses.h"
 #include "ui/Control.h"
 
 namespace Tessar {
 
-const wchar_t kHomePageAddress[] = L"http://www.tovana.example/";
-const wchar_t kHelpPageAddress[] = L"http://www.tovana.example/help/";
-const wchar_t kFeedbackPageAddress[] = L"http://www.tovana.example/feedback/";
 const wchar_t kSupportMailAddress[] = L"mailto:support@tovana.example";
 
 namespace {
@@ -39,7 +37,7 @@ void VQAboutDlg::Notify(VQNotifyMsg& msg) {
         if (id == kCloseId || id == kOkId) {
             EndWithResult(id == kOkId ? kDialogOk : kDialogCancel);
         } else if (id == kHomeLinkId) {
-            OpenWebAddress(kHomePageAddress, ::GetActiveWindow());
+            OpenWebAddress(GetServerAddress(kHomePage), ::GetActiveWindow());
         } else if (id == kSupportLinkId) {
             ::ShellExecuteW(m_hwnd, L"open", kSupportMailAddress, nullptr, nullptr, SW_SHOWNORMAL);
         }

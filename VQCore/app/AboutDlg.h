@@ -5,10 +5,8 @@
 
 namespace Tessar {
 
-// Deployment addresses of the product's pages.
-extern const wchar_t kHomePageAddress[];
-extern const wchar_t kHelpPageAddress[];
-extern const wchar_t kFeedbackPageAddress[];
+// The support address (the product's pages are in the server address
+// table, common/ServerAddresses.h).
 extern const wchar_t kSupportMailAddress[];
 
 class VQAboutDlg : public VQDialogWindow {

@@ -4,6 +4,7 @@
 #include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/gamelib/GameId.h"
+#include "VQCore/gamelib/Settings.h"
 #include "common/DownloadEndCodes.h"
 #include "common/FormatText.h"
 
@@ -27,6 +28,8 @@ enum : UINT {
     kTextPowerOff = 1084,
     kTextRepairTitle = 1085,
     kTextRepair = 1086,
+    kTextExit = 1060,
+    kTextExitTitle = 1061,
     kTextDiskFull = 1102,
     kTextSystemError = 1103,
     kTextDownloadFailed = 1104,
@@ -79,6 +82,16 @@ bool AskPowerOff(HWND owner) {
     dialog.SetOkText(LoadResourceString(kTextRunNow));
     dialog.ShowModal();
     return dialog.GetResult() == kDialogOk;
+}
+
+bool ConfirmExit(HWND owner, bool downloadsActive) {
+    VQSettings& settings = VQSettings::Instance();
+    if (!downloadsActive || !settings.GetBool(L"ExitMessageTip")) return true;
+    const VQConfirmation answer = Ask(owner, kMessageAskWithOption, kTextExitTitle, kTextExit);
+    if (!answer.proceed) return false;
+    // "Remember my choice": the next exit does not ask.
+    if (answer.withData) settings.SetBool(L"ExitMessageTip", false);
+    return true;
 }
 
 VQConfirmation AskRepairGame(HWND owner) {

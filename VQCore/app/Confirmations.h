@@ -25,6 +25,10 @@ VQConfirmation AskDeleteAllTasks(HWND owner);
 // Turning the computer off after the last install: counts down 60 seconds
 // and confirms by itself.
 bool AskPowerOff(HWND owner);
+// Ending the program: asked only while downloads run and the setting
+// ExitMessageTip is on; a confirmed answer with "remember my choice" ticked
+// turns the setting off. True when the program may end.
+bool ConfirmExit(HWND owner, bool downloadsActive);
 // A broken game: download it again? `withData` is "don't ask again".
 VQConfirmation AskRepairGame(HWND owner);
 // The message box of a failed download (type 4, one button).

@@ -43,9 +43,11 @@ void DropSearchIndex() {
     if (FileExists(index)) DeleteFileClearReadOnly(index);
 }
 
-// Tiles of the games the increment published, with their pictures, posted
-// to the window; the window owns them once the message is taken.
-void AnnounceNewGames(const VQDatabaseXmlFile& database, HWND window, HANDLE stopEvent) {
+// What the increment changed for the open window: tiles of the games it
+// published, with their pictures, and the names of all games, posted to the
+// window, which owns the tiles once the message is taken. A picture fetched
+// here goes to every tile of its game the window already shows as well.
+void AnnounceCatalogueChange(const VQDatabaseXmlFile& database, HWND window, HANDLE stopEvent) {
     VQGameListState state;
     state.Init(&database);
     state.LoadRecommendIcons(true);
@@ -60,18 +62,18 @@ void AnnounceNewGames(const VQDatabaseXmlFile& database, HWND window, HANDLE sto
         news->counts[i] = static_cast<uint32_t>(news->kinds[tipOrder[i]].size());
         news->total += news->counts[i];
     }
-    if (news->total == 0) {
-        state.DeleteTiles();
-        return;
-    }
+    for (const auto& game : database.GetGames())
+        if (game.second) news->names[game.first] = game.second->GameName;
     // The tiles are still the job's own: their pictures are set here.
     for (VQGameIcon* missing : state.GetMissingIconIds()) {
         if (IsStopping(stopEvent)) break;
         const uint32_t id = missing->GetGameId();
         if (!FetchGameIcon(id) || !FileExists(GetGameIconPath(id))) continue;
+        const std::wstring image = IconImageText(GetGameIconPath(id));
         for (VQTileList& kind : news->kinds)
             for (VQGameIcon* tile : kind)
-                if (tile->GetGameId() == id) tile->SetImage(IconImageText(GetGameIconPath(id)));
+                if (tile->GetGameId() == id) tile->SetImage(image);
+        PostGamePicture(window, id, image);
     }
     if (PostMessageW(window, kMsgCatalogueNews, reinterpret_cast<WPARAM>(news.get()), 0)) {
         news.release();
@@ -79,11 +81,12 @@ void AnnounceNewGames(const VQDatabaseXmlFile& database, HWND window, HANDLE sto
         for (VQTileList& kind : news->kinds)
             for (VQGameIcon* tile : kind) delete tile;
     }
-    DropSearchIndex();
 }
 
 // The catalogue: an increment from the update server, or a full copy when
-// the local one does not load (which leaves the pages alone).
+// the local one does not load (which leaves the pages alone). Whatever
+// changed it, the search index goes, so the next search rebuilds it from
+// the new catalogue.
 bool UpdateDatabase(HANDLE stopEvent, HWND window) {
     VQDatabaseXmlFile database(GetDatabasePath());
     bool incremental = database.Load();
@@ -92,7 +95,9 @@ bool UpdateDatabase(HANDLE stopEvent, HWND window) {
     bool changed = false;
     const bool ok = incremental ? database.UpdateFromServer(request, changed, incremental)
                                 : database.Download(request, nullptr, changed);
-    if (ok && changed && incremental && window) AnnounceNewGames(database, window, stopEvent);
+    if (!ok || !changed) return ok;
+    if (incremental && window) AnnounceCatalogueChange(database, window, stopEvent);
+    DropSearchIndex();
     return ok;
 }
 

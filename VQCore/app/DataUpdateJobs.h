@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "VQCore/app/GameListState.h"
+#include "VQCore/app/CatalogueNews.h"
 
 namespace Tessar {
 
@@ -20,16 +20,6 @@ enum VQUpdateJobId : uint32_t {
     kJobDatabase = 1001,
     kJobAdvertList = 1002,
     kJobHotList = 1003,
-};
-
-// What a catalogue increment brings to the open window (kMsgCatalogueNews):
-// tiles of the newly published games for the five kind pages, in the order
-// single-player, online, flash, web, tools, and the counts in the order of
-// the new-games tip: single-player, online, web, flash, tools.
-struct VQCatalogueNews {
-    VQTileList kinds[5];
-    uint32_t counts[5] = {0, 0, 0, 0, 0};
-    uint32_t total = 0;
 };
 
 // One job: id, the stop event (may be null), the window to inform (may be

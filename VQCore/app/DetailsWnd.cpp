@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "VQCore/app/LoadingPicture.h"
 #include "VQCore/app/ResourceString.h"
+#include "common/ServerAddresses.h"
 #include "common/FormatText.h"
 #include "ui/ActiveX.h"
 #include "ui/Control.h"
@@ -13,13 +15,13 @@
 
 namespace Tessar {
 
-const wchar_t kDetailsServerAddress[] = L"http://details.tovana.example";
-
 namespace {
 
 enum : int { kMinimiseId = 101, kCloseId = 102, kBrowserId = 103, kTabsId = 104, kLoadingId = 106 };
 enum : UINT { kTextTitle = 1161 };
 const wchar_t* const kSectionWords[4] = {L"introduction", L"pic", L"raider", L"comment"};
+// The loading picture in the middle of the page area.
+const wchar_t kLoadingPicture[] = L"res='267' restype='PNG' dest='380,225,412,258'";
 
 VQTabCtrl* TabsOf(VQDialogWindow& window) {
     VQControl* control = window.Find(kTabsId);
@@ -62,6 +64,11 @@ LRESULT VQDetailsWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL
     return 0;
 }
 
+bool VQDetailsWnd::IsLoading() const {
+    VQControl* loading = Find(kLoadingId);
+    return loading && loading->IsVisible();
+}
+
 bool VQDetailsWnd::IsSectionShown(int index) const {
     return index >= 0 && index < 4 && (m_sections[index] & 1) != 0;
 }
@@ -79,7 +86,7 @@ void VQDetailsWnd::ShowGame(uint32_t gameId, const std::string& status) {
 
 bool VQDetailsWnd::ShowTab(int index) {
     if (!IsSectionShown(index)) return false;
-    m_lastAddress = DetailsAddress(kDetailsServerAddress, index, m_gameId, std::rand());
+    m_lastAddress = DetailsAddress(GetServerAddress(kDetailsServer), index, m_gameId, std::rand());
     VQControl* control = Find(kBrowserId);
     auto* host = control ? static_cast<VQActiveX*>(control->GetInterface(ControlTypeActiveX)) : nullptr;
     if (!host) return false;
@@ -88,7 +95,7 @@ bool VQDetailsWnd::ShowTab(int index) {
     if (FAILED(host->GetControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) || !browser) return false;
     if (m_sink && !m_sinkConnected) m_sinkConnected = SUCCEEDED(m_sink->Connect(browser));
     control->SetVisible(false);
-    if (VQControl* loading = Find(kLoadingId)) loading->SetVisible(true);
+    ShowLoadingPicture(m_paintManager, Find(kLoadingId), kLoadingPicture);
     BSTR address = ::SysAllocStringLen(m_lastAddress.data(), static_cast<UINT>(m_lastAddress.size()));
     const HRESULT hr = browser->Navigate(address, nullptr, nullptr, nullptr, nullptr);
     ::SysFreeString(address);
@@ -98,7 +105,7 @@ bool VQDetailsWnd::ShowTab(int index) {
 
 void VQDetailsWnd::OnProgressChange(LONG progress, LONG) {
     if (progress != -1) return;
-    SetControlVisible(kLoadingId, false);
+    HideLoadingPicture(m_paintManager, Find(kLoadingId));
     SetControlVisible(kBrowserId, true);
     ::InvalidateRect(m_hwnd, nullptr, FALSE);
 }

@@ -12,10 +12,8 @@
 
 namespace Tessar {
 
-// Where the details server is (a deployment value).
-extern const wchar_t kDetailsServerAddress[];
-
-// "<base>/<section>/<id, 5 digits>.html?<random>" for tab 0-3; empty for another tab.
+// "<base>/<section>/<id, 5 digits>.html?<random>" for tab 0-3; empty for
+// another tab. The base is the details server of the address table.
 std::wstring DetailsAddress(const std::wstring& base, int tab, uint32_t gameId, int random);
 
 class VQDetailsWnd : public VQDialogWindow, public VQActiveXDispatch {
@@ -33,6 +31,8 @@ public:
     // Shows tab `index`'s page; false when nothing is loaded for it.
     bool ShowTab(int index);
     bool IsSectionShown(int index) const;
+    // True while the loading picture stands in for the page.
+    bool IsLoading() const;
     const std::wstring& GetLastAddress() const { return m_lastAddress; }
 
     // The hosted browser reports its progress; -1: the page is complete.

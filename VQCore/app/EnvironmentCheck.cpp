@@ -49,7 +49,9 @@ bool IsRuntimeInstalled(const RuntimeRequirement& runtime, const VQRuntimeState&
     switch (runtime.check) {
     case VQRuntimeCheck::kXna: return state.xnaMask == 8;
     case VQRuntimeCheck::kOpenAl: return state.openAl;
-    case VQRuntimeCheck::kDirectX: return state.directXMajor >= 9;
+    // Games of this row need the version-9 helper libraries, which a newer
+    // DirectX does not carry: only 9 and 10 count.
+    case VQRuntimeCheck::kDirectX: return state.directXMajor == 9 || state.directXMajor == 10;
     case VQRuntimeCheck::kXLive: return state.xLive;
     case VQRuntimeCheck::kDotNet20: return (state.dotNetMask & 0x04) != 0;
     case VQRuntimeCheck::kDotNet35: return (state.dotNetMask & 0x80) != 0;

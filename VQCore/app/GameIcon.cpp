@@ -190,10 +190,11 @@ void VQGameIcon::SignalCompletion(bool success) {
     }
     VQSettings& settings = VQSettings::Instance();
     if (success) {
-        // Posted, not sent: the install worker must never wait on the UI
-        // thread, which may itself be waiting for the worker at shutdown.
-        if (settings.GetBool(L"CompleteMessageTip") && m_manager && m_manager->GetPaintWindow())
-            PostMessageW(m_manager->GetPaintWindow(), kMsgTileInstallFinished, reinterpret_cast<WPARAM>(this), 0);
+        // Sent: this is the window's own thread (a worker's report was handed
+        // over above), so the tip is made while the tile is still where the
+        // install left it, before notification 22 moves it.
+        if (settings.GetBool(L"CompleteMessageTip") && host)
+            SendMessageW(host, kMsgTileInstallFinished, reinterpret_cast<WPARAM>(this), 0);
         if (settings.GetBool(L"CompleteAudioTip")) {
             const std::wstring sound = GetCompleteSoundPath();
             if (FileExists(sound)) PlaySoundW(sound.c_str(), nullptr, SND_ASYNC | SND_NODEFAULT | SND_FILENAME);

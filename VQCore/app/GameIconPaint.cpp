@@ -180,6 +180,10 @@ void VQGameIcon::PaintCaption(HDC hdc, const std::wstring& caption) {
             text.pop_back();
     }
     m_textStyle |= DT_CENTER;
+    // A soft dark halo first, so the white caption reads on any picture of
+    // the shelf; the quick strip's captions stand on their own band.
+    if (!IsOnQuickStrip())
+        VQRenderEngine::DrawTextShadow(hdc, m_manager, area, text, m_fonts[TextNormal], m_textStyle);
     VQRenderEngine::DrawColoredText(hdc, m_manager, area, text, m_textColors[TextNormal], m_fonts[TextNormal],
                                     m_textStyle);
     m_textStyle = style;

@@ -84,6 +84,11 @@ void VQGameIconTipWnd::Forget() {
     m_tile = nullptr;
 }
 
+void VQGameIconTipWnd::OnTileDownloaded(const VQGameIcon* tile) {
+    if (tile == nullptr || tile != m_tile) return;
+    if (VQControl* control = Find(kDownloadedControlId)) control->SetEnabled(false);
+}
+
 void VQGameIconTipWnd::MoveTo(POINT point) {
     ::ClientToScreen(m_owner, &point);
     ::SetWindowPos(m_hwnd, nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -34,6 +34,11 @@ public:
     void MoveTo(POINT point);
     // Forgets the tile (it left its page) and hides.
     void Forget();
+    // The tile reached the downloaded state (compared only): when it is the
+    // tile shown, the skin's control kDownloadedControlId, when it has one,
+    // is disabled.
+    void OnTileDownloaded(const VQGameIcon* tile);
+    static const int kDownloadedControlId = 1021;
 
     VQGameIcon* GetTile() const { return m_tile; }
     int GetMode() const { return m_mode; }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "VQCore/app/DownloadTasks.h"
+#include "VQCore/app/DesktopShortcut.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/RecommendXmlFile.h"
 #include "VQCore/download/BTTask.h"
@@ -159,7 +160,9 @@ bool VQGameListState::LoadInstalledIcons() {
                 m_lists[InstalledList].push_back(tile);
                 if (record->ID >= m_nextCustomId) m_nextCustomId = record->ID + 1;
             }
-            if (m_hasShortcut && m_hasShortcut(record->ID)) data.operationFlag2 = 1;
+            // A desktop shortcut made in an earlier run: its tile offers to
+            // remove it, and removing the game takes it along.
+            if (m_hasShortcut ? m_hasShortcut(record->ID) : HasShortcutRecord(record->ID)) data.operationFlag2 = 1;
         }
     }
     return true;
@@ -343,7 +346,15 @@ static void RenumberCustomGames(const VQTileList& installed, std::function<void(
         MoveFileW(oldPath.c_str(), newPath.c_str());
         tile->SetGameId(newId);
         tile->SetImage(L"file='" + newPath + L"' icon='true' dest='30,15,62,47'");
-        if (tile->Data().operationFlag2 && renameShortcut) renameShortcut(oldId, tile);
+        if (!tile->Data().operationFlag2) continue;
+        if (renameShortcut) {
+            renameShortcut(oldId, tile);
+        } else {
+            // The old shortcut starts the old id: it goes, and one for the
+            // new id takes its place.
+            RemoveShortcutRecord(oldId);
+            if (!CreateDesktopShortcut(tile)) tile->Data().operationFlag2 = 0;
+        }
     }
 }
 

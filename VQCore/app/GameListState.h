@@ -53,7 +53,8 @@ public:
     void Clear();
     void SetPaths(const VQGameListPaths& paths) { m_paths = paths; }
     // Whether a desktop shortcut exists for a game (the installed tiles
-    // carry the answer); none by default.
+    // carry the answer); by default the shared folder's link.ini is asked
+    // (HasShortcutRecord).
     void SetShortcutProbe(std::function<bool(uint32_t)> probe) { m_hasShortcut = std::move(probe); }
     // Queues a downloaded game's install; without it the tile waits for
     // the user.
@@ -119,8 +120,9 @@ private:
 };
 
 // Renumbers the custom games densely, then writes the installed tiles
-// (state 1) of both lists to the installed list file. The renaming of
-// shortcuts goes through `renameShortcut` (old id, tile) when given.
+// (state 1) of both lists to the installed list file. A renumbered game's
+// desktop shortcut is made again for its new id (the old one and its record
+// removed), or goes through `renameShortcut` (old id, tile) when given.
 bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, const std::wstring& path = std::wstring(),
                        std::function<void(uint32_t, VQGameIcon*)> renameShortcut = nullptr);
 // Writes the tiles in states 2-6 to the download list file.

@@ -323,7 +323,8 @@ void VQInstallQueue::WorkerLoop() {
             if (m_environment.installed)
                 m_environment.installed(job.gameId, job.setupPath);
             else
-                GetDownloadCache().StampEntry(job.gameId, job.setupPath);
+                (m_environment.cache ? *m_environment.cache : GetDownloadCache())
+                    .RecordInstalledFile(job.gameId, job.setupPath);
         }
         Report(job, outcome);
         if (drained) {

@@ -35,6 +35,7 @@
 
 namespace Tessar {
 
+class VQCleanupDiskSpace;
 class VQGameIcon;
 class VQPaintManager;
 class VQThread;
@@ -72,6 +73,11 @@ public:
     // to the tile's window).
     struct Environment {
         std::function<std::wstring()> installFolder;
+        // After an install from a downloaded file: the cache records the file
+        // and deletes it at once when its drive is short of room
+        // (VQCleanupDiskSpace::RecordInstalledFile); `installed`, when set,
+        // is told instead.
+        VQCleanupDiskSpace* cache = nullptr;
         std::function<void(uint32_t gameId, const std::wstring& setupPath)> installed;
         // Called on the worker; must not wait for the UI thread.
         std::function<void(VQGameIcon* tile, const VQInstallOutcome& outcome)> report;

@@ -8,11 +8,11 @@
 #include "VQCore/app/App.h"
 #include "VQCore/gamelib/GameTile.h"  // before ControlFactory.h, which uses it
 #include "VQCore/app/ControlFactory.h"
+#include "VQCore/app/Confirmations.h"
 #include "VQCore/app/DownloadTasks.h"
 #include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
-#include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/PageSlide.h"
 #include "VQCore/app/StartupPages.h"
@@ -197,12 +197,7 @@ LRESULT VQMarloxWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 bool VQMarloxWnd::ConfirmExit() {
-    if (!m_downloadQueue || !m_downloadQueue->HasActive()) return true;
-    if (!VQSettings::Instance().GetBool(L"ExitMessageTip")) return true;
-    VQMessageDlg ask(m_hwnd, kMessageAsk, LoadResourceString(kStringExitTitle),
-                     LoadResourceString(kStringExitQuestion));
-    ask.ShowModal();
-    return ask.GetResult() == kDialogOk;
+    return Tessar::ConfirmExit(m_hwnd, m_downloadQueue && m_downloadQueue->HasActive());
 }
 
 void VQMarloxWnd::Exit() {
@@ -243,8 +238,7 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     CloseWebWindow();
     delete m_gameTip;
     m_gameTip = nullptr;
-    delete m_newGamesTip;
-    m_newGamesTip = nullptr;
+    CloseTips();
     CloseEnvironmentWindow();
     StopWorkers();
     // An install in progress is cancelled; a running setup program is left alone.

@@ -43,6 +43,7 @@ class VQDetailsWnd;
 class VQWebWnd;
 class VQGameIconTipWnd;
 class VQMessageTipWnd;
+struct VQTipActions;
 class VQEnvironmentWnd;
 class VQPageFilters;
 class VQPageSlide;
@@ -64,9 +65,12 @@ struct VQCustomGame {
 // The window's own messages (wParam / lParam as noted).
 enum VQMarloxMessage : UINT {
     kMsgTrayIcon = WM_USER + 1,          // lParam: the mouse message
-    // WM_USER + 2 and + 5 (a tile's install finished, a tile downloaded)
-    // are the tiles' own: AppControlTypes.h.
-    kMsgCatalogueUpdated = WM_USER + 3,  // wParam: five uint32_t counters, lParam: their total
+    // WM_USER + 2 and + 5 (a tile's install finished: the tip; a tile
+    // downloaded) are the tiles' own: AppControlTypes.h.
+    // The new-games tip, sent by the window to itself: wParam points to five
+    // uint32_t counts (single-player, online, web, flash, tools), lParam
+    // their total.
+    kMsgCatalogueUpdated = WM_USER + 3,
     kMsgDragEnter = WM_USER + 10,        // 1034-1037 come from VQDropTargetEx
     kMsgDragOver = WM_USER + 11,
     kMsgDrop = WM_USER + 12,
@@ -135,6 +139,10 @@ enum VQMarloxControlId : int {
     kAddTileId = 177,
 };
 
+// The name of the strip (a "TabTop") that marks tab control 105's selected
+// page button, when the skin has one.
+const wchar_t kPageStripName[] = L"tabtop";
+
 // Items of tab control 105, in order.
 enum VQMarloxPage : int {
     kPageInstalled = 0,
@@ -147,8 +155,6 @@ enum VQMarloxPage : int {
 // String ids the window and the start-up use.
 enum : UINT {
     kStringAppTitle = 1000,
-    kStringExitQuestion = 1060,
-    kStringExitTitle = 1061,
     kStringCheckingUpdate = 1073,
 };
 
@@ -375,6 +381,20 @@ private:
     // Scheduled work and the tray (MarloxWndSchedule.cpp).
     LRESULT OnTrayIcon(LPARAM mouseMessage);
     void OnCatalogueNews(WPARAM news);
+    // The corner tips (MarloxWndTips.cpp): install finished (WM_USER+2),
+    // new games (WM_USER+3), and a tile downloaded (WM_USER+5).
+    void OnTileInstallFinishedMessage(WPARAM tile);
+    void OnCatalogueUpdatedMessage(WPARAM counts);
+    void OnTileDownloadedMessage(WPARAM tile);
+    // A new tip of that mode above the ones open in the work area's corner;
+    // null while a full-screen program is in front.
+    VQMessageTipWnd* OpenTip(int mode, const VQTipActions& actions);
+    void CloseTips();
+    // What an install-finished tip acts on: the tile when it is still on a
+    // page, else (it was detached meanwhile) the game's tile on the quick
+    // strip; null when there is none.
+    VQGameIcon* FindTipTile(const VQGameIcon* tile, uint32_t gameId) const;
+    void OpenRegistrationFromTip(VQGameIcon& tile);
     void OnHotListTiles(WPARAM tiles);
     void ShowGameIconTip(VQGameIcon* tile, POINT point);
     // Mouse left a tile (hide), or a tile left its page (forget it when shown).
@@ -411,7 +431,9 @@ private:
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
     uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time
     VQGameIconTipWnd* m_gameTip = nullptr;  // made on the first hover, freed by OnDestroy
-    VQMessageTipWnd* m_newGamesTip = nullptr;  // the last new-games tip; freed by the next or OnDestroy
+    // The corner tips, open or closed by themselves; a closed one is freed
+    // when the next tip comes, the rest by OnDestroy.
+    std::vector<VQMessageTipWnd*> m_tips;
     std::vector<HANDLE> m_extraThreads;
     bool m_hotKeyRegistered[kHotKeyCount] = {false, false, false};
     bool m_mainHidden = false;

@@ -22,6 +22,7 @@
 #include "common/FormatText.h"
 #include "common/PathText.h"
 #include "common/WebAddress.h"
+#include "common/ServerAddresses.h"
 #include "ui/Control.h"
 #include "ui/MenuWnd.h"
 
@@ -87,7 +88,7 @@ bool VQMarloxWnd::RouteCommand(int id) {
     switch (id) {
     case kCmdScanGames: ShowScanWindow(0); return true;
     case kCmdHelp:
-    case kCmdTrayHelp: OpenPage(kHelpPageAddress); return true;
+    case kCmdTrayHelp: OpenPage(GetServerAddress(kHelpPage)); return true;
     case kCmdAbout: {
         VQAboutDlg about(m_hwnd);
         about.ShowModal();
@@ -170,23 +171,14 @@ void VQMarloxWnd::OnTitleButtonClick(int id) {
     case kMinimiseButtonId: ::SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
     case kSkinButtonId: ShowSkinChooser(); break;
     case kMoreButtonId: ShowMoreMenu(); break;
-    case kLogoId: OpenPage(kHomePageAddress); break;
+    case kLogoId: OpenPage(GetServerAddress(kHomePage)); break;
     default: break;
     }
 }
 
 void VQMarloxWnd::ShowTileMenu(VQGameIcon* tile, POINT client) {
     if (!tile || tile->IsAddTile()) return;
-    VQTileMenuFacts facts;
-    facts.listId = tile->GetOwnerListId();
-    facts.kind = GameKindOf(tile);
-    facts.state = tile->GetState();
-    facts.hasShortcut = tile->Data().operationFlag2 != 0;
-    facts.hasInstalledTwin = FindTileById(kInstalledListId, tile->GetGameId()) != nullptr ||
-                             FindTileById(kQuickListId, tile->GetGameId()) != nullptr;
-    facts.hasOfficialSite = !tile->Data().homePage.empty();
-    facts.hasRegistrationPage = !tile->Data().registerPage.empty();
-    const VQTileMenuPlan plan = PlanTileMenu(facts);
+    const VQTileMenuPlan plan = PlanTileMenu(TileMenuFactsOf(*tile));
     m_contextTile = tile;
     ::ClientToScreen(m_hwnd, &client);
     OpenPopupMenu(m_hwnd, plan.layout, client, &m_menu, &plan);

@@ -154,9 +154,13 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DeliverInstallOutcome(&m_paintManager, wParam, lParam);
         return 0;
     case kMsgTileInstallFinished:
+        OnTileInstallFinishedMessage(wParam);
+        return 0;
     case kMsgCatalogueUpdated:
+        OnCatalogueUpdatedMessage(wParam);
+        return 0;
     case kMsgTileDownloaded:
-        // The tip windows come with the message windows.
+        OnTileDownloadedMessage(wParam);
         return 0;
     case kMsgDragEnter:
         return OnDragEnter(wParam);

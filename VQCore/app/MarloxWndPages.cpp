@@ -4,6 +4,7 @@
 #include "VQCore/app/MarloxWnd.h"
 
 #include "VQCore/app/TabPages.h"
+#include "VQCore/app/TabTop.h"
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
@@ -142,6 +143,8 @@ void VQMarloxWnd::ShowPage(int page) {
 // shows, the others hide.
 void VQMarloxWnd::SwitchPage(VQTabCtrl* tabs) {
     ShowSelectedTabPage(m_paintManager, *tabs);
+    // The strip above the pages marks the main tabs' selected button.
+    if (tabs->GetId() == kPageTabId) FollowSelectedTab(m_paintManager, kPageStripName, *tabs);
 }
 
 void VQMarloxWnd::ShowAddTileAction() {

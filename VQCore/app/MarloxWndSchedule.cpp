@@ -1,16 +1,15 @@
 // The main window's side of the scheduled work and of the tray: the tray
-// icon's mouse messages and menu, the tiles a catalogue update or the hot
-// list job hands over, the manual update check, and the game-icon tip.
+// icon's mouse messages and menu, what a catalogue update or the hot list
+// job hands over, the manual update check, and the game-icon tip.
 
 #include "VQCore/app/MarloxWnd.h"
 
 #include <memory>
 
-#include "VQCore/app/DataUpdateJobs.h"
+#include "VQCore/app/CatalogueNews.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameIconTipWnd.h"
 #include "VQCore/app/IconList.h"
-#include "VQCore/app/MessageTipWnd.h"
 #include "VQCore/app/ProgramUpdateCheck.h"
 #include "ui/Control.h"
 
@@ -20,38 +19,6 @@ namespace {
 
 const UINT kTrayMenuId = 141;
 const DWORD kFreshSpeedMs = 2000;
-// Where the kind pages of VQCatalogueNews::kinds lie, in its order.
-const int kNewsListIds[5] = {kSingleListId, kOnlineListId, kFlashListId, kWebListId, kToolListId};
-
-void FreeTiles(VQTileList& tiles) {
-    for (VQGameIcon* tile : tiles) delete tile;
-    tiles.clear();
-}
-
-// Appends the tiles of games the list does not show yet; frees the others.
-bool AddNewTiles(VQIconList* list, VQTileList& tiles) {
-    bool added = false;
-    for (VQGameIcon* tile : tiles) {
-        bool present = false;
-        if (list)
-            for (VQGameIcon* shown : list->GetTiles()) present = present || shown->GetGameId() == tile->GetGameId();
-        if (list && !present && list->AddTile(tile)) {
-            added = true;
-            continue;
-        }
-        delete tile;
-    }
-    tiles.clear();
-    return added;
-}
-
-// Nothing pops up over a full-screen program.
-bool IsFullScreenInFront() {
-    HWND front = ::GetForegroundWindow();
-    RECT rc;
-    if (front == nullptr || !::GetWindowRect(front, &rc)) return false;
-    return rc.right - rc.left == ::GetSystemMetrics(SM_CXSCREEN) && rc.bottom - rc.top == ::GetSystemMetrics(SM_CYSCREEN);
-}
 
 }  // namespace
 
@@ -86,24 +53,12 @@ LRESULT VQMarloxWnd::OnTrayIcon(LPARAM mouseMessage) {
 void VQMarloxWnd::OnCatalogueNews(WPARAM wParam) {
     std::unique_ptr<VQCatalogueNews> news(reinterpret_cast<VQCatalogueNews*>(wParam));
     if (!news) return;
-    for (int i = 0; i < 5; ++i) AddNewTiles(FindIconList(kNewsListIds[i]), news->kinds[i]);
+    ApplyCatalogueNews(m_paintManager, *news);
     if (VQControl* layout = m_paintManager.FindControlByName(L"mainlayout")) layout->Invalidate();
     m_paintManager.InvalidateWindow();
-    if (news->total == 0 || IsFullScreenInFront()) return;
-    // The new-games tip in the corner of the work area; it closes itself,
-    // and the last one is freed when the next comes or the window goes.
-    MONITORINFO monitor = {sizeof(monitor)};
-    if (!::GetMonitorInfoW(::MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    delete m_newGamesTip;
-    VQMessageTipWnd* tip = m_newGamesTip = new VQMessageTipWnd(kTipNewGames, m_hwnd, monitor.rcWork.left, monitor.rcWork.top);
-    RECT size = {0, 0, 0, 0};
-    ::GetWindowRect(tip->GetHWND(), &size);
-    ::SetWindowPos(tip->GetHWND(), nullptr, monitor.rcWork.right - (size.right - size.left),
-                   monitor.rcWork.bottom - (size.bottom - size.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const uint32_t* c = news->counts;
-    tip->SetCounts(static_cast<int>(c[0]), static_cast<int>(c[1]), static_cast<int>(c[2]), static_cast<int>(c[3]),
-                   static_cast<int>(c[4]));
-    tip->ShowTip();
+    // The new-games tip, with the five counts (the window's own message).
+    if (news->total != 0)
+        ::SendMessageW(m_hwnd, kMsgCatalogueUpdated, reinterpret_cast<WPARAM>(news->counts), news->total);
 }
 
 void VQMarloxWnd::OnHotListTiles(WPARAM wParam) {

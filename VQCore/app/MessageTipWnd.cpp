@@ -33,6 +33,10 @@ VQMessageTipWnd::VQMessageTipWnd(int mode, HWND mainWindow, int x, int y, const 
 }
 
 void VQMessageTipWnd::OnLayoutReady() {
+    // Shown without activation: the first paint moves the focus to the
+    // first tab stop, which would activate the tip, so its buttons are none.
+    for (int id : {kCloseId, kButtonId, kIconId})
+        if (VQControl* button = Find(id)) button->SetFlag(FlagTabStop, false);
     const bool installed = m_mode == kTipInstallFinished;
     SetControlVisible(kInstalledPanelId, installed);
     SetControlVisible(kNewGamesPanelId, !installed);
@@ -41,8 +45,21 @@ void VQMessageTipWnd::OnLayoutReady() {
     ::SetWindowPos(m_hwnd, nullptr, m_x, m_y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+POINT StackedTipPosition(const RECT& workArea, SIZE size, const std::vector<RECT>& openTips) {
+    const int right = workArea.right;
+    int bottom = workArea.bottom;
+    // Each open tip in the corner's column pushes the new one above it.
+    for (const RECT& tip : openTips)
+        if (tip.right > right - size.cx && tip.left < right && tip.top < bottom) bottom = tip.top;
+    POINT at = {right - size.cx, bottom - size.cy};
+    if (at.y < workArea.top) at.y = workArea.top;
+    if (at.x < workArea.left) at.x = workArea.left;
+    return at;
+}
+
 void VQMessageTipWnd::SetTile(VQGameIcon* tile) {
     m_tile = tile;
+    m_gameId = tile ? tile->GetGameId() : 0;
     if (!tile) return;
     if (!tile->Data().registerPage.empty()) SetControlText(kButtonId, LoadResourceString(kTextRegisterNow));
     if (VQControl* icon = Find(kIconId)) icon->SetAttribute(L"normalimage", tile->GetIconDescription());
@@ -111,10 +128,13 @@ void VQMessageTipWnd::OnButton() {
         Close();
         return;
     }
-    if (!m_tile->Data().registerPage.empty()) {
-        if (m_actions.openRegistration) m_actions.openRegistration(*m_tile);
+    // The tile may have moved or gone since the install finished.
+    VQGameIcon* tile = m_actions.findTile ? m_actions.findTile(m_tile, m_gameId) : m_tile;
+    if (!tile) return;
+    if (!tile->Data().registerPage.empty()) {
+        if (m_actions.openRegistration) m_actions.openRegistration(*tile);
     } else if (m_actions.runGame) {
-        m_actions.runGame(*m_tile);
+        m_actions.runGame(*tile);
     }
     Close();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "VQCore/app/DialogWindow.h"
 #include "VQCore/app/TipFader.h"
@@ -19,9 +20,18 @@ enum VQMessageTipMode : int { kTipInstallFinished = 0, kTipNewGames = 1 };
 
 // What the tip's button does for its game (the main window's operations).
 struct VQTipActions {
+    // The tile to act on when the button is clicked, looked up again by the
+    // tile the tip was given (compared only: it may be gone) and its game;
+    // null: nothing happens and the tip stays. Without it the tile is taken
+    // as it was given.
+    std::function<VQGameIcon*(const VQGameIcon* tile, uint32_t gameId)> findTile;
     std::function<void(VQGameIcon& tile)> runGame;
     std::function<void(VQGameIcon& tile)> openRegistration;
 };
+
+// Where a new tip goes: in the bottom right corner of the work area, above
+// the open tips (their window rectangles) that lie there already.
+POINT StackedTipPosition(const RECT& workArea, SIZE size, const std::vector<RECT>& openTips);
 
 class VQMessageTipWnd : public VQDialogWindow {
 public:
@@ -33,6 +43,8 @@ public:
     LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnMouseLeave(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
+    // The finished game (mode 0): the button offers registration when the
+    // game has a registration page, else running it.
     void SetTile(VQGameIcon* tile);
     void SetCounts(int single, int online, int web, int flash, int tools);
     // Shows without activation and starts the fade in.
@@ -52,7 +64,8 @@ private:
     HWND m_mainWindow;
     int m_x, m_y;
     VQTipActions m_actions;
-    VQGameIcon* m_tile = nullptr;
+    VQGameIcon* m_tile = nullptr;  // compared only once given: see VQTipActions::findTile
+    uint32_t m_gameId = 0;
     VQTipFader m_fader;
 };
 

@@ -3,6 +3,8 @@
 #include <cwchar>
 
 #include "common/FormatText.h"
+#include "ui/PaintManager.h"
+#include "ui/TabCtrl.h"
 
 namespace Tessar {
 
@@ -23,6 +25,21 @@ void VQTabTop::SetAttribute(const std::wstring& name, const std::wstring& value)
     } else {
         VQControl::SetAttribute(name, value);
     }
+}
+
+void VQTabTop::SetSelectedIndex(int index) {
+    if (index == m_selected) return;
+    m_selected = index;
+    Invalidate();
+}
+
+bool FollowSelectedTab(VQPaintManager& manager, const wchar_t* stripName, const VQTabCtrl& tabs) {
+    VQTabTop* strip = dynamic_cast<VQTabTop*>(manager.FindControlByName(stripName));
+    if (strip == nullptr) return false;
+    const VQControl* selected = tabs.GetSelectedItem();
+    for (int i = 0; i < tabs.GetCount(); ++i)
+        if (tabs.GetItemAt(i) == selected) strip->SetSelectedIndex(i);
+    return true;
 }
 
 void VQTabTop::BuildPieces(std::wstring pieces[3]) const {

@@ -8,12 +8,16 @@
 
 namespace Tessar {
 
+class VQPaintManager;
+class VQTabCtrl;
+
 class VQTabTop : public VQControl {
 public:
     void SetAttribute(const std::wstring& name, const std::wstring& value) override;
     void PaintStatusImage(HDC hdc) override;
 
-    void SetSelectedIndex(int index) { m_selected = index; }
+    // Repaints when the index changes.
+    void SetSelectedIndex(int index);
     int GetSelectedIndex() const { return m_selected; }
 
     // The three image descriptions of the band for the current state, in
@@ -27,5 +31,10 @@ private:
     // Band width, notch width, x of the right band, y and height of the notch.
     int m_corner[5] = {};
 };
+
+// The main window's page buttons: the strip of that name (a VQTabTop; the
+// layout may have none) marks the selected item of the tab control. False
+// when there is no such strip.
+bool FollowSelectedTab(VQPaintManager& manager, const wchar_t* stripName, const VQTabCtrl& tabs);
 
 }  // namespace Tessar

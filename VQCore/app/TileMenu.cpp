@@ -1,6 +1,7 @@
 #include "VQCore/app/TileMenu.h"
 
 #include "VQCore/app/DialogWindow.h"
+#include "VQCore/app/GameIcon.h"
 #include "VQCore/app/ResourceString.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/gamelib/GameId.h"
@@ -64,6 +65,18 @@ const VQMenuItemPlan* VQTileMenuPlan::Find(int id) const {
     for (const VQMenuItemPlan& item : items)
         if (item.id == id) return &item;
     return nullptr;
+}
+
+VQTileMenuFacts TileMenuFactsOf(const VQGameIcon& tile) {
+    VQTileMenuFacts facts;
+    facts.listId = tile.GetOwnerListId();
+    facts.kind = GameKindOf(&tile);
+    facts.state = tile.GetState();
+    facts.hasShortcut = tile.Data().operationFlag2 != 0;
+    facts.hasInstalledTwin = FindInstalledTwin(&tile) != nullptr;
+    facts.hasOfficialSite = !tile.Data().homePage.empty();
+    facts.hasRegistrationPage = !tile.Data().registerPage.empty();
+    return facts;
 }
 
 VQTileMenuPlan PlanTileMenu(const VQTileMenuFacts& facts) {

@@ -10,6 +10,7 @@
 
 namespace Tessar {
 
+class VQGameIcon;
 class VQMenuWnd;
 
 // Item ids of the menus (WM_COMMAND's low word). 1007 and 1008 are separators.
@@ -74,6 +75,9 @@ struct VQTileMenuPlan {
 };
 
 VQTileMenuPlan PlanTileMenu(const VQTileMenuFacts& facts);
+// The facts of a tile on its page: the installed twin is a tile of the game
+// in state 1 on the installed games or the quick strip (FindInstalledTwin).
+VQTileMenuFacts TileMenuFactsOf(const VQGameIcon& tile);
 
 // Opens the named menu layout (resource 226, styles 331, the selected skin)
 // with its top left at the screen point, owned by `owner`, with the focus.

@@ -58,14 +58,19 @@ bool AddTrayIcon(HWND window, const std::wstring& tip) {
     return state.added;
 }
 
-bool ShowTrayBalloon(const std::wstring& text, const std::wstring& title) {
-    if (!State().added) return false;
+NOTIFYICONDATAW TrayBalloonData(const std::wstring& text, const std::wstring& title) {
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_INFO;
     data.dwInfoFlags = NIIF_INFO;
-    data.uTimeout = 10000;
+    data.uTimeout = kTrayBalloonTimeoutMs;
     CopyText(data.szInfo, ARRAYSIZE(data.szInfo), text);
     CopyText(data.szInfoTitle, ARRAYSIZE(data.szInfoTitle), title);
+    return data;
+}
+
+bool ShowTrayBalloon(const std::wstring& text, const std::wstring& title) {
+    if (!State().added) return false;
+    NOTIFYICONDATAW data = TrayBalloonData(text, title);
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 

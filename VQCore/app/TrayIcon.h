@@ -4,6 +4,7 @@
 // back as kMsgTrayIcon. Used on the UI thread only.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -13,6 +14,10 @@ namespace Tessar {
 bool AddTrayIcon(HWND window, const std::wstring& tip);
 // Shows a balloon over the icon; false without an icon.
 bool ShowTrayBalloon(const std::wstring& text, const std::wstring& title);
+// How long a balloon asks to stay (the shell keeps it at least its own minimum).
+const UINT kTrayBalloonTimeoutMs = 1000;
+// The icon's data for a balloon with that text and title (texts cut to 64).
+NOTIFYICONDATAW TrayBalloonData(const std::wstring& text, const std::wstring& title);
 // Replaces the icon's image with the module's icon resource of that id.
 bool SetTrayIconImage(UINT iconId);
 // Removes the icon when there is one.

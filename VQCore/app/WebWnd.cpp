@@ -2,6 +2,7 @@
 
 #include <exdisp.h>
 
+#include "VQCore/app/LoadingPicture.h"
 #include "VQCore/app/ResourceString.h"
 #include "common/ServerAddresses.h"
 #include "ui/ActiveX.h"
@@ -16,14 +17,8 @@ enum : int { kMinimiseId = 100, kCloseId = 101 };
 enum : UINT { kTextTitle = 1001 };
 const DWORD kWebWindowExStyle = WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME;
 
-// The loading picture: a strip of 32 frames of 32 x 33, turning every 100 ms
-// in the middle of the page area.
+// The loading picture in the middle of the page area.
 const wchar_t kLoadingPicture[] = L"res='267' restype='PNG' dest='213,154,245,186'";
-const int kLoadingFrameWidth = 32;
-const int kLoadingFrameHeight = 33;
-const int kLoadingFrames = 32;
-const int kLoadingTimerId = 2;  // the control timer of image-strip frames
-const UINT kLoadingStepMs = 100;
 
 }  // namespace
 
@@ -106,21 +101,6 @@ bool VQWebWnd::IsLoading() const {
     return loading && loading->IsVisible();
 }
 
-void VQWebWnd::ShowLoadingPicture() {
-    VQControl* loading = Find(kLoadingId);
-    if (!loading) return;
-    loading->m_frameBaseImage = kLoadingPicture;
-    loading->m_frameOnBackground = true;
-    loading->m_frameWidth = kLoadingFrameWidth;
-    loading->m_frameHeight = kLoadingFrameHeight;
-    loading->m_firstFrame = 0;
-    loading->m_lastFrame = kLoadingFrames - 1;
-    loading->m_currentFrame = 0;
-    loading->SetAttribute(L"bknormalimage", std::wstring(kLoadingPicture) + L" source='0,0,32,33'");
-    loading->SetVisible(true);
-    m_paintManager.SetTimer(loading, kLoadingTimerId, kLoadingStepMs);
-}
-
 bool VQWebWnd::Navigate(const std::wstring& address) {
     m_address = address;
     ConnectSink();
@@ -128,7 +108,7 @@ bool VQWebWnd::Navigate(const std::wstring& address) {
     // Without a browser (the host could not make one) nothing is shown.
     if (!browser) return false;
     SetControlVisible(kBrowserId, false);
-    ShowLoadingPicture();
+    ShowLoadingPicture(m_paintManager, Find(kLoadingId), kLoadingPicture);
     ::InvalidateRect(m_hwnd, nullptr, FALSE);
     BSTR text = ::SysAllocStringLen(m_address.data(), static_cast<UINT>(m_address.size()));
     VARIANT empty[4];
@@ -140,10 +120,7 @@ bool VQWebWnd::Navigate(const std::wstring& address) {
 }
 
 void VQWebWnd::ShowPage() {
-    if (VQControl* loading = Find(kLoadingId)) {
-        loading->SetVisible(false);
-        m_paintManager.KillTimer(loading, kLoadingTimerId);
-    }
+    HideLoadingPicture(m_paintManager, Find(kLoadingId));
     SetControlVisible(kBrowserId, true);
     if (m_paintManager.IsLayered())
         m_paintManager.PaintLayered(255);

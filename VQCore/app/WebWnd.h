@@ -54,7 +54,6 @@ private:
     // when the host did not create a browser.
     IWebBrowser2* QueryBrowser();
     void ConnectSink();
-    void ShowLoadingPicture();
     void ShowPage();
 
     std::wstring m_address;

@@ -128,8 +128,9 @@ bool VQBTManager::AddSeedFromTask(uint64_t id, const std::wstring& resumePath, I
     bool run;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        // Counted before this seed: exactly the limit may run.
-        run = ActiveSeedCountLocked() < m_seedLimit.load();
+        // Counted before this seed, and not above the limit: with the limit
+        // running, one more finished download still seeds.
+        run = ActiveSeedCountLocked() <= m_seedLimit.load();
         m_seeds.push_back(seed);
         SaveSeedsLocked();
     }

@@ -81,7 +81,8 @@ public:
     void SetSessionRate(uint32_t bytesPerSecond);
 
     // Takes over a finished download's engine task as a seed; it runs when
-    // fewer than the seed limit run, else it waits without an engine task.
+    // no more than the seed limit run already (a just-finished download is
+    // the one seed that may go past it), else it waits without an engine task.
     bool AddSeedFromTask(uint64_t id, const std::wstring& resumePath, IBTTask* task);
     // Ends the seed (when still listed) and lets another one start.
     void RemoveSeed(VQSeedTask* seed);

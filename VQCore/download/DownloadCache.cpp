@@ -200,6 +200,12 @@ void VQCleanupDiskSpace::CleanupEntry(const std::wstring& path, uint32_t gameId)
     WriteEntry(std::wstring(), section, std::wstring());
 }
 
+void VQCleanupDiskSpace::RecordInstalledFile(uint32_t gameId, const std::wstring& path) {
+    if (path.empty()) return;
+    CleanupEntry(path, gameId);
+    if (FileExists(path)) StampEntry(gameId, path);
+}
+
 void VQCleanupDiskSpace::DeleteCachedFiles(const std::wstring& path) {
     // cache.ini lies where any user process can write it: what it names is
     // taken only inside the download folder, and only as a download's files.

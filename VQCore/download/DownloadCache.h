@@ -84,6 +84,10 @@ public:
     // another drive than CacheDir or that drive is short of 5 GiB, the
     // files go and the section with them.
     void CleanupEntry(const std::wstring& path, uint32_t gameId);
+    // After a game was installed from path (the install queue): CleanupEntry
+    // first, against what the download recorded; a file that stays is then
+    // recorded with the current time, so the start-up check finds it.
+    void RecordInstalledFile(uint32_t gameId, const std::wstring& path);
     // Deletes the files a recorded path stands for: a path ending in ".exe"
     // or ".vqz" is that file; any other is taken as a resume record and
     // "<path without extension>.vqt" and ".vql" go, and for "<target>.vql"

@@ -79,12 +79,18 @@ int UpdateExitCode() {
     return g_exitCode;
 }
 
+bool RunInstallReport(const std::wstring& sharedFolder) {
+    VQInstallStat stat;
+    const bool reported = stat.Report(kStatInstall);
+    // The marker is written whether or not the report reached the server:
+    // the first run after the install reports once, not at every start.
+    const bool marked = WriteInstallMarker(sharedFolder);
+    return reported && marked;
+}
+
 int RunUpdateMode(const std::wstring& mode) {
     if (mode == kInstallModeArgument) {
-        // The marker says the report was sent: without it the manager asks
-        // again at its next start.
-        VQInstallStat stat;
-        bool done = stat.Report(kStatInstall) && WriteInstallMarker(GetSharedDataFolder());
+        const bool done = RunInstallReport(GetSharedDataFolder());
         PostQuitMessage(0);
         return done ? 1 : 0;
     }

@@ -2,7 +2,7 @@
 // The updater program: the mode by first argument, the single-instance
 // rules with their named events, and the dispatch.
 //
-//   -install     install report, then the marker "stat.vqs"
+//   -install     install report, then the marker "stat.vqs" (sent or not)
 //   -uninstall   uninstall report, link.ini shortcuts and the shared folder
 //   -update [M]  hidden check (after M minutes when given alone; a second
 //                start during the wait makes it a shown check)
@@ -45,6 +45,11 @@ private:
     HANDLE m_backgroundEvent = nullptr;
     HANDLE m_upgradeEvent = nullptr;
 };
+
+// The "-install" work: the install report, then the marker "stat.vqs" in
+// the shared folder, also when the report could not be sent. True when the
+// report was sent and the marker made.
+bool RunInstallReport(const std::wstring& sharedFolder);
 
 // The dispatch by mode; non-zero means the message loop runs.
 int RunUpdateMode(const std::wstring& mode);

@@ -3,6 +3,7 @@
 // the link.ini clean-up and the window's unique download folder.
 #include "VQUpdate/program/InstallStat.h"
 #include "VQUpdate/program/SharedFolderTasks.h"
+#include "VQUpdate/program/UpdateApp.h"
 #include "VQUpdate/program/UpdateTempFolder.h"
 
 #include "common/PathText.h"
@@ -127,6 +128,32 @@ TEST(SharedFolderTasksTest, TheInstallMarkerIsAnEmptyFileInTheSharedFolder) {
     ASSERT_TRUE(WriteInstallMarker(shared));
     EXPECT_EQ("", root.ReadFile(L"AppData\\Zelmor\\stat.vqs")) << "made anew";
     EXPECT_FALSE(WriteInstallMarker(L"")) << "an unknown shared folder";
+}
+
+TEST(SharedFolderTasksTest, InstallRunWritesTheMarkerWhetherOrNotTheReportWasSent) {
+    VQTempFolder root;
+    ::Tessar::Test::VQUpdateServer server;
+    ASSERT_TRUE(server.Start(root.PathOf(L"www")));
+    const struct {
+        const char* name;
+        std::wstring statisticsServer;
+        bool result;
+    } cases[] = {
+        {"report sent", server.Url(L""), true},
+        {"no statistics server", L"http://127.0.0.1:1", false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring shared = root.PathOf(L"AppData\\Zelmor");
+        ::DeleteFileW((shared + L"\\stat.vqs").c_str());
+        ASSERT_TRUE(SetServerAddress(kStatisticsServer, c.statisticsServer)) << c.name;
+        server.ClearRequests();
+        const bool result = RunInstallReport(shared);
+        LoadServerAddresses(ServerAddressesIniPath());
+        EXPECT_EQ(c.result, result) << c.name;
+        EXPECT_TRUE(FileExists(shared + L"\\stat.vqs")) << c.name;
+        EXPECT_EQ(c.result ? 1u : 0u, server.Requests().size()) << c.name;
+    }
+    EXPECT_FALSE(RunInstallReport(L"")) << "an unknown shared folder";
 }
 
 TEST(SharedFolderTasksTest, UninstallDeletesTheShortcutsAndIconsLinkIniNamesThenLinkIni) {

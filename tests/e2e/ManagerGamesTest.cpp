@@ -3,8 +3,9 @@
 // ends a game that ignores WM_CLOSE, uninstall keeps or removes the files
 // by the uninstaller's exit code and deletes only the folder the game's
 // install made (a Flash game's own folder; a folder of the user's stays and
-// the user is told), and the tile menu makes a desktop
-// shortcut whose icon is a real .ico and whose start hands over.
+// the user is told), the tile menu makes a desktop shortcut whose icon is a
+// real .ico and whose start hands over, and after a restart removing the
+// game takes that shortcut along.
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@ const POINT kFirstTile = {66, 172};
 const int kMenuRow = 28;
 const int kMenuSeparator = 9;
 const int kShortcutItemY = 4 + kMenuRow + kMenuSeparator + 2 * kMenuRow + kMenuRow / 2;
+const int kDeleteIconItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow / 2;
 const int kUninstallItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow + kMenuRow / 2;
 
 std::wstring StandInPath() { return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/games") + L"\\GameStandIn.exe"; }
@@ -117,6 +119,21 @@ protected:
         RECT rc = {};
         GetClientRect(menu, &rc);
         ClickAt(menu, POINT{rc.right / 2, y});
+    }
+    // Chooses the shortcut item of the first tile's menu and waits for the
+    // record of game 1 in link.ini; its shortcut and icon paths.
+    void MakeShortcutFromMenu(const std::wstring& linkIni, std::wstring& shortcut, std::wstring& icon) {
+        HWND menu = OpenTileMenu();
+        ASSERT_NE(nullptr, menu) << "the tile menu did not open";
+        ChooseMenuItem(menu, kShortcutItemY);
+        wchar_t value[MAX_PATH] = {};
+        ASSERT_TRUE(WaitFor(
+            [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; },
+            kTimeout))
+            << "no link.ini record";
+        shortcut = value;
+        GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
+        icon = value;
     }
     // The catalogue's uninstall key name of a game.
     std::wstring CatalogueUninstallKey(uint32_t gameId) {
@@ -375,18 +392,10 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     const std::wstring linkIni = GetLinkIniPath(shared);
     WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
     StartShown();
-    HWND menu = OpenTileMenu();
-    ASSERT_NE(nullptr, menu) << "the tile menu did not open";
-    ChooseMenuItem(menu, kShortcutItemY);
-
-    wchar_t value[MAX_PATH] = {};
-    ASSERT_TRUE(WaitFor(
-        [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; }, kTimeout))
-        << "no link.ini record";
-    const std::wstring shortcut = value;
+    std::wstring shortcut, icon;
+    MakeShortcutFromMenu(linkIni, shortcut, icon);
+    if (HasFatalFailure()) return;
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "no shortcut file";
-    GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
-    const std::wstring icon = value;
     HANDLE file = CreateFileW(icon.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << "no icon file";
     unsigned char head[4] = {0xFF, 0xFF, 0xFF, 0xFF};
@@ -399,6 +408,7 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_EQ(0, head[3]);
 
     // What the shortcut starts: a second manager that hands the game over.
+    wchar_t value[MAX_PATH] = {};
     GetPrivateProfileStringW(L"00001", L"exe", L"", value, MAX_PATH, linkIni.c_str());
     EXPECT_EQ(game, std::wstring(value));
     VQManagerProcess second = m_folder.Start(L"-exec_app=00001");
@@ -406,11 +416,48 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_TRUE(WaitFor([&] { return ReadLines(m_record).size() == 1; }, kTimeout)) << "the game did not start";
 
     // The same menu item removes it again.
-    menu = OpenTileMenu();
+    HWND menu = OpenTileMenu();
     ASSERT_NE(nullptr, menu);
     ChooseMenuItem(menu, kShortcutItemY);
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(icon.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
+    DeleteFileW(shortcut.c_str());
+    DeleteFileW(icon.c_str());
+    WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
+}
+
+TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
+    const uint32_t kGameId = 1;
+    const std::wstring game = m_folder.Temp().PathOf(L"game.exe");
+    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
+    ASSERT_TRUE(WriteInstalledGame(list, kGameId, game, L"--exit 0", L""));
+    const std::wstring linkIni = GetLinkIniPath(GetSharedDataFolder());
+    WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());
+    StartShown();
+    std::wstring shortcut, icon;
+    MakeShortcutFromMenu(linkIni, shortcut, icon);
+    if (HasFatalFailure()) return;
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "no shortcut file";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "no icon file";
+
+    // The next start knows the shortcut: removing the game's tile removes it.
+    m_folder.Kill(m_manager);
+    StartShown();
+    for (int attempt = 0; attempt < 3 && !InstalledIds(list).empty(); ++attempt) {
+        HWND menu = OpenTileMenu();
+        ASSERT_NE(nullptr, menu) << "the tile menu did not open after the restart";
+        Sleep(300);
+        ChooseMenuItem(menu, kDeleteIconItemY);
+        WaitFor([&] { return InstalledIds(list).empty(); }, 8000);
+    }
+    EXPECT_TRUE(InstalledIds(list).empty()) << "the game is still listed";
+    EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout))
+        << "the shortcut stayed";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(icon.c_str())) << "the icon stayed";
+    wchar_t value[MAX_PATH] = {};
+    EXPECT_EQ(0u, GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()))
+        << "the link.ini section stayed";
     DeleteFileW(shortcut.c_str());
     DeleteFileW(icon.c_str());
     WritePrivateProfileStringW(L"00001", nullptr, nullptr, linkIni.c_str());

@@ -4,6 +4,7 @@
 
 #include "VQCore/app/Confirmations.h"
 #include "VQCore/app/MessageDlg.h"
+#include "VQCore/gamelib/Settings.h"
 #include "common/DownloadEndCodes.h"
 #include "tests/VQCore/app/DialogTestDriver.h"
 
@@ -59,6 +60,40 @@ TEST(Confirmations, DeleteAllTasksOffersToClearTheData) {
     EXPECT_TRUE(answer.WasShown(105));
     EXPECT_TRUE(result.proceed);
     EXPECT_TRUE(result.withData);
+}
+
+TEST(Confirmations, ExitAsksWhileDownloadsRunAndCanBeToldNotToAskAgain) {
+    VQSettings& settings = VQSettings::Instance();
+    const bool saved = settings.GetBool(L"ExitMessageTip");
+    const struct {
+        const char* name;
+        bool downloads;
+        bool ask;       // ExitMessageTip before
+        int click;      // 0: no dialog expected
+        std::vector<int> before;
+        bool exits;
+        bool askAfter;  // ExitMessageTip after
+    } cases[] = {
+        {"no download runs", false, true, 0, {}, true, true},
+        {"told not to ask", true, false, 0, {}, true, false},
+        {"confirmed", true, true, 130, {}, true, true},
+        {"confirmed, remember", true, true, 130, {105}, true, false},
+        {"cancelled, remember", true, true, 131, {105}, false, true},
+    };
+    for (const auto& c : cases) {
+        settings.SetBool(L"ExitMessageTip", c.ask);
+        VQDialogAnswerer answer(std::wstring(L"Ask-exit-") + std::wstring(c.name, c.name + strlen(c.name)),
+                                c.click ? c.click : 131, c.before);
+        EXPECT_EQ(c.exits, ConfirmExit(nullptr, c.downloads)) << c.name;
+        EXPECT_EQ(c.click != 0, answer.Answered()) << c.name;
+        if (c.click) {
+            EXPECT_EQ(L"退出Tovana", answer.Caption()) << c.name;
+            EXPECT_EQ(L"下载管理中有任务正在下载，您确定要退出Tovana吗？", answer.Text()) << c.name;
+            EXPECT_TRUE(answer.WasShown(105)) << c.name << ": the box to remember the choice";
+        }
+        EXPECT_EQ(c.askAfter, settings.GetBool(L"ExitMessageTip")) << c.name;
+    }
+    settings.SetBool(L"ExitMessageTip", saved);
 }
 
 TEST(Confirmations, PowerOffCountsDownAndCanBeRefused) {

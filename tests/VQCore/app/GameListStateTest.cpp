@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "VQCore/app/DesktopShortcut.h"
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/app/RecommendXmlFile.h"
@@ -20,7 +21,11 @@
 #include "bench/CatalogueGenerator.h"
 #include "bench/MainLayoutHost.h"
 #include "VQCore/app/IconList.h"
+#include "common/FileUtil.h"
+#include "common/FormatText.h"
+#include "common/IniFile.h"
 #include "common/PathText.h"
+#include "common/Shortcut.h"
 #include "common/ScrambledXmlFile.h"
 #include "tests/support/TempFolder.h"
 
@@ -222,6 +227,80 @@ TEST_F(GameListStateTest, SavingRenumbersCustomGamesDensely) {
     EXPECT_TRUE(FileExists(GetGameIconPath(90003)));
     EXPECT_FALSE(FileExists(GetGameIconPath(90007)));
     EXPECT_EQ(L"file='" + GetGameIconPath(90003) + L"' icon='true' dest='30,15,62,47'", installed[2]->GetIconDescription());
+    for (VQGameIcon* tile : installed) delete tile;
+}
+
+// A shortcut made in an earlier run (link.ini of the shared folder names an
+// existing .lnk) marks its game's tile again, so that its menu offers to
+// remove it and removing the game takes it along.
+TEST_F(GameListStateTest, TilesOfGamesWithADesktopShortcutAreMarkedAtLoad) {
+    const std::wstring shared = GetSharedDataFolder();
+    ASSERT_FALSE(shared.empty());
+    ASSERT_TRUE(CreateFolderChain(shared));
+    const IniFile linkIni(GetLinkIniPath(shared));
+    ASSERT_TRUE(m_temp.WriteFile(L"desk\\game11.lnk", "shortcut"));
+    const struct {
+        const char* name;
+        uint32_t id;
+        std::wstring lnk;  // empty: no section
+        bool marked;
+    } cases[] = {
+        {"shortcut there", 11, m_temp.PathOf(L"desk\\game11.lnk"), true},
+        {"shortcut deleted by hand", 12, m_temp.PathOf(L"desk\\gone.lnk"), false},
+        {"no shortcut", 3, L"", false},
+    };
+    VQInstalledXmlFile::Records installed;
+    for (const auto& c : cases) {
+        linkIni.DeleteSection(FormatString(L"%05u", c.id));
+        if (!c.lnk.empty()) ASSERT_TRUE(linkIni.WriteString(FormatString(L"%05u", c.id), L"lnk", c.lnk)) << c.name;
+        installed.push_back(Installed(c.id));
+    }
+    ASSERT_TRUE(WriteInstalled(installed, {}));
+    ASSERT_TRUE(m_state.LoadInstalledIcons());
+    const VQTileList tiles = m_state.GetInstalledIds();
+    ASSERT_EQ(3u, tiles.size());
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(cases[i].id, tiles[i]->GetGameId()) << cases[i].name;
+        EXPECT_EQ(cases[i].marked, tiles[i]->Data().operationFlag2 != 0) << cases[i].name;
+        linkIni.DeleteSection(FormatString(L"%05u", cases[i].id));
+    }
+}
+
+// A game of the user's own that gets a lower id on saving has its shortcut
+// made again for that id: the old one starts an id that is gone.
+TEST_F(GameListStateTest, ARenumberedGameGetsItsShortcutMadeAgain) {
+    VQTileList installed;
+    for (uint32_t id : {90001u, 90007u}) {
+        VQGameIcon* tile = new VQGameIcon();
+        tile->SetGameId(id);
+        tile->SetText(L"自定义" + std::to_wstring(id));
+        tile->SetState(kTileInstalled);
+        tile->Data().runProgram = m_temp.PathOf(L"own\\game.exe");
+        installed.push_back(tile);
+    }
+    ASSERT_TRUE(m_temp.WriteFile(L"pic\\90007.vqp", "picture"));
+    installed[1]->SetImage(L"file='" + GetGameIconPath(90007) + L"' icon='true' dest='30,15,62,47'");
+    const IniFile linkIni(GetLinkIniPath());
+    linkIni.DeleteSection(L"90002");
+    ASSERT_TRUE(CreateDesktopShortcut(installed[1]));
+    installed[1]->Data().operationFlag2 = 1;
+    const std::wstring oldShortcut = linkIni.ReadString(L"90007", L"lnk");
+    ASSERT_TRUE(FileExists(oldShortcut));
+
+    ASSERT_TRUE(SaveInstalledList(installed, {}));
+    EXPECT_EQ(90002u, installed[1]->GetGameId());
+    EXPECT_TRUE(linkIni.ReadString(L"90007", L"lnk").empty()) << "the old record went";
+    const std::wstring shortcut = linkIni.ReadString(L"90002", L"lnk");
+    ASSERT_TRUE(FileExists(shortcut)) << "no shortcut for the new id";
+    EXPECT_EQ(1, installed[1]->Data().operationFlag2);
+    ShortcutInfo info;
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const bool read = ReadShortcut(shortcut, info);
+    if (com) ::CoUninitialize();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(0u, info.arguments.find(L"-exec_app=90002")) << std::string(info.arguments.begin(), info.arguments.end());
+    RemoveShortcutRecord(90002);
+    EXPECT_FALSE(FileExists(shortcut));
     for (VQGameIcon* tile : installed) delete tile;
 }
 

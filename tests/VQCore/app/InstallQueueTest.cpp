@@ -8,11 +8,13 @@
 #include "VQCore/app/OwnGameFolder.h"
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/ConverterRegistry.h"
+#include "VQCore/download/DownloadCache.h"
 #include "VQCore/download/GamePackageWriter.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/download/PackageMeta.h"
 #include "VQCore/download/PackageWriter.h"
 #include "VQCore/download/TocNode.h"
+#include "common/IniFile.h"
 #include "common/PathText.h"
 #include "tests/support/LocalServer.h"
 #include "tests/VQCore/app/TileTestHost.h"
@@ -153,6 +155,55 @@ TEST_F(InstallQueueTest, APackageInstallsAndTheTileBecomesInstalled) {
     EXPECT_GT(tile->Data().installTime, 0);
     EXPECT_EQ(0u, tile->Data().runCount);
     EXPECT_EQ(std::vector<std::wstring>{L"10001|" + m_folder.PathOf(L"game.vqz")}, Installed());
+}
+
+// After an install from a downloaded file the queue hands it to the download
+// cache: recorded, and deleted at once when the cache drive is short of
+// 5 GiB. (The cache's free space is the test's: a drive's cannot be set.)
+TEST_F(InstallQueueTest, TheInstalledDownloadGoesToTheCacheWhichCleansUpWhenRoomIsShort) {
+    const uint64_t kGiB = 1ull << 30;
+    const struct {
+        const char* name;
+        uint64_t freeBytes;
+        bool kept;
+    } cases[] = {{"room enough", 10 * kGiB, true}, {"drive short of room", 1 * kGiB, false}};
+    for (const auto& c : cases) {
+        const std::wstring iniPath = m_folder.PathOf(L"shared\\cache.ini");
+        VQCleanupDiskSpace::VQCacheSource source;
+        source.iniPath = [iniPath] { return iniPath; };
+        source.cacheDir = [this] { return m_folder.PathOf(L"downloads"); };
+        source.now = [] { return static_cast<int64_t>(1300000000); };
+        source.freeSpace = [&c](const std::wstring&, uint64_t& freeBytes) {
+            freeBytes = c.freeBytes;
+            return true;
+        };
+        VQCleanupDiskSpace cache(source);
+        VQInstallQueue::Environment environment;
+        environment.installFolder = [this] { return m_folder.PathOf(L"Games Folder"); };
+        environment.cache = &cache;
+        environment.report = [](VQGameIcon*, const VQInstallOutcome&) {};
+        VQInstallQueue queue(environment);
+
+        ASSERT_TRUE(m_folder.MakeFolder(L"downloads")) << c.name;
+        WriteGamePackage(L"downloads\\cached.vqz", L"Cached Game");
+        const std::wstring package = m_folder.PathOf(L"downloads\\cached.vqz");
+        // As the download's end left it: its file recorded in cache.ini.
+        ASSERT_TRUE(cache.StampEntry(10021, package)) << c.name;
+        VQGameIcon* tile = NewTile(10021, package);
+        ASSERT_TRUE(queue.Push(tile)) << c.name;
+        bool drained = false;
+        for (int i = 0; i < 1200 && !drained; ++i) {
+            drained = queue.Count() == 0 && !queue.IsWorkerRunning();
+            if (!drained) ::Sleep(50);
+        }
+        ASSERT_TRUE(drained) << c.name;
+        EXPECT_TRUE(FileExists(m_folder.PathOf(L"Games Folder\\Cached Game\\game.exe"))) << c.name << ": not installed";
+        EXPECT_EQ(c.kept, FileExists(package)) << c.name;
+        EXPECT_EQ(c.kept ? package : L"", IniFile(iniPath).ReadString(L"10021", L"Path")) << c.name;
+        queue.Stop();
+        ::DeleteFileW(package.c_str());
+        ::DeleteFileW(iniPath.c_str());
+    }
 }
 
 TEST_F(InstallQueueTest, TheWorkerReportsAndLeavesTheTileToTheWindowThread) {

@@ -143,6 +143,47 @@ TEST(MainLayout, NeverStartedBadgeGoesAfterTheFirstStart) {
     EXPECT_FALSE(IsGreen(host.PixelAt(x, y))) << std::hex << host.PixelAt(x, y);
 }
 
+// The caption of a tile on the shelf lies on a soft dark halo, which darkens
+// the ground around the letters; the quick strip's captions have none.
+TEST(MainLayout, CaptionsOnTheShelfHaveAHaloAndTheQuickStripsNone) {
+    const struct {
+        const char* name;
+        int listId;
+        bool halo;
+    } cases[] = {{"installed games", IdInstalledList, true}, {"quick strip", IdQuickList, false}};
+    for (const auto& c : cases) {
+        VQMainLayoutHost host;
+        ASSERT_TRUE(host.IsBuilt());
+        host.ShowPage(0);
+        VQGameIcon* tile = MakeDemoTile(7, L"仙剑奇缘", kTileInstalled);
+        ASSERT_TRUE(host.List(c.listId)->AddTile(tile)) << c.name;
+        host.Layout();
+        auto capture = [&host, tile] {
+            host.PaintToMemory();
+            const RECT pos = tile->GetPos();
+            std::vector<uint32_t> pixels;
+            for (int y = pos.top; y < pos.bottom; ++y)
+                for (int x = pos.left; x < pos.right; ++x) pixels.push_back(host.PixelAt(x, y));
+            return pixels;
+        };
+        const std::vector<uint32_t> named = capture();
+        tile->SetText(L"");
+        const std::vector<uint32_t> bare = capture();
+        ASSERT_EQ(named.size(), bare.size()) << c.name;
+        auto light = [](uint32_t argb) { return ((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF); };
+        size_t darker = 0, lighter = 0;
+        for (size_t i = 0; i < named.size(); ++i) {
+            darker += light(named[i]) + 30 < light(bare[i]) ? 1 : 0;
+            lighter += light(named[i]) > light(bare[i]) + 30 ? 1 : 0;
+        }
+        EXPECT_GT(lighter, 20u) << c.name << ": no caption was drawn";
+        if (c.halo)
+            EXPECT_GT(darker, 20u) << c.name;
+        else
+            EXPECT_EQ(0u, darker) << c.name;
+    }
+}
+
 TEST(MainLayout, ScreenshotsOfThePages) {
     VQMainLayoutHost host;
     ASSERT_TRUE(host.IsBuilt());

@@ -111,6 +111,94 @@ TEST(MessageTipWnd, InstallFinishedOffersRegistrationOrRun) {
     }
 }
 
+// What the button acts on is looked up again when it is clicked: the tile
+// the tip was given, its replacement (a tool's tile on the quick strip when
+// the finished one was detached), or nothing, and then the tip stays.
+TEST(MessageTipWnd, TheButtonActsOnTheTileFoundWhenClicked) {
+    VQGameIcon given, replacement;
+    given.SetGameId(40003);
+    given.SetText(L"工具");
+    replacement.SetGameId(40003);
+    replacement.Data().registerPage = L"http://127.0.0.1/register";
+    const struct {
+        const char* name;
+        VQGameIcon* found;
+        bool closes;
+        int runs;
+        int registrations;
+    } cases[] = {
+        {"still on its page", &given, true, 1, 0},
+        {"replaced on the quick strip", &replacement, true, 0, 1},
+        {"gone", nullptr, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int runs = 0, registrations = 0;
+        const VQGameIcon* askedFor = nullptr;
+        uint32_t askedId = 0;
+        VQTipActions actions;
+        actions.findTile = [&](const VQGameIcon* tile, uint32_t gameId) {
+            askedFor = tile;
+            askedId = gameId;
+            return c.found;
+        };
+        actions.runGame = [&](VQGameIcon& tile) { runs += &tile == c.found ? 1 : 100; };
+        actions.openRegistration = [&](VQGameIcon& tile) { registrations += &tile == c.found ? 1 : 100; };
+        VQMessageTipWnd tip(kTipInstallFinished, nullptr, 40, 40, actions);
+        tip.SetTile(&given);
+        tip.ShowTip();
+        ASSERT_TRUE(PumpUntil([&] { return ControlCenter(tip, 103).x >= 0; })) << c.name;
+        EXPECT_TRUE(ClickControl(tip, 103)) << c.name;
+        EXPECT_EQ(c.closes, PumpUntil([&] { return !::IsWindow(tip.GetHWND()); }, c.closes ? 10000 : 1000)) << c.name;
+        EXPECT_EQ(&given, askedFor) << c.name;
+        EXPECT_EQ(40003u, askedId) << c.name;
+        EXPECT_EQ(c.runs, runs) << c.name;
+        EXPECT_EQ(c.registrations, registrations) << c.name;
+    }
+}
+
+// A tip comes up without taking the activation from the window in front.
+TEST(MessageTipWnd, ATipDoesNotTakeTheActivation) {
+    for (int mode : {kTipInstallFinished, kTipNewGames}) {
+        HWND front = ::CreateWindowExW(0, L"STATIC", L"front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                                       nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(front);
+        ASSERT_TRUE(PumpUntil([front] { return ::GetForegroundWindow() == front; })) << mode;
+        VQMessageTipWnd tip(mode, front, 500, 400);
+        tip.ShowTip();
+        PumpUntil([] { return false; }, 500);  // painted and fading in
+        EXPECT_TRUE(::IsWindowVisible(tip.GetHWND())) << mode;
+        EXPECT_EQ(front, ::GetForegroundWindow()) << mode;
+        ::DestroyWindow(front);
+    }
+}
+
+// The tips stand in the work area's bottom right corner, each new one above
+// those open there.
+TEST(MessageTipWnd, NewTipsStackAboveTheOpenOnes) {
+    const RECT work = {0, 0, 1024, 738};
+    const RECT first = {715, 580, 1024, 738};
+    const RECT second = {715, 422, 1024, 580};
+    const struct {
+        const char* name;
+        SIZE size;
+        std::vector<RECT> open;
+        POINT at;
+    } cases[] = {
+        {"none open", {309, 158}, {}, {715, 580}},
+        {"one open", {309, 158}, {first}, {715, 422}},
+        {"two open", {309, 158}, {first, second}, {715, 264}},
+        {"two open, listed the other way", {309, 158}, {second, first}, {715, 264}},
+        {"a narrower tip", {260, 110}, {first}, {764, 470}},
+        {"one elsewhere", {309, 158}, {RECT{0, 580, 309, 738}}, {715, 580}},
+        {"the column full", {309, 158}, {RECT{715, 100, 1024, 738}}, {715, 0}},
+    };
+    for (const auto& c : cases) {
+        const POINT at = StackedTipPosition(work, c.size, c.open);
+        EXPECT_EQ(c.at.x, at.x) << c.name;
+        EXPECT_EQ(c.at.y, at.y) << c.name;
+    }
+}
+
 TEST(MessageTipWnd, NewGamesShowTheirCounts) {
     VQMessageTipWnd tip(kTipNewGames, nullptr, 40, 40);
     tip.SetCounts(3, 2, 1, 4, 5);

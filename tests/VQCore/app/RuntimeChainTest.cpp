@@ -19,7 +19,7 @@ namespace {
 
 TEST(RuntimeChainRows, DownloadOneMissingRuntimeAfterTheOther) {
     VQRuntimeState state;
-    state.directXMajor = 11;  // DirectX present, Visual C++ 2005 and Java missing
+    state.directXMajor = 9;  // DirectX present, Visual C++ 2005 and Java missing
     VQRuntimeRows rows;
     rows.Fill(1, 0x0004 | 0x0080 | 0x0200, state);
     ASSERT_EQ(3u, rows.Rows().size());

@@ -30,7 +30,7 @@ TEST(RuntimeDetection, NothingInstalledFindsNothingAndKeepsTheDirectXBefore) {
     VQTempFolder folder;
     ASSERT_TRUE(scratch.IsValid());
     VQRuntimeState state;
-    state.directXMajor = 11;  // from an earlier run
+    state.directXMajor = 9;  // from an earlier run
     state.directXMinor = 0;
     state.vcMask = 0xFF;
     state.java = true;
@@ -43,7 +43,7 @@ TEST(RuntimeDetection, NothingInstalledFindsNothingAndKeepsTheDirectXBefore) {
     EXPECT_EQ(0u, state.vcMask);
     EXPECT_EQ(0u, state.xnaMask);
     EXPECT_EQ(0u, state.dotNetMask);
-    EXPECT_EQ(11u, state.directXMajor);
+    EXPECT_EQ(9u, state.directXMajor);
     // The rows of a game that needs them all are all missing but DirectX.
     for (const RuntimeRequirement* runtime : RuntimeRowsFor(1, 0x07FF))
         EXPECT_EQ(runtime->packageId == 40018, IsRuntimeInstalled(*runtime, state)) << runtime->packageId;

@@ -1,5 +1,5 @@
-// The control factory's tags, the skin chooser's grid and the tab top's
-// three pieces.
+// The control factory's tags, the skin chooser's grid, and the tab top's
+// three pieces and its following of the main tabs.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +7,8 @@
 #include "VQCore/app/ControlFactory.h"
 #include "VQCore/app/SkinContainer.h"
 #include "VQCore/app/TabTop.h"
+#include "tests/VQCore/app/TileTestHost.h"
+#include "ui/TabCtrl.h"
 
 namespace Tessar {
 namespace Test {
@@ -73,6 +75,35 @@ TEST(TabTop, PiecesFollowTheSelection) {
     top.BuildPieces(pieces);
     EXPECT_EQ(L"res='600' restype='PNG' source='20,6,40,10' dest='192,6,288,10'", pieces[1]);
     EXPECT_EQ(L"res='600' restype='PNG' source='932,0,952,10' dest='288,0,952,10' corner='0,0,19,0'", pieces[2]);
+}
+
+TEST(TabTop, TheStripFollowsTheMainTabsSelection) {
+    const std::wstring tabs =
+        L"<TabCtrl id=\"105\" name=\"maintab\" group=\"1\" height=\"36\"><TabItem text=\"a\" width=\"96\" />"
+        L"<TabItem text=\"b\" width=\"96\" /><TabItem text=\"c\" width=\"96\" /></TabCtrl>";
+    const struct {
+        const char* name;
+        const wchar_t* strip;
+        bool followed;
+    } cases[] = {
+        {"a strip", L"<TabTop name=\"tabtop\" itemwidth=\"96\" height=\"6\" />", true},
+        {"no strip", L"", false},
+        {"another control of that name", L"<Control name=\"tabtop\" height=\"6\" />", false},
+    };
+    for (const auto& c : cases) {
+        VQTileTestHost host(tabs + c.strip);
+        auto* tabCtrl = static_cast<VQTabCtrl*>(host.Manager().FindControlById(105)->GetInterface(ControlTypeTab));
+        ASSERT_NE(nullptr, tabCtrl) << c.name;
+        for (int index : {2, 0, 1}) {
+            tabCtrl->SelectItem(index);
+            EXPECT_EQ(c.followed, FollowSelectedTab(host.Manager(), L"tabtop", *tabCtrl)) << c.name;
+            auto* strip = dynamic_cast<VQTabTop*>(host.Manager().FindControlByName(L"tabtop"));
+            if (c.followed) {
+                ASSERT_NE(nullptr, strip) << c.name;
+                EXPECT_EQ(index, strip->GetSelectedIndex()) << c.name;
+            }
+        }
+    }
 }
 
 }  // namespace

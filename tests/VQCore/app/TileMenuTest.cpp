@@ -10,6 +10,9 @@
 #include "VQCore/app/TileMenu.h"
 #include "VQCore/gamelib/GameTile.h"
 #include "tests/VQCore/app/DialogTestDriver.h"
+#include "tests/VQCore/app/TileTestHost.h"
+#include "VQCore/app/GameIcon.h"
+#include "VQCore/app/IconList.h"
 #include "tests/ui/WindowInput.h"
 #include "ui/Menu.h"
 #include "ui/MenuWnd.h"
@@ -58,6 +61,36 @@ TEST(TileMenu, RulesFollowTheTile) {
             EXPECT_EQ(e.visible, item->visible) << c.name << " " << e.id;
             EXPECT_EQ(e.enabled, item->enabled) << c.name << " " << e.id;
         }
+    }
+}
+
+TEST(TileMenu, TheInstalledTwinIsATileInStateOne) {
+    // A catalogue tile of game 7; the installed pages hold a tile of it in
+    // the state of the case (the quick strip keeps tools it lost as state 2).
+    const struct {
+        const char* name;
+        int twinList;
+        uint32_t twinState;
+        bool twin;
+        int shown;  // 1009 run or 1015 download
+    } cases[] = {
+        {"installed game", 120, kTileInstalled, true, 1009},
+        {"installed tool on the quick strip", 121, kTileInstalled, true, 1009},
+        {"quick strip tool not installed", 121, kTileNotInstalled, false, 1015},
+        {"no tile of the game", 0, 0, false, 1015},
+    };
+    for (const auto& c : cases) {
+        VQTileTestHost host(IconListMarkup(114, L"singlelist", 2, 5) + IconListMarkup(120, L"installlist", 2, 5) +
+                            IconListMarkup(121, L"quicklist", 1, 8));
+        VQGameIcon* tile = MakeTile(7, L"游戏", kTileNotInstalled);
+        ASSERT_TRUE(host.List(114)->AddTile(tile)) << c.name;
+        if (c.twinList != 0) ASSERT_TRUE(host.List(c.twinList)->AddTile(MakeTile(7, L"游戏", c.twinState))) << c.name;
+        const VQTileMenuFacts facts = TileMenuFactsOf(*tile);
+        EXPECT_EQ(114, facts.listId) << c.name;
+        EXPECT_EQ(c.twin, facts.hasInstalledTwin) << c.name;
+        const VQTileMenuPlan plan = PlanTileMenu(facts);
+        EXPECT_TRUE(plan.Find(c.shown)->visible) << c.name;
+        EXPECT_FALSE(plan.Find(c.shown == 1009 ? 1015 : 1009)->visible) << c.name;
     }
 }
 

@@ -1,4 +1,5 @@
-// The texts of the tray icon and of the game-icon tip's category line.
+// The texts of the tray icon and its balloon, and of the game-icon tip's
+// category line.
 #include <gtest/gtest.h>
 
 #include "VQCore/app/GameIconTipText.h"
@@ -17,6 +18,16 @@ TEST(TrayText, BalloonTextsKeepAtMostSixtyFourCharacters) {
         const std::wstring text(c.length, L'游');
         EXPECT_EQ(std::wstring(c.kept, L'游'), TrayTextCut(text)) << c.name;
     }
+}
+
+TEST(TrayText, ABalloonAsksForOneSecondAndCarriesItsTexts) {
+    const NOTIFYICONDATAW data = TrayBalloonData(std::wstring(70, L'游'), L"Tovana游戏");
+    EXPECT_EQ(1000u, data.uTimeout);
+    EXPECT_EQ(static_cast<DWORD>(NIIF_INFO), data.dwInfoFlags);
+    EXPECT_EQ(static_cast<UINT>(NIF_INFO), data.uFlags);
+    EXPECT_EQ(1u, data.uID);
+    EXPECT_EQ(std::wstring(64, L'游'), std::wstring(data.szInfo));
+    EXPECT_EQ(L"Tovana游戏", std::wstring(data.szInfoTitle));
 }
 
 TEST(TipCategoryText, GenreOfThePageOrKindOfTheIdBand) {

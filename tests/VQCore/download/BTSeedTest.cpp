@@ -73,10 +73,12 @@ TEST_F(BTSeedTest, SeedsXmlBringsTheSeedBackAndAria2DownloadsFromUs) {
     EXPECT_TRUE(BTManager().HasSeed(201));
 }
 
-TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
-    for (const wchar_t* name : {L"g1", L"g2", L"g3", L"g4"})
+TEST_F(BTSeedTest, TheWorkerKeepsTheLimitAndOneFinishedDownloadMayGoPastIt) {
+    for (const wchar_t* name : {L"g1", L"g2", L"g3", L"g4", L"g5"})
         LayOutFinishedGame(name);
-    // Opened by the worker from the list: two of three.
+    // Opened by the worker from the list: two of three (the limit is 2).
+    const uint32_t limit = VQBTManager::kDefaultSeedLimit;
+    ASSERT_EQ(2u, limit);
     ASSERT_TRUE(BTManager().AddSeedFromFile(301, Record(L"g1")));
     ASSERT_TRUE(BTManager().AddSeedFromFile(302, Record(L"g2")));
     ASSERT_TRUE(BTManager().AddSeedFromFile(303, Record(L"g3")));
@@ -85,24 +87,41 @@ TEST_F(BTSeedTest, TheSeedLimitAllowsExactlyTheConfiguredNumber) {
     EXPECT_EQ(2u, BTManager().ActiveSeedCount());
     EXPECT_EQ(3u, BTManager().SeedCount());
 
-    // A finished download with two seeds running keeps its entry idle.
-    std::string error;
-    IBTTask* task = BTManager().GetSession()->OpenTaskFromTorrent(WideToCodePage(CP_ACP, Record(L"g4")), kBTOpenSeed,
-                                                                  nullptr, &error);
-    ASSERT_NE(nullptr, task) << error;
-    ASSERT_TRUE(BTManager().AddSeedFromTask(304, Record(L"g4"), task));
-    EXPECT_EQ(2u, BTManager().ActiveSeedCount());
-    EXPECT_EQ(4u, BTManager().SeedCount());
-    EXPECT_TRUE(BTManager().HasSeed(304));
+    auto finished = [this](const wchar_t* name) {
+        std::string error;
+        IBTTask* task = BTManager().GetSession()->OpenTaskFromTorrent(WideToCodePage(CP_ACP, Record(name)),
+                                                                      kBTOpenSeed, nullptr, &error);
+        EXPECT_NE(nullptr, task) << error;
+        return task;
+    };
+    // Two seeds run: a finished download still seeds (the count before it
+    // is 2, not above 2) ...
+    IBTTask* third = finished(L"g4");
+    ASSERT_NE(nullptr, third);
+    ASSERT_TRUE(BTManager().AddSeedFromTask(304, Record(L"g4"), third));
+    EXPECT_EQ(3u, BTManager().ActiveSeedCount());
+    // ... the next one does not: it keeps its entry without an engine task.
+    IBTTask* fourth = finished(L"g5");
+    ASSERT_NE(nullptr, fourth);
+    ASSERT_TRUE(BTManager().AddSeedFromTask(305, Record(L"g5"), fourth));
+    EXPECT_EQ(3u, BTManager().ActiveSeedCount());
+    EXPECT_EQ(5u, BTManager().SeedCount());
+    EXPECT_TRUE(BTManager().HasSeed(305));
 
-    // One seed ends: the worker opens the next waiting one, still two.
+    // One of three ends: two still run, so the worker opens no waiting one.
     BTManager().RemoveSeedById(301);
     EXPECT_FALSE(BTManager().HasSeed(301));
+    Sleep(500);
+    EXPECT_EQ(2u, BTManager().ActiveSeedCount());
+    // Another ends: the worker opens the next waiting one, back to two.
+    BTManager().RemoveSeedById(302);
     ASSERT_TRUE(WaitUntil([] { return BTManager().ActiveSeedCount() == 2; }, 60000));
+    Sleep(500);
+    EXPECT_EQ(2u, BTManager().ActiveSeedCount());
     EXPECT_EQ(3u, BTManager().SeedCount());
     std::string seeds = scratch_.ReadFile(L"down\\seeds.xml");
     EXPECT_EQ(std::string::npos, seeds.find("<gameId>301</gameId>")) << seeds;
-    EXPECT_NE(std::string::npos, seeds.find("<gameId>304</gameId>")) << seeds;
+    EXPECT_NE(std::string::npos, seeds.find("<gameId>305</gameId>")) << seeds;
 }
 
 TEST_F(BTSeedTest, TheAgeRuleExpiresOldSeeds) {
