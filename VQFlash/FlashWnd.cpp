@@ -11,6 +11,7 @@
 #include "common/ComPtr.h"
 #include "common/PathText.h"
 #include "common/ServerAddresses.h"
+#include "common/WebAddress.h"
 #include "ui/ActiveX.h"
 #include "ui/DialogBuilder.h"
 #include "ui/SkinManager.h"
@@ -249,8 +250,7 @@ void VQFlashWnd::OnCommand(int id) {
     case FlashIdZoomOut: Zoom(false); break;
     case FlashIdLogo: {
         // The product's home page of the installation's server table (servers.ini).
-        const std::wstring home = GetServerAddress(kHomePage);
-        ::ShellExecuteW(m_hwnd, nullptr, home.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        OpenWebAddress(GetServerAddress(kHomePage), m_hwnd);
         break;
     }
     default: break;
