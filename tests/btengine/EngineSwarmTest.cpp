@@ -160,8 +160,15 @@ TEST_F(EngineSwarm, SeedsAFinishedGameToAria2) {
   ASSERT_TRUE(fetcher.StartFetch(folder_.PathOf(L"game.torrent"), folder_.PathOf(L"fetched")));
   EXPECT_EQ(0, fetcher.WaitFetch(120000));
   ExpectSameGame(folder_, L"down\\game", L"fetched\\game");
+  // The engine counts uploaded bytes in its next status round, a moment
+  // after the fetcher has written the last piece.
   BTTaskStatus status;
-  ASSERT_TRUE(seed->GetStatus(&status));
+  const DWORD start = GetTickCount();
+  do {
+    ASSERT_TRUE(seed->GetStatus(&status));
+    if (status.uploadedTotal >= 2000017u) break;
+    Sleep(50);
+  } while (GetTickCount() - start < 10000);
   EXPECT_EQ(kBTStateSeeding, status.state);
   EXPECT_EQ(0, status.error);
   EXPECT_GE(status.uploadedTotal, 2000017u);

@@ -139,10 +139,23 @@ bool VQDemoWorldTest::SwitchTab(POINT tab) {
             for (int x = row.left; x < row.right && x < image.width; ++x) pixels.push_back(image.At(x, y));
         return pixels;
     };
-    const std::vector<uint32_t> before = rowPixels();
+    // Pages slide in when they change: the row is read once it stands still,
+    // so a slide still under way is neither taken for the switch nor clicked.
+    auto stillRow = [&] {
+        std::vector<uint32_t> last = rowPixels();
+        WaitFor([&] {
+            Sleep(100);
+            std::vector<uint32_t> now = rowPixels();
+            const bool still = now == last;
+            last.swap(now);
+            return still;
+        }, 3000);
+        return last;
+    };
+    const std::vector<uint32_t> before = stillRow();
     for (int attempt = 0; attempt < 5; ++attempt) {
         ClickAt(m_window, tab);
-        if (WaitFor([&] { return rowPixels() != before; }, 2000)) return true;
+        if (WaitFor([&] { return rowPixels() != before; }, 2000)) return stillRow() != before;
     }
     return false;
 }
