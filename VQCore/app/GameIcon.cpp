@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "VQCore/app/GameIconToolBar.h"
@@ -16,7 +17,14 @@
 
 namespace Tessar {
 
-VQGameIcon::VQGameIcon() {}
+namespace {
+
+// Tiles are made on worker threads too (scan, list and catalogue jobs).
+std::atomic<uint32_t> g_nextTileSerial{1};
+
+}  // namespace
+
+VQGameIcon::VQGameIcon() : m_serial(g_nextTileSerial.fetch_add(1)) {}
 
 VQGameIcon::~VQGameIcon() {
     // The hover tool bar must not keep pointing at a tile that is gone (a

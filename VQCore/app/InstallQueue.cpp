@@ -76,10 +76,15 @@ bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installF
     return true;
 }
 
-bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome) {
+bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                      VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     VQGamePackage package;
-    ExtractGamePackage(installFolder, package, setupPath);
+    if (!ExtractGamePackage(installFolder, package, setupPath, stopEvent) && stopEvent != nullptr &&
+        ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0) {
+        stopped = true;
+        return false;
+    }
     const std::wstring& swf = package.mainFilePath;
     if (swf.empty()) return false;
     const size_t slash = swf.find_last_of(L'\\');
@@ -159,12 +164,19 @@ VQInstallQueue::VQInstallQueue() : VQInstallQueue(Environment()) {}
 VQInstallQueue::VQInstallQueue(const Environment& environment)
     : m_environment(environment), m_lock(new CRITICAL_SECTION) {
     ::InitializeCriticalSection(m_lock);
-    m_stopEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (m_stopEvent == nullptr) (void)::GetLastError();  // noted only: stop then waits on the thread alone
     m_semaphore = ::CreateSemaphoreW(nullptr, 0, kMaxQueuedSignals, nullptr);
 }
 
 VQInstallQueue::~VQInstallQueue() {
+    // A worker Stop left running was told to stop and uses this queue to
+    // its end (only at the process's end, when the window is long gone).
+    if (m_thread != nullptr) {
+        if (m_stopEvent != nullptr) ::SetEvent(m_stopEvent);
+        m_thread->Wait();
+        delete m_thread;
+    }
     ::DeleteCriticalSection(m_lock);
     delete m_lock;
     if (m_semaphore != nullptr) ::CloseHandle(m_semaphore);
@@ -228,10 +240,16 @@ void VQInstallQueue::Stop() {
         m_thread = nullptr;
         if (m_running && m_stopEvent != nullptr) ::SetEvent(m_stopEvent);
     }
-    if (thread != nullptr) {
-        thread->Wait();
-        delete thread;
+    if (thread != nullptr && !thread->WaitUpTo(kStopWaitMs)) {
+        // Still busy: it keeps the event set and its place (no new worker
+        // starts while its flag says it runs), and ends on its own.
+        VQLockHolder hold(m_lock);
+        if (m_thread == nullptr) m_thread = thread;
+        else delete thread;
+        m_jobs.clear();
+        return;
     }
+    delete thread;
     VQLockHolder hold(m_lock);
     m_running = false;
     m_jobs.clear();
@@ -317,7 +335,7 @@ void VQInstallQueue::Report(const Job& job, const VQInstallOutcome& outcome) {
 bool VQInstallQueue::InstallOne(const Job& job, VQInstallOutcome& outcome, bool& stopped) {
     try {
         const std::wstring folder = InstallFolder();
-        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.setupPath, folder, outcome);
+        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.setupPath, folder, m_stopEvent, outcome, stopped);
         if (IsPackageFile(job.setupPath)) return InstallPackageGame(job.setupPath, folder, m_stopEvent, outcome, stopped);
         return RunInstallerJob(job.setupPath, folder, m_stopEvent, outcome, stopped);
     } catch (...) {

@@ -73,8 +73,13 @@ public:
     bool Push(VQGameIcon* tile);
     bool Contains(VQGameIcon* tile);
     // Stops the worker (an install in progress is cancelled; a setup
-    // program is left running) and forgets every queued tile.
+    // program is left running) and forgets every queued tile. Waits for the
+    // worker at most kStopWaitMs: one that is still busy then (a file being
+    // written that it cannot leave half-way) ends on its own at its next
+    // look at the stop event, and the destructor, at the process's end,
+    // waits for it before the queue's state goes.
     void Stop();
+    static const DWORD kStopWaitMs = 10000;
     bool IsWorkerRunning();
     size_t Count();
     // Where outcomes go for a tile that is not in a window yet (the
@@ -102,7 +107,7 @@ private:
     CRITICAL_SECTION* m_lock;
     std::vector<Job> m_jobs;
     bool m_running = false;
-    HANDLE m_stopEvent;
+    HANDLE m_stopEvent;  // manual reset: set by Stop only, the roads look at it
     HANDLE m_semaphore;
     VQThread* m_thread = nullptr;
     HWND m_reportWindow = nullptr;
@@ -118,7 +123,8 @@ std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std:
 // installed data on success.
 bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                      VQInstallOutcome& outcome, bool& stopped);
-bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, VQInstallOutcome& outcome);
+bool InstallFlashGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
+                      VQInstallOutcome& outcome, bool& stopped);
 bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                         VQInstallOutcome& outcome, bool& stopped);
 

@@ -8,8 +8,10 @@
 // Threads: the window and its tree are used on the UI thread only. Worker
 // threads report by posting the messages below (never by touching tiles),
 // and OnDownloadMessage, called on a task's thread, only posts as well.
-// The shutdown sets the stop event first and waits for every worker with
-// a limit, so a worker that still reports cannot hold it up.
+// The shutdown sets the stop event first and waits for the workers with
+// one time limit, so a worker that still reports cannot hold it up; a
+// worker it leaves behind holds everything it uses (its job, the stop
+// event, the report's counter) and posts to a window that may be gone.
 
 #include <windows.h>
 
@@ -23,6 +25,7 @@
 #include "VQCore/app/AppControlTypes.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/download/DownloadMessage.h"
+#include "common/KernelHandle.h"
 #include "ui/DropTarget.h"
 #include "ui/WindowImplBase.h"
 
@@ -171,6 +174,10 @@ public:
     LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    // While a question is open the window does not close (the code the
+    // question returns into uses the window and its tiles): the questions
+    // are ended unanswered and the close follows once they have returned.
+    LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void ChangeSkin(UINT resourceId, const std::wstring& windowName, const std::wstring& extra,
                     const std::wstring& skinFolder, const std::wstring& skinLayoutPath) override;
     void Notify(VQNotifyMsg& msg) override;
@@ -189,6 +196,10 @@ public:
     VQIconList* FindIconList(int controlId) const;
     // The first tile of that game in the list, else null.
     VQGameIcon* FindTileById(int listId, uint32_t gameId) const;
+    // The tile of that serial number (VQGameIcon::GetSerial) on any of the
+    // window's lists; null once it has gone. What a question or a worker's
+    // report looks its tile up by.
+    VQGameIcon* FindTileBySerial(uint32_t serial) const;
     // install.vqx from lists 120 and 121; download.vqx from list 119 (only
     // once the pages were filled, so a failed start never empties it).
     bool RefreshInstalledPages();
@@ -269,12 +280,14 @@ public:
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
     VQDownloadQueue* GetDownloadQueue() const { return m_downloadQueue.get(); }
-    // Manual reset; set when the shutdown starts.
-    HANDLE GetStopEvent() const { return m_stopEvent; }
+    // Manual reset; set when the shutdown starts. A worker holds its own
+    // pointer to it, so the event lives as long as any worker that polls it.
+    const VQSharedEvent& GetStopEvent() const { return m_stopEvent; }
     // A worker the shutdown waits for (the window takes the handle).
     void AddExtraThread(HANDLE thread);
 
-    // How long the shutdown waits for one worker before it goes on.
+    // How long the shutdown waits for its workers, all of them together,
+    // before it goes on without them (they hold what they work on).
     static const DWORD kWorkerStopWait = 10000;
 
 private:
@@ -331,8 +344,6 @@ private:
     void StartUninstall(VQGameIcon& tile);
     void OnUninstallFinished(LPARAM outcome);
     void TakeOffInstalledTile(VQGameIcon* tile);
-    // The tile when it is still on one of the window's lists, else null.
-    VQGameIcon* FindLiveTile(const VQGameIcon* tile) const;
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -370,7 +381,10 @@ private:
     bool m_pagesFilled = false;
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;
-    VQGameIcon* m_contextTile = nullptr;
+    // The tile whose menu is open, by serial number and page: a menu's
+    // command comes later, when the tile may have gone or moved.
+    uint32_t m_contextSerial = 0;
+    int m_contextListId = 0;
     VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
     VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
@@ -384,7 +398,9 @@ private:
     VQPageTipWnd* m_pageTip = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
-    uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time
+    // The online report's failures in a row: shared with the report thread,
+    // which alone writes it (one at a time), and which may outlive the window.
+    std::shared_ptr<uint32_t> m_reportRetries = std::make_shared<uint32_t>(0);
     VQGameIconTipWnd* m_gameTip = nullptr;  // made on the first hover, freed by OnDestroy
     VQMessageTipWnd* m_newGamesTip = nullptr;  // the last new-games tip; freed by the next or OnDestroy
     std::vector<HANDLE> m_extraThreads;
@@ -398,7 +414,7 @@ private:
     VQDropTargetEx m_dropTarget;
     bool m_dropRegistered = false;
     std::wstring m_dropPath;
-    HANDLE m_stopEvent = nullptr;
+    VQSharedEvent m_stopEvent;
     std::unique_ptr<VQDownloadQueue> m_downloadQueue;
     // The last speed report of each download (game id -> speed, tick).
     struct VQTileSpeed {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/KernelHandle.h"
 #include "common/StringTriple.h"
 
 namespace Tessar {
@@ -25,7 +26,9 @@ struct VQUninstallJob {
     VQStringTriple names;
     std::wstring knownDigest;  // of the package install's uninstall record
     uint32_t gameId = 0;
-    HANDLE stopEvent = nullptr;  // the window's; not owned
+    HANDLE stopEvent = nullptr;  // the window's
+    // Keeps stopEvent open while the job lives (the window may end first).
+    VQSharedEvent stopEventHolder;
     HWND reportWindow = nullptr;
     UINT reportMessage = 0;
     // Never deleted, nor any folder holding it (the manager's own folder).

@@ -18,6 +18,7 @@ const DWORD kStartTimeout = 90000;
 // than the server keeps it waiting.
 const DWORD kShutdownBound = 45000;
 const UINT_PTR kDatabaseTimer = 1001;
+const UINT_PTR kOnlineReportTimer = 1004;
 
 class ManagerShutdownTest : public ::testing::Test {
 protected:
@@ -68,6 +69,30 @@ TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     DWORD closed = GetTickCount();
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
     EXPECT_TRUE(manager.WaitForExit(kShutdownBound)) << "the shutdown waited for the stuck worker";
+    EXPECT_LT(GetTickCount() - closed, kShutdownBound);
+    EXPECT_EQ(0u, manager.ExitCode());
+    server.Stop();
+}
+
+TEST_F(ManagerShutdownTest, CloseWhileTheOnlineReportHangsEndsInTime) {
+    VQUpdateServer server;
+    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
+    // The statistics server keeps the daily report waiting two minutes.
+    const std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
+    ASSERT_TRUE(m_folder.WriteServers(std::string(stalled.begin(), stalled.end()),
+                                      std::string(stalled.begin(), stalled.end())));
+
+    VQManagerProcess manager;
+    HWND window = StartAndWait(L"-background", manager);
+    ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
+    // The report's timer fires now instead of in minutes.
+    ASSERT_TRUE(PostMessageW(window, WM_TIMER, kOnlineReportTimer, 0));
+    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "online_stat.php"); }, kStartTimeout))
+        << "the online report did not reach the server";
+
+    const DWORD closed = GetTickCount();
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(manager.WaitForExit(kShutdownBound)) << "the shutdown waited for the report";
     EXPECT_LT(GetTickCount() - closed, kShutdownBound);
     EXPECT_EQ(0u, manager.ExitCode());
     server.Stop();
