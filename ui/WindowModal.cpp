@@ -21,6 +21,16 @@ void CloseWaitingWindows() {
         if (::IsWindow(window)) ::PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
+void EnterModalLoop(HWND window) { t_modalWindows.push_back(window); }
+
+// The innermost entry of the window goes; once none is left, the windows
+// that waited are closed.
+void LeaveModalLoop(HWND window) {
+    auto entry = std::find(t_modalWindows.rbegin(), t_modalWindows.rend(), window);
+    if (entry != t_modalWindows.rend()) t_modalWindows.erase(std::next(entry).base());
+    if (t_modalWindows.empty()) CloseWaitingWindows();
+}
+
 void GiveBackToOwner(HWND owner) {
     if (!owner) return;
     ::EnableWindow(owner, TRUE);
@@ -35,7 +45,7 @@ bool VQWindowWnd::ShowModal() {
     const HWND owner = ::GetWindow(window, GW_OWNER);
     ::ShowWindow(window, SW_SHOWNORMAL);
     if (owner) ::EnableWindow(owner, FALSE);
-    t_modalWindows.push_back(window);
+    EnterModalLoop(window);
     MSG msg = {};
     bool quit = false;
     while (::IsWindow(window)) {
@@ -53,12 +63,14 @@ bool VQWindowWnd::ShowModal() {
         }
     }
     GiveBackToOwner(owner);
-    auto entry = std::find(t_modalWindows.rbegin(), t_modalWindows.rend(), window);
-    if (entry != t_modalWindows.rend()) t_modalWindows.erase(std::next(entry).base());
-    if (t_modalWindows.empty()) CloseWaitingWindows();
+    LeaveModalLoop(window);
     if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
     return true;
 }
+
+VQModalScope::VQModalScope(HWND window) : m_window(window) { EnterModalLoop(window); }
+
+VQModalScope::~VQModalScope() { LeaveModalLoop(m_window); }
 
 bool VQWindowWnd::IsModalLoopRunning() { return !t_modalWindows.empty(); }
 

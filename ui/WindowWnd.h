@@ -78,4 +78,18 @@ protected:
     bool m_subclassed = false;
 };
 
+// Marks a modal loop that is not ShowModal's (the shell's folder picker) as
+// running for `window` while the object lives: ending the modal loops
+// closes that window, which ends the loop with it.
+class VQModalScope {
+public:
+    explicit VQModalScope(HWND window);
+    ~VQModalScope();
+    VQModalScope(const VQModalScope&) = delete;
+    VQModalScope& operator=(const VQModalScope&) = delete;
+
+private:
+    HWND m_window;
+};
+
 }  // namespace Tessar
