@@ -10,15 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <boost/make_shared.hpp>
-
 #include "VQCore/gamelib/DatabaseXmlFile.h"
 #include "VQCore/gamelib/GameId.h"
-#include "VQCore/gamelib/GameInstalledInfo.h"
-#include "VQCore/gamelib/InstalledXmlFile.h"
 #include "tests/e2e/ManagerHarness.h"
 #include "tests/e2e/ManagerRecords.h"
-#include "tests/support/LocalServer.h"
 #include "tests/support/UpdateServer.h"
 
 namespace Tessar {
@@ -37,20 +32,6 @@ const WORD kRuntimeCheckCommand = 1016;
 // right end of the floating group under the runtime list).
 const POINT kInstallRuntimesButton = {545, 484};
 
-std::wstring StandInPath() { return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/games") + L"\\GameStandIn.exe"; }
-
-bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
-                        const std::wstring& arguments) {
-    VQInstalledXmlFile list;
-    auto record = boost::make_shared<VQGameInstalledInfo>();
-    record->ID = gameId;
-    record->FullPath = program;
-    record->RunArg = arguments;
-    record->SetupTime = 1700000000;
-    list.SetRecords({record}, {});
-    return list.Save(listPath);
-}
-
 // The first game of the demo catalogue that the condition picks; 0 when none.
 template <typename Pick>
 uint32_t FirstGame(const std::wstring& databasePath, uint32_t first, uint32_t last, Pick pick) {
@@ -63,28 +44,6 @@ uint32_t FirstGame(const std::wstring& databasePath, uint32_t first, uint32_t la
     return 0;
 }
 
-bool HasRequest(const VQUpdateServer& server, const char* endpoint) {
-    for (const std::string& line : server.Requests())
-        if (line.find(endpoint) != std::string::npos) return true;
-    return false;
-}
-
-std::vector<std::wstring> ReadLines(const std::wstring& path) {
-    std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::wstring text;
-    wchar_t buffer[1024];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read / sizeof(wchar_t));
-    CloseHandle(file);
-    size_t start = 0;
-    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 class ManagerQuestionsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -92,7 +51,7 @@ protected:
         m_record = m_folder.Temp().PathOf(L"starts.txt");
     }
     void TearDown() override {
-        for (const std::wstring& line : ReadLines(m_record)) EndProcess(static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)));
+        for (const std::wstring& line : ReadStartRecords(m_record)) EndProcess(ProcessIdOfRecord(line));
         m_folder.KillAll();
     }
     void StartShown() {
@@ -125,9 +84,9 @@ TEST_F(ManagerQuestionsTest, CloseWhileTheRegistrationQuestionIsOpenStartsNothin
     ASSERT_NE(0u, gameId) << "the demo catalogue has no online game with a registration page";
     const std::wstring game = m_folder.Temp().PathOf(L"Stand In\\game.exe");
     CreateDirectoryW(m_folder.Temp().PathOf(L"Stand In").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), game.c_str(), FALSE));
     ASSERT_TRUE(WriteInstalledGame(m_folder.PathOf(L"data\\install.vqx"), gameId, game,
-                                   L"--record \"" + m_record + L"\""));
+                                   L"--record \"" + m_record + L"\"", L""));
     StartShown();
 
     // A click starts the game only on the tile's icon: down the tile until
@@ -144,20 +103,20 @@ TEST_F(ManagerQuestionsTest, CloseWhileTheRegistrationQuestionIsOpenStartsNothin
     }
     KeepScreenshot(m_window, L"Questions-registration-page");
     ASSERT_NE(nullptr, question) << "the registration question did not show (game " << gameId << ", "
-                                 << ReadLines(m_record).size() << " starts); windows: " << WindowsOf(m_manager.pid);
+                                 << ReadStartRecords(m_record).size() << " starts); windows: " << WindowsOf(m_manager.pid);
     KeepScreenshot(question, L"Questions-registration");
 
     CloseAndExpectACleanEnd("registration question");
     // Neither answer was given: the game did not start.
     Sleep(1000);
-    EXPECT_TRUE(ReadLines(m_record).empty()) << "the game started while the manager closed";
+    EXPECT_TRUE(ReadStartRecords(m_record).empty()) << "the game started while the manager closed";
 }
 
 TEST_F(ManagerQuestionsTest, CloseWhileTheRuntimeWindowAsksWhetherToStopItsRepair) {
     // A Flash game: its runtime window lists the Flash player, missing here.
     const uint32_t gameId = FirstGame(Database(), 50001, 69999, [](const VQGameRecord&) { return true; });
     ASSERT_NE(0u, gameId) << "the demo catalogue has no Flash game";
-    ASSERT_TRUE(WriteInstalledGame(m_folder.PathOf(L"data\\install.vqx"), gameId, StandInPath(), L""));
+    ASSERT_TRUE(WriteInstalledGame(m_folder.PathOf(L"data\\install.vqx"), gameId, StandInGamePath(), L"", L""));
     // The runtime's download information is answered only after a while:
     // the repair is busy when its window is closed.
     VQUpdateServer server;
@@ -178,7 +137,7 @@ TEST_F(ManagerQuestionsTest, CloseWhileTheRuntimeWindowAsksWhetherToStopItsRepai
     ASSERT_TRUE(WaitFor(
         [&] {
             ClickAt(environment, kInstallRuntimesButton);
-            return WaitFor([&] { return HasRequest(server, "query_url.php"); }, 1000);
+            return WaitFor([&] { return HasRequestContaining(server, "query_url.php"); }, 1000);
         },
         kTimeout))
         << "the runtime download did not begin";

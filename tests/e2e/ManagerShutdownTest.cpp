@@ -7,6 +7,7 @@
 
 #include "VQCore/gamelib/DownloadXmlFile.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/e2e/ManagerRecords.h"
 #include "tests/support/UpdateServer.h"
 
 namespace Tessar {
@@ -44,12 +45,6 @@ protected:
     VQManagerFolder m_folder;
 };
 
-bool HasRequest(const VQUpdateServer& server, const char* endpoint) {
-    for (const std::string& line : server.Requests())
-        if (line.find(endpoint) != std::string::npos) return true;
-    return false;
-}
-
 TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     VQUpdateServer server;
     ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
@@ -63,7 +58,7 @@ TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
     // The day timer of the catalogue job fires now instead of in minutes.
     ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "update_database.php"); }, kStartTimeout))
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout))
         << "the catalogue job did not ask the server";
 
     DWORD closed = GetTickCount();
@@ -87,7 +82,7 @@ TEST_F(ManagerShutdownTest, CloseWhileTheOnlineReportHangsEndsInTime) {
     ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
     // The report's timer fires now instead of in minutes.
     ASSERT_TRUE(PostMessageW(window, WM_TIMER, kOnlineReportTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "online_stat.php"); }, kStartTimeout))
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "online_stat.php"); }, kStartTimeout))
         << "the online report did not reach the server";
 
     const DWORD closed = GetTickCount();
@@ -109,7 +104,7 @@ TEST_F(ManagerShutdownTest, ADayTimerWhileTheLastJobStillHangsKeepsTheWindowAnsw
     HWND window = StartAndWait(L"-background", manager);
     ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
     ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "update_database.php"); }, kStartTimeout));
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout));
     // The next day's round comes while the first job still waits; the
     // window handles it and answers.
     DWORD_PTR result = 0;
@@ -129,7 +124,7 @@ TEST_F(ManagerShutdownTest, DataUpdateModeAsksTheServerAndEndsWithoutAWindow) {
     VQManagerProcess updater = m_folder.Start(L"-update_data");
     ASSERT_TRUE(updater.WaitForExit(kShutdownBound));
     EXPECT_EQ(static_cast<DWORD>(-1), updater.ExitCode());
-    EXPECT_TRUE(HasRequest(server, "update_database.php"));
+    EXPECT_TRUE(HasRequestContaining(server, "update_database.php"));
     EXPECT_EQ(0, m_folder.CountMainWindows());
     server.Stop();
 }
