@@ -30,9 +30,10 @@ public:
         return MessageBoxW(owner, LoadProgramText(kAskInstallText).c_str(), LoadProgramText(kCaptionText).c_str(),
                            MB_YESNO | MB_ICONINFORMATION | MB_SYSTEMMODAL) == IDYES;
     }
-    void ReportNotClosed(HWND owner) override {
-        MessageBoxW(owner, LoadProgramText(kNotClosedText).c_str(), LoadProgramText(kCaptionText).c_str(),
-                    MB_ICONWARNING | MB_SYSTEMMODAL);
+    // "不能关闭程序，请手动关闭后，再次尝试。": retry waits again.
+    bool AskWaitLonger(HWND owner) override {
+        return MessageBoxW(owner, LoadProgramText(kNotClosedText).c_str(), LoadProgramText(kCaptionText).c_str(),
+                           MB_RETRYCANCEL | MB_ICONWARNING | MB_SYSTEMMODAL) == IDRETRY;
     }
 };
 
@@ -60,7 +61,7 @@ IUpgradePrompt* SetUpgradePrompt(IUpgradePrompt* prompt) {
     return before == &g_messageBoxPrompt ? nullptr : before;
 }
 
-bool CloseRunningProgram(HWND owner, const std::wstring& programName) {
+bool CloseRunningProgram(HWND owner, const std::wstring& programName, DWORD waitMs) {
     VQModule kernel;
     VQModule user;
     VQModule psapi;
@@ -104,9 +105,12 @@ bool CloseRunningProgram(HWND owner, const std::wstring& programName) {
                 return false;
         }
         enumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(entry.th32ProcessID));
-        if (WaitForSingleObject(process.Get(), kCloseProgramWaitMs) != WAIT_OBJECT_0) {
-            g_prompt.load()->ReportNotClosed(owner);
-            return false;
+        while (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
+            if (!g_prompt.load()->AskWaitLonger(owner))
+                return false;
+            // A window that came up meanwhile (a question of the manager's
+            // end) is asked too.
+            enumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(entry.th32ProcessID));
         }
     }
     return true;

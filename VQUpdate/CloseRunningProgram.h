@@ -15,8 +15,9 @@ class IUpgradePrompt {
 public:
     // True when the user wants the new release installed now.
     virtual bool AskInstallNow(HWND owner) = 0;
-    // The manager did not end within the wait.
-    virtual void ReportNotClosed(HWND owner) = 0;
+    // The manager did not end within the wait: true to wait again (the
+    // user may close it by hand meanwhile), false to give up.
+    virtual bool AskWaitLonger(HWND owner) = 0;
 
 protected:
     ~IUpgradePrompt() = default;
@@ -27,13 +28,17 @@ protected:
 // program's string table).
 IUpgradePrompt* SetUpgradePrompt(IUpgradePrompt* prompt);
 
-// How long a manager that was asked to close may take.
-const DWORD kCloseProgramWaitMs = 5000;
+// How long a manager that was asked to close may take before the user is
+// asked whether to wait longer: well above what its own orderly end may
+// take (it gives its workers a bounded time, its downloads and installs
+// stop), so that a slow but sound end never costs the upgrade.
+const DWORD kCloseProgramWaitMs = 60000;
 
 // Posts WM_CLOSE to the windows of every such process (after asking once)
-// and waits for each to end. False when the user said no or one did not
-// end; true otherwise (also when none runs, or the process functions are
-// missing).
-bool CloseRunningProgram(HWND owner, const std::wstring& programName);
+// and waits for each to end, waitMs at a time for as long as the user
+// wants to wait again. False when the user said no or gave up waiting
+// (the prepared upgrade then stays for the manager's next start); true
+// otherwise (also when none runs, or the process functions are missing).
+bool CloseRunningProgram(HWND owner, const std::wstring& programName, DWORD waitMs = kCloseProgramWaitMs);
 
 }  // namespace Tessar

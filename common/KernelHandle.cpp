@@ -17,6 +17,10 @@ void VQKernelHandle::Reset(HANDLE handle) {
     m_handle = handle;
 }
 
+VQSharedEvent MakeSharedEvent(bool manualReset) {
+    return std::make_shared<VQKernelHandle>(::CreateEventW(nullptr, manualReset ? TRUE : FALSE, FALSE, nullptr));
+}
+
 HANDLE VQKernelHandle::Release() {
     HANDLE handle = m_handle;
     m_handle = nullptr;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace Tessar {
 
 // Closes the handle in the variable and sets it to null; a variable that
@@ -30,5 +32,14 @@ public:
 private:
     HANDLE m_handle = nullptr;
 };
+
+// An event shared by its owner and the workers it hands it to: each holds
+// the pointer, and the handle is closed when the last of them lets go, so
+// a worker its owner stopped waiting for never waits on a closed (or
+// reused) handle.
+typedef std::shared_ptr<VQKernelHandle> VQSharedEvent;
+// Unnamed and unsignalled; the holder holds no handle when the event
+// could not be made.
+VQSharedEvent MakeSharedEvent(bool manualReset);
 
 }  // namespace Tessar

@@ -196,6 +196,10 @@ std::wstring Md5OfBuffer(const void* data, int32_t length) {
 }
 
 std::wstring Md5OfFile(const std::wstring& path) {
+    return Md5OfFile(path, std::function<bool()>());
+}
+
+std::wstring Md5OfFile(const std::wstring& path, const std::function<bool()>& cancelled) {
     HANDLE file = INVALID_HANDLE_VALUE;
     if (!OpenFileHandle(file, path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
         return std::wstring();
@@ -209,6 +213,10 @@ std::wstring Md5OfFile(const std::wstring& path) {
     uint64_t total = 0;
     uint32_t got = 0;
     while (ReadFileHandle(file, chunk.data, chunk.size, &got)) {
+        if (cancelled && cancelled()) {
+            CloseFileHandle(file);
+            return std::wstring();
+        }
         Md5Update(context, chunk.data, got);
         total += got;
     }

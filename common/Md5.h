@@ -3,6 +3,7 @@
 // checks downloads, icon and game files and guards the scrambled data files.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Tessar {
@@ -30,5 +31,8 @@ std::wstring Md5OfBuffer(const void* data, int32_t length);
 // Empty when the file cannot be opened or read, or is empty. Read in 64 KiB
 // chunks so that large packages are never loaded whole.
 std::wstring Md5OfFile(const std::wstring& path);
+// The same, asking `cancelled` before each chunk: empty once it says true,
+// so that whoever waits for a whole-file check of a large package can stop it.
+std::wstring Md5OfFile(const std::wstring& path, const std::function<bool()>& cancelled);
 
 }  // namespace Tessar

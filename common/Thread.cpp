@@ -95,6 +95,15 @@ void VQThread::WaitBriefly() {
     WaitFor(5000);
 }
 
+bool VQThread::WaitUpTo(DWORD milliseconds) {
+    if (m_state == nullptr || m_state->handle == INVALID_HANDLE_VALUE)
+        return true;
+    if (::WaitForSingleObject(m_state->handle, milliseconds) != WAIT_OBJECT_0)
+        return false;
+    CloseHandle();
+    return true;
+}
+
 void VQThread::CloseHandle() {
     if (m_state == nullptr)
         return;

@@ -45,6 +45,9 @@ public:
     // Waits at most 5,000 ms; the handle is closed only when the thread
     // ended. On a time-out the running flag still says true.
     void WaitBriefly();
+    // Waits at most that long: true (the handle closed) when the thread has
+    // ended or there is none, false on a time-out.
+    bool WaitUpTo(DWORD milliseconds);
     // Closes a valid handle (without waiting), clears the id and the
     // running flag.
     void CloseHandle();
@@ -65,5 +68,19 @@ private:
 // Deletes a thread object (null is allowed): closes its handle without
 // waiting and frees it.
 void DeleteThreadHolder(VQThread* thread);
+
+// One time limit for several waits in a row: each wait gets what is left.
+class VQWaitBudget {
+public:
+    explicit VQWaitBudget(DWORD totalMs) : m_start(::GetTickCount()), m_total(totalMs) {}
+    DWORD Left() const {
+        const DWORD spent = ::GetTickCount() - m_start;
+        return spent < m_total ? m_total - spent : 0;
+    }
+
+private:
+    DWORD m_start;
+    DWORD m_total;
+};
 
 }  // namespace Tessar

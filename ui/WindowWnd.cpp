@@ -141,7 +141,11 @@ bool VQWindowWnd::BrowseForFolder(const std::wstring& title, std::wstring& path)
     info.pszDisplayName = displayName;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST list = ::SHBrowseForFolderW(&info);
+    LPITEMIDLIST list = nullptr;
+    {
+        VQModalScope modal(m_hwnd);
+        list = ::SHBrowseForFolderW(&info);
+    }
     if (!list) return false;
     wchar_t folder[MAX_PATH] = {};
     const bool ok = ::SHGetPathFromIDListW(list, folder) != FALSE;

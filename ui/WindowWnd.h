@@ -52,6 +52,14 @@ public:
     // WM_QUIT ends the loop and is posted again for the outer loop.
     // Returns false when there is no window.
     bool ShowModal();
+    // The modal loops of this thread. Code that a modal loop returns into
+    // still uses the objects it had before: a window whose end would free
+    // them (the main window) does not close under a running loop. It ends
+    // the loops instead (each modal window gets WM_CLOSE, unanswered) and
+    // asks to be sent WM_CLOSE again once the outermost loop has returned.
+    static bool IsModalLoopRunning();
+    static void EndModalLoops();
+    static void CloseAfterModalLoops(HWND window);
     // The shell's folder picker; false (path unchanged) when cancelled.
     bool BrowseForFolder(const std::wstring& title, std::wstring& path);
 
@@ -68,6 +76,20 @@ protected:
     HWND m_hwnd = nullptr;
     WNDPROC m_previousProc;
     bool m_subclassed = false;
+};
+
+// Marks a modal loop that is not ShowModal's (the shell's folder picker) as
+// running for `window` while the object lives: ending the modal loops
+// closes that window, which ends the loop with it.
+class VQModalScope {
+public:
+    explicit VQModalScope(HWND window);
+    ~VQModalScope();
+    VQModalScope(const VQModalScope&) = delete;
+    VQModalScope& operator=(const VQModalScope&) = delete;
+
+private:
+    HWND m_window;
 };
 
 }  // namespace Tessar

@@ -114,7 +114,7 @@ VQAddGameDlg::VQAddGameDlg(HWND owner, const std::wstring& path) {
 }
 
 VQAddGameDlg::~VQAddGameDlg() {
-    WaitForLookUp();
+    // A look-up still running ends on its own, with its own record.
     ReleaseTempFile(m_iconFile);
 }
 
@@ -159,36 +159,48 @@ void VQAddGameDlg::RefreshIcon() {
     }
 }
 
+struct VQAddGameDlg::LookUpRun {
+    std::wstring path;
+    std::unique_ptr<VQGameRecord> match;  // written by the thread, read once it ended
+};
+
 void VQAddGameDlg::StartLookUp() {
-    WaitForLookUp();
-    m_match.reset();
-    m_lookUpPath = m_path;
-    m_lookUp.reset(new VQThread(&VQAddGameDlg::LookUp, this));
-    if (!m_lookUp->Start()) m_lookUp.reset();
+    // A look-up of a file chosen before is left to end on its own.
+    m_lookUp.reset();
+    m_lookUpRun = std::make_shared<LookUpRun>();
+    m_lookUpRun->path = m_path;
+    auto* run = new std::shared_ptr<LookUpRun>(m_lookUpRun);
+    m_lookUp.reset(new VQThread(&VQAddGameDlg::LookUp, run));
+    if (!m_lookUp->Start()) {
+        delete run;
+        m_lookUp.reset();
+    }
 }
 
 void VQAddGameDlg::WaitForLookUp() {
     if (!m_lookUp) return;
-    m_lookUp->Wait();
+    // Not ended in time: no match, and the look-up keeps its own record.
+    if (!m_lookUp->WaitUpTo(kLookUpWaitMs)) m_lookUpRun.reset();
     m_lookUp.reset();
 }
 
 // Look-up thread: the catalogue is loaded for this one match.
-void VQAddGameDlg::LookUp(void* self) {
-    auto* dialog = static_cast<VQAddGameDlg*>(self);
+void VQAddGameDlg::LookUp(void* argument) {
+    std::unique_ptr<std::shared_ptr<LookUpRun>> held(static_cast<std::shared_ptr<LookUpRun>*>(argument));
+    LookUpRun& run = **held;
     VQDatabaseXmlFile database(GetDatabasePath());
     if (!database.Load()) return;
     VQDatabaseXmlFile* slot = &database;
     VQScanGame matcher(&slot, &MakeGameTile);
-    if (const VQGameRecord* record = matcher.MatchKnownGame(dialog->m_lookUpPath)) {
-        dialog->m_match.reset(new VQGameRecord(*record));
-        dialog->m_match->NextSameKey = nullptr;  // the copy stands alone
+    if (const VQGameRecord* record = matcher.MatchKnownGame(run.path)) {
+        run.match.reset(new VQGameRecord(*record));
+        run.match->NextSameKey = nullptr;  // the copy stands alone
     }
 }
 
 const VQGameRecord* VQAddGameDlg::GetMatch() {
     WaitForLookUp();
-    return m_match.get();
+    return m_lookUpRun ? m_lookUpRun->match.get() : nullptr;
 }
 
 void VQAddGameDlg::Browse() {

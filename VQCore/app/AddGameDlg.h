@@ -4,12 +4,17 @@
 // arguments and icon; meanwhile a look-up in the game catalogue finds out
 // whether it is a known game.
 //
-// Threads: the look-up thread writes only m_match; the UI thread reads it
-// after waiting for the thread (on OK and in the destructor, so a dialog
-// closed while its look-up runs is never written to after it is gone).
+// Threads: the look-up thread works on a record of its own (the path in,
+// the match out) that it shares with the dialog; the UI thread reads the
+// match once the thread has ended. The UI thread waits for it a bounded
+// time only (on OK): a look-up that takes longer (a huge catalogue, a slow
+// disk) counts as no match, and a dialog closed meanwhile is never written
+// to.
 
 #include <memory>
 #include <string>
+
+#include <windows.h>
 
 #include "VQCore/app/DialogWindow.h"
 #include "common/TempFile.h"
@@ -49,22 +54,24 @@ public:
     const std::wstring& GetProgramPath() const { return m_path; }
     const std::wstring& GetArguments() const { return m_arguments; }
     const std::wstring& GetWorkingFolder() const { return m_workingFolder; }
-    // The catalogue's record of the program, once the look-up has ended.
+    // The catalogue's record of the program, once the look-up has ended;
+    // null also when it did not end within kLookUpWaitMs.
     const VQGameRecord* GetMatch();
+    static const DWORD kLookUpWaitMs = 10000;
     // The icon picture shown (the program's own, or the picture of added games).
     const std::wstring& GetIconPicture() const { return m_iconPicture; }
 
 private:
     void Browse();
+    struct LookUpRun;
     void WaitForLookUp();
     void StartLookUp();
     void RefreshIcon();
-    static void LookUp(void* self);
+    static void LookUp(void* run);
 
     bool m_accepted = false;
     std::wstring m_name, m_path, m_arguments, m_workingFolder;
-    std::wstring m_lookUpPath;
-    std::unique_ptr<VQGameRecord> m_match;
+    std::shared_ptr<LookUpRun> m_lookUpRun;  // shared with its thread
     std::unique_ptr<VQThread> m_lookUp;
     TempFileHolder m_iconFile;
     bool m_iconWritten = false;

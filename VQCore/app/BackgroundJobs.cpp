@@ -18,15 +18,18 @@ namespace {
 const size_t kManyIcons = 100;
 const int kListTries = 4;
 const DWORD kListRetryPause = 1000;
-const DWORD kStopWaitMs = 10000;
 
 enum : size_t { kAdvertSlot = 0, kHotSlot = 1, kIconSlot = 2 };
 
 struct ListJob {
     int kind;
     HWND window;
-    HANDLE stopEvent;
+    VQSharedEvent stopEvent;
 };
+
+bool IsStopping(const VQSharedEvent& stopEvent) {
+    return stopEvent && WaitForSingleObject(stopEvent->Get(), 0) == WAIT_OBJECT_0;
+}
 
 // The hot list's tiles go to the window's hot page; it owns them once the
 // message is taken.
@@ -47,9 +50,10 @@ void RunListJob(void* argument) {
     VQRecommendXmlFile file(hot ? GetHotListPath() : GetAdvertListPath(), static_cast<uint32_t>(job->kind));
     file.Load();
     for (int attempt = 0; attempt < kListTries; ++attempt) {
-        if (job->stopEvent && WaitForSingleObject(job->stopEvent, 0) == WAIT_OBJECT_0) return;
+        if (IsStopping(job->stopEvent)) return;
         if (!file.Refresh(request)) {
-            Sleep(kListRetryPause);
+            // The pause ends early on a stop.
+            if (job->stopEvent) WaitForSingleObject(job->stopEvent->Get(), kListRetryPause);
             continue;
         }
         if (!hot) return;
@@ -65,6 +69,7 @@ void RunListJob(void* argument) {
 
 struct IconJobRun {
     VQIconJob job;
+    VQSharedEvent stopEvent;  // keeps job.stopEvent open while the job runs
 };
 
 void RunIconJobThread(void* argument) {
@@ -95,17 +100,16 @@ uint32_t ComputeIconFetchMask(const std::vector<uint32_t>& missingIds, bool firs
     return mask;
 }
 
-VQBackgroundJobs::VQBackgroundJobs() : m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+VQBackgroundJobs::VQBackgroundJobs() : m_stopEvent(MakeSharedEvent(true)) {}
 
 VQBackgroundJobs::~VQBackgroundJobs() { Stop(); }
 
 bool VQBackgroundJobs::StartThread(size_t slot, void (*function)(void*), void* argument) {
     std::unique_ptr<VQThread>& thread = m_threads[slot];
-    // The last run of this job ends first; it only posts, so it never waits for us.
-    if (thread) {
-        thread->Wait();
-        thread.reset();
-    }
+    // The last run of this job keeps its place while it runs: the window
+    // does not wait for a fetch.
+    if (thread && thread->IsRunning()) return false;
+    if (!m_stopEvent) return false;  // stopped: nothing starts any more
     thread.reset(new (std::nothrow) VQThread(function, argument));
     if (thread && thread->Start()) return true;
     thread.reset();
@@ -124,7 +128,8 @@ bool VQBackgroundJobs::StartIconDownload(uint32_t mask, const std::vector<uint32
     IconJobRun* run = new IconJobRun;
     run->job.mask = mask;
     run->job.ids = ids;
-    run->job.stopEvent = m_stopEvent;
+    run->stopEvent = m_stopEvent;
+    run->job.stopEvent = m_stopEvent ? m_stopEvent->Get() : nullptr;
     run->job.workFolder = m_iconWorkFolder;
     run->job.onPicture = [window](uint32_t gameId, const std::wstring& path) {
         PostGamePicture(window, gameId, IconImageText(path));
@@ -135,25 +140,16 @@ bool VQBackgroundJobs::StartIconDownload(uint32_t mask, const std::vector<uint32
 }
 
 void VQBackgroundJobs::Stop() {
-    if (m_stopEvent) SetEvent(m_stopEvent);
+    if (m_stopEvent) SetEvent(m_stopEvent->Get());
     // A list job waits on the server between two tries; the shutdown waits
     // for the jobs a bounded time together and then goes on without them.
-    const DWORD start = GetTickCount();
-    bool stillRunning = false;
+    const VQWaitBudget budget(kStopWaitMs);
     for (auto& thread : m_threads) {
-        if (!thread) continue;
-        const DWORD spent = GetTickCount() - start;
-        const DWORD left = spent < kStopWaitMs ? kStopWaitMs - spent : 0;
-        const HANDLE handle = thread->GetHandle();
-        if (handle != INVALID_HANDLE_VALUE && WaitForSingleObject(handle, left) == WAIT_TIMEOUT)
-            stillRunning = true;
-        else
-            thread->Wait();
+        if (thread) thread->WaitUpTo(budget.Left());
         thread.reset();
     }
-    // A job that still runs keeps polling the event: it stays open for it.
-    if (m_stopEvent && !stillRunning) CloseHandle(m_stopEvent);
-    m_stopEvent = nullptr;
+    // A job that still runs keeps polling its own hold of the event.
+    m_stopEvent.reset();
 }
 
 }  // namespace Tessar

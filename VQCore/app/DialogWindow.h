@@ -22,8 +22,10 @@ class VQControl;
 const DWORD kDialogStyle = 0x86C00000;
 const DWORD kAppWindowStyle = 0x86CA0000;
 
-// Results of a dialog: 1 confirmed, 2 cancelled or closed.
-enum VQDialogResult : int { kDialogOk = 1, kDialogCancel = 2 };
+// Results of a dialog: 1 confirmed, 2 cancelled (its cancel or close
+// button), 0 no answer: the window was closed from outside (the system,
+// another program, or the manager's own end, which ends open questions).
+enum VQDialogResult : int { kDialogNoAnswer = 0, kDialogOk = 1, kDialogCancel = 2 };
 
 // The layout file of the selected skin when it is a listed one whose file
 // exists; empty (the built-in style) otherwise.
@@ -64,7 +66,7 @@ protected:
     // The clicks dialogs share: 100 and 131 cancel, 130 confirms.
     bool HandleStandardClick(int id);
 
-    int m_result = kDialogCancel;
+    int m_result = kDialogNoAnswer;
 };
 
 }  // namespace Tessar

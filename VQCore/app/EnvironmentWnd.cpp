@@ -110,7 +110,7 @@ VQEnvironmentSources SystemEnvironmentSources() {
 }
 
 VQEnvironmentWnd::VQEnvironmentWnd(HWND owner, const VQEnvironmentSources& sources) : m_sources(sources) {
-    m_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_stopEvent = MakeSharedEvent(true);
     // Own download queue: one runtime at a time, no speed limit.
     m_queue.reset(new VQDownloadQueue(this, 1, 0));
     CreateDialogWindow(owner, LoadResourceString(kTextTitle), kAppWindowStyle, kWindowExStyle);
@@ -125,7 +125,6 @@ VQEnvironmentWnd::~VQEnvironmentWnd() {
         while (::PeekMessageW(&message, m_hwnd, kMsgDetected, kMsgDownloadEvent, PM_REMOVE))
             HandleMessage(message.message, message.wParam, message.lParam);
     }
-    if (m_stopEvent) ::CloseHandle(m_stopEvent);
 }
 
 bool VQEnvironmentWnd::IsWorking() const {
@@ -151,7 +150,9 @@ bool VQEnvironmentWnd::CheckGame(const VQGameRequirements& game) {
     if (!ConfirmStop()) return false;
     StopWork();
     m_game = game;
-    ::ResetEvent(m_stopEvent);
+    // A fresh event: a thread of the last check that is still ending keeps
+    // the old one, set.
+    m_stopEvent = MakeSharedEvent(true);
     ResetRows();
     const std::wstring caption = LoadResourceString(kTextTitle) + L" - " + game.name;
     SetControlText(kCaptionId, caption);
@@ -194,7 +195,7 @@ void VQEnvironmentWnd::OnDetected(std::unique_ptr<VQEnvironmentFindings> finding
 
 void VQEnvironmentWnd::WaitForThread(std::unique_ptr<VQThread>& thread) {
     if (!thread) return;
-    thread->Wait();
+    thread->WaitUpTo(kStopWaitMs);
     thread.reset();
 }
 
@@ -349,9 +350,15 @@ bool VQEnvironmentWnd::ConfirmStop() {
 }
 
 void VQEnvironmentWnd::StopWork() {
-    if (m_stopEvent) ::SetEvent(m_stopEvent);
-    WaitForThread(m_detectThread);
-    WaitForThread(m_installThread);
+    if (m_stopEvent) ::SetEvent(m_stopEvent->Get());
+    // The detection does not look at the event (WMI and the DirectX
+    // diagnostics take their time); the install does. Neither is waited
+    // for without limit: each holds what it works on.
+    const VQWaitBudget budget(kStopWaitMs);
+    for (std::unique_ptr<VQThread>* thread : {&m_detectThread, &m_installThread}) {
+        if (*thread) (*thread)->WaitUpTo(budget.Left());
+        thread->reset();
+    }
     if (m_queue) m_queue->RemoveAll();
     for (VQDownloadTask*& task : m_tasks) task = nullptr;
     if (m_hwnd) ::KillTimer(m_hwnd, kProgressTimer);

@@ -12,6 +12,8 @@
 // kMsgDownloadEvent, the install thread posts kWmRuntimeInstalled; the UI
 // thread alone changes rows, model and controls. m_checkSerial (UI thread)
 // tells a late detection result of an earlier check from the current one.
+// The threads hold their job and the stop event themselves: the window
+// waits for them a bounded time only.
 
 #include <windows.h>
 
@@ -27,6 +29,7 @@
 #include "VQCore/download/DetectEnvironment.h"
 #include "VQCore/download/DownloadMessage.h"
 #include "common/HardwareReport.h"
+#include "common/KernelHandle.h"
 
 namespace Tessar {
 
@@ -105,8 +108,12 @@ public:
     bool InstallMissing();
     // True = go on: nothing runs, or the user agreed to stop it.
     bool ConfirmStop();
-    // Sets the stop event, waits for both threads, removes every download.
+    // Sets the stop event, waits for both threads (at most kStopWaitMs
+    // together; a thread still busy then ends on its own, holding its job
+    // and its event, and posts to a window that may be gone), removes every
+    // download.
     void StopWork();
+    static const DWORD kStopWaitMs = 5000;
     // The close button: ask, then hide and stop.
     void RequestHide();
 
@@ -167,7 +174,9 @@ private:
     void OnRowButton(VQEnvironmentElement* row, VQControl* sender);
     void ChangeFolders();
     void SetRowState(size_t index, uint32_t state);
+    // Waits for a thread that has posted its last word (it is returning).
     void WaitForThread(std::unique_ptr<VQThread>& thread);
+    HANDLE StopEvent() const { return m_stopEvent ? m_stopEvent->Get() : nullptr; }
 
     // Downloads and installs (EnvironmentWndDownloads.cpp).
     bool StartNextDownload();
@@ -189,7 +198,9 @@ private:
     uint32_t m_checkSerial = 0;
     std::unique_ptr<VQThread> m_detectThread;
     std::unique_ptr<VQThread> m_installThread;
-    HANDLE m_stopEvent = nullptr;  // manual reset; set to stop all work
+    // Manual reset; set to stop all work. A new check makes a new one: a
+    // thread StopWork stopped waiting for keeps its own, set.
+    VQSharedEvent m_stopEvent;
     std::unique_ptr<VQDownloadQueue> m_queue;
 
     std::wstring m_diskText;

@@ -130,7 +130,7 @@ void VQEnvironmentWnd::StartInstall() {
     VQRuntimeRow* row = m_rows.FirstInState(kRowDownloading);
     if (!row) {
         // Nothing waits for its install (the row was cancelled meanwhile).
-        if (::WaitForSingleObject(m_stopEvent, 0) == WAIT_TIMEOUT) StartNextDownload();
+        if (::WaitForSingleObject(StopEvent(), 0) == WAIT_TIMEOUT) StartNextDownload();
         return;
     }
     const size_t index = IndexOfPackage(row->runtime->packageId);
@@ -158,7 +158,7 @@ void VQEnvironmentWnd::OnInstalled(uint32_t packageId, int result) {
             SetRowState(index, kRowFailed);
         }
     }
-    if (::WaitForSingleObject(m_stopEvent, 0) == WAIT_TIMEOUT) StartNextDownload();
+    if (::WaitForSingleObject(StopEvent(), 0) == WAIT_TIMEOUT) StartNextDownload();
 }
 
 void VQEnvironmentWnd::ShowProgress() {

@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "VQCore/app/GameIconToolBar.h"
@@ -16,7 +17,14 @@
 
 namespace Tessar {
 
-VQGameIcon::VQGameIcon() {}
+namespace {
+
+// Tiles are made on worker threads too (scan, list and catalogue jobs).
+std::atomic<uint32_t> g_nextTileSerial{1};
+
+}  // namespace
+
+VQGameIcon::VQGameIcon() : m_serial(g_nextTileSerial.fetch_add(1)) {}
 
 VQGameIcon::~VQGameIcon() {
     // The hover tool bar must not keep pointing at a tile that is gone (a
@@ -194,7 +202,7 @@ void VQGameIcon::SignalCompletion(bool success) {
         // over above), so the tip is made while the tile is still where the
         // install left it, before notification 22 moves it.
         if (settings.GetBool(L"CompleteMessageTip") && host)
-            SendMessageW(host, kMsgTileInstallFinished, reinterpret_cast<WPARAM>(this), 0);
+            SendMessageW(host, kMsgTileInstallFinished, GetSerial(), 0);
         if (settings.GetBool(L"CompleteAudioTip")) {
             const std::wstring sound = GetCompleteSoundPath();
             if (FileExists(sound)) PlaySoundW(sound.c_str(), nullptr, SND_ASYNC | SND_NODEFAULT | SND_FILENAME);

@@ -112,6 +112,10 @@ public:
 
     int GetState() const { return m_tileState; }
     uint32_t GetGameId() const { return m_data.gameId; }
+    // A number no other tile of this run has had (never 0): what code that
+    // may outlive the tile (a question's answer, a worker's report) keeps
+    // instead of its address, which a later tile can be given.
+    uint32_t GetSerial() const { return m_serial; }
     VQGameIconData& Data() { return m_data; }
     const VQGameIconData& Data() const { return m_data; }
     const std::wstring& GetIconDescription() const { return m_iconDescription; }
@@ -146,6 +150,9 @@ public:
     // Hides the tool bar when it is attached here, notifies 38 and removes
     // the tile from its list with delayed deletion.
     void RemoveWithNotify();
+    // The first two steps alone, for a tile that leaves its list some other
+    // way: whoever keeps it (the tool bar, the tip, the menu) lets it go.
+    void NotifyRemoval();
 
     RECT GetIconRect() const { return m_iconRect; }
     RECT GetBadgeRect() const { return m_badgeRect; }
@@ -180,6 +187,7 @@ private:
     void PaintCaption(HDC hdc, const std::wstring& caption);
     void DropDrag(VQEvent& event);
 
+    const uint32_t m_serial;
     int m_wobbleAngle = 0;
     int m_hoveredIndex = -1;
     int m_insertionIndex = -1;

@@ -119,13 +119,17 @@ void VQGameIcon::AnimateBit16() {
 }
 
 void VQGameIcon::RemoveWithNotify() {
+    NotifyRemoval();
+    if (m_ownerList) m_ownerList->RemoveTile(this, true);
+}
+
+void VQGameIcon::NotifyRemoval() {
     VQGameIconToolBar* bar = ToolBarOf(m_manager);
     if (bar && bar->GetTile() == this) {
         bar->SetVisible(false);
         bar->UpdateForTile(nullptr);
     }
     if (m_manager) m_manager->SendNotify(this, NotifyTileRemoved, 0, 0);
-    if (m_ownerList) m_ownerList->RemoveTile(this, true);
 }
 
 // The drag of a tile on the installed games: a floating copy follows the

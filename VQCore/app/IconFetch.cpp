@@ -95,10 +95,10 @@ HRESULT FetchIconPackage(uint32_t code, VQIconJob& job) {
     if (!CreateFolderChain(work) || !CreateFolderChain(pictures)) return 0;
 
     VQGamePackage reader;
-    const bool extracted = ExtractGamePackage(work + L"\\", reader, package);
+    const bool extracted = ExtractGamePackage(work + L"\\", reader, package, job.stopEvent);
     ReleaseTempFile(holder);
 
-    HRESULT result = 0;
+    HRESULT result = !extracted && IsStopping(job.stopEvent) ? E_ABORT : 0;
     if (extracted) {
         FindFileIterator files;
         FindFileEntry entry;

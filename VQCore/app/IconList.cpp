@@ -193,7 +193,11 @@ void VQIconList::RemoveAllTiles() {
     ClearPages();
     std::vector<VQGameIcon*> tiles;
     tiles.swap(m_tiles);
-    for (VQGameIcon* tile : tiles) delete tile;
+    // Through the removal notification: the tip or a menu may hold one.
+    for (VQGameIcon* tile : tiles) {
+        tile->NotifyRemoval();
+        delete tile;
+    }
     m_hasAddTile = false;
     NeedUpdate();
     Invalidate();

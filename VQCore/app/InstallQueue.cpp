@@ -84,12 +84,17 @@ bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installF
 }
 
 bool InstallFlashGame(uint32_t gameId, const std::wstring& setupPath, const std::wstring& installFolder,
-                      VQInstallOutcome& outcome) {
+                      HANDLE stopEvent, VQInstallOutcome& outcome, bool& stopped) {
     if (setupPath.empty() || !FileExists(setupPath)) return false;
     const std::wstring own = MakeOwnFolder(CombinePath(installFolder, kFlashGamesFolder), FormatString(L"%05u", gameId));
     if (own.empty()) return false;
     VQGamePackage package;
-    const bool extracted = ExtractGamePackage(own, package, setupPath);
+    const bool extracted = ExtractGamePackage(own, package, setupPath, stopEvent);
+    if (!extracted && stopEvent != nullptr && ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0) {
+        DeleteFolderTree(own);  // made by this install a moment ago
+        stopped = true;
+        return false;
+    }
     const std::wstring& swf = package.mainFilePath;
     const size_t slash = swf.find_last_of(L'\\');
     const std::wstring config = (slash == std::wstring::npos ? L"" : swf.substr(0, slash + 1)) + L"config.ini";
@@ -177,12 +182,19 @@ VQInstallQueue::VQInstallQueue() : VQInstallQueue(Environment()) {}
 VQInstallQueue::VQInstallQueue(const Environment& environment)
     : m_environment(environment), m_lock(new CRITICAL_SECTION) {
     ::InitializeCriticalSection(m_lock);
-    m_stopEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (m_stopEvent == nullptr) (void)::GetLastError();  // noted only: stop then waits on the thread alone
     m_semaphore = ::CreateSemaphoreW(nullptr, 0, kMaxQueuedSignals, nullptr);
 }
 
 VQInstallQueue::~VQInstallQueue() {
+    // A worker Stop left running was told to stop and uses this queue to
+    // its end (only at the process's end, when the window is long gone).
+    if (m_thread != nullptr) {
+        if (m_stopEvent != nullptr) ::SetEvent(m_stopEvent);
+        m_thread->Wait();
+        delete m_thread;
+    }
     ::DeleteCriticalSection(m_lock);
     delete m_lock;
     if (m_semaphore != nullptr) ::CloseHandle(m_semaphore);
@@ -265,10 +277,16 @@ void VQInstallQueue::Stop() {
         m_thread = nullptr;
         if (m_running && m_stopEvent != nullptr) ::SetEvent(m_stopEvent);
     }
-    if (thread != nullptr) {
-        thread->Wait();
-        delete thread;
+    if (thread != nullptr && !thread->WaitUpTo(kStopWaitMs)) {
+        // Still busy: it keeps the event set and its place (no new worker
+        // starts while its flag says it runs), and ends on its own.
+        VQLockHolder hold(m_lock);
+        if (m_thread == nullptr) m_thread = thread;
+        else delete thread;
+        m_jobs.clear();
+        return;
     }
+    delete thread;
     VQLockHolder hold(m_lock);
     m_running = false;
     m_jobs.clear();
@@ -357,7 +375,8 @@ void VQInstallQueue::Report(const Job& job, const VQInstallOutcome& outcome) {
 bool VQInstallQueue::InstallOne(const Job& job, VQInstallOutcome& outcome, bool& stopped) {
     try {
         const std::wstring folder = InstallFolder();
-        if (IsFlashGameId(job.gameId)) return InstallFlashGame(job.gameId, job.setupPath, folder, outcome);
+        if (IsFlashGameId(job.gameId))
+            return InstallFlashGame(job.gameId, job.setupPath, folder, m_stopEvent, outcome, stopped);
         if (IsPackageFile(job.setupPath)) return InstallPackageGame(job.setupPath, folder, m_stopEvent, outcome, stopped);
         return RunInstallerJob(job.setupPath, folder, m_stopEvent, outcome, stopped);
     } catch (...) {

@@ -98,8 +98,13 @@ public:
     // it already running reports to no tile. UI thread.
     void Forget(VQGameIcon* tile);
     // Stops the worker (an install in progress is cancelled; a setup
-    // program is left running) and forgets every queued tile.
+    // program is left running) and forgets every queued tile. Waits for the
+    // worker at most kStopWaitMs: one that is still busy then (a file being
+    // written that it cannot leave half-way) ends on its own at its next
+    // look at the stop event, and the destructor, at the process's end,
+    // waits for it before the queue's state goes.
     void Stop();
+    static const DWORD kStopWaitMs = 10000;
     bool IsWorkerRunning();
     size_t Count();
     // Where outcomes go for a tile that is not in a window yet (the
@@ -128,7 +133,7 @@ private:
     CRITICAL_SECTION* m_lock;
     std::vector<Job> m_jobs;
     bool m_running = false;
-    HANDLE m_stopEvent;
+    HANDLE m_stopEvent;  // manual reset: set by Stop only, the roads look at it
     HANDLE m_semaphore;
     uint64_t m_lastSerial = 0;
     VQThread* m_thread = nullptr;
@@ -146,9 +151,9 @@ std::wstring GetGameFolderFromPath(const std::wstring& installFolder, const std:
 bool RunInstallerJob(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                      VQInstallOutcome& outcome, bool& stopped);
 // Into "<install folder>\FlashGames\<id>" (or "<id>-2", ...), made new for
-// this install; removed again when the install fails.
+// this install; removed again when the install fails or is stopped.
 bool InstallFlashGame(uint32_t gameId, const std::wstring& setupPath, const std::wstring& installFolder,
-                      VQInstallOutcome& outcome);
+                      HANDLE stopEvent, VQInstallOutcome& outcome, bool& stopped);
 bool InstallPackageGame(const std::wstring& setupPath, const std::wstring& installFolder, HANDLE stopEvent,
                         VQInstallOutcome& outcome, bool& stopped);
 

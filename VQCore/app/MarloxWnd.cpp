@@ -93,7 +93,6 @@ VQMarloxWnd::~VQMarloxWnd() {
         app->StopBackgroundJobs();
         app->EndOle();
     }
-    if (m_stopEvent) CloseHandle(m_stopEvent);
     for (HANDLE thread : m_extraThreads) CloseHandle(thread);
     if (g_mainWindow == this) g_mainWindow = nullptr;
 }
@@ -126,7 +125,7 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
         m_dropTarget.SetWindow(m_hwnd);
         m_dropRegistered = SUCCEEDED(RegisterDragDrop(m_hwnd, &m_dropTarget));
     }
-    m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_stopEvent = MakeSharedEvent(true);
     m_downloadQueue.reset(new VQDownloadQueue(this, kRunningDownloadLimit));
     ApplySpeedLimit();
     // The peer-to-peer session is made on the download folder, which a first
@@ -196,6 +195,20 @@ LRESULT VQMarloxWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BO
     return 0;
 }
 
+LRESULT VQMarloxWnd::OnClose(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    // A question of this window or of one of its windows (the runtime
+    // window's, a dialog's) has its modal loop on the stack, under code that
+    // still uses them: ending the window now would free them under it.
+    if (IsModalLoopRunning()) {
+        CloseAfterModalLoops(m_hwnd);
+        EndModalLoops();
+        handled = TRUE;
+        return 0;
+    }
+    handled = FALSE;
+    return 0;
+}
+
 bool VQMarloxWnd::ConfirmExit() {
     return Tessar::ConfirmExit(m_hwnd, m_downloadQueue && m_downloadQueue->HasActive());
 }
@@ -216,19 +229,19 @@ void VQMarloxWnd::SaveSettingsIfChanged() {
     settings.ApplyAutoRun();
 }
 
-// Every worker was told to stop by the stop event; a worker that still does
-// not end within the limit is left behind rather than hanging the exit.
+// Every worker was told to stop by the stop event; the workers that still
+// do not end within the limit (all of them together) are left behind
+// rather than hanging the exit.
 void VQMarloxWnd::StopWorkers() {
-    if (m_stopEvent) SetEvent(m_stopEvent);
+    if (m_stopEvent) SetEvent(m_stopEvent->Get());
+    const VQWaitBudget budget(kWorkerStopWait);
     for (HANDLE thread : m_extraThreads) {
-        WaitForSingleObject(thread, kWorkerStopWait);
+        WaitForSingleObject(thread, budget.Left());
         CloseHandle(thread);
     }
     m_extraThreads.clear();
     for (auto& job : m_jobThreads) {
-        if (!job) continue;
-        HANDLE handle = job->GetHandle();
-        if (handle != INVALID_HANDLE_VALUE && handle != nullptr) WaitForSingleObject(handle, kWorkerStopWait);
+        if (job) job->WaitUpTo(budget.Left());
         job.reset();
     }
 }

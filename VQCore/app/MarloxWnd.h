@@ -8,8 +8,10 @@
 // Threads: the window and its tree are used on the UI thread only. Worker
 // threads report by posting the messages below (never by touching tiles),
 // and OnDownloadMessage, called on a task's thread, only posts as well.
-// The shutdown sets the stop event first and waits for every worker with
-// a limit, so a worker that still reports cannot hold it up.
+// The shutdown sets the stop event first and waits for the workers with
+// one time limit, so a worker that still reports cannot hold it up; a
+// worker it leaves behind holds everything it uses (its job, the stop
+// event, the report's counter) and posts to a window that may be gone.
 
 #include <windows.h>
 
@@ -24,6 +26,7 @@
 #include "VQCore/app/GameFolderRules.h"
 #include "VQCore/app/GameListState.h"
 #include "VQCore/download/DownloadMessage.h"
+#include "common/KernelHandle.h"
 #include "ui/DropTarget.h"
 #include "ui/WindowImplBase.h"
 
@@ -182,6 +185,10 @@ public:
     LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    // While a question is open the window does not close (the code the
+    // question returns into uses the window and its tiles): the questions
+    // are ended unanswered and the close follows once they have returned.
+    LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void ChangeSkin(UINT resourceId, const std::wstring& windowName, const std::wstring& extra,
                     const std::wstring& skinFolder, const std::wstring& skinLayoutPath) override;
     void Notify(VQNotifyMsg& msg) override;
@@ -200,6 +207,10 @@ public:
     VQIconList* FindIconList(int controlId) const;
     // The first tile of that game in the list, else null.
     VQGameIcon* FindTileById(int listId, uint32_t gameId) const;
+    // The tile of that serial number (VQGameIcon::GetSerial) on any of the
+    // window's lists; null once it has gone. What a question or a worker's
+    // report looks its tile up by.
+    VQGameIcon* FindTileBySerial(uint32_t serial) const;
     // install.vqx from lists 120 and 121; download.vqx from list 119 (only
     // once the pages were filled, so a failed start never empties it, and
     // never over a file that could not be read nor set aside).
@@ -287,12 +298,14 @@ public:
     void SnapshotCurrentPage(VQIconList* list, bool keepInFlow);
 
     VQDownloadQueue* GetDownloadQueue() const { return m_downloadQueue.get(); }
-    // Manual reset; set when the shutdown starts.
-    HANDLE GetStopEvent() const { return m_stopEvent; }
+    // Manual reset; set when the shutdown starts. A worker holds its own
+    // pointer to it, so the event lives as long as any worker that polls it.
+    const VQSharedEvent& GetStopEvent() const { return m_stopEvent; }
     // A worker the shutdown waits for (the window takes the handle).
     void AddExtraThread(HANDLE thread);
 
-    // How long the shutdown waits for one worker before it goes on.
+    // How long the shutdown waits for its workers, all of them together,
+    // before it goes on without them (they hold what they work on).
     static const DWORD kWorkerStopWait = 10000;
 
 private:
@@ -355,8 +368,6 @@ private:
     // What a folder of the tile's game must be before it is deleted.
     VQGameFolderRules FolderRulesFor(const VQGameIcon& tile) const;
     void TakeOffInstalledTile(VQGameIcon* tile);
-    // The tile when it is still on one of the window's lists, else null.
-    VQGameIcon* FindLiveTile(const VQGameIcon* tile) const;
 
     LRESULT OnTimerMessage(WPARAM id);
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
@@ -383,7 +394,7 @@ private:
     void OnCatalogueNews(WPARAM news);
     // The corner tips (MarloxWndTips.cpp): install finished (WM_USER+2),
     // new games (WM_USER+3), and a tile downloaded (WM_USER+5).
-    void OnTileInstallFinishedMessage(WPARAM tile);
+    void OnTileInstallFinishedMessage(WPARAM serial);  // the tile's serial number
     void OnCatalogueUpdatedMessage(WPARAM counts);
     void OnTileDownloadedMessage(WPARAM tile);
     // A new tip of that mode above the ones open in the work area's corner;
@@ -393,7 +404,7 @@ private:
     // What an install-finished tip acts on: the tile when it is still on a
     // page, else (it was detached meanwhile) the game's tile on the quick
     // strip; null when there is none.
-    VQGameIcon* FindTipTile(const VQGameIcon* tile, uint32_t gameId) const;
+    VQGameIcon* FindTipTile(uint32_t serial, uint32_t gameId) const;
     void OpenRegistrationFromTip(VQGameIcon& tile);
     void OnHotListTiles(WPARAM tiles);
     void ShowGameIconTip(VQGameIcon* tile, POINT point);
@@ -415,7 +426,10 @@ private:
     std::vector<VQListAside> m_listNotices;  // not yet shown
     std::vector<uint32_t> m_trayIconIds;
     int m_trayIconIndex = -1;
-    VQGameIcon* m_contextTile = nullptr;
+    // The tile whose menu is open, by serial number and page: a menu's
+    // command comes later, when the tile may have gone or moved.
+    uint32_t m_contextSerial = 0;
+    int m_contextListId = 0;
     VQMenuWnd* m_menu = nullptr;  // the open pop-up menu; cleared when it goes
     VQScanWnd* m_scanWindow = nullptr;  // owned; freed by CloseScanWindow
     VQSearchWnd* m_searchWindow = nullptr;  // owned; freed by CloseScanWindow
@@ -429,7 +443,9 @@ private:
     VQPageTipWnd* m_pageTip = nullptr;  // owned; freed by CloseScanWindow
     uint32_t m_nextCustomGameId = 90001;
     std::unique_ptr<VQThread> m_jobThreads[4];  // timers 1001-1004
-    uint32_t m_reportRetries = 0;  // written only by the report thread, one at a time
+    // The online report's failures in a row: shared with the report thread,
+    // which alone writes it (one at a time), and which may outlive the window.
+    std::shared_ptr<uint32_t> m_reportRetries = std::make_shared<uint32_t>(0);
     VQGameIconTipWnd* m_gameTip = nullptr;  // made on the first hover, freed by OnDestroy
     // The corner tips, open or closed by themselves; a closed one is freed
     // when the next tip comes, the rest by OnDestroy.
@@ -445,7 +461,7 @@ private:
     VQDropTargetEx m_dropTarget;
     bool m_dropRegistered = false;
     std::wstring m_dropPath;
-    HANDLE m_stopEvent = nullptr;
+    VQSharedEvent m_stopEvent;
     std::unique_ptr<VQDownloadQueue> m_downloadQueue;
     // The last speed report of each download (game id -> speed, tick).
     struct VQTileSpeed {

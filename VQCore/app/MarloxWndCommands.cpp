@@ -61,8 +61,12 @@ LRESULT VQMarloxWnd::OnCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
 }
 
 VQGameIcon* VQMarloxWnd::TakeContextTile() {
-    VQGameIcon* tile = m_contextTile;
-    m_contextTile = nullptr;
+    VQGameIcon* tile = FindTileBySerial(m_contextSerial);
+    // A tile that moved to another page (its download installed) is not
+    // the one the menu was made for.
+    if (tile && tile->GetOwnerListId() != m_contextListId) tile = nullptr;
+    m_contextSerial = 0;
+    m_contextListId = 0;
     return tile;
 }
 
@@ -178,8 +182,10 @@ void VQMarloxWnd::OnTitleButtonClick(int id) {
 
 void VQMarloxWnd::ShowTileMenu(VQGameIcon* tile, POINT client) {
     if (!tile || tile->IsAddTile()) return;
-    const VQTileMenuPlan plan = PlanTileMenu(TileMenuFactsOf(*tile));
-    m_contextTile = tile;
+    const VQTileMenuFacts facts = TileMenuFactsOf(*tile);
+    const VQTileMenuPlan plan = PlanTileMenu(facts);
+    m_contextSerial = tile->GetSerial();
+    m_contextListId = facts.listId;
     ::ClientToScreen(m_hwnd, &client);
     OpenPopupMenu(m_hwnd, plan.layout, client, &m_menu, &plan);
 }
@@ -187,13 +193,14 @@ void VQMarloxWnd::ShowTileMenu(VQGameIcon* tile, POINT client) {
 void VQMarloxWnd::AskAndDeleteTile(VQGameIcon* tile) {
     if (!tile) return;
     const int listId = tile->GetOwnerListId();
-    const uint32_t gameId = tile->GetGameId();
+    const uint32_t serial = tile->GetSerial();
     const VQConfirmation answer = AskDeleteTile(m_hwnd, listId, GameKindOf(tile));
     if (!answer.proceed) return;
     // While the question was open the window went on working (a download
-    // ended, the tile moved or went): the tile is looked up again.
-    tile = FindTileById(listId, gameId);
-    if (tile) RemoveTile(tile, answer.withData);
+    // ended, the tile moved or went): the tile is looked up again, and the
+    // answer holds only for the page it was given for.
+    tile = FindTileBySerial(serial);
+    if (tile && tile->GetOwnerListId() == listId) RemoveTile(tile, answer.withData);
 }
 
 // The user confirmed: the per-kind removal of the game operations.

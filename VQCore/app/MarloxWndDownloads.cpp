@@ -117,14 +117,16 @@ void VQMarloxWnd::OnInstallFinished(VQGameIcon* tile) {
         data.uninstallDigest = tile->Data().uninstallDigest;
         data.installTime = _time64(nullptr);
         twin->SetState(kTileInstalled);
-        downloads->RemoveTile(tile, true);
+        // Freed later (the tile is still reporting its completion), and
+        // through the notification, so nothing keeps pointing at it.
+        tile->RemoveWithNotify();
     } else {
         VQIconList* target = GameKindOf(tile) == static_cast<int>(kToolGameKind) ? tools : FindIconList(kInstalledListId);
         downloads->RemoveTile(tile, false);
         tile->Data().downloadStep = 0;
         tile->Data().listFlag = 0;
         if (target == nullptr || !target->AddTile(tile)) {
-            // Freed later: the tile is still reporting its completion.
+            tile->NotifyRemoval();
             m_paintManager.AddDelayedCleanup(tile);
             m_paintManager.PostDelayedCleanup();
         }

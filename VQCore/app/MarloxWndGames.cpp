@@ -119,7 +119,7 @@ void VQMarloxWnd::OnTileAction(VQGameIcon* tile) {
         RefreshInstalledPages();
     }
     OpenWebGame(installed, isNew ? tile->Data().registerPage : tile->Data().loginPage, *tile);
-    if (isNew) ReportStatistic(kStatClickRegister, tile->GetGameId(), std::wstring());
+    if (isNew) ReportStatisticInBackground(kStatClickRegister, tile->GetGameId(), std::wstring());
 }
 
 // `source` gives the browser flag, the name and the home page; the started
@@ -136,26 +136,32 @@ bool VQMarloxWnd::OpenWebGame(VQGameIcon* notifier, const std::wstring& url, con
 
 void VQMarloxWnd::RunInstalledTile(VQGameIcon* tile) {
     if (!tile) return;
-    VQGameIconData& data = tile->Data();
+    const VQGameIconData& data = tile->Data();
     const bool offer = GameKindOf(tile) != kCustomGameKind && data.runCount == 0 && data.installTime != 0 &&
                        !data.registerPage.empty() && data.registered == 0;
     if (offer) {
+        const uint32_t serial = tile->GetSerial();
         VQMessageDlg ask(m_hwnd, kMessageAsk, LoadResourceString(kStringRegisterCaption),
                          LoadResourceString(kStringRegisterText));
         ask.SetOkText(LoadResourceString(kStringRegisterButton));
         ask.SetControlText(kSecondButtonId, LoadResourceString(kStringRunButton));
         ask.ShowModal();
+        // The window went on working while the question was open: the tile
+        // may have gone (an uninstall ended, the page was refilled).
+        tile = FindTileBySerial(serial);
+        if (!tile) return;
         if (ask.GetResult() == kDialogOk) {
-            OpenWebAddress(data.registerPage);
-            data.registered = 1;
-            ReportStatistic(kStatClickRegister, tile->GetGameId(), std::wstring());
+            OpenWebAddress(tile->Data().registerPage, m_hwnd);
+            tile->Data().registered = 1;
+            ReportStatisticInBackground(kStatClickRegister, tile->GetGameId(), std::wstring());
             return;
         }
+        // "运 行"; a question closed unanswered starts nothing.
         if (ask.GetResult() != kDialogCancel) return;
     }
     VQGameWatchQueue& games = GetRunningGames();
     games.SetReportTarget(m_hwnd, kMsgGameRunReport);
-    games.Push(tile, LaunchOf(*tile));
+    games.Push(tile->GetSerial(), LaunchOf(*tile));
 }
 
 bool VQMarloxWnd::RunGameById(uint32_t gameId, const std::wstring& runKey) {
@@ -180,7 +186,7 @@ bool VQMarloxWnd::RunGameById(uint32_t gameId, const std::wstring& runKey) {
 // The running-game queue's report, on the UI thread: the tile (when it is
 // still on a page) records the start and notifies.
 void VQMarloxWnd::OnGameRunReport(WPARAM key, LPARAM started) {
-    VQGameIcon* tile = FindLiveTile(reinterpret_cast<const VQGameIcon*>(key));
+    VQGameIcon* tile = FindTileBySerial(static_cast<uint32_t>(key));
     if (!tile) return;
     if (started) {
         tile->RecordRun(Now());
@@ -190,13 +196,13 @@ void VQMarloxWnd::OnGameRunReport(WPARAM key, LPARAM started) {
     }
 }
 
-VQGameIcon* VQMarloxWnd::FindLiveTile(const VQGameIcon* wanted) const {
-    if (!wanted) return nullptr;
+VQGameIcon* VQMarloxWnd::FindTileBySerial(uint32_t serial) const {
+    if (serial == 0) return nullptr;
     for (int id = kHotListId; id <= kSearchListId; ++id) {
         VQIconList* list = FindIconList(id);
         if (!list) continue;
         for (VQGameIcon* tile : list->GetTiles())
-            if (tile == wanted) return tile;
+            if (tile && tile->GetSerial() == serial) return tile;
     }
     return nullptr;
 }
@@ -219,7 +225,7 @@ bool VQMarloxWnd::RemoveTile(VQGameIcon* tile, bool withData) {
     }
     case kTileNotInstalled:
     case kTileDownloaded:
-        GetRunningGames().Forget(tile);
+        GetRunningGames().Forget(tile->GetSerial());
         tile->RemoveWithNotify();
         RewriteDownloadList();
         return true;
@@ -258,7 +264,7 @@ void VQMarloxWnd::TakeOffInstalledTile(VQGameIcon* tile) {
         RemoveShortcutRecord(tile->GetGameId());
         tile->Data().operationFlag2 = 0;
     }
-    GetRunningGames().Forget(tile);
+    GetRunningGames().Forget(tile->GetSerial());
     if (tile->GetOwnerListId() == kQuickListId)
         tile->SetState(kTileNotInstalled);
     else
@@ -275,7 +281,9 @@ void VQMarloxWnd::StartUninstall(VQGameIcon& tile) {
     job->createdFolder = data.createdFolder;
     job->knownDigest = data.uninstallDigest;
     job->gameId = tile.GetGameId();
-    job->stopEvent = m_stopEvent;
+    // The job holds the event: the window may go before the worker ends.
+    job->stopEventHolder = m_stopEvent;
+    job->stopEvent = m_stopEvent ? m_stopEvent->Get() : nullptr;
     job->reportWindow = m_hwnd;
     job->reportMessage = kMsgUninstallFinished;
     job->rules = FolderRulesFor(tile);

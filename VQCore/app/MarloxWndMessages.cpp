@@ -45,22 +45,23 @@ bool IsShown(const VQControl* control) {
 const int kControlTypeEdit = 8;
 const int kControlTypeRichEdit = 10;
 
-// A job thread's argument: which job, and the window's stop event.
+// A job thread's argument: which job, and the window's stop event, held
+// by the job for as long as it runs (the window may go first).
 struct JobRun {
     uint32_t jobId;
-    HANDLE stopEvent;
+    VQSharedEvent stopEvent;
     HWND window;
 };
 
 void RunJob(void* argument) {
-    JobRun* run = static_cast<JobRun*>(argument);
-    RunUpdateJob(run->jobId, run->stopEvent, run->window);
-    delete run;
+    std::unique_ptr<JobRun> run(static_cast<JobRun*>(argument));
+    RunUpdateJob(run->jobId, run->stopEvent ? run->stopEvent->Get() : nullptr, run->window);
 }
 
+// The report's retry counter is shared with the window, never borrowed.
 struct ReportRun {
     HWND window;
-    uint32_t* retries;
+    std::shared_ptr<uint32_t> retries;
 };
 
 void RunOnlineReport(void* argument) {
@@ -252,12 +253,10 @@ void VQMarloxWnd::StartJobThread(UINT_PTR timerId) {
     // A job still running from the last round (a server that does not
     // answer) keeps its round: waiting for it here would freeze the window.
     if (thread && thread->IsRunning()) return;
-    if (thread) {
-        thread->Wait();
-        thread.reset();
-    }
+    // An ended job's thread has only to return: its holder goes without a wait.
+    thread.reset();
     if (timerId == kTimerOnlineReport) {
-        ReportRun* run = new ReportRun{m_hwnd, &m_reportRetries};
+        ReportRun* run = new ReportRun{m_hwnd, m_reportRetries};
         thread.reset(new VQThread(&RunOnlineReport, run));
         if (!thread->Start()) {
             delete run;

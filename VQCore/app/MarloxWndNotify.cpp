@@ -198,7 +198,7 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
     ShowWindow(true, true);
     ::SetForegroundWindow(m_hwnd);
     const int listId = tile->GetOwnerListId();
-    const uint32_t gameId = tile->GetGameId();
+    const uint32_t serial = tile->GetSerial();
     if (GameKindOf(tile) != kCustomGameKind && listId == kInstalledListId) {
         ShowPage(kPageInstalled);
         if (VQIconList* list = tile->GetOwnerList()) {
@@ -214,7 +214,8 @@ void VQMarloxWnd::OnGameBrokenNotify(VQNotifyMsg& msg) {
         again = answer.proceed;
         if (again && answer.withData) settings.SetBool(L"RepairGameTip", false);
         // The question let the window work on: the tile is looked up again.
-        tile = FindTileById(listId, gameId);
+        tile = FindTileBySerial(serial);
+        if (tile && tile->GetOwnerListId() != listId) tile = nullptr;
     }
     if (tile && again && GameKindOf(tile) != kCustomGameKind) DownloadTile(tile);
     if (tile && listId == kQuickListId) {
@@ -252,7 +253,8 @@ void VQMarloxWnd::OnTileRemovedNotify(VQNotifyMsg& msg) {
     HideGameIconTip(msg.sender, true);
     if (msg.sender->GetId() == IdSearchBox && m_searchWindow && ::IsWindow(m_searchWindow->GetHWND()))
         ::SendMessageW(m_searchWindow->GetHWND(), WM_KILLFOCUS, 0, 0);
-    if (TileOf(msg.sender) == m_contextTile) m_contextTile = nullptr;
+    if (VQGameIcon* tile = TileOf(msg.sender))
+        if (tile->GetSerial() == m_contextSerial) m_contextSerial = 0;
     // A queued install of the tile goes with it.
     GetInstallQueue().Forget(TileOf(msg.sender));
     if (m_tileMoves && m_tileMoves->Forget(msg.sender)) RefreshInstalledPages();

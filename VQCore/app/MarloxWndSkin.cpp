@@ -18,8 +18,6 @@ namespace Tessar {
 
 namespace {
 
-HANDLE g_siblingThread = nullptr;  // the last notification thread (UI thread only)
-
 unsigned __stdcall NotifySiblingsThread(void* folder) {
     std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(folder));
     NotifySiblingPrograms(*path);
@@ -69,17 +67,14 @@ void VQMarloxWnd::PassSkinChangeOn() {
     // Every skinned window of this thread, shown or kept hidden, modal
     // dialogs included: each takes the skin again with its own layout name.
     ::EnumThreadWindows(::GetCurrentThreadId(), &TellSkinChange, reinterpret_cast<LPARAM>(m_hwnd));
-    if (g_siblingThread) {
-        ::WaitForSingleObject(g_siblingThread, INFINITE);
-        ::CloseHandle(g_siblingThread);
-        g_siblingThread = nullptr;
-    }
+    // The thread holds its own folder text and only posts; nobody waits for
+    // it (an earlier one may still be opening the processes).
     auto* folder = new std::wstring(ProgramFolder());
     const uintptr_t thread = _beginthreadex(nullptr, 0, &NotifySiblingsThread, folder, 0, nullptr);
     if (thread == 0)
         delete folder;
     else
-        g_siblingThread = reinterpret_cast<HANDLE>(thread);
+        ::CloseHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 }  // namespace Tessar

@@ -63,11 +63,11 @@ void VQMarloxWnd::CloseTips() {
     m_tips.clear();
 }
 
-void VQMarloxWnd::OnTileInstallFinishedMessage(WPARAM posted) {
-    VQGameIcon* tile = FindLiveTile(reinterpret_cast<const VQGameIcon*>(posted));
+void VQMarloxWnd::OnTileInstallFinishedMessage(WPARAM serial) {
+    VQGameIcon* tile = FindTileBySerial(static_cast<uint32_t>(serial));
     if (tile == nullptr) return;
     VQTipActions actions;
-    actions.findTile = [this](const VQGameIcon* given, uint32_t gameId) { return FindTipTile(given, gameId); };
+    actions.findTile = [this](uint32_t serial, uint32_t gameId) { return FindTipTile(serial, gameId); };
     // Only a game without a registration page is run from the tip, so the
     // run asks nothing first.
     actions.runGame = [this](VQGameIcon& game) { RunInstalledTile(&game); };
@@ -92,8 +92,8 @@ void VQMarloxWnd::OnTileDownloadedMessage(WPARAM tile) {
     if (m_gameTip) m_gameTip->OnTileDownloaded(reinterpret_cast<const VQGameIcon*>(tile));
 }
 
-VQGameIcon* VQMarloxWnd::FindTipTile(const VQGameIcon* tile, uint32_t gameId) const {
-    VQGameIcon* live = FindLiveTile(tile);
+VQGameIcon* VQMarloxWnd::FindTipTile(uint32_t serial, uint32_t gameId) const {
+    VQGameIcon* live = FindTileBySerial(serial);
     if (live != nullptr && live->GetGameId() == gameId) return live;
     // A tool whose install went to its tile on the quick strip.
     return FindTileById(kQuickListId, gameId);

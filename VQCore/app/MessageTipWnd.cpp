@@ -59,6 +59,7 @@ POINT StackedTipPosition(const RECT& workArea, SIZE size, const std::vector<RECT
 
 void VQMessageTipWnd::SetTile(VQGameIcon* tile) {
     m_tile = tile;
+    m_serial = tile ? tile->GetSerial() : 0;
     m_gameId = tile ? tile->GetGameId() : 0;
     if (!tile) return;
     if (!tile->Data().registerPage.empty()) SetControlText(kButtonId, LoadResourceString(kTextRegisterNow));
@@ -129,7 +130,7 @@ void VQMessageTipWnd::OnButton() {
         return;
     }
     // The tile may have moved or gone since the install finished.
-    VQGameIcon* tile = m_actions.findTile ? m_actions.findTile(m_tile, m_gameId) : m_tile;
+    VQGameIcon* tile = m_actions.findTile ? m_actions.findTile(m_serial, m_gameId) : m_tile;
     if (!tile) return;
     if (!tile->Data().registerPage.empty()) {
         if (m_actions.openRegistration) m_actions.openRegistration(*tile);

@@ -21,10 +21,10 @@ enum VQMessageTipMode : int { kTipInstallFinished = 0, kTipNewGames = 1 };
 // What the tip's button does for its game (the main window's operations).
 struct VQTipActions {
     // The tile to act on when the button is clicked, looked up again by the
-    // tile the tip was given (compared only: it may be gone) and its game;
-    // null: nothing happens and the tip stays. Without it the tile is taken
-    // as it was given.
-    std::function<VQGameIcon*(const VQGameIcon* tile, uint32_t gameId)> findTile;
+    // serial number of the tile the tip was given (it may be gone) and its
+    // game; null: nothing happens and the tip stays. Without it the tile is
+    // taken as it was given.
+    std::function<VQGameIcon*(uint32_t serial, uint32_t gameId)> findTile;
     std::function<void(VQGameIcon& tile)> runGame;
     std::function<void(VQGameIcon& tile)> openRegistration;
 };
@@ -64,7 +64,8 @@ private:
     HWND m_mainWindow;
     int m_x, m_y;
     VQTipActions m_actions;
-    VQGameIcon* m_tile = nullptr;  // compared only once given: see VQTipActions::findTile
+    VQGameIcon* m_tile = nullptr;  // used only without VQTipActions::findTile
+    uint32_t m_serial = 0;
     uint32_t m_gameId = 0;
     VQTipFader m_fader;
 };

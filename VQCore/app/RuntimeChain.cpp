@@ -54,10 +54,10 @@ VQDownloadEndStep DecideDownloadEnd(bool peerToPeer, uint32_t endCode, uint32_t 
 }
 
 void RunRuntimeInstallJob(const VQRuntimeInstallJob& job) {
-    const VQRuntimeInstallResult result = InstallRuntimeFile(job.filePath, job.installFolder, job.stopEvent);
+    const VQRuntimeInstallResult result =
+        InstallRuntimeFile(job.filePath, job.installFolder, job.stopEvent ? job.stopEvent->Get() : nullptr);
     // A stopped install leaves the row alone; the window is being stopped
-    // and may be gone from the screen, but it still exists until the
-    // thread was waited for.
+    // and may be gone (a message to a window that is gone is lost).
     if (result == VQRuntimeInstallResult::kStopped) return;
     if (job.window != nullptr)
         ::PostMessageW(job.window, kWmRuntimeInstalled, job.packageId, static_cast<LPARAM>(result));

@@ -6,6 +6,7 @@
 // message (the window alone touches its rows and controls).
 
 #include "VQCore/app/EnvironmentCheck.h"
+#include "common/KernelHandle.h"
 #include "common/Thread.h"
 
 #include <windows.h>
@@ -64,7 +65,8 @@ struct VQRuntimeInstallJob {
     uint32_t packageId = 0;
     std::wstring filePath;
     std::wstring installFolder;
-    HANDLE stopEvent = nullptr;  // not owned; outlives the thread
+    // Held by the thread too: a window that stopped waiting for it may go.
+    VQSharedEvent stopEvent;
     HWND window = nullptr;       // receives kWmRuntimeInstalled
 };
 // Starts the install thread for one row (already set to installing by the

@@ -10,6 +10,10 @@
 #include "ui/Control.h"
 #include "ui/Progress.h"
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 namespace Tessar {
 
 namespace {
@@ -59,20 +63,69 @@ const UINT kClockInterval = 1000;
 
 }  // namespace
 
-VQScanWnd::VQScanWnd(const VQScanHost& host, int initialMode) : m_host(host), m_initialMode(initialMode) {
+// What the scan thread reports into: queued under its lock and announced to
+// the window, which may be gone (the window handle is cleared first).
+struct VQScanWnd::ScanSink : public VQScanGameCallback {
+    std::atomic<HWND> window{nullptr};
+    VQDatabaseXmlFile* database = nullptr;  // the scanner's catalogue slot: it loads its own when null
+    std::mutex lock;                        // guards reports
+    std::vector<Report> reports;
+
+    void Queue(Report report) {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            reports.push_back(std::move(report));
+        }
+        if (HWND target = window.load()) ::PostMessageW(target, kMsgScanReport, 0, 0);
+    }
+    std::vector<Report> Take() {
+        std::vector<Report> taken;
+        std::lock_guard<std::mutex> hold(lock);
+        taken.swap(reports);
+        return taken;
+    }
+    void OnFileCount(uint32_t filesSeen) override { Queue(Report{0, filesSeen}); }
+    void OnProgress(uint32_t percent) override { Queue(Report{1, percent}); }
+    void OnGameFound(std::unique_ptr<IGameTile> tile, bool iconMissing) override {
+        Report report{2, iconMissing ? 1u : 0u};
+        report.tile = std::move(tile);
+        Queue(std::move(report));
+    }
+    void OnDirectory(const std::wstring& folder) override {
+        Report report{3};
+        report.text = folder;
+        Queue(std::move(report));
+    }
+    void OnFinished() override { Queue(Report{4}); }
+};
+
+VQScanWnd::VQScanWnd(const VQScanHost& host, int initialMode)
+    : m_host(host), m_initialMode(initialMode), m_sink(std::make_shared<ScanSink>()) {
     CreateDialogWindow(nullptr, LoadResourceString(kTextTitle), kAppWindowStyle, WS_EX_APPWINDOW | WS_EX_DLGMODALFRAME);
+    m_sink->window = m_hwnd;
     if (m_initialMode != 0) StartScan(m_initialMode, std::wstring());
 }
 
 VQScanWnd::~VQScanWnd() {
-    // The scan thread ends before anything it reports to goes away.
-    if (m_scanner) {
-        m_scanner->Stop();
-        m_scanner->Wait();
-        m_scanner.reset();
-    }
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_reports.clear();
+    StopScanner();
+    m_sink->window = nullptr;
+    m_sink->Take();
+}
+
+void VQScanWnd::StopScanner() {
+    if (!m_scanner) return;
+    m_scanner->Stop();
+    if (m_scanner->WaitUpTo(kStopWaitMs)) return;
+    // Still busy: it ends on a thread of its own, which frees it then.
+    struct Leftover {
+        std::unique_ptr<VQScanGame> scanner;
+        std::shared_ptr<ScanSink> sink;
+    };
+    auto* leftover = new Leftover{std::move(m_scanner), m_sink};
+    std::thread([leftover] {
+        leftover->scanner->Wait();
+        delete leftover;
+    }).detach();
 }
 
 void VQScanWnd::ShowWindow(bool show, bool takeFocus) {
@@ -98,8 +151,8 @@ bool VQScanWnd::StartScan(int mode, const std::wstring& folder) {
     ::InvalidateRect(m_hwnd, nullptr, FALSE);
     m_hours = m_minutes = m_seconds = 0;
     ::SetTimer(m_hwnd, kClockTimer, kClockInterval, nullptr);
-    if (!m_scanner) m_scanner.reset(new VQScanGame(&m_database, &MakeGameTile));
-    if (!m_scanner->Start(static_cast<uint32_t>(mode), this, folder)) {
+    if (!m_scanner) m_scanner.reset(new VQScanGame(&m_sink->database, &MakeGameTile));
+    if (!m_scanner->Start(static_cast<uint32_t>(mode), m_sink.get(), folder)) {
         // Nothing runs: the window shows the empty result rather than a scan that never ends.
         Finish();
         return false;
@@ -152,20 +205,14 @@ void VQScanWnd::RequestClose() {
         // The owner went while the question was open: nothing is imported,
         // the scan ends and the window frees itself once it is closed.
         m_host = VQScanHost();
-        if (m_scanner) {
-            m_scanner->Stop();
-            m_scanner->Wait();
-        }
+        StopScanner();
         m_scanning = false;
         Close();
         return;
     }
     if (!::IsWindow(m_hwnd)) return;
     if (ask.GetResult() == kDialogOk) {
-        if (m_scanner) {
-            m_scanner->Stop();
-            m_scanner->Wait();
-        }
+        StopScanner();
         ApplyReports();
         if (ask.IsRemembered()) ImportFound(true);
         m_found.clear();
@@ -263,51 +310,10 @@ void VQScanWnd::Notify(VQNotifyMsg& msg) {
     }
 }
 
-// --- Scan thread: queue and post, nothing else. ---
-
-void VQScanWnd::Queue(Report report) {
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_reports.push_back(std::move(report));
-    }
-    if (m_hwnd) ::PostMessageW(m_hwnd, kMsgScanReport, 0, 0);
-}
-
-void VQScanWnd::OnFileCount(uint32_t filesSeen) {
-    Report report{0, filesSeen};
-    Queue(std::move(report));
-}
-
-void VQScanWnd::OnProgress(uint32_t percent) {
-    Report report{1, percent};
-    Queue(std::move(report));
-}
-
-void VQScanWnd::OnGameFound(std::unique_ptr<IGameTile> tile, bool iconMissing) {
-    Report report{2, iconMissing ? 1u : 0u};
-    report.tile = std::move(tile);
-    Queue(std::move(report));
-}
-
-void VQScanWnd::OnDirectory(const std::wstring& folder) {
-    Report report{3};
-    report.text = folder;
-    Queue(std::move(report));
-}
-
-void VQScanWnd::OnFinished() {
-    Report report{4};
-    Queue(std::move(report));
-}
-
 // --- UI thread. ---
 
 void VQScanWnd::ApplyReports() {
-    std::vector<Report> reports;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        reports.swap(m_reports);
-    }
+    std::vector<Report> reports = m_sink->Take();
     bool finished = false;
     for (Report& report : reports) {
         switch (report.kind) {

@@ -3,17 +3,19 @@
 // shows it: mode choice, progress, the clock, pause and resume, and the
 // result with the question whether to add what was found.
 //
-// Threads: the scanner calls the callbacks on its own thread. They only
-// queue the report (m_lock) and post kMsgScanReport; the window applies the
-// queue on the UI thread, so controls and the found list are the UI
-// thread's alone. The destructor stops and waits for the scan first.
+// Threads: the scanner calls its callbacks on its own thread. They only
+// queue the report in the scan's sink (ScanSink, its own lock) and post
+// kMsgScanReport; the window applies the queue on the UI thread, so
+// controls and the found list are the UI thread's alone. A stop waits for
+// the scan a bounded time: a scan still busy then (a file on a slow disk)
+// ends on a thread of its own, with the scanner and the sink, which the
+// window shares with it and never frees under it.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ struct VQScanHost {
     std::function<void()> showGameLibrary;
 };
 
-class VQScanWnd : public VQDialogWindow, public VQScanGameCallback {
+class VQScanWnd : public VQDialogWindow {
 public:
     // Mode 0 waits for the user's choice; any other mode starts at once.
     VQScanWnd(const VQScanHost& host, int initialMode);
@@ -71,14 +73,9 @@ public:
     // One tick of the clock (timer 0, every second).
     void Tick();
 
-    // Scanner callbacks (scan thread).
-    void OnFileCount(uint32_t filesSeen) override;
-    void OnProgress(uint32_t percent) override;
-    void OnGameFound(std::unique_ptr<IGameTile> tile, bool iconMissing) override;
-    void OnDirectory(const std::wstring& folder) override;
-    void OnFinished() override;
-
     static const UINT kMsgScanReport = WM_APP + 20;
+    // How long a stop waits for the scan.
+    static const DWORD kStopWaitMs = 5000;
 
 private:
     struct Report {
@@ -87,7 +84,9 @@ private:
         std::wstring text;
         std::unique_ptr<IGameTile> tile;
     };
-    void Queue(Report report);
+    struct ScanSink;
+    // Stops the scan and waits for it at most kStopWaitMs (see above).
+    void StopScanner();
     void ApplyReports();
     void AddFound(std::unique_ptr<IGameTile> tile, bool iconMissing);
     void Finish();
@@ -98,17 +97,14 @@ private:
     bool m_released = false;  // the owner let go while the question was open
     VQScanHost m_host;
     int m_initialMode;
+    std::shared_ptr<ScanSink> m_sink;  // shared with the scanner's thread
     std::unique_ptr<VQScanGame> m_scanner;
-    VQDatabaseXmlFile* m_database = nullptr;  // the scanner loads its own when null
     bool m_scanning = false;
     bool m_paused = false;
     bool m_shown = false;
     int m_hours = 0, m_minutes = 0, m_seconds = 0;
     std::vector<std::unique_ptr<IGameTile>> m_found;
     std::vector<uint32_t> m_iconIds;
-
-    std::mutex m_lock;  // guards m_reports
-    std::vector<Report> m_reports;
 };
 
 }  // namespace Tessar

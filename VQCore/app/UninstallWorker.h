@@ -20,6 +20,7 @@
 
 #include "VQCore/app/GameFolderRules.h"
 #include "VQCore/app/UninstallCommand.h"
+#include "common/KernelHandle.h"
 #include "common/StringTriple.h"
 
 namespace Tessar {
@@ -37,7 +38,9 @@ struct VQUninstallJob {
     std::wstring createdFolder;
     std::wstring knownDigest;  // of the package install's uninstall record
     uint32_t gameId = 0;
-    HANDLE stopEvent = nullptr;  // the window's; not owned
+    HANDLE stopEvent = nullptr;  // the window's
+    // Keeps stopEvent open while the job lives (the window may end first).
+    VQSharedEvent stopEventHolder;
     HWND reportWindow = nullptr;
     UINT reportMessage = 0;
     VQGameFolderRules rules;

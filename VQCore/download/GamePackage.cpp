@@ -39,8 +39,18 @@ bool CheckTable(const VQGamePackage& package, uint64_t dataBytes) {
     return true;
 }
 
-bool CopyItemData(HANDLE package, HANDLE output, uint64_t size, unsigned char* chunk) {
+// Chunks between two looks at the stop event (a look is a system call).
+const uint32_t kChunksPerStopLook = 256;
+
+bool IsStopping(HANDLE stopEvent) {
+    return stopEvent != nullptr && ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
+}
+
+bool CopyItemData(HANDLE package, HANDLE output, uint64_t size, unsigned char* chunk, HANDLE stopEvent) {
+    uint32_t chunks = 0;
     while (size > 0) {
+        if (++chunks % kChunksPerStopLook == 0 && IsStopping(stopEvent))
+            return false;
         uint32_t count = size < kGamePackageChunk ? static_cast<uint32_t>(size) : kGamePackageChunk;
         if (!ReadFileExactly(package, chunk, count) || !WriteFileHandle(output, chunk, count))
             return false;
@@ -49,16 +59,18 @@ bool CopyItemData(HANDLE package, HANDLE output, uint64_t size, unsigned char* c
     return true;
 }
 
-bool ExtractFileItem(const VQFileItem& item, const std::wstring& target, HANDLE package, unsigned char* chunk) {
+bool ExtractFileItem(const VQFileItem& item, const std::wstring& target, HANDLE package, unsigned char* chunk,
+                     HANDLE stopEvent) {
     HANDLE output = INVALID_HANDLE_VALUE;
     if (!OpenFileHandle(output, target, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS,
                         PackageAttributes(item.attributes)))
         return false;
-    bool written = CopyItemData(package, output, item.size, chunk);
+    bool written = CopyItemData(package, output, item.size, chunk, stopEvent);
     return FinishExtractedFile(output, target, written, item.creationTime, item.lastAccessTime, item.lastWriteTime);
 }
 
-bool ExtractItems(const std::wstring& targetFolder, VQGamePackage& package, HANDLE file, uint64_t fileSize) {
+bool ExtractItems(const std::wstring& targetFolder, VQGamePackage& package, HANDLE file, uint64_t fileSize,
+                  HANDLE stopEvent) {
     unsigned char header[kGamePackageHeaderSize];
     if (fileSize < kGamePackageHeaderSize || !ReadFileExactly(file, header, kGamePackageHeaderSize) ||
         header[0] != package.magic.data[0])
@@ -83,6 +95,8 @@ bool ExtractItems(const std::wstring& targetFolder, VQGamePackage& package, HAND
     for (const boost::shared_ptr<VQFileItem>& item : package.items) {
         if (item->type != kGameItemFile && item->type != kGameItemFolder)
             continue;
+        if (IsStopping(stopEvent))
+            return false;
         std::wstring target = CombinePath(targetFolder, GamePackageItemPath(*item));
         std::wstring folder = GetLastPathPart(target);
         if (!FolderExists(folder))
@@ -93,7 +107,7 @@ bool ExtractItems(const std::wstring& targetFolder, VQGamePackage& package, HAND
         }
         if (IsMainFile(target))
             package.mainFilePath = target;
-        if (!ExtractFileItem(*item, target, file, chunk))
+        if (!ExtractFileItem(*item, target, file, chunk, stopEvent))
             return false;
     }
     return true;
@@ -118,14 +132,15 @@ std::wstring GamePackageItemPath(const VQFileItem& item) {
     return std::wstring();
 }
 
-bool ExtractGamePackage(const std::wstring& targetFolder, VQGamePackage& package, const std::wstring& packagePath) {
+bool ExtractGamePackage(const std::wstring& targetFolder, VQGamePackage& package, const std::wstring& packagePath,
+                        HANDLE stopEvent) {
     HANDLE file = INVALID_HANDLE_VALUE;
     if (!OpenFileHandle(file, packagePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL))
         return false;
     package.mainFilePath.clear();
     uint64_t size = 0;
-    bool extracted = GetFileHandleSize(file, size) && ExtractItems(targetFolder, package, file, size);
+    bool extracted = GetFileHandleSize(file, size) && ExtractItems(targetFolder, package, file, size, stopEvent);
     CloseFileHandle(file);
     return extracted;
 }

@@ -63,7 +63,10 @@ std::wstring GamePackageItemPath(const VQFileItem& item);
 // table is checked first (paths stay inside the folder, the data fits the
 // file), so a cut or hostile package writes nothing. A file that cannot be
 // created or written ends the extraction with false, and that file is
-// removed; what was written before it stays.
-bool ExtractGamePackage(const std::wstring& targetFolder, VQGamePackage& package, const std::wstring& packagePath);
+// removed; what was written before it stays. `stopEvent` (may be null) is
+// looked at before each file and every megabyte: once set, the extraction
+// ends the same way, so that whoever waits for it can stop it.
+bool ExtractGamePackage(const std::wstring& targetFolder, VQGamePackage& package, const std::wstring& packagePath,
+                        HANDLE stopEvent = nullptr);
 
 }  // namespace Tessar

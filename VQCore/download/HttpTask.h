@@ -104,7 +104,8 @@ private:
     bool WaitRetryDelay();
     uint32_t DownloadWith(const VQRemoteFileInfo& info);
     bool CanResume(const std::wstring& recordPath, const VQRemoteFileInfo& info);
-    static bool IsComplete(const std::wstring& target, const VQRemoteFileInfo& info);
+    // The whole-file check ends (false) once the task is cancelled.
+    bool IsComplete(const std::wstring& target, const VQRemoteFileInfo& info);
     // A finished transfer whose file does not match the MD5 fails.
     uint32_t VerifyFinished(uint32_t result, const VQRemoteFileInfo& info);
     void DeleteTaskFiles();

@@ -90,6 +90,9 @@ uint32_t VQHttpTask::DownloadWith(const VQRemoteFileInfo& info) {
         OnSetupPath(target);
         return kDownloadFinished;
     }
+    // A stop during the whole-file check ends the check, and the run.
+    if (IsCancelled())
+        return kDownloadCancelled;
     std::wstring recordPath = FormatString(L"%s%s", target.c_str(), kResumeRecordSuffix);
     if (CanResume(recordPath, info))
         return VerifyFinished(m_downloader.Resume(this, info, recordPath), info);
@@ -114,7 +117,7 @@ bool VQHttpTask::IsComplete(const std::wstring& target, const VQRemoteFileInfo& 
     CloseFileHandle(file);
     if (!sized || size == 0 || size != StringToUInt64(info.fileSize))
         return false;
-    std::wstring md5 = Md5OfFile(target);
+    std::wstring md5 = Md5OfFile(target, [this] { return IsCancelled(); });
     return !md5.empty() && SameMd5Text(md5, info.md5);
 }
 
@@ -125,7 +128,14 @@ uint32_t VQHttpTask::VerifyFinished(uint32_t result, const VQRemoteFileInfo& inf
     if (result != kDownloadFinished || info.md5.size() != kMd5TextLength)
         return result;
     std::wstring target = GetSetupPath();
-    if (target.empty() || SameMd5Text(Md5OfFile(target), info.md5))
+    if (target.empty())
+        return result;
+    // A stop (the task is being removed, whoever removes it waits for this
+    // run) ends the whole-file check; the file stays for the next start.
+    const std::wstring md5 = Md5OfFile(target, [this] { return IsCancelled(); });
+    if (md5.empty() && IsCancelled())
+        return kDownloadCancelled;
+    if (SameMd5Text(md5, info.md5))
         return result;
     ForceDeleteFile(target);
     return kDownloadVerifyFailed;

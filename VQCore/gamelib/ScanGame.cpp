@@ -109,6 +109,10 @@ void VQScanGame::Wait() {
         m_thread->Wait();
 }
 
+bool VQScanGame::WaitUpTo(DWORD milliseconds) {
+    return !m_thread || m_thread->WaitUpTo(milliseconds);
+}
+
 void VQScanGame::ScanDrives(void* block) {
     static_cast<ThreadBlock*>(block)->scan->RunScan();
 }

@@ -89,6 +89,8 @@ public:
     void Stop();
     // Waits for the scan thread to end.
     void Wait();
+    // At most that long; true when the scan thread has ended (or none runs).
+    bool WaitUpTo(DWORD milliseconds);
 
     // Finder callbacks.
     int32_t ShouldStop() override;

@@ -242,22 +242,25 @@ TEST_F(RestartModeTest, AHiddenManagerKeepsItsMarker) {
     EXPECT_FALSE(FileExists(Work(kRestartMarkerName)));
 }
 
-// Answers the questions of CloseRunningProgram and counts them.
+// Answers the questions of CloseRunningProgram and counts them: waits
+// again `waitsAgain` times, then gives up.
 class VQAnsweringPrompt : public IUpgradePrompt {
 public:
-    explicit VQAnsweringPrompt(bool install) : m_install(install), m_before(SetUpgradePrompt(this)) {}
+    explicit VQAnsweringPrompt(bool install, int waitsAgain = 0)
+        : m_install(install), m_waitsAgain(waitsAgain), m_before(SetUpgradePrompt(this)) {}
     ~VQAnsweringPrompt() { SetUpgradePrompt(m_before); }
     bool AskInstallNow(HWND) override {
         ++asked;
         return m_install;
     }
-    void ReportNotClosed(HWND) override { ++notClosed; }
+    bool AskWaitLonger(HWND) override { return ++notClosed <= m_waitsAgain; }
 
     int asked = 0;
     int notClosed = 0;
 
 private:
     bool m_install;
+    int m_waitsAgain;
     IUpgradePrompt* m_before;
 };
 
@@ -271,11 +274,13 @@ protected:
         }
     }
     // Starts a stand-in manager with a window; its handle stays with the test.
-    HANDLE StartManager(const std::wstring& path) {
+    // closeMs: how long its end takes once its window is closed.
+    HANDLE StartManager(const std::wstring& path, DWORD closeMs = 0) {
         if (!Stub(path))
             return nullptr;
         VQScopedEnvironment window(L"VQ_STUB_WINDOW", L"1");
         VQScopedEnvironment log(L"VQ_STUB_LOG", m_log);
+        VQScopedEnvironment closing(L"VQ_STUB_CLOSE_MS", std::to_wstring(closeMs));
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
@@ -316,6 +321,41 @@ TEST_F(CloseProgramTest, ANoKeepsTheManagerRunning) {
     EXPECT_FALSE(CloseRunningProgram(nullptr, kManagerProgramName));
     EXPECT_EQ(1, prompt.asked);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(manager, 500));
+}
+
+TEST_F(CloseProgramTest, AManagerWhoseOrderlyEndTakesAWhileIsWaitedFor) {
+    // Its workers take seven seconds to stop: longer than a glance, far
+    // less than the wait.
+    HANDLE manager = StartManager(m_world.ProgramFolder() + L"\\Norvane.exe", 7000);
+    ASSERT_NE(nullptr, manager);
+    VQAnsweringPrompt prompt(true);
+    EXPECT_TRUE(CloseRunningProgram(nullptr, kManagerProgramName));
+    EXPECT_EQ(0, prompt.notClosed) << "the user was told it could not be closed";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(manager, 0));
+}
+
+TEST_F(CloseProgramTest, AManagerStillRunningAfterTheWaitLetsTheUserWaitAgainOrGiveUp) {
+    const struct {
+        const char* name;
+        DWORD closeMs;  // how long the stand-in's end takes
+        int waitsAgain;
+        bool closed;
+        int asked;  // how often the user was asked to wait again
+    } cases[] = {
+        {"ends during the second wait", 2500, 5, true, 1},
+        {"never ends, the user gives up", 600000, 2, false, 3},
+    };
+    const DWORD waitMs = 1500;
+    for (const auto& c : cases) {
+        HANDLE manager = StartManager(m_world.ProgramFolder() + L"\\Norvane.exe", c.closeMs);
+        ASSERT_NE(nullptr, manager) << c.name;
+        VQAnsweringPrompt prompt(true, c.waitsAgain);
+        EXPECT_EQ(c.closed, CloseRunningProgram(nullptr, kManagerProgramName, waitMs)) << c.name;
+        EXPECT_EQ(c.asked, prompt.notClosed) << c.name;
+        EXPECT_EQ(c.closed ? WAIT_OBJECT_0 : WAIT_TIMEOUT, WaitForSingleObject(manager, 0)) << c.name;
+        TerminateProcess(manager, 9);
+        WaitForSingleObject(manager, kProcessWaitMs);
+    }
 }
 
 TEST_F(CloseProgramTest, AManagerOfAnotherFolderIsLeftAlone) {

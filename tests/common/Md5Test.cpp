@@ -86,6 +86,30 @@ TEST(Md5Test, FileDigestEqualsBufferDigest) {
     }
 }
 
+TEST(Md5Test, AFileCheckAskedToStopEndsWithoutADigest) {
+    VQTempFolder folder;
+    ASSERT_TRUE(folder.WriteFile(L"a.bin", std::string(1000000, 'a')));
+    const struct {
+        const char* name;
+        int stopAfterChunks;  // -1: never
+        const wchar_t* digest;
+    } cases[] = {
+        {"never asked to stop", -1, L"7707D6AE4E027C70EEA2A935C2296F21"},
+        {"stopped before the first chunk", 0, L""},
+        {"stopped after the third chunk", 3, L""},
+    };
+    for (const auto& c : cases) {
+        int looks = 0;
+        const std::wstring digest = Md5OfFile(folder.PathOf(L"a.bin"), [&] {
+            ++looks;
+            return c.stopAfterChunks >= 0 && looks > c.stopAfterChunks;
+        });
+        EXPECT_EQ(std::wstring(c.digest), digest) << c.name;
+        // Asked before each chunk, and no more once it said stop.
+        EXPECT_EQ(c.stopAfterChunks < 0 ? 16 : c.stopAfterChunks + 1, looks) << c.name;
+    }
+}
+
 TEST(Md5Test, EmptyMissingOrFolderGivesEmptyText) {
     VQTempFolder folder;
     ASSERT_TRUE(folder.WriteFile(L"empty.bin", std::string()));

@@ -81,6 +81,31 @@ TEST(ThreadTest, WaitBrieflyTimesOutWithoutChangingAnything) {
     EXPECT_FALSE(thread.IsRunning());
 }
 
+TEST(ThreadTest, WaitUpToEndsAtTheLimitOrWithTheThread) {
+    Gate gate;
+    VQThread thread(&GatedRun, &gate);
+    ASSERT_TRUE(thread.Start());
+    DWORD before = ::GetTickCount();
+    EXPECT_FALSE(thread.WaitUpTo(300));
+    EXPECT_GE(::GetTickCount() - before, 290u);
+    EXPECT_NE(INVALID_HANDLE_VALUE, thread.GetHandle());
+    ::SetEvent(gate.release.Get());
+    EXPECT_TRUE(thread.WaitUpTo(20000));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, thread.GetHandle());
+    EXPECT_TRUE(thread.WaitUpTo(0)) << "no thread: nothing to wait for";
+}
+
+TEST(ThreadTest, AWaitBudgetIsSharedByTheWaitsInARow) {
+    VQWaitBudget budget(400);
+    EXPECT_LE(budget.Left(), 400u);
+    EXPECT_GT(budget.Left(), 300u);
+    ::Sleep(250);
+    // The tick counts in steps of about 16 ms.
+    EXPECT_LE(budget.Left(), 200u);
+    ::Sleep(300);
+    EXPECT_EQ(0u, budget.Left());
+}
+
 TEST(ThreadTest, FlagFallsWhenFunctionReturns) {
     Gate gate;
     VQThread thread(&GatedRun, &gate);

@@ -1,7 +1,10 @@
 #include "tests/e2e/ManagerRecords.h"
 
+#include <boost/make_shared.hpp>
+
 #include "VQCore/gamelib/DownloadXmlFile.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/support/LocalServer.h"
 #include "tests/support/UpdateServer.h"
 #include "tests/support/WebRoot.h"
 
@@ -45,6 +48,47 @@ std::string DemoRoadOf(uint32_t id) {
         if (fields >> listed >> road && listed == id) return road;
     }
     return std::string();
+}
+
+bool HasRequestContaining(const VQUpdateServer& server, const std::string& text) {
+    for (const std::string& line : server.Requests())
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+std::wstring StandInGamePath() {
+    return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/games") + L"\\GameStandIn.exe";
+}
+
+std::vector<std::wstring> ReadStartRecords(const std::wstring& path) {
+    std::vector<std::wstring> lines;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lines;
+    std::wstring text;
+    wchar_t buffer[1024];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read / sizeof(wchar_t));
+    CloseHandle(file);
+    size_t start = 0;
+    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+DWORD ProcessIdOfRecord(const std::wstring& line) { return static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)); }
+
+bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
+                        const std::wstring& arguments, const std::wstring& setupFolder) {
+    VQInstalledXmlFile list;
+    auto record = boost::make_shared<VQGameInstalledInfo>();
+    record->ID = gameId;
+    record->FullPath = program;
+    record->RunArg = arguments;
+    record->SetupDir = setupFolder;
+    record->SetupTime = 1700000000;
+    list.SetRecords({record}, {});
+    return list.Save(listPath);
 }
 
 bool ProcessEnded(DWORD pid, DWORD timeoutMs) {

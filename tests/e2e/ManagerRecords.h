@@ -7,6 +7,7 @@
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "VQCore/gamelib/InstalledXmlFile.h"
 
@@ -24,6 +25,19 @@ bool HasRequestStarting(const VQUpdateServer& server, const std::string& start);
 // world, as vqtool demo wrote it): "http", "p2p", "flash" or "web"; empty
 // when the game is not listed.
 std::string DemoRoadOf(uint32_t id);
+// Whether the server saw a request line holding the text (a fault prefix
+// comes before the endpoint).
+bool HasRequestContaining(const VQUpdateServer& server, const std::string& text);
+
+// The build's stand-in game (GameStandIn.exe).
+std::wstring StandInGamePath();
+// The "pid|command line" lines the stand-in appended to its record file.
+std::vector<std::wstring> ReadStartRecords(const std::wstring& path);
+// The process id of such a line.
+DWORD ProcessIdOfRecord(const std::wstring& line);
+// An installed-games list with one game run by that program.
+bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
+                        const std::wstring& arguments, const std::wstring& setupFolder);
 // Waits for the process to end; true also when it is gone already.
 bool ProcessEnded(DWORD pid, DWORD timeoutMs);
 // Ends the process (a game a test started through the manager).

@@ -127,9 +127,15 @@ TEST(ManagerScan, ChosenFolderScanFindsTheFlashGamesAndYesPutsThemOnTheInstalled
         << WindowsOf(manager.pid);
     KeepScreenshot(scan, L"Scan-Modes");
 
-    ClickAt(scan, kFolderModeButton);
+    // A click that comes before the window has laid its buttons out (a
+    // busy machine) is lost: clicked again until the browser shows.
     HWND browser = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (browser = FindProcessWindow(manager.pid, L"#32770")) != nullptr; }, kTimeout))
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            ClickAt(scan, kFolderModeButton);
+            return WaitFor([&] { return (browser = FindProcessWindow(manager.pid, L"#32770")) != nullptr; }, 3000);
+        },
+        kTimeout))
         << "no folder browser: " << WindowsOf(manager.pid);
     ASSERT_TRUE(ChooseFolderIn(manager.process, browser, scratch));
 

@@ -7,6 +7,7 @@
 
 #include "VQCore/gamelib/DownloadXmlFile.h"
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/e2e/ManagerRecords.h"
 #include "tests/support/UpdateServer.h"
 
 namespace Tessar {
@@ -18,6 +19,7 @@ const DWORD kStartTimeout = 90000;
 // than the server keeps it waiting.
 const DWORD kShutdownBound = 45000;
 const UINT_PTR kDatabaseTimer = 1001;
+const UINT_PTR kOnlineReportTimer = 1004;
 
 class ManagerShutdownTest : public ::testing::Test {
 protected:
@@ -43,12 +45,6 @@ protected:
     VQManagerFolder m_folder;
 };
 
-bool HasRequest(const VQUpdateServer& server, const char* endpoint) {
-    for (const std::string& line : server.Requests())
-        if (line.find(endpoint) != std::string::npos) return true;
-    return false;
-}
-
 TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     VQUpdateServer server;
     ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
@@ -62,12 +58,36 @@ TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
     // The day timer of the catalogue job fires now instead of in minutes.
     ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "update_database.php"); }, kStartTimeout))
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout))
         << "the catalogue job did not ask the server";
 
     DWORD closed = GetTickCount();
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
     EXPECT_TRUE(manager.WaitForExit(kShutdownBound)) << "the shutdown waited for the stuck worker";
+    EXPECT_LT(GetTickCount() - closed, kShutdownBound);
+    EXPECT_EQ(0u, manager.ExitCode());
+    server.Stop();
+}
+
+TEST_F(ManagerShutdownTest, CloseWhileTheOnlineReportHangsEndsInTime) {
+    VQUpdateServer server;
+    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
+    // The statistics server keeps the daily report waiting two minutes.
+    const std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
+    ASSERT_TRUE(m_folder.WriteServers(std::string(stalled.begin(), stalled.end()),
+                                      std::string(stalled.begin(), stalled.end())));
+
+    VQManagerProcess manager;
+    HWND window = StartAndWait(L"-background", manager);
+    ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
+    // The report's timer fires now instead of in minutes.
+    ASSERT_TRUE(PostMessageW(window, WM_TIMER, kOnlineReportTimer, 0));
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "online_stat.php"); }, kStartTimeout))
+        << "the online report did not reach the server";
+
+    const DWORD closed = GetTickCount();
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(manager.WaitForExit(kShutdownBound)) << "the shutdown waited for the report";
     EXPECT_LT(GetTickCount() - closed, kShutdownBound);
     EXPECT_EQ(0u, manager.ExitCode());
     server.Stop();
@@ -84,7 +104,7 @@ TEST_F(ManagerShutdownTest, ADayTimerWhileTheLastJobStillHangsKeepsTheWindowAnsw
     HWND window = StartAndWait(L"-background", manager);
     ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
     ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequest(server, "update_database.php"); }, kStartTimeout));
+    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout));
     // The next day's round comes while the first job still waits; the
     // window handles it and answers.
     DWORD_PTR result = 0;
@@ -104,7 +124,7 @@ TEST_F(ManagerShutdownTest, DataUpdateModeAsksTheServerAndEndsWithoutAWindow) {
     VQManagerProcess updater = m_folder.Start(L"-update_data");
     ASSERT_TRUE(updater.WaitForExit(kShutdownBound));
     EXPECT_EQ(static_cast<DWORD>(-1), updater.ExitCode());
-    EXPECT_TRUE(HasRequest(server, "update_database.php"));
+    EXPECT_TRUE(HasRequestContaining(server, "update_database.php"));
     EXPECT_EQ(0, m_folder.CountMainWindows());
     server.Stop();
 }

@@ -239,6 +239,54 @@ TEST(Window, QuitDuringTheModalLoopEndsItAndReachesTheOuterLoop) {
     EXPECT_EQ(42u, msg.wParam);
 }
 
+// A window whose end would free what a question's caller still uses (the
+// manager's main window): under a running modal loop it ends the loops and
+// closes once they have returned.
+class WaitingForQuestions : public VQRoutingWindow {
+public:
+    WaitingForQuestions() : VQRoutingWindow(nullptr, 300, 200) {}
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled) override {
+        handled = FALSE;
+        if (!IsModalLoopRunning()) return 0;
+        CloseAfterModalLoops(m_hwnd);
+        EndModalLoops();
+        handled = TRUE;
+        return 0;
+    }
+};
+
+TEST(Window, AWindowClosedDuringAQuestionOfAWindowItOwnsGoesOnlyAfterTheQuestionReturned) {
+    WaitingForQuestions main;
+    // A window of the main window's (the runtime window) asks its question.
+    VQRoutingWindow owned(main.GetHWND(), 250, 150, WS_EX_TOOLWINDOW, 60, 60);
+    VQRoutingWindow question(owned.GetHWND(), 200, 100, WS_EX_TOOLWINDOW, 80, 80);
+    std::vector<std::string> order;
+    main.onDestroy = [&] { order.push_back("main window gone"); };
+    bool runningInside = false;
+    question.onTestMessage = [&](UINT) {
+        runningInside = VQWindowWnd::IsModalLoopRunning();
+        // Another program (the updater) closes the main window.
+        ::PostMessageW(main.GetHWND(), WM_CLOSE, 0, 0);
+    };
+    ::PostMessageW(question.GetHWND(), WM_APP + 100, 0, 0);
+    EXPECT_FALSE(VQWindowWnd::IsModalLoopRunning());
+    EXPECT_TRUE(question.ShowModal());
+    order.push_back("question returned");
+    EXPECT_TRUE(runningInside);
+    EXPECT_FALSE(VQWindowWnd::IsModalLoopRunning());
+    EXPECT_FALSE(::IsWindow(question.GetHWND())) << "the question was not ended";
+    EXPECT_TRUE(::IsWindow(main.GetHWND())) << "the main window went under the question";
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(main.GetHWND()); }, 5000)) << "the close did not follow";
+    const std::vector<std::string> expected = {"question returned", "main window gone"};
+    EXPECT_EQ(expected, order);
+}
+
+TEST(Window, WithoutAModalLoopTheWaitingCloseComesAtOnce) {
+    WaitingForQuestions main;
+    ::PostMessageW(main.GetHWND(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(main.GetHWND()); }, 5000));
+}
+
 }  // namespace
 }  // namespace Tessar
 

@@ -4,6 +4,8 @@
 // come from the local update server (a package and a setup program).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -290,6 +292,35 @@ TEST_F(EnvironmentWndTest, OneClickInstallsEachMissingRuntimeInTurn) {
     ASSERT_GE(requests.size(), 2u) << log;
     EXPECT_NE(std::string::npos, log.find("id=40024")) << log;
     EXPECT_EQ("/query_url.php?soft=1.7&id=40023", requests[0]);
+}
+
+TEST_F(EnvironmentWndTest, ADetectionThatTakesLongDoesNotHoldUpTheStopOrTheWindowsEnd) {
+    // The machine's description takes half a minute (a WMI query that hangs).
+    auto released = std::make_shared<std::atomic<bool>>(false);
+    VQEnvironmentSources sources = MadeUpMachine(m_scratch, m_system, true);
+    sources.readMachine = [released](VQMachineFacts& facts) {
+        for (int i = 0; i < 600 && !*released; ++i) ::Sleep(50);
+        ComfortableMachine(facts);
+    };
+    DWORD before = 0;
+    {
+        VQEnvironmentWnd window(nullptr, sources);
+        ASSERT_TRUE(::IsWindow(window.GetHWND()));
+        ASSERT_TRUE(window.CheckGame(ModestGame(10001, 0)));
+        ASSERT_TRUE(window.IsDetecting());
+        before = ::GetTickCount();
+        window.StopWork();
+        EXPECT_LT(::GetTickCount() - before, VQEnvironmentWnd::kStopWaitMs + 3000) << "the stop waited for the detection";
+        EXPECT_FALSE(window.IsDetecting());
+        // A new check while the last detection still runs: its late result
+        // belongs to no check.
+        ASSERT_TRUE(window.CheckGame(ModestGame(10002, 0)));
+        before = ::GetTickCount();
+    }
+    EXPECT_LT(::GetTickCount() - before, VQEnvironmentWnd::kStopWaitMs + 3000) << "the window's end waited";
+    // The detections left behind end on their own with the state they hold.
+    *released = true;
+    ::Sleep(500);
 }
 
 }  // namespace

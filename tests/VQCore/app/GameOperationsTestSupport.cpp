@@ -59,6 +59,50 @@ void EndProcess(DWORD processId) {
     ::CloseHandle(process);
 }
 
+namespace {
+
+DWORD WINAPI DoNothing(void*) { return 0; }
+
+// One short-lived thread: its id, given back when this returns (0 on failure).
+DWORD CycleThreadId() {
+    DWORD id = 0;
+    HANDLE thread = ::CreateThread(nullptr, 4096, &DoNothing, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, &id);
+    if (thread == nullptr) return 0;
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    return id;
+}
+
+}  // namespace
+
+HANDLE StartProcessWithId(DWORD wanted, const std::wstring& commandLine, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    DWORD marker = 0;  // the id given back just before the wanted one
+    DWORD previous = 0;
+    while (::GetTickCount() - start < timeoutMs) {
+        const DWORD id = CycleThreadId();
+        if (id == 0) return nullptr;
+        if (id == wanted) marker = previous;
+        previous = id;
+        if (marker == 0 || id != marker) continue;
+        // The wanted id is next in line.
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        std::wstring line = commandLine;
+        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return nullptr;
+        ::CloseHandle(info.hThread);
+        if (info.dwProcessId == wanted) return info.hProcess;
+        // Someone else took an id meanwhile: round again.
+        ::TerminateProcess(info.hProcess, 9);
+        ::WaitForSingleObject(info.hProcess, 5000);
+        ::CloseHandle(info.hProcess);
+        marker = 0;
+    }
+    return nullptr;
+}
+
 VQPostedMessages::VQPostedMessages() {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = &VQPostedMessages::Proc;

@@ -28,6 +28,13 @@ bool WaitForCondition(const std::function<bool()>& condition, DWORD timeoutMs);
 bool WaitForProcessEnd(DWORD processId, DWORD timeoutMs);
 // Ends the process by its id (the tests' own stand-ins only).
 void EndProcess(DWORD processId);
+// Starts a process that is given the id `wanted`, which an ended process
+// has given back; null when the id did not come round in time. Wine hands
+// given-back ids out again oldest first (once 256 are free): short-lived
+// threads of this process walk through them, and the thread that gets the
+// wanted id gives it back right after a known one, which marks the spot
+// the next time round. The process handle belongs to the caller.
+HANDLE StartProcessWithId(DWORD wanted, const std::wstring& commandLine, DWORD timeoutMs);
 
 // A message-only window that keeps every message posted to it.
 class VQPostedMessages {

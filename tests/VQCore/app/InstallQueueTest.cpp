@@ -9,6 +9,7 @@
 #include "VQCore/app/RuntimeInstall.h"
 #include "VQCore/download/ConverterRegistry.h"
 #include "VQCore/download/DownloadCache.h"
+#include "VQCore/download/GamePackage.h"
 #include "VQCore/download/GamePackageWriter.h"
 #include "VQCore/gamelib/AppPaths.h"
 #include "VQCore/download/PackageMeta.h"
@@ -424,6 +425,64 @@ TEST_F(InstallQueueTest, EachFlashGameGetsANewFolderOfItsOwn) {
     }
     EXPECT_FALSE(FileExists(m_folder.PathOf(L"Games Folder\\config.ini"))) << "unpacked into the install folder";
     EXPECT_EQ("the user's", m_folder.ReadFile(L"Games Folder\\FlashGames\\50001\\user.txt"));
+}
+
+// A Flash package whose first file is a hole in the package file: written
+// in an instant, and it takes a long while to unpack.
+bool WriteHollowFlashPackage(const std::wstring& path, uint64_t holeBytes) {
+    struct Entry {
+        const wchar_t* path;
+        std::string bytes;  // empty: the hole
+    };
+    const Entry entries[] = {{L"Big Game\\data.bin", std::string()},
+                             {L"Big Game\\game.swf", "FWS"},
+                             {L"Big Game\\config.ini", "[main]\r\nname=big\r\n"}};
+    std::string head = "VQZ";
+    const uint32_t count = 3;
+    head.append(reinterpret_cast<const char*>(&count), sizeof(count));
+    for (const Entry& entry : entries) {
+        VQFileItem item;
+        item.type = kGameItemFile;
+        SetGamePackageItemPath(item, entry.path);
+        item.size = entry.bytes.empty() ? holeBytes : entry.bytes.size();
+        item.attributes = FILE_ATTRIBUTE_ARCHIVE;
+        head.append(reinterpret_cast<const char*>(&item), sizeof(item));
+    }
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = ::WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr) != FALSE;
+    LARGE_INTEGER past = {};
+    past.QuadPart = static_cast<LONGLONG>(head.size() + holeBytes);
+    ok = ok && ::SetFilePointerEx(file, past, nullptr, FILE_BEGIN);
+    const std::string tail = entries[1].bytes + entries[2].bytes;
+    ok = ok && ::WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr);
+    ::CloseHandle(file);
+    return ok;
+}
+
+TEST_F(InstallQueueTest, AStopDuringAFlashInstallEndsItWithoutWaitingForTheUnpacking) {
+    const uint64_t kHole = 4ull << 30;
+    ASSERT_TRUE(WriteHollowFlashPackage(m_folder.PathOf(L"big.pkg"), kHole));
+    VQGameIcon* tile = NewTile(50002, m_folder.PathOf(L"big.pkg"));
+    ASSERT_TRUE(m_queue.Push(tile));
+    const std::wstring target = m_folder.PathOf(L"Games Folder\\FlashGames\\50002\\Big Game\\data.bin");
+    WIN32_FILE_ATTRIBUTE_DATA facts = {};
+    bool begun = false;
+    for (int i = 0; i < 600 && !begun; ++i) {
+        begun = ::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &facts) && facts.nFileSizeLow > 0;
+        if (!begun) ::Sleep(50);
+    }
+    ASSERT_TRUE(begun) << "the unpacking did not begin";
+    const DWORD before = ::GetTickCount();
+    m_queue.Stop();
+    EXPECT_LT(::GetTickCount() - before, 3000u) << "the stop waited for the unpacking";
+    EXPECT_FALSE(m_queue.IsWorkerRunning());
+    ApplyReports();
+    EXPECT_EQ(6, tile->GetState()) << "a stopped install is neither installed nor failed";
+    EXPECT_TRUE(Installed().empty());
+    // The file cut short goes.
+    EXPECT_FALSE(FileExists(target));
 }
 
 TEST_F(InstallQueueTest, AFlashIdWithoutAFlashPackageFails) {

@@ -53,6 +53,16 @@ TEST(MessageDlg, TypesShowTheirButtonsAndClicksGiveTheResult) {
     }
 }
 
+TEST(MessageDlg, AQuestionClosedFromOutsideHasNoAnswer) {
+    // The registration question, whose cancel button means "运 行": closed by
+    // another program (or by the manager's own end) it must not start the game.
+    VQMessageDlg dialog(nullptr, kMessageAsk, L"游戏注册", L"需要帐号才能进入游戏，是否立即注册？");
+    EXPECT_TRUE(RunModal(dialog, 130, L"MessageDlg-closed-from-outside",
+                         [&dialog] { ::PostMessageW(dialog.GetHWND(), WM_CLOSE, 0, 0); }));
+    EXPECT_EQ(kDialogNoAnswer, dialog.GetResult());
+    EXPECT_NE(kDialogCancel, dialog.GetResult());
+}
+
 TEST(MessageDlg, TheOptionIsRememberedWhenTicked) {
     VQMessageDlg dialog(nullptr, kMessageAskWithOption, L"终止扫描", L"扫描尚未结束，您确定要终止本次扫描吗？");
     dialog.SetOptionText(L"添加已扫描到的游戏");

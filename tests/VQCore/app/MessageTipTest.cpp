@@ -133,11 +133,11 @@ TEST(MessageTipWnd, TheButtonActsOnTheTileFoundWhenClicked) {
     };
     for (const auto& c : cases) {
         int runs = 0, registrations = 0;
-        const VQGameIcon* askedFor = nullptr;
+        uint32_t askedFor = 0;
         uint32_t askedId = 0;
         VQTipActions actions;
-        actions.findTile = [&](const VQGameIcon* tile, uint32_t gameId) {
-            askedFor = tile;
+        actions.findTile = [&](uint32_t serial, uint32_t gameId) {
+            askedFor = serial;
             askedId = gameId;
             return c.found;
         };
@@ -149,7 +149,7 @@ TEST(MessageTipWnd, TheButtonActsOnTheTileFoundWhenClicked) {
         ASSERT_TRUE(PumpUntil([&] { return ControlCenter(tip, 103).x >= 0; })) << c.name;
         EXPECT_TRUE(ClickControl(tip, 103)) << c.name;
         EXPECT_EQ(c.closes, PumpUntil([&] { return !::IsWindow(tip.GetHWND()); }, c.closes ? 10000 : 1000)) << c.name;
-        EXPECT_EQ(&given, askedFor) << c.name;
+        EXPECT_EQ(given.GetSerial(), askedFor) << c.name;
         EXPECT_EQ(40003u, askedId) << c.name;
         EXPECT_EQ(c.runs, runs) << c.name;
         EXPECT_EQ(c.registrations, registrations) << c.name;

@@ -128,7 +128,7 @@ TEST(RuntimeChainInstallThread, ReportsTheOutcomeToTheWindow) {
         {"setup answering 2", failingSetup, 40025, VQRuntimeInstallResult::kFailed},
         {"missing file", folder.PathOf(L"gone.exe"), 40026, VQRuntimeInstallResult::kFailed},
     };
-    HANDLE stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const VQSharedEvent stop = MakeSharedEvent(true);
     VQReportCatcher catcher;
     ASSERT_NE(nullptr, catcher.Get());
     for (const Case& c : cases) {
@@ -148,7 +148,6 @@ TEST(RuntimeChainInstallThread, ReportsTheOutcomeToTheWindow) {
         EXPECT_EQ(c.result, result) << c.name;
     }
     EXPECT_EQ("runtime", folder.ReadFile(L"games\\Java\\java.txt"));
-    ::CloseHandle(stop);
 }
 
 TEST(RuntimeChainInstallThread, StoppedInstallReportsNothing) {
@@ -157,7 +156,8 @@ TEST(RuntimeChainInstallThread, StoppedInstallReportsNothing) {
         ::Tessar::Test::UnixToWindowsPath(::Tessar::Test::BinaryDirUnix() + "/fixtures/runtime") + L"\\RuntimeSetup.exe";
     const std::wstring setup = folder.PathOf(L"vc_result_1.exe");
     ASSERT_TRUE(::CopyFileW(stub.c_str(), setup.c_str(), FALSE));
-    HANDLE stop = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);  // already stopping
+    const VQSharedEvent stop = MakeSharedEvent(true);
+    ::SetEvent(stop->Get());  // already stopping
     VQReportCatcher catcher;
     VQRuntimeInstallJob job;
     job.packageId = 40026;
@@ -170,7 +170,6 @@ TEST(RuntimeChainInstallThread, StoppedInstallReportsNothing) {
     EXPECT_FALSE(::PeekMessageW(&message, catcher.Get(), kWmRuntimeInstalled, kWmRuntimeInstalled, PM_REMOVE));
     // No setup program was started at all.
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((setup + L".seen.ini").c_str()));
-    ::CloseHandle(stop);
 }
 
 }  // namespace

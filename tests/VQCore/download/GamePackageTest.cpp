@@ -197,5 +197,19 @@ TEST_F(GamePackageTest, FileThatCannotBeCreatedEndsTheExtraction) {
     EXPECT_EQ("a.txt=alpha\nb.txt/\n", Out());
 }
 
+TEST_F(GamePackageTest, AStopEventThatIsSetEndsTheExtraction) {
+    const std::wstring path = Write({File(L"a.txt", "alpha"), File(L"b.txt", "bravo")});
+    HANDLE stop = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    ASSERT_NE(nullptr, stop);
+    VQGamePackage package;
+    EXPECT_FALSE(ExtractGamePackage(m_folder.PathOf(L"out"), package, path, stop));
+    EXPECT_FALSE(PathExists(m_folder.PathOf(L"out\\a.txt")));
+    // Not set: the whole package, as without an event.
+    ::ResetEvent(stop);
+    EXPECT_TRUE(ExtractGamePackage(m_folder.PathOf(L"out"), package, path, stop));
+    EXPECT_EQ("a.txt=alpha\nb.txt=bravo\n", Out());
+    ::CloseHandle(stop);
+}
+
 }  // namespace
 }  // namespace Tessar

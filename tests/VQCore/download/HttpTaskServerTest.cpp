@@ -591,6 +591,39 @@ TEST_F(HttpTaskServer, ADownloadInformationQueryRedirectedAFewTimesStillDownload
     EXPECT_EQ(4u, update_->Requests().size());
 }
 
+TEST_F(HttpTaskServer, RemovingATaskDuringItsWholeFileCheckDoesNotWaitForTheCheck) {
+    // A download of 6 GiB already in the folder (a hole in the file: made at
+    // once, read at full length), whose check reads every byte of it.
+    const uint64_t size = 6ull << 30;
+    HANDLE file = ::CreateFileW(cache_.PathOf(L"huge.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    LARGE_INTEGER end = {};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    ASSERT_TRUE(::SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file));
+    ::CloseHandle(file);
+    WriteInfo(130, GameUrl(), L"huge.bin", std::to_wstring(size), L"0123456789ABCDEF0123456789ABCDEF");
+    update_->ClearRequests();
+    VQRecordingObserver observer;
+    VQDownloadQueue queue(&observer, 1);
+    VQHttpTask* task = new VQHttpTask(130, cache_.Path(), L"");
+    ASSERT_TRUE(queue.Add(task));
+    ASSERT_TRUE(queue.StartNext(task));
+    bool asked = false;
+    for (int i = 0; i < 400 && !asked; ++i) {
+        for (const std::string& line : update_->Requests())
+            if (line.find("query_url.php") != std::string::npos) asked = true;
+        if (!asked) Sleep(50);
+    }
+    ASSERT_TRUE(asked) << "the task did not ask for its download information";
+    Sleep(1000);  // the check is reading the file now
+    const DWORD before = GetTickCount();
+    EXPECT_TRUE(queue.Remove(task, false));
+    EXPECT_LT(GetTickCount() - before, 3000u) << "removing the task waited for the whole-file check";
+    ::DeleteFileW(cache_.PathOf(L"huge.bin").c_str());
+}
+
 }  // namespace
 }  // namespace Test
 }  // namespace Tessar

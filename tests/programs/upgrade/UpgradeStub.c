@@ -6,7 +6,9 @@
  *   VQ_STUB_EXTRACT_TREE  a folder whose whole tree it copies into its
  *                    current folder
  *   VQ_STUB_EXIT     its exit code (0 when unset)
- *   VQ_STUB_WINDOW   when set, shows a window and ends when it is closed */
+ *   VQ_STUB_WINDOW   when set, shows a window and ends when it is closed
+ *   VQ_STUB_CLOSE_MS with the window: how long its end takes after the
+ *                    window closed (a manager stopping its workers) */
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
@@ -92,8 +94,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
     }
     if (GetEnvironmentVariableW(L"VQ_STUB_EXTRACT_TREE", value, 1024) > 0)
         CopyTree(value, folder);
-    if (GetEnvironmentVariableW(L"VQ_STUB_WINDOW", value, 1024) > 0)
+    if (GetEnvironmentVariableW(L"VQ_STUB_WINDOW", value, 1024) > 0) {
         RunWindow();
+        if (GetEnvironmentVariableW(L"VQ_STUB_CLOSE_MS", value, 1024) > 0)
+            Sleep((DWORD)_wtoi(value));
+    }
     if (GetEnvironmentVariableW(L"VQ_STUB_EXIT", value, 1024) > 0)
         return _wtoi(value);
     return 0;
