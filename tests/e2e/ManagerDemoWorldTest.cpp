@@ -58,7 +58,9 @@ TEST_F(ManagerDemoWorldTest, AFlashGameOfTheLibraryDownloadsInstallsAndPlaysInPa
         << "the Flash game never reached the installed list; requests: " << RequestsOf(m_world).substr(0, 600);
     // Played by Pallico with the config.ini its package brought.
     EXPECT_EQ(m_folder.PathOf(L"Pallico.exe"), installed->FullPath);
-    const std::wstring config = m_folder.Temp().PathOf(L"games\\" + game.GameName + L"\\config.ini");
+    // Unpacked into a folder of its own under the install folder.
+    const std::wstring config = m_folder.Temp().PathOf(L"games\\FlashGames\\" + FiveDigits(game.ID) + L"\\" +
+                                                        game.GameName + L"\\config.ini");
     EXPECT_EQ(config, installed->RunArg);
     EXPECT_TRUE(FileIsThere(config));
 

@@ -192,7 +192,8 @@ TEST(GameIconState, SignalCompletionFollowsTheSettings) {
         EXPECT_EQ(c.expectInstalled, installed) << c.name;
         EXPECT_EQ(c.expectLast, last) << c.name;
         bool message = false;
-        for (auto& m : host.m_tileMessages) message = message || (m.first == kMsgTileInstallFinished && m.second == reinterpret_cast<WPARAM>(tile));
+        for (auto& m : host.m_tileMessages)
+            message = message || (m.first == kMsgTileInstallFinished && m.second == tile->GetSerial());
         EXPECT_EQ(c.expectMessage, message) << c.name;
     }
 }
