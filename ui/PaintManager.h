@@ -65,6 +65,9 @@ public:
     // Paints the whole tree into the off-screen bitmap and hands it to
     // UpdateLayeredWindow with the given constant alpha.
     bool PaintLayered(BYTE alpha);
+    // Draws the part `rc` of the tree into hdc, with the default font
+    // selected for the pass (the DC gets its own font back at the end).
+    void PaintTree(HDC hdc, const RECT& rc);
     void InvalidateRect(const RECT& rc);
     // A control asked for re-layout; done at the next paint.
     void NeedUpdate() { m_needUpdate = true; }

@@ -96,6 +96,16 @@ void VQPaintManager::PrepareForPaint(const RECT& client) {
     }
 }
 
+void VQPaintManager::PaintTree(HDC hdc, const RECT& rc) {
+    if (!m_root || !hdc) return;
+    // Most texts use the default font: held for the pass, it is selected
+    // once instead of for every caption.
+    HFONT font = GetFont(std::wstring());
+    HGDIOBJ old = font ? ::SelectObject(hdc, font) : nullptr;
+    m_root->DoPaint(hdc, rc);
+    if (old) ::SelectObject(hdc, old);
+}
+
 bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     if (m_layered) {
         // A layered window has nothing to validate: take the update away.
@@ -113,7 +123,7 @@ bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     HDC paintDC = ::BeginPaint(m_hostWindow, &ps);
     if (ready && paintDC) {
         HGDIOBJ old = ::SelectObject(m_offscreenDC, m_offscreenBitmap);
-        if (m_root) m_root->DoPaint(m_offscreenDC, ps.rcPaint);
+        PaintTree(m_offscreenDC, ps.rcPaint);
         ::BitBlt(paintDC, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                  ps.rcPaint.bottom - ps.rcPaint.top, m_offscreenDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
         ::SelectObject(m_offscreenDC, old);
@@ -160,7 +170,7 @@ bool VQPaintManager::PaintLayeredOnce(BYTE alpha) {
     const LONG_PTR exStyle = ::GetWindowLongPtrW(m_hostWindow, GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) ::SetWindowLongPtrW(m_hostWindow, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     HGDIOBJ old = ::SelectObject(m_offscreenDC, m_offscreenBitmap);
-    if (m_root) m_root->DoPaint(m_offscreenDC, client);
+    PaintTree(m_offscreenDC, client);
     POINT topLeft = {window.left, window.top};
     SIZE size = {window.right - window.left, window.bottom - window.top};
     POINT source = {0, 0};

@@ -43,5 +43,8 @@ bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible);
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height);
 // A memory DC of the calling thread for selecting images into (made once).
 HDC ImageSourceDC();
+// VQRenderEngine::DrawImage from a DC that holds the picture.
+void DrawNineGrid(HDC hdc, HDC sourceDC, const RECT& dest, const RECT& paint, const RECT& source, const RECT& corner,
+                  bool hasAlpha, int fade, bool hole);
 
 }  // namespace Tessar

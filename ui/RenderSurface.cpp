@@ -201,6 +201,8 @@ void VQRenderEngine::RestoreClip(HDC hdc, VQRenderClip& clip) {
 }
 
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height) {
+    // GetDIBits wants a bitmap that no DC holds.
+    VQRenderEngine::ReleaseImageSource(bitmap);
     BITMAP info = {};
     if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof(info), &info) == 0) return false;
     width = info.bmWidth;

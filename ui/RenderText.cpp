@@ -25,11 +25,14 @@ COLORREF ToColorRef(uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
+// Selecting a font costs far more than drawing a short caption with it:
+// a font the DC already holds is not selected again (the paint manager
+// selects its default font for the whole tree).
 class SelectedFont {
 public:
     SelectedFont(HDC hdc, VQPaintManager* manager, const std::wstring& name) : m_hdc(hdc) {
         HFONT font = manager != nullptr ? manager->GetFont(name) : nullptr;
-        if (font != nullptr) m_old = ::SelectObject(hdc, font);
+        if (font != nullptr && ::GetCurrentObject(hdc, OBJ_FONT) != font) m_old = ::SelectObject(hdc, font);
     }
     ~SelectedFont() {
         if (m_old != nullptr) ::SelectObject(m_hdc, m_old);
