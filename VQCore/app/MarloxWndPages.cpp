@@ -74,8 +74,10 @@ void VQMarloxWnd::BeginPageFill(std::unique_ptr<VQStartupPageFill> fill) {
 }
 
 void VQMarloxWnd::OnFillPages() {
+    // The search results beyond their first page share the timer.
+    const bool moreResults = m_filters && m_filters->FillNextSearchSlice();
     if (m_startupFill && m_startupFill->FillNextSlice()) return;
-    KillTimer(m_hwnd, kTimerPageFill);
+    if (!moreResults) KillTimer(m_hwnd, kTimerPageFill);
     if (!m_startupFill) return;
     std::vector<uint32_t> missing = m_startupFill->MissingIconIds();
     m_startupFill.reset();
@@ -139,7 +141,9 @@ void VQMarloxWnd::ShowAddTileAction() {
 }
 
 void VQMarloxWnd::ShowSearchResults() {
-    if (m_filters) m_filters->ShowSearchResults();
+    if (!m_filters) return;
+    m_filters->ShowSearchResults();
+    if (m_filters->HasPendingResults()) SetTimer(m_hwnd, kTimerPageFill, USER_TIMER_MINIMUM, nullptr);
 }
 
 void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {
