@@ -3,6 +3,8 @@
 // windows handed to UpdateLayeredWindow.
 #include "ui/PaintManager.h"
 
+#include "ui/RenderEngine.h"
+
 #include <algorithm>
 
 namespace Tessar {
@@ -104,6 +106,7 @@ void VQPaintManager::PaintTree(HDC hdc, const RECT& rc) {
     HGDIOBJ old = font ? ::SelectObject(hdc, font) : nullptr;
     m_root->DoPaint(hdc, rc);
     if (old) ::SelectObject(hdc, old);
+    VQRenderEngine::ReleaseScratchFont();
 }
 
 bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {

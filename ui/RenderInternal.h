@@ -20,6 +20,10 @@ const int kMaxSurfaceSide = 8192;
 // its top-left width x height picture area and leave the DC's font, pen and
 // brush as they found them.
 VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height);
+// Selects the font into the scratch surface's DC unless it holds it already;
+// it stays there (VQRenderEngine::ReleaseScratchFont hands the DC its own
+// font back).
+void UseScratchFont(HDC dc, HFONT font);
 // Picture row y of a bottom-up surface.
 inline uint32_t* SurfaceRow(VQMemoryBitmap& surface, int y) {
     return surface.GetBits() + static_cast<size_t>(surface.GetHeight() - 1 - y) * surface.GetWidth();

@@ -132,12 +132,11 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        UseScratchFont(surface->GetDC(), font);
         ::SetTextColor(surface->GetDC(), ToColorRef(argb));
         RECT local = rc;
         ::OffsetRect(&local, -visible.left, -visible.top);
         DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
-        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
     // Only the bounds of the drawn pixels are blended.
     RECT ink = KeepTouched(*surface, width, height);
@@ -158,14 +157,13 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        UseScratchFont(surface->GetDC(), font);
         ::SetTextColor(surface->GetDC(), RGB(0, 0, 0));
         // Placed so that the halo, moved by the blur and the blend offset,
         // lies centred under the text drawn at the rectangle.
         const int left = kShadowOffsetX + kShadowRadius, top = kShadowOffsetY + kShadowRadius;
         RECT local = {left, top, left + textWidth, top + textHeight};
         DrawPlainText(surface->GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
-        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
     const RECT ink = KeepTouched(*surface, width, height);
     if (ink.right <= ink.left) return;
