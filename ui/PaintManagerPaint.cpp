@@ -109,6 +109,18 @@ void VQPaintManager::PaintTree(HDC hdc, const RECT& rc) {
     VQRenderEngine::ReleaseScratchFont();
 }
 
+void VQPaintManager::PaintUnseen() {
+    if (!m_root || !m_hostWindow || m_layered) return;
+    RECT client;
+    ::GetClientRect(m_hostWindow, &client);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return;
+    VQMemoryBitmap bitmap;
+    if (!bitmap.Create(m_windowDC, width, height)) return;
+    m_root->SetPos(client.left, client.top, client.right, client.bottom);
+    PaintTree(bitmap.GetDC(), client);
+}
+
 bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     if (m_layered) {
         // A layered window has nothing to validate: take the update away.
