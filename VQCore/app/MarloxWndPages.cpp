@@ -7,6 +7,7 @@
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
+#include "VQCore/app/ListSaver.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/App.h"
 #include "VQCore/app/StartupPages.h"
@@ -88,13 +89,17 @@ bool VQMarloxWnd::RefreshInstalledPages() {
     VQIconList* installed = FindIconList(kInstalledListId);
     VQIconList* quick = FindIconList(kQuickListId);
     if (!m_pagesFilled || installed == nullptr || quick == nullptr) return false;
-    return SaveInstalledList(installed->GetTiles(), quick->GetTiles());
+    // Written off this thread: a flush to a disk busy with a download can
+    // take longer than a frame.
+    PostInstalledList(GetListSaver(), installed->GetTiles(), quick->GetTiles());
+    return true;
 }
 
 bool VQMarloxWnd::RewriteDownloadList() {
     VQIconList* downloads = FindIconList(kDownloadListId);
     if (!m_pagesFilled || downloads == nullptr) return false;
-    return SaveDownloadList(downloads->GetTiles());
+    PostDownloadList(GetListSaver(), downloads->GetTiles());
+    return true;
 }
 
 bool VQMarloxWnd::RefillIconPages(uint32_t gameId, const std::wstring& image) {
