@@ -3,6 +3,7 @@
 #include "common/Md5.h"
 #include "common/Md5Follower.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WebRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -10,21 +11,11 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
+#include <algorithm>
 
 namespace Tessar {
 namespace Test {
 namespace {
-
-std::string Pattern(size_t size) {
-    std::string bytes(size, '\0');
-    uint32_t state = 0x12345678;
-    for (char& c : bytes) {
-        state = state * 1664525u + 1013904223u;
-        c = static_cast<char>(state >> 24);
-    }
-    return bytes;
-}
 
 bool WriteAt(HANDLE file, const std::string& bytes, size_t from, size_t count) {
     OVERLAPPED at = {};
@@ -36,7 +27,7 @@ bool WriteAt(HANDLE file, const std::string& bytes, size_t from, size_t count) {
 TEST(Md5Follower, FollowsAWriterToTheWholeFilesDigest) {
     VQTempFolder temp;
     const std::wstring path = temp.PathOf(L"growing.bin");
-    const std::string bytes = Pattern(3 * 1024 * 1024 + 17);
+    const std::string bytes = MakeTestBytes(3 * 1024 * 1024 + 17, 7);
     // Pre-sized and full of junk, as a download's data file is.
     ASSERT_TRUE(temp.WriteFile(L"growing.bin", std::string(bytes.size(), '\xCC')));
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -60,7 +51,7 @@ TEST(Md5Follower, FollowsAWriterToTheWholeFilesDigest) {
 
 TEST(Md5Follower, StoppedOrUnreadableGivesNoDigest) {
     VQTempFolder temp;
-    ASSERT_TRUE(temp.WriteFile(L"half.bin", Pattern(1000)));
+    ASSERT_TRUE(temp.WriteFile(L"half.bin", MakeTestBytes(1000, 8)));
     {
         VQMd5Follower follower;
         ASSERT_TRUE(follower.Start(temp.PathOf(L"half.bin"), 1000, [] { return uint64_t(500); }));
