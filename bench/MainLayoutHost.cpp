@@ -95,7 +95,7 @@ void VQMainLayoutHost::PaintToMemory() {
     if (!m_root || !m_memoryDC) return;
     if (m_root->IsUpdateNeeded()) Layout();
     const RECT all = {0, 0, m_width, m_height};
-    m_root->DoPaint(m_memoryDC, all);
+    m_manager.PaintTree(m_memoryDC, all);
 }
 
 uint32_t VQMainLayoutHost::PixelAt(int x, int y) const {

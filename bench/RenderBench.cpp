@@ -224,7 +224,7 @@ int main() {
         char what[200];
         snprintf(what, sizeof(what), "full repaint %dx%d, %zu controls, %s, median of %d", kWidth, kHeight,
                  variant.scene->controls.size(), variant.what, kRuns);
-        PrintRatioLine(what, Percentile(ours, 0.5), "bare GDI", Percentile(bare, 0.5));
+        PrintGoalLine(what, Percentile(ours, 0.5), "bare GDI", Percentile(bare, 0.5), "ms", RatioAndAtMost(1.5, 5.0));
     }
     printf("picture decodes over %d repaints of 2 x %zu controls: %llu for %zu picture files\n", 2 * kRuns + 2,
            scene.controls.size(), static_cast<unsigned long long>(decodes), pictures.size());

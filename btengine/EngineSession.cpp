@@ -428,9 +428,13 @@ void VQEngineSession::HandleAlert(lt::alert* a) {
         auto task = Find(fa->handle);
         if (!task) return;
         // The completion time goes into the resume file at once; the event
-        // follows once the library has closed the files it wrote.
+        // follows once the library has closed the files it wrote. Only
+        // flush_cache reports that (cache_flushed_alert): the flag of
+        // save_resume_data closes the files without a report, which left
+        // the event to the next timer round, up to a second later.
         task->Handle().save_resume_data(lt::torrent_handle::flush_disk_cache);
         task->SetFinishPending();
+        task->Handle().flush_cache();
     } else if (auto* cf = lt::alert_cast<lt::cache_flushed_alert>(a)) {
         auto task = Find(cf->handle);
         if (task && task->TakeFinishPending(false) && task->TakeFinished())

@@ -8,6 +8,7 @@
 #include "common/PathText.h"
 #include "common/Thread.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace Tessar {
@@ -218,6 +219,19 @@ double HttpRangeDownloader::AverageSpeed() const {
         seconds += range.seconds;
     }
     return seconds == 0 ? 0.0 : static_cast<double>(bytes) / static_cast<double>(seconds);
+}
+
+uint64_t HttpRangeDownloader::FetchedFromStart() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    uint64_t fetched = 0;
+    // The ranges lie one after the other from the start of the file.
+    for (const VQRangeRecord& range : m_ranges) {
+        if (range.first != fetched || range.position < range.first) break;
+        const uint64_t done = std::min(range.position - range.first, range.length);
+        fetched += done;
+        if (done < range.length) break;
+    }
+    return fetched;
 }
 
 std::vector<VQRangeRecord> HttpRangeDownloader::GetRanges() const {

@@ -67,6 +67,11 @@ public:
 
     // Bytes fetched over seconds spent, summed over the ranges.
     double AverageSpeed() const;
+    // Bytes from the start of the file that every range has fetched.
+    uint64_t FetchedFromStart() const;
+    // The MD5 text of the file the last run finished, hashed while its
+    // ranges arrived when the record names an MD5; empty otherwise.
+    const std::wstring& GetFileMd5() const { return m_fileMd5; }
 
     // Why the last Download or Resume failed, for the message of its end
     // code: after 0xE0000007 the last failed range's Winsock error (or one
@@ -150,6 +155,7 @@ private:
     bool m_sparePresent;
     std::vector<int64_t> m_stamps;  // per range, _time64 of the last record write; m_lock
     std::wstring m_recordPath;      // the record this run writes
+    std::wstring m_fileMd5;         // of the last finished run
     uint32_t m_socketTimeoutMs;
     uint32_t m_rangeCount;  // of a fresh download
     mutable std::mutex m_lock;

@@ -5,6 +5,7 @@
 #include "common/DownloadEndCodes.h"
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
+#include "common/Md5Follower.h"
 #include "common/Thread.h"
 
 #include <ctime>
@@ -22,6 +23,7 @@ const uint32_t kSwitchAtRestart = 3;
 }  // namespace
 
 uint32_t HttpRangeDownloader::RunDownload() {
+    m_fileMd5.clear();
     if (m_callback->IsCancelled())
         return kDownloadCancelled;
     std::vector<VQRangeRecord> ranges = GetRanges();
@@ -50,6 +52,13 @@ uint32_t HttpRangeDownloader::RunDownload() {
             stop = true;
         }
     }
+
+    // The file's MD5 is taken as its bytes arrive, from the start up to the
+    // first byte still missing, so that the check after the last range
+    // hashes only what is left.
+    VQMd5Follower md5;
+    const bool hashing = !stop && !GetMd5Text().empty() &&
+                         md5.Start(GetDataPath(), m_head.totalSize, [this] { return FetchedFromStart(); });
 
     while (!stop) {
         std::vector<HANDLE> handles;
@@ -124,6 +133,13 @@ uint32_t HttpRangeDownloader::RunDownload() {
     if (result != 0)
         return result;
 
+    if (hashing) {
+        while (!md5.WaitDone(kWaitStepMs)) {
+            if (m_callback->IsCancelled())
+                return kDownloadCancelled;
+        }
+        m_fileMd5 = md5.Digest();
+    }
     if (!MoveFileReplace(GetDataPath(), GetTargetPath())) {
         DWORD error = GetLastError();
         return error != 0 ? error : ERROR_WRITE_FAULT;

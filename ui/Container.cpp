@@ -4,6 +4,7 @@
 
 #include "ui/MarkupValue.h"
 #include "ui/PaintManager.h"
+#include "ui/RenderEngine.h"
 #include "ui/ScrollBar.h"
 
 namespace Tessar {
@@ -247,13 +248,6 @@ void VQContainer::OnKeyDown(VQEvent& event) {
 
 namespace {
 
-// Limits drawing to `rc` until the returned state is restored.
-int ClipTo(HDC hdc, const RECT& rc) {
-    int saved = ::SaveDC(hdc);
-    ::IntersectClipRect(hdc, rc.left, rc.top, rc.right, rc.bottom);
-    return saved;
-}
-
 bool Meets(const RECT& a, const RECT& b) {
     RECT tmp;
     return ::IntersectRect(&tmp, &a, &b) != FALSE;
@@ -264,12 +258,17 @@ bool Meets(const RECT& a, const RECT& b) {
 void VQContainer::DoPaint(HDC hdc, const RECT& paintRect) {
     RECT area;
     if (!IsVisible() || !::IntersectRect(&area, &paintRect, &m_itemRect)) return;
-    int itemClip = ClipTo(hdc, area);
+    // Clip regions are kept and put back by hand: SaveDC and RestoreDC
+    // would also select the fonts and bitmaps back, which costs more than
+    // the drawing of a small control.
+    VQRenderClip itemClip;
+    VQRenderEngine::ClipToRect(hdc, area, itemClip);
     VQControl::DoPaint(hdc, paintRect);
     if (!m_children.empty()) {
         RECT client = GetClientArea();
         bool meetsClient = Meets(paintRect, client);
-        int clientClip = meetsClient ? ClipTo(hdc, client) : 0;
+        VQRenderClip clientClip;
+        if (meetsClient) VQRenderEngine::ClipToRect(hdc, client, clientClip);
         auto paintChild = [&](VQControl* child) {
             RECT pos = child->GetPos();
             if (!IsFloating(child)) {
@@ -278,11 +277,12 @@ void VQContainer::DoPaint(HDC hdc, const RECT& paintRect) {
             }
             if (!Meets(pos, m_itemRect)) return;
             if (meetsClient) {
-                ::RestoreDC(hdc, clientClip);
-                int floatClip = ClipTo(hdc, m_itemRect);
+                VQRenderEngine::RestoreClip(hdc, clientClip);
+                VQRenderClip floatClip;
+                VQRenderEngine::ClipToRect(hdc, m_itemRect, floatClip);
                 child->DoPaint(hdc, paintRect);
-                ::RestoreDC(hdc, floatClip);
-                clientClip = ClipTo(hdc, client);
+                VQRenderEngine::RestoreClip(hdc, floatClip);
+                VQRenderEngine::ClipToRect(hdc, client, clientClip);
             } else {
                 child->DoPaint(hdc, paintRect);
             }
@@ -298,13 +298,13 @@ void VQContainer::DoPaint(HDC hdc, const RECT& paintRect) {
             paintChild(child);
         }
         for (VQControl* child : topmost) paintChild(child);
-        if (meetsClient) ::RestoreDC(hdc, clientClip);
+        VQRenderEngine::RestoreClip(hdc, clientClip);
     }
     if (IsBarVisible(m_verticalBar) && Meets(paintRect, m_verticalBar->GetPos()))
         m_verticalBar->DoPaint(hdc, paintRect);
     if (IsBarVisible(m_horizontalBar) && Meets(paintRect, m_horizontalBar->GetPos()))
         m_horizontalBar->DoPaint(hdc, paintRect);
-    ::RestoreDC(hdc, itemClip);
+    VQRenderEngine::RestoreClip(hdc, itemClip);
 }
 
 }  // namespace Tessar

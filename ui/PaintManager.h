@@ -65,6 +65,14 @@ public:
     // Paints the whole tree into the off-screen bitmap and hands it to
     // UpdateLayeredWindow with the given constant alpha.
     bool PaintLayered(BYTE alpha);
+    // Draws the part `rc` of the tree into hdc, with the default font
+    // selected for the pass (the DC gets its own font back at the end).
+    void PaintTree(HDC hdc, const RECT& rc);
+    // Lays the tree out and paints it once into a throwaway bitmap, so that
+    // its pictures are decoded before the window first shows (the start-up
+    // does it while the catalogue is read on another thread). Changes
+    // nothing else: the first real paint still notifies the window.
+    void PaintUnseen();
     void InvalidateRect(const RECT& rc);
     // A control asked for re-layout; done at the next paint.
     void NeedUpdate() { m_needUpdate = true; }

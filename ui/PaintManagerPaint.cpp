@@ -3,6 +3,8 @@
 // windows handed to UpdateLayeredWindow.
 #include "ui/PaintManager.h"
 
+#include "ui/RenderEngine.h"
+
 #include <algorithm>
 
 namespace Tessar {
@@ -96,6 +98,29 @@ void VQPaintManager::PrepareForPaint(const RECT& client) {
     }
 }
 
+void VQPaintManager::PaintTree(HDC hdc, const RECT& rc) {
+    if (!m_root || !hdc) return;
+    // Most texts use the default font: held for the pass, it is selected
+    // once instead of for every caption.
+    HFONT font = GetFont(std::wstring());
+    HGDIOBJ old = font ? ::SelectObject(hdc, font) : nullptr;
+    m_root->DoPaint(hdc, rc);
+    if (old) ::SelectObject(hdc, old);
+    VQRenderEngine::ReleaseScratchFont();
+}
+
+void VQPaintManager::PaintUnseen() {
+    if (!m_root || !m_hostWindow || m_layered) return;
+    RECT client;
+    ::GetClientRect(m_hostWindow, &client);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return;
+    VQMemoryBitmap bitmap;
+    if (!bitmap.Create(m_windowDC, width, height)) return;
+    m_root->SetPos(client.left, client.top, client.right, client.bottom);
+    PaintTree(bitmap.GetDC(), client);
+}
+
 bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     if (m_layered) {
         // A layered window has nothing to validate: take the update away.
@@ -113,7 +138,7 @@ bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     HDC paintDC = ::BeginPaint(m_hostWindow, &ps);
     if (ready && paintDC) {
         HGDIOBJ old = ::SelectObject(m_offscreenDC, m_offscreenBitmap);
-        if (m_root) m_root->DoPaint(m_offscreenDC, ps.rcPaint);
+        PaintTree(m_offscreenDC, ps.rcPaint);
         ::BitBlt(paintDC, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                  ps.rcPaint.bottom - ps.rcPaint.top, m_offscreenDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
         ::SelectObject(m_offscreenDC, old);
@@ -160,7 +185,7 @@ bool VQPaintManager::PaintLayeredOnce(BYTE alpha) {
     const LONG_PTR exStyle = ::GetWindowLongPtrW(m_hostWindow, GWL_EXSTYLE);
     if (!(exStyle & WS_EX_LAYERED)) ::SetWindowLongPtrW(m_hostWindow, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     HGDIOBJ old = ::SelectObject(m_offscreenDC, m_offscreenBitmap);
-    if (m_root) m_root->DoPaint(m_offscreenDC, client);
+    PaintTree(m_offscreenDC, client);
     POINT topLeft = {window.left, window.top};
     SIZE size = {window.right - window.left, window.bottom - window.top};
     POINT source = {0, 0};

@@ -71,6 +71,15 @@ public:
     // the paint rectangle are drawn.
     static void DrawImage(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                           const RECT& corner, bool hasAlpha, int fade = 255, bool hole = false);
+    // Cached images drawn by DrawImageString stay selected in a few memory
+    // DCs of the painting thread (selecting a bitmap costs as much as
+    // blending a small picture). Whoever deletes such a bitmap, reads its
+    // pixels or selects it elsewhere releases it first (on that thread).
+    static void ReleaseImageSource(HBITMAP bitmap);
+    // Translucent and shadowed texts keep their font selected in the
+    // thread's scratch surface; this selects the stock font back (the
+    // paint manager does it after each pass, before fonts may go).
+    static void ReleaseScratchFont();
     // Alpha 0 draws nothing. layered: the target is a layered window's
     // pixels, so an opaque fill also writes its alpha byte.
     static void DrawColor(HDC hdc, const RECT& rc, uint32_t argb, bool layered = false);

@@ -190,7 +190,77 @@ struct ColorPixel {
     }
 };
 
+// A few memory DCs of the thread, each holding one cached image's bitmap
+// selected; the least recently used gives its place to a new image.
+// Set once the thread's cache is gone (a skin manager freeing its images
+// at the process end finds nothing held).
+thread_local bool t_sourceCacheGone = false;
+
+class ImageSourceCache {
+public:
+    ~ImageSourceCache() {
+        t_sourceCacheGone = true;
+        for (Slot& slot : m_slots) {
+            if (slot.dc == nullptr) continue;
+            if (slot.bitmap != nullptr) ::SelectObject(slot.dc, slot.original);
+            ::DeleteDC(slot.dc);
+            slot = Slot();
+        }
+    }
+    // The DC holding the bitmap, or null when it cannot be selected (a
+    // bitmap selected in another DC).
+    HDC Acquire(HBITMAP bitmap) {
+        Slot* chosen = nullptr;
+        for (Slot& slot : m_slots) {
+            if (slot.bitmap == bitmap) {
+                slot.used = ++m_clock;
+                return slot.dc;
+            }
+            if (chosen == nullptr || slot.used < chosen->used) chosen = &slot;
+        }
+        if (chosen->dc == nullptr) chosen->dc = ::CreateCompatibleDC(nullptr);
+        if (chosen->dc == nullptr) return nullptr;
+        if (chosen->bitmap != nullptr) {
+            ::SelectObject(chosen->dc, chosen->original);
+            chosen->bitmap = nullptr;
+        }
+        HGDIOBJ old = ::SelectObject(chosen->dc, bitmap);
+        if (old == nullptr) return nullptr;
+        if (chosen->original == nullptr) chosen->original = old;
+        chosen->bitmap = bitmap;
+        chosen->used = ++m_clock;
+        return chosen->dc;
+    }
+    void Release(HBITMAP bitmap) {
+        for (Slot& slot : m_slots) {
+            if (slot.bitmap != bitmap || bitmap == nullptr) continue;
+            ::SelectObject(slot.dc, slot.original);
+            slot.bitmap = nullptr;
+            slot.used = 0;
+        }
+    }
+
+private:
+    struct Slot {
+        HDC dc = nullptr;
+        HBITMAP bitmap = nullptr;
+        HGDIOBJ original = nullptr;  // the DC's own bitmap
+        uint64_t used = 0;
+    };
+    Slot m_slots[8];
+    uint64_t m_clock = 0;
+};
+
+ImageSourceCache& SourceCache() {
+    static thread_local ImageSourceCache cache;
+    return cache;
+}
+
 }  // namespace
+
+void VQRenderEngine::ReleaseImageSource(HBITMAP bitmap) {
+    if (!t_sourceCacheGone) SourceCache().Release(bitmap);
+}
 
 HDC ImageSourceDC() {
     static thread_local ImageSourceHolder holder;
@@ -305,7 +375,9 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
             ::DeleteObject(rotated);
         }
     } else {
-        DrawImage(hdc, image->bitmap, dest, paint, d.source, d.corner, image->hasAlpha, d.fade, d.hole);
+        // The cached image stays selected in the thread's source DCs.
+        DrawNineGrid(hdc, SourceCache().Acquire(image->bitmap), dest, paint, d.source, d.corner, image->hasAlpha,
+                     d.fade, d.hole);
     }
     RestoreClip(hdc, clip);
     return true;
@@ -314,11 +386,18 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
 void VQRenderEngine::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                                const RECT& corner, bool hasAlpha, int fade, bool hole) {
     if (hdc == nullptr || bitmap == nullptr || fade <= 0) return;
-    if (fade > 255) fade = 255;
     HDC sourceDC = ImageSourceDC();
     if (sourceDC == nullptr) return;
     HGDIOBJ old = ::SelectObject(sourceDC, bitmap);
     if (old == nullptr) return;  // selected elsewhere, or not a bitmap
+    DrawNineGrid(hdc, sourceDC, dest, paint, source, corner, hasAlpha, fade, hole);
+    ::SelectObject(sourceDC, old);
+}
+
+void DrawNineGrid(HDC hdc, HDC sourceDC, const RECT& dest, const RECT& paint, const RECT& source, const RECT& corner,
+                  bool hasAlpha, int fade, bool hole) {
+    if (hdc == nullptr || sourceDC == nullptr || fade <= 0) return;
+    if (fade > 255) fade = 255;
     const bool opaque = !hasAlpha && fade == 255;
     const int oldMode = ::SetStretchBltMode(hdc, COLORONCOLOR);
     const RECT& c = corner;
@@ -370,7 +449,6 @@ void VQRenderEngine::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& dest, const 
                  s.right, s.bottom);
     }
     ::SetStretchBltMode(hdc, oldMode);
-    ::SelectObject(sourceDC, old);
 }
 
 void VQRenderEngine::DrawColor(HDC hdc, const RECT& rc, uint32_t argb, bool layered) {

@@ -20,6 +20,10 @@ const int kMaxSurfaceSide = 8192;
 // its top-left width x height picture area and leave the DC's font, pen and
 // brush as they found them.
 VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height);
+// Selects the font into the scratch surface's DC unless it holds it already;
+// it stays there (VQRenderEngine::ReleaseScratchFont hands the DC its own
+// font back).
+void UseScratchFont(HDC dc, HFONT font);
 // Picture row y of a bottom-up surface.
 inline uint32_t* SurfaceRow(VQMemoryBitmap& surface, int y) {
     return surface.GetBits() + static_cast<size_t>(surface.GetHeight() - 1 - y) * surface.GetWidth();
@@ -43,5 +47,8 @@ bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible);
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height);
 // A memory DC of the calling thread for selecting images into (made once).
 HDC ImageSourceDC();
+// VQRenderEngine::DrawImage from a DC that holds the picture.
+void DrawNineGrid(HDC hdc, HDC sourceDC, const RECT& dest, const RECT& paint, const RECT& source, const RECT& corner,
+                  bool hasAlpha, int fade, bool hole);
 
 }  // namespace Tessar

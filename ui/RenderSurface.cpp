@@ -49,8 +49,20 @@ void VQMemoryBitmap::Release() {
     m_width = m_height = 0;
 }
 
+namespace {
+thread_local VQMemoryBitmap t_scratch;
+}  // namespace
+
+void UseScratchFont(HDC dc, HFONT font) {
+    if (font != nullptr && ::GetCurrentObject(dc, OBJ_FONT) != font) ::SelectObject(dc, font);
+}
+
+void VQRenderEngine::ReleaseScratchFont() {
+    if (t_scratch.GetDC() != nullptr) ::SelectObject(t_scratch.GetDC(), ::GetStockObject(SYSTEM_FONT));
+}
+
 VQMemoryBitmap* ScratchSurface(HDC reference, int width, int height) {
-    static thread_local VQMemoryBitmap scratch;
+    VQMemoryBitmap& scratch = t_scratch;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
     if (scratch.GetDC() != nullptr && scratch.GetWidth() >= width && scratch.GetHeight() >= height) return &scratch;
     // Grown with room to spare, so that a few larger texts do not each
@@ -201,6 +213,8 @@ void VQRenderEngine::RestoreClip(HDC hdc, VQRenderClip& clip) {
 }
 
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height) {
+    // GetDIBits wants a bitmap that no DC holds.
+    VQRenderEngine::ReleaseImageSource(bitmap);
     BITMAP info = {};
     if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof(info), &info) == 0) return false;
     width = info.bmWidth;

@@ -25,11 +25,14 @@ COLORREF ToColorRef(uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
+// Selecting a font costs far more than drawing a short caption with it:
+// a font the DC already holds is not selected again (the paint manager
+// selects its default font for the whole tree).
 class SelectedFont {
 public:
     SelectedFont(HDC hdc, VQPaintManager* manager, const std::wstring& name) : m_hdc(hdc) {
         HFONT font = manager != nullptr ? manager->GetFont(name) : nullptr;
-        if (font != nullptr) m_old = ::SelectObject(hdc, font);
+        if (font != nullptr && ::GetCurrentObject(hdc, OBJ_FONT) != font) m_old = ::SelectObject(hdc, font);
     }
     ~SelectedFont() {
         if (m_old != nullptr) ::SelectObject(m_hdc, m_old);
@@ -129,12 +132,11 @@ void VQRenderEngine::DrawColoredText(HDC hdc, VQPaintManager* manager, const REC
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        UseScratchFont(surface->GetDC(), font);
         ::SetTextColor(surface->GetDC(), ToColorRef(argb));
         RECT local = rc;
         ::OffsetRect(&local, -visible.left, -visible.top);
         DrawPlainText(surface->GetDC(), local, text, format, lineSpacing);
-        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
     // Only the bounds of the drawn pixels are blended.
     RECT ink = KeepTouched(*surface, width, height);
@@ -155,14 +157,13 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
     {
         HFONT font = manager != nullptr ? manager->GetFont(fontName)
                                         : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
-        HGDIOBJ old = font != nullptr ? ::SelectObject(surface->GetDC(), font) : nullptr;
+        UseScratchFont(surface->GetDC(), font);
         ::SetTextColor(surface->GetDC(), RGB(0, 0, 0));
         // Placed so that the halo, moved by the blur and the blend offset,
         // lies centred under the text drawn at the rectangle.
         const int left = kShadowOffsetX + kShadowRadius, top = kShadowOffsetY + kShadowRadius;
         RECT local = {left, top, left + textWidth, top + textHeight};
         DrawPlainText(surface->GetDC(), local, text, format | DT_SINGLELINE | DT_VCENTER, 0);
-        if (old != nullptr) ::SelectObject(surface->GetDC(), old);
     }
     const RECT ink = KeepTouched(*surface, width, height);
     if (ink.right <= ink.left) return;

@@ -12,6 +12,7 @@
 #include "common/TextUtil.h"
 #include "common/XmlDocument.h"
 #include "common/XmlElement.h"
+#include "ui/RenderEngine.h"
 
 #include <algorithm>
 
@@ -248,7 +249,10 @@ VQImageInfo* VQSkinManager::DecodeImage(const unsigned char* bytes, size_t size,
 
 void VQSkinManager::FreeImage(VQImageInfo* image) {
     if (image == nullptr) return;
-    if (image->bitmap != nullptr) ::DeleteObject(image->bitmap);
+    if (image->bitmap != nullptr) {
+        VQRenderEngine::ReleaseImageSource(image->bitmap);
+        ::DeleteObject(image->bitmap);
+    }
     delete image;
 }
 

@@ -114,6 +114,9 @@ bool VQApp::CreateMainWindow() {
 }
 
 bool VQApp::OpenDatabaseAndFillPages() {
+    // While the catalogue is still being read, the window's pictures are
+    // decoded and its tree laid out, off the path to the first paint.
+    if (m_catalogueLoad.valid()) m_window->GetPaintManager().PaintUnseen();
     VQLoadedCatalogue catalogue = TakeCatalogue();
     std::unique_ptr<VQDatabaseXmlFile> database = std::move(catalogue.file);
     if (!catalogue.loaded && !DownloadDatabaseWithRetry(*database)) return false;

@@ -15,6 +15,7 @@
 #include "common/ShellFolders.h"
 #include "common/Shortcut.h"
 #include "common/TextUtil.h"
+#include "ui/RenderEngine.h"
 #include "ui/SkinManager.h"
 
 namespace Tessar {
@@ -89,6 +90,8 @@ bool CreateDesktopShortcut(const VQShortcutGame& game, const VQShortcutPlaces& p
         const bool encrypted = game.iconDescription.find(L"encrypt='true'") != std::wstring::npos;
         VQImageInfo* image = VQSkinManager::Instance().GetSkinImage(source, 0, encrypted);
         if (image == nullptr || image->bitmap == nullptr) return false;
+        // Its pixels are read: the render engine lets go of it first.
+        VQRenderEngine::ReleaseImageSource(image->bitmap);
         if (!SaveBitmapFile(image->bitmap, iconPath)) return false;
     }
     const std::wstring shortcutPath = places.desktopFolder + L"\\" + ShortcutFileTitle(game.name) + L".lnk";

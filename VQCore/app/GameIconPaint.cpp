@@ -138,8 +138,6 @@ void VQGameIcon::PaintStatusImage(HDC hdc) {
         DrawImage(hdc, prefix + m_iconDescription +
                            FormatString(L" reverse='true' source='0,0,48,24' fade='100' dest='%d,%d,%d,%d'", icon.left,
                                         icon.bottom + 1, icon.right, icon.bottom + 25));
-    const std::wstring fallback = FormatString(L"res='%d' restype='PNG' dest='%d,%d,%d,%d' rotate='%d'", PicDefaultGame,
-                                               icon.left, icon.top, icon.right, icon.bottom, m_wobbleAngle);
     if (kind == kCustomGameKind)
         DrawImage(hdc, FormatString(L"res='%d' restype='PNG' dest='%d,%d,%d,%d' rotate='%d'", PicCustomGame, icon.left,
                                     icon.top, icon.right, icon.bottom, m_wobbleAngle));
@@ -149,7 +147,10 @@ void VQGameIcon::PaintStatusImage(HDC hdc) {
                 ? FormatString(L" rotate='%d'", m_wobbleAngle)
                 : FormatString(L" dest='%d,%d,%d,%d' rotate='%d'", icon.left, icon.top, icon.right, icon.bottom,
                                m_wobbleAngle);
-        if (!DrawImage(hdc, prefix + m_iconDescription + place) && !DrawImage(hdc, fallback))
+        // The default picture is described only when the game's own fails.
+        if (!DrawImage(hdc, prefix + m_iconDescription + place) &&
+            !DrawImage(hdc, FormatString(L"res='%d' restype='PNG' dest='%d,%d,%d,%d' rotate='%d'", PicDefaultGame,
+                                         icon.left, icon.top, icon.right, icon.bottom, m_wobbleAngle)))
             m_iconDescription.clear();
     }
     if (m_tileState == kTileWaiting || m_tileState == kTileDownloading || m_tileState == kTilePaused)

@@ -7,6 +7,7 @@
 #include "VQCore/app/DownloadTasks.h"
 #include "VQCore/app/DesktopShortcut.h"
 #include "VQCore/app/GameIcon.h"
+#include "VQCore/app/ListSaver.h"
 #include "VQCore/app/RecommendXmlFile.h"
 #include "VQCore/download/BTTask.h"
 #include "VQCore/download/DownloadQueue.h"
@@ -358,10 +359,11 @@ static void RenumberCustomGames(const VQTileList& installed, std::function<void(
     }
 }
 
-bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, const std::wstring& path,
-                       std::function<void(uint32_t, VQGameIcon*)> renameShortcut) {
-    RenumberCustomGames(installed, renameShortcut);
-    VQInstalledXmlFile::Records records[2];
+namespace {
+
+// The installed tiles (state 1) of both lists as the list file's records.
+void MakeInstalledRecords(const VQTileList& installed, const VQTileList& quick,
+                          VQInstalledXmlFile::Records (&records)[2]) {
     const VQTileList* lists[2] = {&installed, &quick};
     for (int i = 0; i < 2; ++i) {
         for (const VQGameIcon* tile : *lists[i]) {
@@ -383,12 +385,10 @@ bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, con
             records[i].push_back(record);
         }
     }
-    VQInstalledXmlFile file;
-    file.SetRecords(records[0], records[1]);
-    return file.Save(path.empty() ? GetInstallListPath() : path);
 }
 
-bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path) {
+// The tiles in states 2-6 as the download list file's records.
+VQDownloadXmlFile::Records MakeDownloadRecords(const VQTileList& downloads) {
     VQDownloadXmlFile::Records records;
     for (const VQGameIcon* tile : downloads) {
         const int state = tile->GetState();
@@ -404,9 +404,49 @@ bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path) {
         else record->LogPath = data.logPath;
         records.push_back(record);
     }
+    return records;
+}
+
+}  // namespace
+
+bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, const std::wstring& path,
+                       std::function<void(uint32_t, VQGameIcon*)> renameShortcut) {
+    RenumberCustomGames(installed, renameShortcut);
+    VQInstalledXmlFile::Records records[2];
+    MakeInstalledRecords(installed, quick, records);
+    VQInstalledXmlFile file;
+    file.SetRecords(records[0], records[1]);
+    return file.Save(path.empty() ? GetInstallListPath() : path);
+}
+
+bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path) {
     VQDownloadXmlFile file;
-    file.SetRecords(records);
+    file.SetRecords(MakeDownloadRecords(downloads));
     return file.Save(path.empty() ? GetDownloadListPath() : path);
+}
+
+void PostInstalledList(VQListSaver& saver, const VQTileList& installed, const VQTileList& quick) {
+    std::function<void(uint32_t, VQGameIcon*)> noShortcuts;
+    RenumberCustomGames(installed, noShortcuts);
+    VQInstalledXmlFile::Records records[2];
+    MakeInstalledRecords(installed, quick, records);
+    const std::wstring path = GetInstallListPath();
+    VQInstalledXmlFile::Records common = std::move(records[0]), quickRecords = std::move(records[1]);
+    saver.Post(path, [path, common, quickRecords] {
+        VQInstalledXmlFile file;
+        file.SetRecords(common, quickRecords);
+        return file.Save(path);
+    });
+}
+
+void PostDownloadList(VQListSaver& saver, const VQTileList& downloads) {
+    const std::wstring path = GetDownloadListPath();
+    VQDownloadXmlFile::Records records = MakeDownloadRecords(downloads);
+    saver.Post(path, [path, records] {
+        VQDownloadXmlFile file;
+        file.SetRecords(records);
+        return file.Save(path);
+    });
 }
 
 }  // namespace Tessar

@@ -21,6 +21,7 @@ class VQDownloadQueue;
 class VQDownloadTask;
 struct VQGameDownloadInfo;
 class VQGameIcon;
+class VQListSaver;
 struct VQGameRecord;
 
 typedef std::vector<VQGameIcon*> VQTileList;
@@ -127,5 +128,9 @@ bool SaveInstalledList(const VQTileList& installed, const VQTileList& quick, con
                        std::function<void(uint32_t, VQGameIcon*)> renameShortcut = nullptr);
 // Writes the tiles in states 2-6 to the download list file.
 bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path = std::wstring());
+// The same two files written by the saver's thread: the renumbering and
+// the records are done now, on the caller's thread.
+void PostInstalledList(VQListSaver& saver, const VQTileList& installed, const VQTileList& quick);
+void PostDownloadList(VQListSaver& saver, const VQTileList& downloads);
 
 }  // namespace Tessar

@@ -13,6 +13,8 @@
 #include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
+#include "VQCore/app/ListSaver.h"
+#include "VQCore/app/MessageDlg.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/PageSlide.h"
 #include "VQCore/app/StartupPages.h"
@@ -258,6 +260,8 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     GetInstallQueue().Stop();
     for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
+    // Every list handed to the saver is on the disk before the window goes.
+    GetListSaver().Flush();
     // Bounded: a game start in progress is given up.
     GetRunningGames().Clear();
     if (m_downloadQueue) {

@@ -10,6 +10,7 @@
 #include "VQCore/app/GameWatchQueue.h"
 #include "VQCore/app/IconList.h"
 #include "VQCore/app/InstallQueue.h"
+#include "VQCore/app/ListSaver.h"
 #include "VQCore/app/OnlineReport.h"
 #include "VQCore/app/PostedDownloadEvent.h"
 #include "VQCore/app/ResourceString.h"
@@ -119,6 +120,8 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         RewriteDownloadList();
         SaveSettingsIfChanged();
+        // The session may end right after the answer: the lists are on disk first.
+        GetListSaver().Flush();
         return 1;
     case WM_COPYDATA:
         if (wParam == kCopyDataExecRequest) return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));

@@ -8,6 +8,7 @@
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/GameListState.h"
+#include "VQCore/app/ListSaver.h"
 #include "VQCore/app/PageFilters.h"
 #include "VQCore/app/App.h"
 #include "VQCore/app/FileNotices.h"
@@ -77,8 +78,10 @@ void VQMarloxWnd::BeginPageFill(std::unique_ptr<VQStartupPageFill> fill) {
 }
 
 void VQMarloxWnd::OnFillPages() {
+    // The search results beyond their first page share the timer.
+    const bool moreResults = m_filters && m_filters->FillNextSearchSlice();
     if (m_startupFill && m_startupFill->FillNextSlice()) return;
-    KillTimer(m_hwnd, kTimerPageFill);
+    if (!moreResults) KillTimer(m_hwnd, kTimerPageFill);
     if (!m_startupFill) return;
     std::vector<uint32_t> missing = m_startupFill->MissingIconIds();
     m_startupFill.reset();
@@ -89,13 +92,17 @@ bool VQMarloxWnd::RefreshInstalledPages() {
     VQIconList* installed = FindIconList(kInstalledListId);
     VQIconList* quick = FindIconList(kQuickListId);
     if (!m_pagesFilled || m_installListLocked || installed == nullptr || quick == nullptr) return false;
-    return SaveInstalledList(installed->GetTiles(), quick->GetTiles());
+    // Written off this thread: a flush to a disk busy with a download can
+    // take longer than a frame.
+    PostInstalledList(GetListSaver(), installed->GetTiles(), quick->GetTiles());
+    return true;
 }
 
 bool VQMarloxWnd::RewriteDownloadList() {
     VQIconList* downloads = FindIconList(kDownloadListId);
     if (!m_pagesFilled || m_downloadListLocked || downloads == nullptr) return false;
-    return SaveDownloadList(downloads->GetTiles());
+    PostDownloadList(GetListSaver(), downloads->GetTiles());
+    return true;
 }
 
 void VQMarloxWnd::NoteUnreadableListFile(bool installList, const VQListAside& aside) {
@@ -158,7 +165,9 @@ void VQMarloxWnd::ShowAddTileAction() {
 }
 
 void VQMarloxWnd::ShowSearchResults() {
-    if (m_filters) m_filters->ShowSearchResults();
+    if (!m_filters) return;
+    m_filters->ShowSearchResults();
+    if (m_filters->HasPendingResults()) SetTimer(m_hwnd, kTimerPageFill, USER_TIMER_MINIMUM, nullptr);
 }
 
 void VQMarloxWnd::OnPageFilterSelected(VQNotifyMsg& msg) {

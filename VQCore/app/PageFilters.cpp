@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <new>
+#include <unordered_set>
 
 #include "VQCore/app/GameIcon.h"
 #include "VQCore/app/IconList.h"
@@ -165,14 +166,8 @@ void VQPageFilters::ShowSearchResults() {
     const VQDatabaseXmlFile* database = Catalogue();
     if (!database) return;
 
-    // Picture files known from earlier searches hold while the folder is unchanged.
-    std::wstring folder, separator, name;
-    SplitFolderAndName(GetGameIconPath(0), folder, separator, name);
-    const std::wstring pictureStamp = FileStamp(folder);
-    // A missing folder (stamp empty) holds no pictures: nothing to ask.
-    if (pictureStamp != m_pictureFolderStamp) m_iconExists.clear();
-    m_pictureFolderStamp = pictureStamp;
-
+    m_pendingIds.clear();
+    m_pendingNext = 0;
     list->RemoveAllTiles();
     if (VQControl* control = m_manager->FindControlById(IdSearchKindCombo)) {
         if (VQCombo* combo = static_cast<VQCombo*>(control->GetInterface(ControlTypeCombo))) combo->SelectItem(0);
@@ -181,19 +176,8 @@ void VQPageFilters::ShowSearchResults() {
         list->SetText(TileString(StrNothingFound));
     } else {
         list->SetText(std::wstring());
-        for (uint32_t id : ids) {
-            const VQGameRecord* record = database->FindById(id);
-            if (!record) continue;
-            VQGameIcon* tile = new (std::nothrow) VQGameIcon();
-            if (!tile) continue;
-            tile->SetManager(m_manager);
-            tile->SetFromRecord(*record);
-            tile->SetImage(ResultIcon(id));
-            // Whether an installed copy exists decides the state; the tile
-            // needs its list for that search only through the manager.
-            tile->SetState(FindInstalledTwin(tile) ? kTileInstalled : kTileNotInstalled);
-            if (!list->AddTile(tile)) delete tile;
-        }
+        m_pendingIds.swap(ids);
+        AddResultTiles(static_cast<size_t>(list->GetPageCapacity()));
         list->ShowFirstPage();
     }
     if (VQControl* control = m_manager->FindControlById(IdLibraryTab)) {
@@ -211,6 +195,58 @@ void VQPageFilters::ShowSearchResults() {
     }
 }
 
+void VQPageFilters::AddResultTiles(size_t count) {
+    VQIconList* list = ListById(m_manager, IdSearchList);
+    const VQDatabaseXmlFile* database = m_catalogue.get();
+    if (!list || !database) {
+        m_pendingIds.clear();
+        m_pendingNext = 0;
+        return;
+    }
+    // Picture files known from earlier searches hold while the folder is unchanged.
+    std::wstring folder, separator, name;
+    SplitFolderAndName(GetGameIconPath(0), folder, separator, name);
+    const std::wstring pictureStamp = FileStamp(folder);
+    // A missing folder (stamp empty) holds no pictures: nothing to ask.
+    if (pictureStamp != m_pictureFolderStamp) m_iconExists.clear();
+    m_pictureFolderStamp = pictureStamp;
+    // Whether an installed copy exists decides the state: the installed
+    // games are listed once for the slice, not searched for every tile.
+    std::unordered_set<uint32_t> installed;
+    for (int id : {static_cast<int>(IdInstalledList), static_cast<int>(IdQuickList)}) {
+        if (VQIconList* other = ListById(m_manager, id))
+            for (VQGameIcon* tile : other->GetTiles())
+                if (tile->GetState() == kTileInstalled) installed.insert(tile->GetGameId());
+    }
+    const size_t end = std::min(m_pendingIds.size(), m_pendingNext + count);
+    for (; m_pendingNext < end; ++m_pendingNext) {
+        const uint32_t id = m_pendingIds[m_pendingNext];
+        const VQGameRecord* record = database->FindById(id);
+        if (!record) continue;
+        VQGameIcon* tile = new (std::nothrow) VQGameIcon();
+        if (!tile) continue;
+        tile->SetManager(m_manager);
+        tile->SetFromRecord(*record);
+        tile->SetImage(ResultIcon(id));
+        tile->SetState(installed.count(tile->GetGameId()) ? kTileInstalled : kTileNotInstalled);
+        if (!list->AddTile(tile)) delete tile;
+    }
+    if (m_pendingNext >= m_pendingIds.size()) {
+        m_pendingIds.clear();
+        m_pendingNext = 0;
+    }
+}
+
+bool VQPageFilters::FillNextSearchSlice() {
+    if (!HasPendingResults()) return false;
+    AddResultTiles(kResultSliceTiles);
+    return HasPendingResults();
+}
+
+void VQPageFilters::FinishSearchFill() {
+    if (HasPendingResults()) AddResultTiles(m_pendingIds.size());
+}
+
 void VQPageFilters::OnPageFilterSelected(VQNotifyMsg& msg) {
     VQCombo* combo = msg.sender ? static_cast<VQCombo*>(msg.sender->GetInterface(ControlTypeCombo)) : nullptr;
     if (!combo) return;
@@ -218,6 +254,8 @@ void VQPageFilters::OnPageFilterSelected(VQNotifyMsg& msg) {
     if (VQControl* item = combo->GetComboItem(s)) combo->SetText(item->GetText());
     if (s == -1) return;
     const int comboId = combo->GetId();
+    // The kind filter acts on every result.
+    if (comboId == IdSearchKindCombo) FinishSearchFill();
     VQIconList* list = ListById(m_manager, ListOfCombo(comboId));
     if (!list) return;
     bool anyShown = false;

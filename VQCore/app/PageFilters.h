@@ -47,7 +47,17 @@ public:
 
     // Search for the text of the search box (175) into list 122. The
     // catalogue and search index default to the program's data folder.
+    // The first page of results is made at once; the rest waits for
+    // FillNextSearchSlice, so that a keystroke never makes thousands of
+    // tiles before the page shows.
     void ShowSearchResults();
+    // Adds the next kResultSliceTiles results to the list; true while more
+    // are left (the window calls again from its message loop).
+    bool FillNextSearchSlice();
+    bool HasPendingResults() const { return m_pendingNext < m_pendingIds.size(); }
+    // Adds every result still waiting (before the list is filtered).
+    void FinishSearchFill();
+    static const size_t kResultSliceTiles = 40;
     // A combo item selected (notification 19): filter or sort its list.
     void OnPageFilterSelected(VQNotifyMsg& msg);
     // Installed-state copies of the list's current page, as page 174.
@@ -76,6 +86,8 @@ private:
     // is remembered while the picture folder stays unchanged (pictures
     // arrive by the icon download, which changes the folder).
     std::wstring ResultIcon(uint32_t gameId);
+    // Makes tiles for the next `count` waiting results.
+    void AddResultTiles(size_t count);
 
     VQPaintManager* m_manager;
     VQIconListPage* m_snapshot = nullptr;
@@ -89,6 +101,9 @@ private:
     std::wstring m_catalogueStamp;
     std::map<uint32_t, bool> m_iconExists;
     std::wstring m_pictureFolderStamp;
+    // Results of the last search not yet on the list.
+    std::vector<uint32_t> m_pendingIds;
+    size_t m_pendingNext = 0;
 };
 
 }  // namespace Tessar

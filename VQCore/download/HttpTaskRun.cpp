@@ -130,9 +130,13 @@ uint32_t VQHttpTask::VerifyFinished(uint32_t result, const VQRemoteFileInfo& inf
     std::wstring target = GetSetupPath();
     if (target.empty())
         return result;
-    // A stop (the task is being removed, whoever removes it waits for this
-    // run) ends the whole-file check; the file stays for the next start.
-    const std::wstring md5 = Md5OfFile(target, [this] { return IsCancelled(); });
+    // The downloader hashes the file as its ranges arrive; a run that could
+    // not (no MD5 in its record, an unreadable file) leaves it to a pass
+    // here, which a stop ends (the task is being removed, whoever removes it
+    // waits for this run); the file stays for the next start.
+    std::wstring md5 = m_downloader.GetFileMd5();
+    if (md5.empty())
+        md5 = Md5OfFile(target, [this] { return IsCancelled(); });
     if (md5.empty() && IsCancelled())
         return kDownloadCancelled;
     if (SameMd5Text(md5, info.md5))

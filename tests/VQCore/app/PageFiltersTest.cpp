@@ -188,6 +188,58 @@ void Select(VQTileTestHost& host, VQPageFilters& filters, int comboId, int index
     filters.OnPageFilterSelected(msg);
 }
 
+// Many results: the first page at once, the rest slice by slice; a new
+// search drops what the last one had left, and the kind filter sees every
+// result.
+TEST_F(SearchResults, ResultsBeyondTheFirstPageComeInSlices) {
+    std::vector<VQGameRecord> games;
+    // Five online games (their kind comes from the id) and twenty single ones.
+    for (uint32_t i = 0; i < 25; ++i) games.push_back(Game(i < 5 ? 20001 + i : 100 + i, (L"星际" + std::to_wstring(i)).c_str()));
+    ASSERT_TRUE(Bench::WriteSyntheticCatalogue(games, L"4", m_temp.PathOf(L"database.vqx"), nullptr));
+    VQTileTestHost host(SearchMarkup());
+    VQPageFilters filters(&host.Manager());
+    filters.SetDataPaths(m_temp.PathOf(L"database.vqx"), m_temp.PathOf(L"search.vqs"));
+    VQControl* box = host.Manager().FindControlById(175);
+    VQIconList* results = host.List(122);
+
+    box->SetText(L"星际");
+    filters.ShowSearchResults();
+    EXPECT_EQ(10, results->GetTileCount()) << "one page of 2 x 5";
+    EXPECT_EQ(1, results->GetCurrentPage());
+    EXPECT_TRUE(filters.HasPendingResults());
+    size_t steps = 0;
+    while (filters.FillNextSearchSlice()) ++steps;
+    EXPECT_EQ(25, results->GetTileCount());
+    EXPECT_FALSE(filters.HasPendingResults());
+    EXPECT_EQ(0u, steps) << "15 results fit one slice";
+    std::vector<uint32_t> ids = VisibleIds(*results);
+    std::sort(ids.begin(), ids.end());
+    ASSERT_EQ(25u, ids.size());
+    EXPECT_EQ(105u, ids.front());
+    EXPECT_EQ(20005u, ids.back());
+
+    // A new search leaves nothing of the old one waiting.
+    filters.ShowSearchResults();
+    EXPECT_EQ(10, results->GetTileCount());
+    box->SetText(L"星际1");
+    filters.ShowSearchResults();
+    EXPECT_EQ(10, results->GetTileCount());
+    EXPECT_FALSE(filters.FillNextSearchSlice()) << "星际1 and 星际10 to 星际19: one left for the slice";
+    EXPECT_EQ(11, results->GetTileCount());
+
+    // The kind filter completes the results first: the five online games.
+    box->SetText(L"星际");
+    filters.ShowSearchResults();
+    ASSERT_TRUE(filters.HasPendingResults());
+    Select(host, filters, 178, 2);
+    EXPECT_FALSE(filters.HasPendingResults());
+    EXPECT_EQ(25, results->GetTileCount());
+    ids = VisibleIds(*results);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ((std::vector<uint32_t>{20001, 20002, 20003, 20004, 20005}), ids);
+}
+
+
 TEST(PageFilters, CategoryFilterHidesOtherGenres) {
     VQTileTestHost host(FilterMarkup());
     VQIconList* list = host.List(114);

@@ -66,6 +66,15 @@ TEST_F(HttpRangeNginx, FreshDownloadFetchesTheWholeFileAndTidiesUp) {
     EXPECT_EQ(target + L".vqt", callback.tempPath);
     EXPECT_EQ(target + L".vql", callback.logPath);
     EXPECT_EQ(kFileSize, downloader.GetTotalSize());
+    // The file's MD5 was taken as the ranges arrived.
+    EXPECT_EQ(Md5Of(content_), downloader.GetFileMd5());
+
+    // Without an MD5 in the information nothing is hashed.
+    VQRemoteFileInfo plain = MakeInfo(Url(L"game.bin"), content_);
+    plain.md5.clear();
+    VQRecordingCallback again;
+    ASSERT_EQ(0u, downloader.Download(&again, plain, temp_.PathOf(L"plain.bin")));
+    EXPECT_TRUE(downloader.GetFileMd5().empty());
 }
 
 TEST_F(HttpRangeNginx, ResumeFetchesOnlyWhatTheRecordLacks) {
@@ -81,6 +90,7 @@ TEST_F(HttpRangeNginx, ResumeFetchesOnlyWhatTheRecordLacks) {
     ASSERT_TRUE(SetRecordText(head.targetPath, target));
     ASSERT_TRUE(SetRecordText(head.dataPath, target + L".vqt"));
     ASSERT_TRUE(SetRecordText(head.recordPath, target + L".vql"));
+    ASSERT_TRUE(SetRecordText(head.md5, Md5Of(content_)));
     head.totalSize = kFileSize;
     head.rangeCount = 5;
     std::vector<VQRangeRecord> ranges;
@@ -104,6 +114,9 @@ TEST_F(HttpRangeNginx, ResumeFetchesOnlyWhatTheRecordLacks) {
     ASSERT_EQ(0u, downloader.Resume(&callback, MakeInfo(Url(L"game.bin"), content_), target + L".vql"));
 
     EXPECT_EQ(Md5Of(content_), Md5OfFile(target));
+    // Hashed from the start up to the first byte no range had yet: the
+    // junk of the unfetched parts never entered the digest.
+    EXPECT_EQ(Md5Of(content_), downloader.GetFileMd5());
     EXPECT_EQ(kFileSize - done, callback.added.load());
     EXPECT_EQ((std::vector<uint64_t>{done}), callback.Resets());
     EXPECT_FALSE(FileIsThere(target + L".vqt"));
@@ -159,6 +172,9 @@ TEST_F(HttpRangeNginx, ResumeTakesTheSpareWhenTheUrlNowHoldsAnotherFile) {
     VQRecordingCallback callback;
     ASSERT_EQ(0u, downloader.Resume(&callback, MakeInfo(Url(L"game.bin"), content_), target + L".vql"));
     EXPECT_EQ(Md5Of(content_), Md5OfFile(target));
+    // Hashed from the start up to the first byte no range had yet: the
+    // junk of the unfetched parts never entered the digest.
+    EXPECT_EQ(Md5Of(content_), downloader.GetFileMd5());
     EXPECT_EQ(kFileSize - done, callback.added.load());
 }
 
