@@ -426,8 +426,9 @@ bool SaveDownloadList(const VQTileList& downloads, const std::wstring& path) {
 }
 
 void PostInstalledList(VQListSaver& saver, const VQTileList& installed, const VQTileList& quick) {
-    std::function<void(uint32_t, VQGameIcon*)> noShortcuts;
-    RenumberCustomGames(installed, noShortcuts);
+    // No hook: a renumbered game's desktop shortcut is made again for its new id.
+    std::function<void(uint32_t, VQGameIcon*)> remakeShortcut;
+    RenumberCustomGames(installed, remakeShortcut);
     VQInstalledXmlFile::Records records[2];
     MakeInstalledRecords(installed, quick, records);
     const std::wstring path = GetInstallListPath();
