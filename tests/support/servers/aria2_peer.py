@@ -113,7 +113,11 @@ def main():
               "--enable-dht6=false", "--bt-enable-lpd=false", "--enable-peer-exchange=false",
               "--disable-ipv6=true", "--console-log-level=warn", "--summary-interval=0",
               "--file-allocation=none", "--auto-save-interval=0", "--bt-save-metadata=false",
-              "--bt-stop-timeout=0"]
+              "--bt-stop-timeout=0",
+              # Announce every two seconds with short time-outs: on a busy
+              # machine a first announce can fail, and aria2c's own retry
+              # would come only after the test's wait.
+              "--bt-tracker-interval=2", "--bt-tracker-connect-timeout=10", "--bt-tracker-timeout=10"]
     if args.seed:
         argv = common + ["--check-integrity=true", "--seed-ratio=0.0", "--seed-time=100000", args.torrent]
     else:
