@@ -19,6 +19,9 @@ namespace Tessar {
 
 namespace {
 
+// The frame, and the caption height and corner of normal view.
+const VQGameFrame kBrowserFrame = {BrowserIdFrame, 32, 7};
+
 // The browser window of this process, for the page window's subclass.
 HWND g_mainWindow = nullptr;
 WNDPROC g_oldIeServerProc = nullptr;
@@ -59,7 +62,7 @@ LRESULT CALLBACK IeServerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 VQBrowserWnd::VQBrowserWnd(const std::wstring& name, const std::wstring& url, const std::wstring& homepage)
-    : m_gameName(name), m_gameUrl(url), m_homepage(homepage) {}
+    : VQGameWnd(kBrowserFrame), m_gameName(name), m_gameUrl(url), m_homepage(homepage) {}
 
 VQBrowserWnd::~VQBrowserWnd() {
     if (m_eventSink != nullptr) {
@@ -89,10 +92,6 @@ IDispatch* VQBrowserWnd::GetBrowser() const {
     if (control == nullptr || FAILED(control->GetControl(IID_IDispatch, reinterpret_cast<void**>(&browser))))
         return nullptr;
     return browser;
-}
-
-void VQBrowserWnd::ShowControl(int id, bool visible) {
-    if (VQControl* control = m_paintManager.FindControlById(id)) control->SetVisible(visible);
 }
 
 LRESULT VQBrowserWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -283,18 +282,13 @@ void VQBrowserWnd::OnCommandStateChange(LONG command, VARIANT_BOOL enable) {
 
 LRESULT VQBrowserWnd::OnSize(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (!m_ieServerSubclassed) m_ieServerSubclassed = SubclassIeServer(m_hwnd);
-    const bool maximized = ::IsZoomed(m_hwnd) && !m_fullScreen && !m_lightsOff;
-    ShowControl(BrowserIdMaximize, !maximized);
-    ShowControl(BrowserIdRestore, maximized);
+    ShowMaximizeButtons();
     handled = FALSE;
     return 0;
 }
 
 LRESULT VQBrowserWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam == VK_ESCAPE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if (wParam == VK_ESCAPE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
@@ -302,10 +296,7 @@ LRESULT VQBrowserWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 LRESULT VQBrowserWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     const WPARAM command = wParam & 0xFFF0;
     if (m_fullScreen && command == SC_MOVE) return 0;
-    if (command == SC_MAXIMIZE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if (command == SC_MAXIMIZE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
@@ -319,7 +310,7 @@ LRESULT VQBrowserWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         ChangeSkin(kBrowserStyleResource, L"BrowserWnd", std::wstring(), ProgramSkinFolder(), SelectedSkinLayout());
         return 0;
     default:
-        return VQWindowImplBase::HandleMessage(message, wParam, lParam);
+        return VQGameWnd::HandleMessage(message, wParam, lParam);
     }
 }
 
