@@ -12,6 +12,7 @@
 #include "VQCore/gamelib/DatabaseXmlFile.h"
 #include "VQCore/gamelib/Settings.h"
 #include "common/FileUtil.h"
+#include "tools/imageencode/BitmapCanvas.h"
 
 #include <windows.h>
 
@@ -67,31 +68,16 @@ bool CardsPainted(HWND hwnd) {
     const int width = rc.right - rc.left;
     const int top = rc.top + (rc.bottom - rc.top) / 3;
     const int rows = 80;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -rows;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    VQBitmapCanvas strip(width, rows);
     size_t coloured = 0;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, rows, screen, rc.left, top, SRCCOPY);
-        GdiFlush();
-        const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    if (strip.IsValid()) {
+        strip.CopyScreen(rc.left, top);
+        const uint32_t* pixels = strip.Pixels();
         for (int i = 0; i < width * rows; ++i) {
             int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
             if (std::max(r, std::max(g, b)) - std::min(r, std::min(g, b)) > 90) ++coloured;
         }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return coloured > 2000;
 }
 
