@@ -69,9 +69,9 @@ VQBrowserWnd::~VQBrowserWnd() {
         m_eventSink->SetCallback(nullptr);
         m_eventSink->Release();
     }
-    if (m_oldEventSink != nullptr) {
-        m_oldEventSink->SetTarget(nullptr);
-        m_oldEventSink->Release();
+    if (m_olderEventSink != nullptr) {
+        m_olderEventSink->SetCallback(nullptr);
+        m_olderEventSink->Release();
     }
     if (m_connectedBrowser != nullptr) m_connectedBrowser->Release();
 }
@@ -122,12 +122,12 @@ void VQBrowserWnd::ConnectBrowser() {
     IDispatch* browser = GetBrowser();
     if (browser == nullptr) return;
     if (m_eventSink == nullptr) m_eventSink = new VQActiveXEventSink(this);
-    if (m_oldEventSink == nullptr) m_oldEventSink = new VQOldBrowserEventSink(this);
+    if (m_olderEventSink == nullptr) m_olderEventSink = new VQActiveXEventSink(this, VQBrowserEvents::Older);
     if (m_connectedBrowser == nullptr) {
         // Either interface may be missing; what connects is kept.
         const bool connected = SUCCEEDED(m_eventSink->Connect(browser));
-        const bool oldConnected = SUCCEEDED(m_oldEventSink->Connect(browser));
-        if (connected || oldConnected) {
+        const bool olderConnected = SUCCEEDED(m_olderEventSink->Connect(browser));
+        if (connected || olderConnected) {
             m_connectedBrowser = browser;
             m_connectedBrowser->AddRef();
         }
@@ -154,9 +154,9 @@ LRESULT VQBrowserWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
         if (m_connectedBrowser != nullptr) m_eventSink->Disconnect(m_connectedBrowser);
         m_eventSink->SetCallback(nullptr);
     }
-    if (m_oldEventSink != nullptr) {
-        if (m_connectedBrowser != nullptr) m_oldEventSink->Disconnect(m_connectedBrowser);
-        m_oldEventSink->SetTarget(nullptr);
+    if (m_olderEventSink != nullptr) {
+        if (m_connectedBrowser != nullptr) m_olderEventSink->Disconnect(m_connectedBrowser);
+        m_olderEventSink->SetCallback(nullptr);
     }
     if (m_connectedBrowser != nullptr) {
         m_connectedBrowser->Release();
@@ -271,7 +271,7 @@ void VQBrowserWnd::OnNewWindow2(IDispatch** newWindow, VARIANT_BOOL* cancel) {
     if (cancel != nullptr) *cancel = VARIANT_TRUE;
 }
 
-void VQBrowserWnd::OnOldNewWindow(const std::wstring& url) {
+void VQBrowserWnd::OnOlderNewWindow(const std::wstring& url) {
     if (!IsBlankAddress(url)) Navigate(url);
 }
 

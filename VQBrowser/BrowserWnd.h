@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "VQBrowser/OldBrowserEvents.h"
 #include "VQFlash/GameWnd.h"
 #include "ui/ActiveXEventSink.h"
 
@@ -60,7 +59,7 @@ const wchar_t kBossKeyAtomName[] = L"ZelmorVQ-Browser-Hide";
 using VQSnapshotPathPrompt = bool (*)(HWND owner, const std::wstring& defaultName, std::wstring& path);
 void SetSnapshotPathPrompt(VQSnapshotPathPrompt prompt);
 
-class VQBrowserWnd : public VQGameWnd, public VQActiveXDispatch, public IOldBrowserEventTarget {
+class VQBrowserWnd : public VQGameWnd, public VQActiveXDispatch {
 public:
     VQBrowserWnd(const std::wstring& name, const std::wstring& url, const std::wstring& homepage);
     ~VQBrowserWnd() override;
@@ -80,7 +79,7 @@ public:
     void OnNewWindow3(IDispatch** newWindow, VARIANT_BOOL* cancel, DWORD flags, BSTR context, BSTR url) override;
     void OnCommandStateChange(LONG command, VARIANT_BOOL enable) override;
     // The older interface's NewWindow: the address opens here too.
-    void OnOldNewWindow(const std::wstring& url) override;
+    void OnOlderNewWindow(const std::wstring& url) override;
 
     void ConnectBrowser();
     void InitTitle();
@@ -115,7 +114,8 @@ private:
     std::wstring m_gameUrl;
     std::wstring m_homepage;
     VQActiveXEventSink* m_eventSink = nullptr;
-    VQOldBrowserEventSink* m_oldEventSink = nullptr;
+    // The older interface's events, for NewWindow's address.
+    VQActiveXEventSink* m_olderEventSink = nullptr;
     IUnknown* m_connectedBrowser = nullptr;
     int m_speed = 1;
     ATOM m_bossKeyAtom = 0;

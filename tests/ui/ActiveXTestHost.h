@@ -81,6 +81,7 @@ struct VQHeardEvents : public VQActiveXDispatch {
         if (cancel) *cancel = VARIANT_TRUE;
     }
     void OnScriptClose() override { ++scriptCloses; }
+    void OnOlderNewWindow(const std::wstring& url) override { olderNewWindows.push_back(url); }
 
     std::vector<std::pair<LONG, LONG>> progress_;
     std::vector<std::pair<LONG, LONG>> commands;
@@ -89,6 +90,7 @@ struct VQHeardEvents : public VQActiveXDispatch {
     int newWindow3 = 0;
     int scriptCloses = 0;
     std::wstring lastUrl;
+    std::vector<std::wstring> olderNewWindows;
 };
 
 // A test window with a container root holding one floating VQActiveX at
