@@ -7,6 +7,7 @@
 #include "common/CodePage.h"
 #include "tests/programs/activex/TestControlApi.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/ProcessWindow.h"
 #include "tests/support/TempFolder.h"
 #include "ui/PaintManager.h"
 
@@ -85,35 +86,10 @@ VQStartedProgram::~VQStartedProgram() {
     ::CloseHandle(process.hProcess);
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(hwnd, &processId);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (processId == search->processId && _wcsicmp(name, search->className) == 0 && ::IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND VQStartedProgram::WaitWindow(const wchar_t* className, DWORD timeoutMs) const {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        WindowSearch search = {process.dwProcessId, className, nullptr};
-        ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
+        if (HWND found = FindWindowOfProcess(process.dwProcessId, className, true)) return found;
         if (::WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
