@@ -212,20 +212,9 @@ TEST(ActiveXEventSinkTest, CloseMemberClosesOnCallAndReadsAsTrue) {
     EXPECT_EQ(0u, sink->Release());
 }
 
-class ActiveXEventSinkObjectTest : public ::testing::Test {
+class ActiveXEventSinkObjectTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded());
-        m_library.Configure(TestOptionWindowless);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects());
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
-        m_library.Configure(0);
-        ::OleUninitialize();
-    }
-    VQTestControlLibrary m_library;
+    ActiveXEventSinkObjectTest() : VQActiveXLibraryTest(TestOptionWindowless) {}
 };
 
 TEST_F(ActiveXEventSinkObjectTest, ConnectsToTheObjectAndHearsEventsUntilDisconnected) {

@@ -1,5 +1,7 @@
 #include "tests/ui/ActiveXTestHost.h"
 
+#include "ui/ActiveXCtrl.h"
+
 #include <cstdlib>
 
 #include "common/CodePage.h"
@@ -38,6 +40,20 @@ std::wstring VQTestControlLibrary::Path() {
     for (wchar_t& ch : path)
         if (ch == L'/') ch = L'\\';
     return path;
+}
+
+void VQActiveXLibraryTest::SetUp() {
+    ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+    ASSERT_TRUE(m_library.IsLoaded()) << "test control missing: "
+                                      << std::string(m_library.Path().begin(), m_library.Path().end());
+    m_library.Configure(m_options);
+}
+
+void VQActiveXLibraryTest::TearDown() {
+    EXPECT_EQ(0, m_library.LiveObjects()) << "objects left alive";
+    EXPECT_EQ(0, VQActiveXCtrl::LiveCount()) << "sites left alive";
+    m_library.Configure(0);
+    ::OleUninitialize();
 }
 
 VQTestControlLibrary::VQTestControlLibrary() {

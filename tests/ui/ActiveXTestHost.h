@@ -1,8 +1,11 @@
 #pragma once
-// What the ActiveX host tests share: the test control DLL's functions, its
-// registration under a class id in the prefix's machine-wide classes, and a
-// window holding one VQActiveX in a container that records notifications
-// and hears the object's browser events.
+// What the ActiveX host tests share: the test control DLL's functions, the
+// fixture around a test that uses it, its registration under a class id in
+// the prefix's machine-wide classes, and a window holding one VQActiveX in
+// a container that records notifications and hears the object's browser
+// events.
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -44,6 +47,21 @@ private:
     VQTestControlObjectReferencesProc m_objectReferences = nullptr;
     VQTestControlCallLogProc m_callLog = nullptr;
     VQTestControlProbeProc m_probe = nullptr;
+};
+
+// A test with OLE and the test control library, whose control options are
+// set before each test; afterwards no object of the control and no site is
+// left alive, and the options are back at 0.
+class VQActiveXLibraryTest : public ::testing::Test {
+protected:
+    explicit VQActiveXLibraryTest(DWORD options = 0) : m_options(options) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    VQTestControlLibrary m_library;
+
+private:
+    DWORD m_options;
 };
 
 // Registers the test control as an in-process server under a class id and
