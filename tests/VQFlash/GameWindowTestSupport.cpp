@@ -16,37 +16,11 @@ namespace Test {
 
 namespace {
 
-const wchar_t kClassesKey[] = L"Software\\Classes\\CLSID\\";
-
-bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
 std::wstring BuildFolder() {
     return UnixToWindowsPath(BinaryDirUnix());
 }
 
 }  // namespace
-
-std::wstring TestControlDllPath() {
-    return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/activex/") + VQ_TEST_CONTROL_DLL;
-}
-
-VQStandInRegistration::VQStandInRegistration(const std::wstring& clsid) : m_clsid(clsid) {
-    const std::wstring server = std::wstring(kClassesKey) + clsid + L"\\InprocServer32";
-    m_valid = SetValue(server, nullptr, TestControlDllPath()) && SetValue(server, L"ThreadingModel", L"Apartment");
-}
-
-VQStandInRegistration::~VQStandInRegistration() {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_clsid).c_str());
-}
 
 std::wstring StandInCallLog() {
     HMODULE module = ::GetModuleHandleW(VQ_TEST_CONTROL_DLL);

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/ClassRegistration.h"
+
 namespace Tessar {
 class VQTempFolder;
 }
@@ -16,20 +18,11 @@ class VQTempFolder;
 namespace Tessar {
 namespace Test {
 
-// The test control's DLL in the build's fixture folder (a Windows path).
-std::wstring TestControlDllPath();
-
 // Registers the test control as the in-process server of `clsid` in
 // HKEY_LOCAL_MACHINE\Software\Classes; removed again on destruction.
-class VQStandInRegistration {
+class VQStandInRegistration : public VQClassRegistration {
 public:
-    explicit VQStandInRegistration(const std::wstring& clsid);
-    ~VQStandInRegistration();
-    bool IsValid() const { return m_valid; }
-
-private:
-    std::wstring m_clsid;
-    bool m_valid = false;
+    explicit VQStandInRegistration(const std::wstring& clsid) : VQClassRegistration(clsid, TestControlDllPath()) {}
 };
 
 // The newest live test control object's call log in this process.

@@ -10,10 +10,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/programs/activex/TestControlApi.h"
+#include "tests/support/ClassRegistration.h"
 #include "tests/ui/TestWindow.h"
 #include "ui/ActiveX.h"
 #include "ui/ActiveXEventSink.h"
@@ -81,6 +83,7 @@ private:
     CLSID m_clsid = {};
     std::wstring m_clsidText;
     std::wstring m_progId;
+    std::unique_ptr<VQClassRegistration> m_registration;
     bool m_valid = false;
 };
 
