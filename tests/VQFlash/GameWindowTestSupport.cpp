@@ -1,5 +1,7 @@
 #include "tests/VQFlash/GameWindowTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -115,6 +117,23 @@ bool VQProbeSkinFolder::ProbeLoaded() const {
     return ::GetFileAttributesW((m_probe + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void ExpectSkinLoadsNoLibrary(const VQProbeSkinFolder& skin, const std::wstring& arguments, const std::wstring& logPath,
+                              const wchar_t* windowClass, const std::wstring& logText) {
+    VQStartedProgram program;
+    ASSERT_TRUE(StartProgram(skin.Program(), arguments, logPath, program));
+    HWND window = program.WaitWindow(windowClass);
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(WaitForLogText(logPath, logText));
+    DWORD_PTR result = 1;
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    // Laid out and painted after the skin (a delayed object is made then).
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitExit());
+    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into " << WideToNarrow(skin.Program());
+}
+
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     do {
@@ -128,6 +147,14 @@ bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD t
         ::Sleep(20);
     } while (::IsWindow(box) && ::GetTickCount() - start < timeoutMs);
     return false;
+}
+
+bool AnswerErrorBox(const VQStartedProgram& program, VQErrorBox& box) {
+    HWND dialog = program.WaitWindow(L"#32770");
+    if (dialog == nullptr) return false;
+    const bool read = ReadMessageBox(dialog, box.text, box.caption);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return read;
 }
 
 std::wstring ReadLogFile(const std::wstring& path) {

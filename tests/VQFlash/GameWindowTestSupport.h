@@ -65,9 +65,24 @@ private:
     std::wstring m_probe;
 };
 
+// The program started from the probe skin folder with `arguments`, in
+// a window of `windowClass`: it hands the game to the registered control
+// (`logText` in the call log), takes a skin reload and a repaint, ends with
+// 0 when closed, and never loads the skin's library (gtest expectations).
+void ExpectSkinLoadsNoLibrary(const VQProbeSkinFolder& skin, const std::wstring& arguments, const std::wstring& logPath,
+                              const wchar_t* windowClass, const std::wstring& logText);
+
 // The text and caption of another process's message box, once it has
 // filled them in; false when they stay empty within the time.
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs = 30000);
+
+// The message box a game program shows for bad arguments, read and then
+// closed with OK; false when none came or it stayed empty.
+struct VQErrorBox {
+    std::wstring text;
+    std::wstring caption;
+};
+bool AnswerErrorBox(const VQStartedProgram& program, VQErrorBox& box);
 
 // The UTF-8 lines of a log file as wide text, joined with ';'.
 std::wstring ReadLogFile(const std::wstring& path);
