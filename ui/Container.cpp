@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/MarkupValue.h"
+#include "ui/PaintClip.h"
 #include "ui/PaintManager.h"
 #include "ui/ScrollBar.h"
 
@@ -244,22 +245,6 @@ void VQContainer::OnKeyDown(VQEvent& event) {
         }
     }
 }
-
-namespace {
-
-// Limits drawing to `rc` until the returned state is restored.
-int ClipTo(HDC hdc, const RECT& rc) {
-    int saved = ::SaveDC(hdc);
-    ::IntersectClipRect(hdc, rc.left, rc.top, rc.right, rc.bottom);
-    return saved;
-}
-
-bool Meets(const RECT& a, const RECT& b) {
-    RECT tmp;
-    return ::IntersectRect(&tmp, &a, &b) != FALSE;
-}
-
-}  // namespace
 
 void VQContainer::DoPaint(HDC hdc, const RECT& paintRect) {
     RECT area;
