@@ -142,7 +142,20 @@ bool VQDemoWorldTest::SwitchTab(POINT tab) {
     const std::vector<uint32_t> before = rowPixels();
     for (int attempt = 0; attempt < 5; ++attempt) {
         ClickAt(m_window, tab);
-        if (WaitFor([&] { return rowPixels() != before; }, 2000)) return true;
+        if (!WaitFor([&] { return rowPixels() != before; }, 2000)) continue;
+        // The new page may still be sliding in (an eighth of a second), and
+        // a click meanwhile would land on the moving pages: the switch is
+        // done once the row holds still for a few polls.
+        std::vector<uint32_t> seen = rowPixels();
+        int stillPolls = 0;
+        return WaitFor(
+            [&] {
+                std::vector<uint32_t> now = rowPixels();
+                stillPolls = now == seen ? stillPolls + 1 : 0;
+                seen.swap(now);
+                return stillPolls >= 4;
+            },
+            5000);
     }
     return false;
 }
