@@ -19,6 +19,9 @@ namespace Tessar {
 
 namespace {
 
+// The frame, and the caption height and corner of normal view.
+const VQGameFrame kBrowserFrame = {BrowserIdFrame, 32, 7};
+
 // The browser window of this process, for the page window's subclass.
 HWND g_mainWindow = nullptr;
 WNDPROC g_oldIeServerProc = nullptr;
@@ -59,16 +62,16 @@ LRESULT CALLBACK IeServerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 VQBrowserWnd::VQBrowserWnd(const std::wstring& name, const std::wstring& url, const std::wstring& homepage)
-    : m_gameName(name), m_gameUrl(url), m_homepage(homepage) {}
+    : VQGameWnd(kBrowserFrame), m_gameName(name), m_gameUrl(url), m_homepage(homepage) {}
 
 VQBrowserWnd::~VQBrowserWnd() {
     if (m_eventSink != nullptr) {
         m_eventSink->SetCallback(nullptr);
         m_eventSink->Release();
     }
-    if (m_oldEventSink != nullptr) {
-        m_oldEventSink->SetTarget(nullptr);
-        m_oldEventSink->Release();
+    if (m_olderEventSink != nullptr) {
+        m_olderEventSink->SetCallback(nullptr);
+        m_olderEventSink->Release();
     }
     if (m_connectedBrowser != nullptr) m_connectedBrowser->Release();
 }
@@ -89,10 +92,6 @@ IDispatch* VQBrowserWnd::GetBrowser() const {
     if (control == nullptr || FAILED(control->GetControl(IID_IDispatch, reinterpret_cast<void**>(&browser))))
         return nullptr;
     return browser;
-}
-
-void VQBrowserWnd::ShowControl(int id, bool visible) {
-    if (VQControl* control = m_paintManager.FindControlById(id)) control->SetVisible(visible);
 }
 
 LRESULT VQBrowserWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -123,12 +122,12 @@ void VQBrowserWnd::ConnectBrowser() {
     IDispatch* browser = GetBrowser();
     if (browser == nullptr) return;
     if (m_eventSink == nullptr) m_eventSink = new VQActiveXEventSink(this);
-    if (m_oldEventSink == nullptr) m_oldEventSink = new VQOldBrowserEventSink(this);
+    if (m_olderEventSink == nullptr) m_olderEventSink = new VQActiveXEventSink(this, VQBrowserEvents::Older);
     if (m_connectedBrowser == nullptr) {
         // Either interface may be missing; what connects is kept.
         const bool connected = SUCCEEDED(m_eventSink->Connect(browser));
-        const bool oldConnected = SUCCEEDED(m_oldEventSink->Connect(browser));
-        if (connected || oldConnected) {
+        const bool olderConnected = SUCCEEDED(m_olderEventSink->Connect(browser));
+        if (connected || olderConnected) {
             m_connectedBrowser = browser;
             m_connectedBrowser->AddRef();
         }
@@ -155,9 +154,9 @@ LRESULT VQBrowserWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
         if (m_connectedBrowser != nullptr) m_eventSink->Disconnect(m_connectedBrowser);
         m_eventSink->SetCallback(nullptr);
     }
-    if (m_oldEventSink != nullptr) {
-        if (m_connectedBrowser != nullptr) m_oldEventSink->Disconnect(m_connectedBrowser);
-        m_oldEventSink->SetTarget(nullptr);
+    if (m_olderEventSink != nullptr) {
+        if (m_connectedBrowser != nullptr) m_olderEventSink->Disconnect(m_connectedBrowser);
+        m_olderEventSink->SetCallback(nullptr);
     }
     if (m_connectedBrowser != nullptr) {
         m_connectedBrowser->Release();
@@ -272,7 +271,7 @@ void VQBrowserWnd::OnNewWindow2(IDispatch** newWindow, VARIANT_BOOL* cancel) {
     if (cancel != nullptr) *cancel = VARIANT_TRUE;
 }
 
-void VQBrowserWnd::OnOldNewWindow(const std::wstring& url) {
+void VQBrowserWnd::OnOlderNewWindow(const std::wstring& url) {
     if (!IsBlankAddress(url)) Navigate(url);
 }
 
@@ -283,18 +282,13 @@ void VQBrowserWnd::OnCommandStateChange(LONG command, VARIANT_BOOL enable) {
 
 LRESULT VQBrowserWnd::OnSize(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (!m_ieServerSubclassed) m_ieServerSubclassed = SubclassIeServer(m_hwnd);
-    const bool maximized = ::IsZoomed(m_hwnd) && !m_fullScreen && !m_lightsOff;
-    ShowControl(BrowserIdMaximize, !maximized);
-    ShowControl(BrowserIdRestore, maximized);
+    ShowMaximizeButtons();
     handled = FALSE;
     return 0;
 }
 
 LRESULT VQBrowserWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam == VK_ESCAPE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if (wParam == VK_ESCAPE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
@@ -302,10 +296,7 @@ LRESULT VQBrowserWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 LRESULT VQBrowserWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     const WPARAM command = wParam & 0xFFF0;
     if (m_fullScreen && command == SC_MOVE) return 0;
-    if (command == SC_MAXIMIZE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if (command == SC_MAXIMIZE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
@@ -319,7 +310,7 @@ LRESULT VQBrowserWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         ChangeSkin(kBrowserStyleResource, L"BrowserWnd", std::wstring(), ProgramSkinFolder(), SelectedSkinLayout());
         return 0;
     default:
-        return VQWindowImplBase::HandleMessage(message, wParam, lParam);
+        return VQGameWnd::HandleMessage(message, wParam, lParam);
     }
 }
 

@@ -9,9 +9,8 @@
 
 #include <string>
 
-#include "VQBrowser/OldBrowserEvents.h"
+#include "VQFlash/GameWnd.h"
 #include "ui/ActiveXEventSink.h"
-#include "ui/WindowImplBase.h"
 
 namespace Tessar {
 
@@ -22,17 +21,17 @@ enum VQBrowserControlId {
     BrowserIdMinimize = 102,
     BrowserIdTitle = 103,
     BrowserIdHomepage = 104,
-    BrowserIdLeaveFullScreen = 105,
-    BrowserIdFullScreen = 106,
-    BrowserIdLightsOff = 107,
-    BrowserIdLightsOn = 108,
+    BrowserIdLeaveFullScreen = GameIdLeaveFullScreen,
+    BrowserIdFullScreen = GameIdFullScreen,
+    BrowserIdLightsOff = GameIdLightsOff,
+    BrowserIdLightsOn = GameIdLightsOn,
     BrowserIdSnapshot = 109,
-    BrowserIdSoundOn = 110,
-    BrowserIdMute = 111,
+    BrowserIdSoundOn = GameIdSoundOn,
+    BrowserIdMute = GameIdMute,
     BrowserIdBack = 112,
     BrowserIdRefresh = 113,
-    BrowserIdMaximize = 114,
-    BrowserIdRestore = 115,
+    BrowserIdMaximize = GameIdMaximize,
+    BrowserIdRestore = GameIdRestore,
     BrowserIdBackground = 116,
     BrowserIdFrame = 117,
     BrowserIdBrowserBox = 118,
@@ -60,7 +59,7 @@ const wchar_t kBossKeyAtomName[] = L"ZelmorVQ-Browser-Hide";
 using VQSnapshotPathPrompt = bool (*)(HWND owner, const std::wstring& defaultName, std::wstring& path);
 void SetSnapshotPathPrompt(VQSnapshotPathPrompt prompt);
 
-class VQBrowserWnd : public VQWindowImplBase, public VQActiveXDispatch, public IOldBrowserEventTarget {
+class VQBrowserWnd : public VQGameWnd, public VQActiveXDispatch {
 public:
     VQBrowserWnd(const std::wstring& name, const std::wstring& url, const std::wstring& homepage);
     ~VQBrowserWnd() override;
@@ -80,7 +79,7 @@ public:
     void OnNewWindow3(IDispatch** newWindow, VARIANT_BOOL* cancel, DWORD flags, BSTR context, BSTR url) override;
     void OnCommandStateChange(LONG command, VARIANT_BOOL enable) override;
     // The older interface's NewWindow: the address opens here too.
-    void OnOldNewWindow(const std::wstring& url) override;
+    void OnOlderNewWindow(const std::wstring& url) override;
 
     void ConnectBrowser();
     void InitTitle();
@@ -93,38 +92,30 @@ public:
     bool SaveSnapshot();
     bool RenderPageToBmp(const std::wstring& path);
     void ToggleMute();
-    void ToggleLights();
-    void ToggleFullScreen();
+    void ToggleLights() override;
+    void ToggleFullScreen() override;
     // Boss key: hides a shown window, shows a hidden one.
     void ToggleBossKey();
     bool Navigate(const std::wstring& url);
 
     int GetSpeed() const { return m_speed; }
     bool IsHiddenByBossKey() const { return m_hiddenByBossKey; }
-    bool IsLightsOff() const { return m_lightsOff; }
-    bool IsFullScreen() const { return m_fullScreen; }
     bool IsHotKeyRegistered() const { return m_hotKeyRegistered; }
     ATOM GetBossKeyAtom() const { return m_bossKeyAtom; }
     IDispatch* GetBrowser() const;
 
 private:
     VQActiveX* FindBrowserControl() const;
-    void ShowControl(int id, bool visible);
-    void LeaveFullScreen();
-    void LeaveLights();
-    void RestoreFrameSettings();
 
     bool m_hiddenByBossKey = false;
-    bool m_lightsOff = false;
-    bool m_fullScreen = false;
     bool m_hotKeyRegistered = false;
-    RECT m_savedRect = {0, 0, 0, 0};
     SIZE m_fullScreenSize = {0, 0};
     std::wstring m_gameName;
     std::wstring m_gameUrl;
     std::wstring m_homepage;
     VQActiveXEventSink* m_eventSink = nullptr;
-    VQOldBrowserEventSink* m_oldEventSink = nullptr;
+    // The older interface's events, for NewWindow's address.
+    VQActiveXEventSink* m_olderEventSink = nullptr;
     IUnknown* m_connectedBrowser = nullptr;
     int m_speed = 1;
     ATOM m_bossKeyAtom = 0;

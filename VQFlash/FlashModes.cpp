@@ -13,20 +13,10 @@ namespace Tessar {
 
 namespace {
 
-const RECT kCaptionRect = {0, 0, 0, 31};
-const RECT kSizeBox = {3, 3, 3, 3};
-const int kSizeBoxCorner = 5;
-const int kRoundCorner = 5;
 const LONG kReadyStateComplete = 4;
 
 SIZE ScreenSize() {
     return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-}
-
-void AddStyle(HWND hwnd, LONG_PTR bits, bool add) {
-    LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
-    style = add ? (style | bits) : (style & ~bits);
-    ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
 }
 
 }  // namespace
@@ -100,26 +90,7 @@ void VQFlashWnd::ToggleMute() {
     // Pause mutes through here before it sets its flag, and unmutes after
     // clearing it, so a paused movie's sound never changes from the buttons.
     if (!m_loaded || m_paused) return;
-    const bool muted = !IsSoundMuted();
-    ShowControl(FlashIdSoundOn, muted);
-    ShowControl(FlashIdMute, !muted);
-    if (GetMuteHook() == nullptr) InstallMuteHook();
-    SetSoundMuted(muted);
-}
-
-void VQFlashWnd::RestoreFrameSettings() {
-    m_paintManager.SetMaxInfo(0, 0);
-    m_paintManager.SetCaptionRect(kCaptionRect);
-    m_paintManager.SetRoundCorner(kRoundCorner, kRoundCorner);
-    m_paintManager.SetSizeBox(kSizeBox, kSizeBoxCorner);
-}
-
-void VQFlashWnd::LeaveFullScreen() {
-    if (m_fullScreen) ToggleFullScreen();
-}
-
-void VQFlashWnd::LeaveLights() {
-    if (m_lightsOff) ToggleLights();
+    SwitchMute();
 }
 
 void VQFlashWnd::ToggleFullScreen() {
@@ -131,14 +102,11 @@ void VQFlashWnd::ToggleFullScreen() {
         ShowControl(FlashIdFullScreen, false);
         if (::IsZoomed(m_hwnd)) ::ShowWindow(m_hwnd, SW_RESTORE);
         ShowControl(FlashIdCaptionBar, false);
-        m_paintManager.SetMaxInfo(screen.cx, screen.cy);
-        m_paintManager.SetCaptionRect(RECT{0, 0, 0, 0});
-        m_paintManager.SetRoundCorner(0, 0);
-        m_paintManager.SetSizeBox(RECT{0, 0, 0, 0}, 0);
+        DropFrameSettings(screen);
         ::GetWindowRect(m_hwnd, &m_savedRect);
         m_fullScreen = true;
         ::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, screen.cx, screen.cy, SWP_FRAMECHANGED);
-        AddStyle(m_hwnd, WS_MAXIMIZE, true);
+        SetMaximizedStyle(true);
     } else {
         ShowControl(FlashIdFullScreen, true);
         ShowControl(FlashIdLeaveFullScreen, false);
@@ -146,7 +114,7 @@ void VQFlashWnd::ToggleFullScreen() {
         if (VQControl* box = m_paintManager.FindControlById(FlashIdPlayerBox))
             if (VQContainer* container = static_cast<VQContainer*>(box->GetInterface(ControlTypeContainer)))
                 container->SetInset(1, 1, 1, 1);
-        AddStyle(m_hwnd, WS_MAXIMIZE, false);
+        SetMaximizedStyle(false);
         RestoreFrameSettings();
         m_fullScreen = false;
         ::SetWindowPos(m_hwnd, HWND_NOTOPMOST, m_savedRect.left, m_savedRect.top, m_savedRect.right - m_savedRect.left,
@@ -156,47 +124,7 @@ void VQFlashWnd::ToggleFullScreen() {
 
 void VQFlashWnd::ToggleLights() {
     if (!m_loaded) return;
-    LeaveFullScreen();
-    VQControl* frame = m_paintManager.FindControlById(FlashIdFrame);
-    if (frame == nullptr) return;
-    const SIZE screen = ScreenSize();
-    if (!m_lightsOff) {
-        if (::IsZoomed(m_hwnd)) ::ShowWindow(m_hwnd, SW_RESTORE);
-        ShowControl(FlashIdLightsOn, true);
-        ShowControl(FlashIdLightsOff, false);
-        RECT rc = {};
-        ::GetWindowRect(m_hwnd, &rc);
-        // The window becomes the screen, so screen coordinates are client ones.
-        frame->SetFloat(true);
-        frame->SetFixedXY(rc.left, rc.top);
-        frame->SetFixedWidth(rc.right - rc.left);
-        frame->SetFixedHeight(rc.bottom - rc.top);
-        m_paintManager.SetMaxInfo(screen.cx, screen.cy);
-        m_paintManager.SetCaptionRect(RECT{0, 0, 0, 0});
-        m_paintManager.SetRoundCorner(0, 0);
-        m_paintManager.SetSizeBox(RECT{0, 0, 0, 0}, 0);
-        m_lightsOff = true;
-        ::SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, screen.cx, screen.cy, SWP_FRAMECHANGED);
-        AddStyle(m_hwnd, WS_MAXIMIZE, true);
-        if (VQControl* root = m_paintManager.GetRoot()) root->NeedUpdate();
-    } else {
-        ShowControl(FlashIdLightsOff, true);
-        ShowControl(FlashIdLightsOn, false);
-        // Where the frame floats now (it may not have been laid out there yet).
-        const POINT at = frame->GetFixedXY();
-        const RECT pos = {at.x, at.y, at.x + frame->GetFixedWidth(), at.y + frame->GetFixedHeight()};
-        frame->SetFloat(false);
-        frame->SetFixedXY(0, 0);
-        frame->SetFixedWidth(0);
-        frame->SetFixedHeight(0);
-        AddStyle(m_hwnd, WS_MAXIMIZE, false);
-        RestoreFrameSettings();
-        m_lightsOff = false;
-        ::SetWindowPos(m_hwnd, HWND_NOTOPMOST, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
-                       SWP_FRAMECHANGED);
-        if (VQControl* root = m_paintManager.GetRoot()) root->NeedUpdate();
-    }
-    LayoutHelp(false);
+    if (SwitchLights()) LayoutHelp(false);
 }
 
 void VQFlashWnd::Zoom(bool in) {

@@ -21,6 +21,9 @@ namespace Tessar {
 
 namespace {
 
+// The frame, and the caption height and corner of normal view.
+const VQGameFrame kPlayerFrame = {FlashIdFrame, 31, 5};
+
 // The player window whose Flash control is subclassed, and that control's
 // own procedure (the subclass procedure has no object of its own).
 VQFlashWnd* g_playerWindow = nullptr;
@@ -58,7 +61,8 @@ bool HasSwfExtension(const std::wstring& path) {
 
 VQFlashWnd::VQFlashWnd(const std::wstring& name, const std::wstring& movie, const std::wstring& help, int width,
                        int height)
-    : m_gameName(name), m_moviePath(movie), m_helpPath(help), m_width(width), m_height(height) {}
+    : VQGameWnd(kPlayerFrame), m_gameName(name), m_moviePath(movie), m_helpPath(help), m_width(width),
+      m_height(height) {}
 
 VQFlashWnd::~VQFlashWnd() {
     if (g_playerWindow == this) g_playerWindow = nullptr;
@@ -89,10 +93,6 @@ HWND VQFlashWnd::GetPlayerWindow() const {
     HWND hwnd = nullptr;
     if (SUCCEEDED(control->GetControl(IID_IOleWindow, window.ReceiveVoid())) && window) window->GetWindow(&hwnd);
     return hwnd;
-}
-
-void VQFlashWnd::ShowControl(int id, bool visible) {
-    if (VQControl* control = m_paintManager.FindControlById(id)) control->SetVisible(visible);
 }
 
 LRESULT VQFlashWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -139,28 +139,20 @@ LRESULT VQFlashWnd::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT VQFlashWnd::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if ((wParam & 0xFFF0) == SC_MAXIMIZE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if ((wParam & 0xFFF0) == SC_MAXIMIZE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
 
 LRESULT VQFlashWnd::OnSize(UINT, WPARAM, LPARAM, BOOL& handled) {
-    const bool maximized = ::IsZoomed(m_hwnd) && !m_fullScreen && !m_lightsOff;
-    ShowControl(FlashIdMaximize, !maximized);
-    ShowControl(FlashIdRestore, maximized);
+    ShowMaximizeButtons();
     LayoutHelp(false);
     handled = FALSE;
     return 0;
 }
 
 LRESULT VQFlashWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam == VK_ESCAPE) {
-        LeaveFullScreen();
-        LeaveLights();
-    }
+    if (wParam == VK_ESCAPE) LeaveScreenModes();
     handled = FALSE;
     return 0;
 }
@@ -183,10 +175,7 @@ void VQFlashWnd::SubclassPlayer() {
 
 LRESULT CALLBACK VQFlashWnd::FlashWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     VQFlashWnd* window = g_playerWindow;
-    if (message == WM_KEYDOWN && wParam == VK_ESCAPE && window != nullptr) {
-        window->LeaveFullScreen();
-        window->LeaveLights();
-    }
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE && window != nullptr) window->LeaveScreenModes();
     if (window != nullptr && window->m_paused && message != WM_PAINT && message != WM_SIZE)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (g_oldFlashProc == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -260,7 +249,7 @@ void VQFlashWnd::OnCommand(int id) {
 LRESULT VQFlashWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOVE: {
-        const LRESULT result = VQWindowImplBase::HandleMessage(message, wParam, lParam);
+        const LRESULT result = VQGameWnd::HandleMessage(message, wParam, lParam);
         LayoutHelp(false);
         return result;
     }
@@ -277,7 +266,7 @@ LRESULT VQFlashWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VQ_DRAGLEAVE:
         return OnDrop(message, wParam, lParam);
     default:
-        return VQWindowImplBase::HandleMessage(message, wParam, lParam);
+        return VQGameWnd::HandleMessage(message, wParam, lParam);
     }
 }
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "VQFlash/GameWnd.h"
 #include "ui/DropTarget.h"
-#include "ui/WindowImplBase.h"
 
 namespace Tessar {
 
@@ -26,17 +26,17 @@ enum VQFlashControlId {
     FlashIdMinimize = 102,
     FlashIdTitle = 103,
     FlashIdHelp = 104,
-    FlashIdLeaveFullScreen = 105,
-    FlashIdFullScreen = 106,
-    FlashIdLightsOff = 107,
-    FlashIdLightsOn = 108,
+    FlashIdLeaveFullScreen = GameIdLeaveFullScreen,
+    FlashIdFullScreen = GameIdFullScreen,
+    FlashIdLightsOff = GameIdLightsOff,
+    FlashIdLightsOn = GameIdLightsOn,
     FlashIdReplay = 109,
-    FlashIdSoundOn = 110,
-    FlashIdMute = 111,
+    FlashIdSoundOn = GameIdSoundOn,
+    FlashIdMute = GameIdMute,
     FlashIdStart = 112,
     FlashIdPause = 113,
-    FlashIdMaximize = 114,
-    FlashIdRestore = 115,
+    FlashIdMaximize = GameIdMaximize,
+    FlashIdRestore = GameIdRestore,
     FlashIdBackground = 116,
     FlashIdZoomIn = 117,
     FlashIdZoomOut = 118,
@@ -53,7 +53,7 @@ const UINT kFlashStyleResource = 155;
 const UINT kFlashTitleString = 154;
 const wchar_t kFlashPlayerClsid[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 
-class VQFlashWnd : public VQWindowImplBase {
+class VQFlashWnd : public VQGameWnd {
 public:
     VQFlashWnd(const std::wstring& name, const std::wstring& movie, const std::wstring& help, int width, int height);
     ~VQFlashWnd() override;
@@ -77,8 +77,8 @@ public:
     void Replay();
     void TogglePause();
     void ToggleMute();
-    void ToggleLights();
-    void ToggleFullScreen();
+    void ToggleLights() override;
+    void ToggleFullScreen() override;
     void Zoom(bool in);
     void ShowHelp();
     // Places the help panel over the game; `moveOnly` keeps its size.
@@ -87,8 +87,6 @@ public:
 
     bool IsLoaded() const { return m_loaded; }
     bool IsPaused() const { return m_paused; }
-    bool IsLightsOff() const { return m_lightsOff; }
-    bool IsFullScreen() const { return m_fullScreen; }
     const std::wstring& GetMoviePath() const { return m_moviePath; }
     VQGameHelpWnd* GetHelpWindow() const { return m_helpWnd.get(); }
     VQTooltipWnd* GetTooltipWindow() const { return m_tooltipWnd.get(); }
@@ -101,11 +99,6 @@ public:
 
 private:
     VQActiveX* FindPlayerControl() const;
-    void ShowControl(int id, bool visible);
-    // Leaves full screen or lights-off when in it.
-    void LeaveFullScreen();
-    void LeaveLights();
-    void RestoreFrameSettings();
     void ResumeIfPaused();
     void SubclassPlayer();
     LRESULT OnDrop(UINT message, WPARAM wParam, LPARAM lParam);
@@ -115,9 +108,6 @@ private:
     bool m_muteByPause = false;
     bool m_paused = false;
     bool m_loaded = false;
-    bool m_lightsOff = false;
-    bool m_fullScreen = false;
-    RECT m_savedRect = {0, 0, 0, 0};
     std::unique_ptr<VQTooltipWnd> m_tooltipWnd;
     std::unique_ptr<VQGameHelpWnd> m_helpWnd;
     std::wstring m_gameName;

@@ -4,10 +4,10 @@
 
 #include "VQFlash/ImportHook.h"
 #include "VQFlash/LoadLibraryWatch.h"
-#include "VQFlash/ModuleEntry.h"
 #include "common/CodePage.h"
 #include "common/KernelHandle.h"
 #include "common/TextUtil.h"
+#include "common/ToolhelpEntry.h"
 
 #include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>

@@ -33,6 +33,7 @@
 #include "common/Md5.h"
 #include "common/PathText.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/ProcessWindow.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UpdateServer.h"
 #include "tests/support/WebRoot.h"
@@ -116,24 +117,6 @@ bool IsListedInstalled(const std::wstring& listPath) {
     for (const auto& record : list.GetCommonRecords())
         if (record && record->ID == kGameId) return true;
     return false;
-}
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND hwnd, LPARAM lParam) {
-    Search* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t className[32] = {};
-    GetClassNameW(hwnd, className, 32);
-    if (pid == search->pid && wcscmp(className, L"VQMarloxWnd") == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The program folder of the run: servers, settings and a download that was
@@ -314,9 +297,8 @@ int main() {
     const double limit = Bench::NowMs() + kInstallLimitMs;
     while (Bench::NowMs() < limit) {
         if (window.load() == nullptr) {
-            Search search = {process.dwProcessId, nullptr};
-            EnumWindows(&FindOfProcess, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr) window = search.found;
+            HWND found = Test::FindWindowOfProcess(process.dwProcessId, L"VQMarloxWnd", false);
+            if (found != nullptr) window = found;
         }
         if (begun == 0 && FolderHasFiles(downloads)) begun = Bench::NowMs();
         // The finished file carries its own name once the ranges are joined.

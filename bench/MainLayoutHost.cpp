@@ -25,7 +25,8 @@ VQTabCtrl* TabById(VQPaintManager& manager, int id) {
 
 }  // namespace
 
-VQMainLayoutHost::VQMainLayoutHost(int width, int height) : m_width(width), m_height(height) {
+VQMainLayoutHost::VQMainLayoutHost(int width, int height)
+    : m_width(width), m_height(height), m_canvas(width, height) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &VQMainLayoutHost::WindowProc;
@@ -43,28 +44,9 @@ VQMainLayoutHost::VQMainLayoutHost(int width, int height) : m_width(width), m_he
         m_manager.AddNotifier(this);
         m_manager.LoadStyle(L"#331", L"MarloxWnd", MarkupFromResource);
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    m_memoryDC = ::CreateCompatibleDC(screen);
-    m_bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ::ReleaseDC(nullptr, screen);
-    m_bits = static_cast<uint32_t*>(bits);
-    if (m_memoryDC && m_bitmap) m_oldBitmap = ::SelectObject(m_memoryDC, m_bitmap);
 }
 
 VQMainLayoutHost::~VQMainLayoutHost() {
-    if (m_memoryDC) {
-        if (m_oldBitmap) ::SelectObject(m_memoryDC, m_oldBitmap);
-        ::DeleteDC(m_memoryDC);
-    }
-    if (m_bitmap) ::DeleteObject(m_bitmap);
     if (m_hwnd) ::DestroyWindow(m_hwnd);
 }
 
@@ -92,37 +74,22 @@ void VQMainLayoutHost::Layout() {
 }
 
 void VQMainLayoutHost::PaintToMemory() {
-    if (!m_root || !m_memoryDC) return;
+    if (!m_root || !m_canvas.DC()) return;
     if (m_root->IsUpdateNeeded()) Layout();
     const RECT all = {0, 0, m_width, m_height};
-    m_manager.PaintTree(m_memoryDC, all);
+    m_manager.PaintTree(m_canvas.DC(), all);
 }
 
 uint32_t VQMainLayoutHost::PixelAt(int x, int y) const {
-    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
-    ::GdiFlush();
-    return m_bits[y * m_width + x] | 0xFF000000u;
+    if (!m_canvas.IsValid() || x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+    return m_canvas.Pixels()[y * m_width + x] | 0xFF000000u;
 }
 
 bool VQMainLayoutHost::SavePng(const std::wstring& path) const {
-    if (!m_bits) return false;
-    ::GdiFlush();
-    std::vector<unsigned char> rgba(static_cast<size_t>(m_width) * m_height * 4);
-    for (int i = 0; i < m_width * m_height; ++i) {
-        const uint32_t p = m_bits[i];
-        rgba[i * 4 + 0] = static_cast<unsigned char>(p >> 16);
-        rgba[i * 4 + 1] = static_cast<unsigned char>(p >> 8);
-        rgba[i * 4 + 2] = static_cast<unsigned char>(p);
-        rgba[i * 4 + 3] = 0xFF;
-    }
+    if (!m_canvas.IsValid()) return false;
     std::string png;
-    if (!EncodePng(rgba.data(), m_width, m_height, png)) return false;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == png.size();
+    if (!EncodePng(m_canvas.OpaqueRgba().data(), m_width, m_height, png)) return false;
+    return WriteImageFile(path, png);
 }
 
 LRESULT CALLBACK VQMainLayoutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

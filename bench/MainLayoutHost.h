@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "VQCore/app/ControlFactory.h"
+#include "tools/imageencode/BitmapCanvas.h"
 #include "ui/Event.h"
 #include "ui/PaintManager.h"
 
@@ -41,7 +42,7 @@ public:
     void PaintToMemory();
     // 0xAARRGGBB of the memory bitmap at client point (x, y).
     uint32_t PixelAt(int x, int y) const;
-    HDC MemoryDC() const { return m_memoryDC; }
+    HDC MemoryDC() const { return m_canvas.DC(); }
     // The memory bitmap as a PNG file.
     bool SavePng(const std::wstring& path) const;
 
@@ -57,10 +58,7 @@ private:
     VQControl* m_root = nullptr;
     int m_width;
     int m_height;
-    HDC m_memoryDC = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    uint32_t* m_bits = nullptr;
+    VQBitmapCanvas m_canvas;
 };
 
 // A tile of a catalogue game as the page filling makes it.

@@ -10,6 +10,7 @@
 #include "ui/Control.h"
 #include "ui/RenderEngine.h"
 #include "ui/SkinManager.h"
+#include "tools/imageencode/BitmapCanvas.h"
 #include "tools/imageencode/ImageEncode.h"
 
 #include <windows.h>
@@ -158,16 +159,8 @@ int main() {
         }
 
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP target = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ oldTarget = SelectObject(memory, target);
+    VQBitmapCanvas target(kWidth, kHeight);
+    HDC memory = target.DC();
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
     HGDIOBJ oldFont = SelectObject(memory, font);
@@ -235,9 +228,6 @@ int main() {
     }
     SelectObject(memory, oldFont);
     DeleteObject(font);
-    SelectObject(memory, oldTarget);
-    DeleteObject(target);
-    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     for (const Picture& picture : pictures) DeleteFileW(picture.path.c_str());
     RemoveDirectoryW(folder.c_str());

@@ -12,6 +12,8 @@
 #include "VQCore/gamelib/DatabaseXmlFile.h"
 #include "VQCore/gamelib/Settings.h"
 #include "common/FileUtil.h"
+#include "tests/support/ProcessWindow.h"
+#include "tools/imageencode/BitmapCanvas.h"
 
 #include <windows.h>
 
@@ -42,24 +44,6 @@ HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments, 
     return info.hProcess;
 }
 
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND hwnd, LPARAM lParam) {
-    Search* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t className[32] = {};
-    GetClassNameW(hwnd, className, 32);
-    if (pid == search->pid && wcscmp(className, L"VQMarloxWnd") == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Whether a strip across the window's content shows coloured game cards.
 bool CardsPainted(HWND hwnd) {
     RECT rc;
@@ -67,31 +51,16 @@ bool CardsPainted(HWND hwnd) {
     const int width = rc.right - rc.left;
     const int top = rc.top + (rc.bottom - rc.top) / 3;
     const int rows = 80;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -rows;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    VQBitmapCanvas strip(width, rows);
     size_t coloured = 0;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, rows, screen, rc.left, top, SRCCOPY);
-        GdiFlush();
-        const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    if (strip.IsValid()) {
+        strip.CopyScreen(rc.left, top);
+        const uint32_t* pixels = strip.Pixels();
         for (int i = 0; i < width * rows; ++i) {
             int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
             if (std::max(r, std::max(g, b)) - std::min(r, std::min(g, b)) > 90) ++coloured;
         }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return coloured > 2000;
 }
 
@@ -102,17 +71,17 @@ double TimeToFirstPaint(const std::wstring& program) {
     HANDLE process = StartProgram(program, L"", pid);
     if (process == nullptr) return -1;
     double painted = -1;
-    Search search = {pid, nullptr};
+    HWND window = nullptr;
     while (NowMs() - start < kStartLimitMs) {
         if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
-        if (search.found == nullptr) EnumWindows(&FindOfProcess, reinterpret_cast<LPARAM>(&search));
-        if (search.found && IsWindowVisible(search.found) && CardsPainted(search.found)) {
+        if (window == nullptr) window = Test::FindWindowOfProcess(pid, L"VQMarloxWnd", false);
+        if (window && IsWindowVisible(window) && CardsPainted(window)) {
             painted = NowMs() - start;
             break;
         }
         Sleep(1);
     }
-    if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
     CloseHandle(process);
     return painted;

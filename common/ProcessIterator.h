@@ -1,7 +1,7 @@
 #pragma once
 // Walking a Toolhelp snapshot's processes, and a process's image path.
 
-#include "common/ProcessEntry.h"
+#include "common/ToolhelpEntry.h"
 
 #include <boost/shared_ptr.hpp>
 

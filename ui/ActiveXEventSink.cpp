@@ -54,6 +54,12 @@ VARIANT_BOOL* BoolReference(DISPPARAMS* params, UINT index) {
     return arg && arg->vt == (VT_BYREF | VT_BOOL) ? arg->pboolVal : nullptr;
 }
 
+// Argument `index` counted from the first one; null when missing.
+VARIANT* ArgumentInOrder(DISPPARAMS* params, UINT index) {
+    if (!params || index >= params->cArgs) return nullptr;
+    return Argument(params, params->cArgs - 1 - index);
+}
+
 BSTR StringArgument(DISPPARAMS* params, UINT index) {
     VARIANT* arg = Argument(params, index);
     if (!arg) return nullptr;
@@ -64,7 +70,8 @@ BSTR StringArgument(DISPPARAMS* params, UINT index) {
 
 }  // namespace
 
-VQActiveXEventSink::VQActiveXEventSink(VQActiveXDispatch* callback) : m_callback(callback) {}
+VQActiveXEventSink::VQActiveXEventSink(VQActiveXDispatch* callback, VQBrowserEvents events)
+    : m_callback(callback), m_events(events) {}
 
 STDMETHODIMP VQActiveXEventSink::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
@@ -86,7 +93,10 @@ STDMETHODIMP_(ULONG) VQActiveXEventSink::Release() {
     return static_cast<ULONG>(count);
 }
 
-STDMETHODIMP VQActiveXEventSink::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
+STDMETHODIMP VQActiveXEventSink::GetTypeInfoCount(UINT* count) {
+    if (count) *count = 0;
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP VQActiveXEventSink::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 
@@ -100,6 +110,7 @@ STDMETHODIMP VQActiveXEventSink::GetIDsOfNames(REFIID, LPOLESTR* names, UINT cou
 
 STDMETHODIMP VQActiveXEventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                         EXCEPINFO*, UINT*) {
+    if (m_events == VQBrowserEvents::Older) return InvokeOlder(id, params);
     VQActiveXDispatch* callback = m_callback;
     if (id == kScriptCloseId) {
         if ((flags & DISPATCH_PROPERTYGET) && result) {
@@ -137,12 +148,24 @@ STDMETHODIMP VQActiveXEventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
     return E_NOTIMPL;
 }
 
+HRESULT VQActiveXEventSink::InvokeOlder(DISPID id, DISPPARAMS* params) {
+    if (id != DISPID_NEWWINDOW) return S_OK;
+    // NewWindow(URL, Flags, TargetFrameName, PostData, Headers, Processed).
+    VARIANT* processed = ArgumentInOrder(params, 5);
+    if (processed && processed->vt == (VT_BYREF | VT_BOOL) && processed->pboolVal) *processed->pboolVal = VARIANT_TRUE;
+    VARIANT* url = ArgumentInOrder(params, 0);
+    if (m_callback && url && url->vt == VT_BSTR && url->bstrVal)
+        m_callback->OnOlderNewWindow(std::wstring(url->bstrVal, ::SysStringLen(url->bstrVal)));
+    return S_OK;
+}
+
 HRESULT VQActiveXEventSink::FindPoint(IUnknown* object, IConnectionPoint** point) {
     if (!object) return E_POINTER;
     VQComPtr<IConnectionPointContainer> container;
     HRESULT hr = object->QueryInterface(IID_IConnectionPointContainer, container.ReceiveVoid());
     if (FAILED(hr)) return hr;
-    return container->FindConnectionPoint(DIID_DWebBrowserEvents2, point);
+    const IID& events = m_events == VQBrowserEvents::Older ? DIID_DWebBrowserEvents : DIID_DWebBrowserEvents2;
+    return container->FindConnectionPoint(events, point);
 }
 
 HRESULT VQActiveXEventSink::Connect(IUnknown* object) {

@@ -1,14 +1,17 @@
 #pragma once
 // How a window hears the hosted web browser: VQActiveXEventSink is an
-// IDispatch connected to the object's DWebBrowserEvents2 connection point;
-// it forwards the events below (and the page's "CB_Close" call) to the
-// window's VQActiveXDispatch part.
+// IDispatch connected to one of the object's event connection points,
+// DWebBrowserEvents2 or the older DWebBrowserEvents; it forwards the
+// events below (and the page's "CB_Close" call) to the window's
+// VQActiveXDispatch part.
 
 #include <windows.h>
 
 #include <exdisp.h>
 #include <oaidl.h>
 #include <ocidl.h>
+
+#include <string>
 
 namespace Tessar {
 
@@ -25,14 +28,23 @@ public:
     virtual void OnNewWindow2(IDispatch** newWindow, VARIANT_BOOL* cancel) {}
     // Event 273.
     virtual void OnNewWindow3(IDispatch** newWindow, VARIANT_BOOL* cancel, DWORD flags, BSTR context, BSTR url) {}
+    // Event 107 of the older interface, NewWindow(URL, Flags, TargetFrameName,
+    // PostData, Headers, Processed), to a sink made for that interface: the
+    // address, which the newer interface's events do not pass on. The sink
+    // has already marked the event processed (no new window).
+    virtual void OnOlderNewWindow(const std::wstring& url) {}
     // The page called window.external.CB_Close (or the browser's member of that name).
     virtual void OnScriptClose() {}
 };
 
+// The events a sink hears: the browser's DWebBrowserEvents2, or of the
+// older DWebBrowserEvents only its NewWindow.
+enum class VQBrowserEvents { Current, Older };
+
 class VQActiveXEventSink : public IDispatch {
 public:
     // Made with a count of 1, the creator's reference; deletes itself at 0.
-    explicit VQActiveXEventSink(VQActiveXDispatch* callback);
+    explicit VQActiveXEventSink(VQActiveXDispatch* callback, VQBrowserEvents events = VQBrowserEvents::Current);
     virtual ~VQActiveXEventSink() {}
     VQActiveXEventSink(const VQActiveXEventSink&) = delete;
     VQActiveXEventSink& operator=(const VQActiveXEventSink&) = delete;
@@ -46,7 +58,8 @@ public:
     STDMETHOD(Invoke)(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;
 
-    // Advises the object's DWebBrowserEvents2 point; the first failing result.
+    // Advises the object's connection point of the sink's events; the first
+    // failing result.
     HRESULT Connect(IUnknown* object);
     HRESULT Disconnect(IUnknown* object);
     // A window going away clears the callback so late events go nowhere.
@@ -55,8 +68,10 @@ public:
 
 private:
     HRESULT FindPoint(IUnknown* object, IConnectionPoint** point);
+    HRESULT InvokeOlder(DISPID id, DISPPARAMS* params);
 
     VQActiveXDispatch* m_callback;
+    VQBrowserEvents m_events;
     LONG m_refCount = 1;
     DWORD m_cookie = 0;
 };

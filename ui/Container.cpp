@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/MarkupValue.h"
+#include "ui/PaintClip.h"
 #include "ui/PaintManager.h"
 #include "ui/RenderEngine.h"
 #include "ui/ScrollBar.h"
@@ -245,15 +246,6 @@ void VQContainer::OnKeyDown(VQEvent& event) {
         }
     }
 }
-
-namespace {
-
-bool Meets(const RECT& a, const RECT& b) {
-    RECT tmp;
-    return ::IntersectRect(&tmp, &a, &b) != FALSE;
-}
-
-}  // namespace
 
 void VQContainer::DoPaint(HDC hdc, const RECT& paintRect) {
     RECT area;

@@ -78,8 +78,10 @@ public:
     RECT GetClientArea() const;
 
 protected:
-    void ArrangeVertical();
-    void ArrangeHorizontal();
+    enum class LineAxis { Horizontal, Vertical };
+    // Children one after another along the axis, the adjustable ones
+    // sharing what the fixed ones leave.
+    void ArrangeLine(LineAxis axis);
     void ArrangeStacked();
     bool IsBarVisible(const VQScrollbar* bar) const;
 

@@ -1,6 +1,6 @@
-// The three layout algorithms of VQContainer, floating placement and the
-// scroll bars' part in layout. Sums run in 64 bits and positions are
-// clamped to int, so huge sizes cannot overflow.
+// The layouts of VQContainer (a line along either axis, and stacked),
+// floating placement and the scroll bars' part in layout. Sums run in 64
+// bits and positions are clamped to int, so huge sizes cannot overflow.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -26,6 +26,30 @@ int64_t ClampToBounds(int64_t size, int minSize, int maxSize) {
     return size;
 }
 
+// The sides of sizes, margins and bounds along a layout line (the way its
+// children follow one another) and across it.
+struct LineSides {
+    bool vertical;
+
+    int64_t Along(SIZE size) const { return vertical ? size.cy : size.cx; }
+    int64_t Across(SIZE size) const { return vertical ? size.cx : size.cy; }
+    int64_t MarginsAlong(const RECT& m) const {
+        return vertical ? int64_t(m.top) + m.bottom : int64_t(m.left) + m.right;
+    }
+    int64_t MarginsAcross(const RECT& m) const {
+        return vertical ? int64_t(m.left) + m.right : int64_t(m.top) + m.bottom;
+    }
+    int64_t BoundAlong(const VQControl* c, int64_t size) const {
+        return vertical ? ClampToBounds(size, c->GetMinHeight(), c->GetMaxHeight())
+                        : ClampToBounds(size, c->GetMinWidth(), c->GetMaxWidth());
+    }
+    int64_t BoundAcross(const VQControl* c, int64_t size) const {
+        return vertical ? ClampToBounds(size, c->GetMinWidth(), c->GetMaxWidth())
+                        : ClampToBounds(size, c->GetMinHeight(), c->GetMaxHeight());
+    }
+    SIZE Size(int along, int across) const { return vertical ? SIZE{across, along} : SIZE{along, across}; }
+};
+
 void PlaceChild(VQControl* child, int64_t left, int64_t top, int64_t width, int64_t height) {
     child->SetPos(ClampInt(left), ClampInt(top), ClampInt(left + width), ClampInt(top + height));
 }
@@ -35,23 +59,25 @@ void PlaceChild(VQControl* child, int64_t left, int64_t top, int64_t width, int6
 void VQContainer::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
     switch (m_layoutType) {
-    case LayoutHorizontal: ArrangeHorizontal(); break;
-    case LayoutVertical: ArrangeVertical(); break;
+    case LayoutHorizontal: ArrangeLine(LineAxis::Horizontal); break;
+    case LayoutVertical: ArrangeLine(LineAxis::Vertical); break;
     default: ArrangeStacked(); break;
     }
 }
 
 void VQHorizontalLayout::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
-    ArrangeHorizontal();
+    ArrangeLine(LineAxis::Horizontal);
 }
 
 void VQVerticalLayout::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
-    ArrangeVertical();
+    ArrangeLine(LineAxis::Vertical);
 }
 
-void VQContainer::ArrangeVertical() {
+void VQContainer::ArrangeLine(LineAxis axis) {
+    const LineSides sides{axis == LineAxis::Vertical};
+    const bool vertical = sides.vertical;
     RECT rc = GetClientArea();
     if (m_children.empty()) {
         ProcessScrollBar(rc, 0, 0);
@@ -60,130 +86,83 @@ void VQContainer::ArrangeVertical() {
     const int64_t clientWidth = int64_t(rc.right) - rc.left;
     const int64_t clientHeight = int64_t(rc.bottom) - rc.top;
     const int64_t widthAvail = clientWidth + (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollRange() : 0);
-    const int widthArg = ClampInt(widthAvail);
+    const int64_t lineLength = vertical ? clientHeight : clientWidth;
+    // Across a vertical line the children fill the width the horizontal bar
+    // scrolls over; across a horizontal line, the client's height.
+    const int64_t acrossAvail = vertical ? widthAvail : clientHeight;
 
     int adjustables = 0, count = 0;
-    int64_t fixedTotal = 0, largestWidth = 0;
-    for (VQControl* child : m_children) {
-        if (!child->IsVisible() || IsFloating(child)) continue;
-        RECT margin = child->GetPadding();
-        SIZE size = child->GetFixedSize(widthArg, ClampInt(clientHeight));
-        int64_t height = size.cy;
-        if (height != 0)
-            height = ClampToBounds(height, child->GetMinHeight(), child->GetMaxHeight());
-        else
-            ++adjustables;
-        largestWidth = std::max<int64_t>(largestWidth, size.cx);
-        fixedTotal += int64_t(margin.top) + margin.bottom + height;
-        ++count;
-    }
-    if (count > 0) fixedTotal += int64_t(m_childPadding) * (count - 1);
-    int64_t share = adjustables > 0 ? std::max<int64_t>(0, (clientHeight - fixedTotal) / adjustables) : 0;
-
-    int64_t remaining = clientHeight;
-    int64_t y = rc.top - (IsBarVisible(m_verticalBar) ? m_verticalBar->GetScrollPos() : 0);
-    const int64_t x0 = rc.left - (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollPos() : 0);
-    int adjustSeen = 0;
-    int64_t used = 0;
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        VQControl* child = m_children[i];
-        if (!child->IsVisible()) continue;
-        if (IsFloating(child)) {
-            SetFloatPos(child, m_itemRect);
-            continue;
-        }
-        RECT margin = child->GetPadding();
-        remaining -= int64_t(margin.top) + margin.bottom;
-        SIZE size = child->GetFixedSize(widthArg, ClampInt(remaining));
-        int64_t height = size.cy;
-        // The height asked for is taken off before the bounds apply, though
-        // the first pass counted the bounded one: skins are laid out against
-        // this arithmetic (it gives the last adjustable child the difference).
-        fixedTotal -= height + margin.top + margin.bottom;
-        if (height == 0) {
-            ++adjustSeen;
-            height = adjustSeen == adjustables ? std::max<int64_t>(0, remaining - fixedTotal) : share;
-        }
-        // A negative height stays at 0 (the lower bound is never negative).
-        height = ClampToBounds(height, child->GetMinHeight(), child->GetMaxHeight());
-        int64_t width = size.cx;
-        if (width < 0) width = 0;
-        if (width == 0) width = std::max<int64_t>(0, widthAvail - margin.left - margin.right);
-        width = ClampToBounds(width, child->GetMinWidth(), child->GetMaxWidth());
-        PlaceChild(child, x0 + margin.left, y + margin.top, width, height);
-        fixedTotal -= m_childPadding;
-        remaining -= int64_t(m_childPadding) + height;
-        used += height + margin.top + margin.bottom;
-        y += int64_t(m_childPadding) + height + margin.top + margin.bottom;
-    }
-    ProcessScrollBar(rc, ClampInt(largestWidth), ClampInt(int64_t(m_childPadding) * (count - 1) + used));
-}
-
-void VQContainer::ArrangeHorizontal() {
-    RECT rc = GetClientArea();
-    if (m_children.empty()) {
-        ProcessScrollBar(rc, 0, 0);
-        return;
-    }
-    const int64_t clientWidth = int64_t(rc.right) - rc.left;
-    const int64_t clientHeight = int64_t(rc.bottom) - rc.top;
-    const int64_t widthAvail = clientWidth + (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollRange() : 0);
-
-    int adjustables = 0, count = 0;
-    int64_t fixedTotal = 0, largestHeight = 0;
+    int64_t fixedTotal = 0, largestAcross = 0;
     for (VQControl* child : m_children) {
         if (!child->IsVisible() || IsFloating(child)) continue;
         RECT margin = child->GetPadding();
         SIZE size = child->GetFixedSize(ClampInt(widthAvail), ClampInt(clientHeight));
-        int64_t width = size.cx;
-        if (width != 0)
-            width = ClampToBounds(width, child->GetMinWidth(), child->GetMaxWidth());
+        int64_t length = sides.Along(size);
+        if (length != 0)
+            length = sides.BoundAlong(child, length);
         else
             ++adjustables;
-        largestHeight = std::max<int64_t>(largestHeight, size.cy);
-        fixedTotal += int64_t(margin.left) + margin.right + width;
+        largestAcross = std::max<int64_t>(largestAcross, sides.Across(size));
+        fixedTotal += sides.MarginsAlong(margin) + length;
         ++count;
     }
     if (count > 0) fixedTotal += int64_t(m_childPadding) * (count - 1);
-    int64_t share = adjustables > 0 ? std::max<int64_t>(0, (clientWidth - fixedTotal) / adjustables) : 0;
+    int64_t share = adjustables > 0 ? std::max<int64_t>(0, (lineLength - fixedTotal) / adjustables) : 0;
 
-    int64_t remaining = clientWidth;
-    int64_t x = rc.left - (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollPos() : 0);
-    const int64_t y0 = rc.top;
+    int64_t remaining = lineLength;
+    // Along the line the children scroll with the bar of that axis; across
+    // it, only a vertical line scrolls (with the horizontal bar).
+    int64_t along = vertical ? rc.top - (IsBarVisible(m_verticalBar) ? m_verticalBar->GetScrollPos() : 0)
+                             : rc.left - (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollPos() : 0);
+    const int64_t across0 = vertical ? rc.left - (IsBarVisible(m_horizontalBar) ? m_horizontalBar->GetScrollPos() : 0)
+                                     : rc.top;
+    // Floating children of a vertical line are placed in the item
+    // rectangle, those of a horizontal line in the client area.
+    const RECT& floatArea = vertical ? m_itemRect : rc;
     int adjustSeen = 0;
     int64_t used = 0;
     for (size_t i = 0; i < m_children.size(); ++i) {
         VQControl* child = m_children[i];
         if (!child->IsVisible()) continue;
         if (IsFloating(child)) {
-            SetFloatPos(child, rc);
+            SetFloatPos(child, floatArea);
             continue;
         }
         RECT margin = child->GetPadding();
-        SIZE size = child->GetFixedSize(ClampInt(remaining), ClampInt(clientHeight));
-        remaining -= int64_t(margin.left) + margin.right;
-        int64_t width = size.cx;
-        // The width asked for is taken off before the bounds apply, though
+        const int64_t marginsAlong = sides.MarginsAlong(margin);
+        // A vertical line offers the length left after the child's margins,
+        // a horizontal line the length before them.
+        const int64_t offered = vertical ? remaining - marginsAlong : remaining;
+        remaining -= marginsAlong;
+        const SIZE ask = sides.Size(ClampInt(offered), ClampInt(acrossAvail));
+        SIZE size = child->GetFixedSize(ask.cx, ask.cy);
+        int64_t length = sides.Along(size);
+        // The length asked for is taken off before the bounds apply, though
         // the first pass counted the bounded one: skins are laid out against
         // this arithmetic (it gives the last adjustable child the difference).
-        fixedTotal -= width + margin.left + margin.right;
-        if (width == 0) {
+        fixedTotal -= length + marginsAlong;
+        if (length == 0) {
             ++adjustSeen;
-            width = adjustSeen == adjustables ? std::max<int64_t>(0, remaining - fixedTotal) : share;
+            length = adjustSeen == adjustables ? std::max<int64_t>(0, remaining - fixedTotal) : share;
         }
-        // A negative width stays at 0 (the lower bound is never negative).
-        width = ClampToBounds(width, child->GetMinWidth(), child->GetMaxWidth());
-        int64_t height = size.cy;
-        if (height < 0) height = 0;
-        if (height == 0) height = std::max<int64_t>(0, clientHeight - margin.top - margin.bottom);
-        height = ClampToBounds(height, child->GetMinHeight(), child->GetMaxHeight());
-        PlaceChild(child, x + margin.left, y0 + margin.top, width, height);
+        // A negative length stays at 0 (the lower bound is never negative).
+        length = sides.BoundAlong(child, length);
+        int64_t thickness = sides.Across(size);
+        if (thickness < 0) thickness = 0;
+        if (thickness == 0) thickness = std::max<int64_t>(0, acrossAvail - sides.MarginsAcross(margin));
+        thickness = sides.BoundAcross(child, thickness);
+        if (vertical)
+            PlaceChild(child, across0 + margin.left, along + margin.top, thickness, length);
+        else
+            PlaceChild(child, along + margin.left, across0 + margin.top, length, thickness);
         fixedTotal -= m_childPadding;
-        remaining -= int64_t(m_childPadding) + width;
-        used += width + margin.left + margin.right;
-        x += int64_t(m_childPadding) + width + margin.left + margin.right;
+        remaining -= int64_t(m_childPadding) + length;
+        used += length + marginsAlong;
+        along += int64_t(m_childPadding) + length + marginsAlong;
     }
-    ProcessScrollBar(rc, ClampInt(int64_t(m_childPadding) * (count - 1) + used), ClampInt(largestHeight));
+    const int lineNeeds = ClampInt(int64_t(m_childPadding) * (count - 1) + used);
+    const int acrossNeeds = ClampInt(largestAcross);
+    ProcessScrollBar(rc, vertical ? acrossNeeds : lineNeeds, vertical ? lineNeeds : acrossNeeds);
 }
 
 void VQContainer::ArrangeStacked() {

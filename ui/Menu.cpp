@@ -2,6 +2,7 @@
 #include "ui/Menu.h"
 
 #include "ui/MenuWnd.h"
+#include "ui/PaintClip.h"
 #include "ui/PaintManager.h"
 
 namespace Tessar {
@@ -10,11 +11,6 @@ namespace {
 
 bool IsMenuElement(VQControl* control) {
     return control && control->GetInterface(ControlTypeMenuElement) != nullptr;
-}
-
-bool Meets(const RECT& a, const RECT& b) {
-    RECT tmp;
-    return ::IntersectRect(&tmp, &a, &b) != FALSE;
 }
 
 }  // namespace

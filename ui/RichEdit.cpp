@@ -5,31 +5,12 @@
 #include <algorithm>
 
 #include "ui/MarkupValue.h"
+#include "ui/PaintClip.h"
 #include "ui/PaintManager.h"
 #include "ui/ScrollBar.h"
 #include "ui/TxtWinHost.h"
 
 namespace Tessar {
-
-namespace {
-
-// Limits drawing to `rc` until the returned state is restored.
-int ClipTo(HDC hdc, const RECT& rc) {
-    int saved = ::SaveDC(hdc);
-    ::IntersectClipRect(hdc, rc.left, rc.top, rc.right, rc.bottom);
-    return saved;
-}
-
-bool Meets(const RECT& a, const RECT& b) {
-    RECT tmp;
-    return ::IntersectRect(&tmp, &a, &b) != FALSE;
-}
-
-bool BarShown(const VQScrollbar* bar) {
-    return bar && bar->IsVisible();
-}
-
-}  // namespace
 
 VQRichEdit::VQRichEdit() {
     SetFlag(FlagSetCursor, true);
@@ -188,14 +169,6 @@ void VQRichEdit::PaintStatusImage(HDC hdc) {
     }
 }
 
-RECT VQRichEdit::InnerRect() const {
-    RECT inner = {m_itemRect.left + m_inset.left, m_itemRect.top + m_inset.top, m_itemRect.right - m_inset.right,
-                  m_itemRect.bottom - m_inset.bottom};
-    if (BarShown(m_verticalBar)) inner.right -= m_verticalBar->GetFixedWidth();
-    if (BarShown(m_horizontalBar)) inner.bottom -= m_horizontalBar->GetFixedHeight();
-    return inner;
-}
-
 void VQRichEdit::DoPaint(HDC hdc, const RECT& paintRect) {
     RECT area;
     if (!IsVisible() || !::IntersectRect(&area, &paintRect, &m_itemRect)) return;
@@ -209,7 +182,7 @@ void VQRichEdit::DoPaint(HDC hdc, const RECT& paintRect) {
                                           TXTVIEW_ACTIVE);
     }
     if (!m_children.empty()) {
-        RECT inner = InnerRect();
+        RECT inner = GetClientArea();
         int innerClip = ClipTo(hdc, inner);
         for (size_t i = 0; i < m_children.size(); ++i) {
             VQControl* child = m_children[i];
@@ -219,15 +192,16 @@ void VQRichEdit::DoPaint(HDC hdc, const RECT& paintRect) {
         }
         ::RestoreDC(hdc, innerClip);
     }
-    if (BarShown(m_verticalBar) && Meets(paintRect, m_verticalBar->GetPos())) m_verticalBar->DoPaint(hdc, paintRect);
-    if (BarShown(m_horizontalBar) && Meets(paintRect, m_horizontalBar->GetPos()))
+    if (IsBarVisible(m_verticalBar) && Meets(paintRect, m_verticalBar->GetPos()))
+        m_verticalBar->DoPaint(hdc, paintRect);
+    if (IsBarVisible(m_horizontalBar) && Meets(paintRect, m_horizontalBar->GetPos()))
         m_horizontalBar->DoPaint(hdc, paintRect);
     ::RestoreDC(hdc, itemClip);
 }
 
 void VQRichEdit::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
-    RECT inner = InnerRect();
+    RECT inner = GetClientArea();
     if (m_host) {
         const RECT& pad = m_textPaddings[TextNormal];
         RECT client = {inner.left + pad.left, inner.top + pad.top, inner.right - pad.right, inner.bottom - pad.bottom};
@@ -235,9 +209,9 @@ void VQRichEdit::SetPos(int left, int top, int right, int bottom) {
         if (client.bottom < client.top) client.bottom = client.top;
         m_host->SetClientRect(client);
     }
-    if (BarShown(m_verticalBar))
+    if (IsBarVisible(m_verticalBar))
         m_verticalBar->SetPos(inner.right, inner.top, inner.right + m_verticalBar->GetFixedWidth(), inner.bottom);
-    if (BarShown(m_horizontalBar))
+    if (IsBarVisible(m_horizontalBar))
         m_horizontalBar->SetPos(inner.left, inner.bottom, inner.right,
                                 inner.bottom + m_horizontalBar->GetFixedHeight());
     for (size_t i = 0; i < m_children.size(); ++i) {
@@ -349,9 +323,9 @@ void VQRichEdit::SetScrollPos(SIZE pos) {
     }
     SIZE current = GetScrollPos();
     LRESULT ignored = 0;
-    if (BarShown(m_verticalBar) && pos.cy != current.cy)
+    if (IsBarVisible(m_verticalBar) && pos.cy != current.cy)
         TxSendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max<LONG>(0, pos.cy)), 0, &ignored);
-    if (BarShown(m_horizontalBar) && pos.cx != current.cx)
+    if (IsBarVisible(m_horizontalBar) && pos.cx != current.cx)
         TxSendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max<LONG>(0, pos.cx)), 0, &ignored);
 }
 

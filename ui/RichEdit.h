@@ -85,7 +85,6 @@ private:
     // One scroll request to the services, or the container's operation without a host.
     void Scroll(UINT message, WORD code, void (VQContainer::*fallback)());
     void SetStyleBit(DWORD bit, bool on);
-    RECT InnerRect() const;
     int TextLength() const;
     HRESULT SendCharCheckingLimit(WPARAM ch, LPARAM lParam, LRESULT* result);
     // The colour the current state paints the text in.

@@ -79,10 +79,7 @@ bool VQTabCtrl::IsVisible() const {
 
 void VQTabCtrl::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
-    if (m_vertical)
-        ArrangeVertical();
-    else
-        ArrangeHorizontal();
+    ArrangeLine(m_vertical ? LineAxis::Vertical : LineAxis::Horizontal);
 }
 
 void VQTabCtrl::SetAttribute(const std::wstring& name, const std::wstring& value) {

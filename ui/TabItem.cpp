@@ -90,7 +90,7 @@ void VQTabItem::Selected(bool selected) {
 
 void VQTabItem::SetPos(int left, int top, int right, int bottom) {
     VQControl::SetPos(left, top, right, bottom);
-    ArrangeHorizontal();
+    ArrangeLine(LineAxis::Horizontal);
 }
 
 void VQTabItem::SetAttribute(const std::wstring& name, const std::wstring& value) {

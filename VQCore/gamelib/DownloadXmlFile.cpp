@@ -3,7 +3,6 @@
 #include "VQCore/gamelib/ListFileFields.h"
 #include "VQCore/gamelib/RecordNumber.h"
 #include "common/NumberText.h"
-#include "common/XmlDocument.h"
 #include "common/XmlElement.h"
 
 #include <cstdint>
@@ -59,42 +58,15 @@ void WriteFields(TiXmlElement* node, const VQGameDownloadInfo& record) {
 
 }  // namespace
 
-VQDownloadXmlFile::VQDownloadXmlFile(const std::wstring& path) : VQXmlFile(path) {}
+VQDownloadXmlFile::VQDownloadXmlFile(const std::wstring& path) : VQListXmlFile(path, kTopElement) {}
 
-VQDownloadXmlFile::~VQDownloadXmlFile() {
-    Close();
-}
-
-bool VQDownloadXmlFile::Load() {
-    return LoadFile(m_path);
-}
-
-void VQDownloadXmlFile::Close() {
-    DeleteDocument();
-    m_records.clear();
-}
-
-bool VQDownloadXmlFile::LoadFile(const std::wstring& path) {
-    m_records.clear();
-    DeleteDocument();
-    m_document = new VQXmlDocument(path);
-    if (!m_document->IsLoaded())
-        return false;
-    const TiXmlElement* top = FindChildElement(m_document, kTopElement);
-    if (top == nullptr)
-        return true;
+void VQDownloadXmlFile::ReadTop(const TiXmlElement* top) {
     ReadListRecords(top, m_records, ReadField);
-    return true;
 }
 
-bool VQDownloadXmlFile::Save(const std::wstring& path) {
-    VQXmlDocument document;
-    document.SetPath(path);
-    TiXmlElement* top = AddElement(&document, kTopElement);
-    if (top == nullptr)
-        return false;
+bool VQDownloadXmlFile::WriteTop(TiXmlElement* top) const {
     WriteListRecords(top, kNodeElement, m_records, WriteFields);
-    return SaveXmlDocument(document, path);
+    return true;
 }
 
 }  // namespace Tessar

@@ -9,11 +9,13 @@
 //
 // Empty texts and zero sizes are left out. Every child of DOWNLOAD is a
 // record whatever its tag; unknown fields are ignored (and lost at the next
-// save). A record with a malformed or out-of-range number is dropped rather
-// than read as a wrong value. One thread at a time.
+// save). Numbers are read from their leading digits ("00042abc" is 42, "x"
+// is 0; ID, State and Type keep the low 32 bits, sizes stop at the largest
+// 64-bit count), so an odd field never costs its record. One thread at a
+// time.
 
 #include "VQCore/gamelib/GameDownloadInfo.h"
-#include "common/XmlFile.h"
+#include "VQCore/gamelib/ListXmlFile.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -22,30 +24,23 @@
 
 namespace Tessar {
 
-class VQDownloadXmlFile : public VQXmlFile {
+// Load, LoadFile, Save and Close as VQListXmlFile has them; the top
+// element is DOWNLOAD.
+class VQDownloadXmlFile : public VQListXmlFile {
 public:
     typedef boost::shared_ptr<VQGameDownloadInfo> Record;
     typedef std::vector<Record> Records;
 
     explicit VQDownloadXmlFile(const std::wstring& path = std::wstring());
-    ~VQDownloadXmlFile() override;
-
-    // LoadFile of the object's path.
-    bool Load() override;
-    // Frees the document and drops the records.
-    void Close() override;
-
-    // Replaces the records by the file's, in file order. False when the
-    // file is missing or not well-formed (no records then); a file without
-    // DOWNLOAD gives true and no records.
-    bool LoadFile(const std::wstring& path);
-    // Writes the records to the path through a temporary file; false when
-    // the file could not be written (the old file then stays as it was).
-    bool Save(const std::wstring& path);
 
     // The records are shared, not copied.
     void SetRecords(const Records& records) { m_records = records; }
     const Records& GetRecords() const { return m_records; }
+
+protected:
+    void ClearRecords() override { m_records.clear(); }
+    void ReadTop(const TiXmlElement* top) override;
+    bool WriteTop(TiXmlElement* top) const override;
 
 private:
     Records m_records;

@@ -4,7 +4,6 @@
 #include "VQCore/gamelib/RecordNumber.h"
 #include "common/FormatText.h"
 #include "common/NumberText.h"
-#include "common/XmlDocument.h"
 #include "common/XmlElement.h"
 
 namespace Tessar {
@@ -75,32 +74,14 @@ void WriteFields(TiXmlElement* node, const VQGameInstalledInfo& record) {
 
 }  // namespace
 
-VQInstalledXmlFile::VQInstalledXmlFile(const std::wstring& path) : VQXmlFile(path) {}
+VQInstalledXmlFile::VQInstalledXmlFile(const std::wstring& path) : VQListXmlFile(path, kTopElement) {}
 
-VQInstalledXmlFile::~VQInstalledXmlFile() {
-    Close();
-}
-
-bool VQInstalledXmlFile::Load() {
-    return LoadFile(m_path);
-}
-
-void VQInstalledXmlFile::Close() {
-    DeleteDocument();
+void VQInstalledXmlFile::ClearRecords() {
     m_common.clear();
     m_quick.clear();
 }
 
-bool VQInstalledXmlFile::LoadFile(const std::wstring& path) {
-    m_common.clear();
-    m_quick.clear();
-    DeleteDocument();
-    m_document = new VQXmlDocument(path);
-    if (!m_document->IsLoaded())
-        return false;
-    const TiXmlElement* top = FindChildElement(m_document, kTopElement);
-    if (top == nullptr)
-        return true;
+void VQInstalledXmlFile::ReadTop(const TiXmlElement* top) {
     for (const TiXmlElement* list = top->FirstChildElement(); list != nullptr; list = list->NextSiblingElement()) {
         const std::wstring name = MakeWideString(list->Value());
         if (name == kCommonElement)
@@ -108,20 +89,16 @@ bool VQInstalledXmlFile::LoadFile(const std::wstring& path) {
         else if (name == kQuickElement)
             ReadListRecords(list, m_quick, ReadField);
     }
-    return true;
 }
 
-bool VQInstalledXmlFile::Save(const std::wstring& path) {
-    VQXmlDocument document;
-    document.SetPath(path);
-    TiXmlElement* top = AddElement(&document, kTopElement);
+bool VQInstalledXmlFile::WriteTop(TiXmlElement* top) const {
     TiXmlElement* common = AddElement(top, kCommonElement);
     TiXmlElement* quick = AddElement(top, kQuickElement);
-    if (top == nullptr || common == nullptr || quick == nullptr)
+    if (common == nullptr || quick == nullptr)
         return false;
     WriteListRecords(common, kNodeElement, m_common, WriteFields);
     WriteListRecords(quick, kNodeElement, m_quick, WriteFields);
-    return SaveXmlDocument(document, path);
+    return true;
 }
 
 void VQInstalledXmlFile::SetRecords(const Records& common, const Records& quick) {

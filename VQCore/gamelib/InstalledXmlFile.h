@@ -15,12 +15,13 @@
 // Empty texts are left out and Registered is written only when it is 1.
 // UninstallDigest and CreatedDir came later: lists without them read as
 // before (without CreatedDir no folder of the game is ever deleted).
-// COMMON and QUICK may stand in either order; other tags are ignored. A
-// record with a malformed or out-of-range number is dropped rather than
-// read as a wrong value. One thread at a time.
+// COMMON and QUICK may stand in either order; other tags are ignored.
+// Numbers are read as the C runtime's _wtoi and _wtoi64 read them (blanks,
+// a sign, leading digits), so an odd field never costs its record. One
+// thread at a time.
 
 #include "VQCore/gamelib/GameInstalledInfo.h"
-#include "common/XmlFile.h"
+#include "VQCore/gamelib/ListXmlFile.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -29,31 +30,24 @@
 
 namespace Tessar {
 
-class VQInstalledXmlFile : public VQXmlFile {
+// Load, LoadFile, Save and Close as VQListXmlFile has them, for both
+// lists; the top element is INSTALLED.
+class VQInstalledXmlFile : public VQListXmlFile {
 public:
     typedef boost::shared_ptr<VQGameInstalledInfo> Record;
     typedef std::vector<Record> Records;
 
     explicit VQInstalledXmlFile(const std::wstring& path = std::wstring());
-    ~VQInstalledXmlFile() override;
-
-    // LoadFile of the object's path.
-    bool Load() override;
-    // Frees the document and drops both lists.
-    void Close() override;
-
-    // Replaces both lists by the file's, in file order. False when the file
-    // is missing or not well-formed (empty lists then); a file without
-    // INSTALLED gives true and empty lists.
-    bool LoadFile(const std::wstring& path);
-    // Writes both lists to the path through a temporary file; false when
-    // the file could not be written (the old file then stays as it was).
-    bool Save(const std::wstring& path);
 
     // The records are shared, not copied.
     void SetRecords(const Records& common, const Records& quick);
     const Records& GetCommonRecords() const { return m_common; }
     const Records& GetQuickRecords() const { return m_quick; }
+
+protected:
+    void ClearRecords() override;
+    void ReadTop(const TiXmlElement* top) override;
+    bool WriteTop(TiXmlElement* top) const override;
 
 private:
     Records m_common;

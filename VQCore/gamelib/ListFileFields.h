@@ -1,7 +1,7 @@
 #pragma once
-// What the two list files (download.vqx, install.vqx) share: records are
-// the child elements of a list element, fields the records' child elements
-// with text.
+// The records of the two list files (download.vqx, install.vqx): records
+// are the child elements of a list element, fields the records' child
+// elements with text. The files themselves: ListXmlFile.h.
 
 #include "common/XmlElement.h"
 

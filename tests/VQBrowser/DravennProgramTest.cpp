@@ -54,22 +54,9 @@ TEST(DravennProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
     VQTempFolder folder;
     Tessar::Test::VQProbeSkinFolder skin;
     ASSERT_TRUE(skin.Prepare(folder, L"Dravenn.exe", L"BrowserWnd", 100));
-    const std::wstring log = folder.PathOf(L"calls.log");
-    Tessar::Test::VQStartedProgram program;
-    ASSERT_TRUE(Tessar::Test::StartProgram(skin.Program(), L"-name=Tiles -url=http://127.0.0.1/play.html", log,
-                                           program));
-    HWND window = program.WaitWindow(L"VQBrowserWnd");
-    ASSERT_NE(nullptr, window);
-    const std::wstring expected = L"navigate=http://127.0.0.1/play.html";
-    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
-    DWORD_PTR result = 1;
-    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
-    // Laid out and painted after the skin (a delayed object is made then).
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitExit());
-    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into Dravenn";
+    Tessar::Test::ExpectSkinLoadsNoLibrary(skin, L"-name=Tiles -url=http://127.0.0.1/play.html",
+                                           folder.PathOf(L"calls.log"), L"VQBrowserWnd",
+                                           L"navigate=http://127.0.0.1/play.html");
 }
 
 TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
@@ -90,13 +77,10 @@ TEST(DravennProgramTest, MissingArgumentsShowTheirMessageAndEnd) {
         SCOPED_TRACE(c.name);
         Tessar::Test::VQStartedProgram program;
         ASSERT_TRUE(Tessar::Test::StartProgram(L"Dravenn.exe", c.arguments, folder.PathOf(L"x.log"), program));
-        HWND dialog = program.WaitWindow(L"#32770");
-        ASSERT_NE(nullptr, dialog);
-        std::wstring text, caption;
-        EXPECT_TRUE(Tessar::Test::ReadMessageBox(dialog, text, caption));
-        EXPECT_EQ(c.text, text);
-        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), caption);
-        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        Tessar::Test::VQErrorBox box;
+        ASSERT_TRUE(Tessar::Test::AnswerErrorBox(program, box));
+        EXPECT_EQ(c.text, box.text);
+        EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), box.caption);
         EXPECT_EQ(c.exitCode, program.WaitExit());
     }
 }

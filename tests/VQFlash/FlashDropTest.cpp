@@ -6,14 +6,13 @@
 #include "VQFlash/FlashWnd.h"
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
+#include "tests/support/FileDropData.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,51 +22,7 @@
 namespace Tessar {
 namespace {
 
-// File names as CF_HDROP in TYMED_HGLOBAL, as the shell hands them over.
-class FileList : public IDataObject {
-public:
-    explicit FileList(std::vector<std::wstring> files) : m_files(std::move(files)) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject)) return E_NOINTERFACE;
-        *ppv = static_cast<IDataObject*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (FAILED(QueryGetData(format))) return DV_E_FORMATETC;
-        size_t chars = 1;
-        for (const auto& file : m_files) chars += file.size() + 1;
-        HGLOBAL global = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-        auto* drop = static_cast<DROPFILES*>(::GlobalLock(global));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        auto* names = reinterpret_cast<wchar_t*>(drop + 1);
-        for (const auto& file : m_files) {
-            std::memcpy(names, file.c_str(), (file.size() + 1) * sizeof(wchar_t));
-            names += file.size() + 1;
-        }
-        ::GlobalUnlock(global);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    std::vector<std::wstring> m_files;
-};
+using Test::VQFileDropData;
 
 class FlashDropTest : public ::testing::Test {
 protected:
@@ -89,7 +44,7 @@ protected:
     }
 
     DWORD Send(UINT message, const std::vector<std::wstring>& files) {
-        FileList data(files);
+        VQFileDropData data(files);
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         VQOleDropInfo info(&data, 0, &effect, POINTL{10, 10});
         ::SendMessageW(m_hwnd, message, reinterpret_cast<WPARAM>(&info), 0);

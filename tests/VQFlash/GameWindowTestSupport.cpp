@@ -1,5 +1,7 @@
 #include "tests/VQFlash/GameWindowTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -7,6 +9,7 @@
 #include "common/CodePage.h"
 #include "tests/programs/activex/TestControlApi.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/ProcessWindow.h"
 #include "tests/support/TempFolder.h"
 #include "ui/PaintManager.h"
 
@@ -15,37 +18,11 @@ namespace Test {
 
 namespace {
 
-const wchar_t kClassesKey[] = L"Software\\Classes\\CLSID\\";
-
-bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
 std::wstring BuildFolder() {
     return UnixToWindowsPath(BinaryDirUnix());
 }
 
 }  // namespace
-
-std::wstring TestControlDllPath() {
-    return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/activex/") + VQ_TEST_CONTROL_DLL;
-}
-
-VQStandInRegistration::VQStandInRegistration(const std::wstring& clsid) : m_clsid(clsid) {
-    const std::wstring server = std::wstring(kClassesKey) + clsid + L"\\InprocServer32";
-    m_valid = SetValue(server, nullptr, TestControlDllPath()) && SetValue(server, L"ThreadingModel", L"Apartment");
-}
-
-VQStandInRegistration::~VQStandInRegistration() {
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_clsid).c_str());
-}
 
 std::wstring StandInCallLog() {
     HMODULE module = ::GetModuleHandleW(VQ_TEST_CONTROL_DLL);
@@ -85,35 +62,10 @@ VQStartedProgram::~VQStartedProgram() {
     ::CloseHandle(process.hProcess);
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(hwnd, &processId);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (processId == search->processId && _wcsicmp(name, search->className) == 0 && ::IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND VQStartedProgram::WaitWindow(const wchar_t* className, DWORD timeoutMs) const {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        WindowSearch search = {process.dwProcessId, className, nullptr};
-        ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
+        if (HWND found = FindWindowOfProcess(process.dwProcessId, className, true)) return found;
         if (::WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
@@ -165,6 +117,23 @@ bool VQProbeSkinFolder::ProbeLoaded() const {
     return ::GetFileAttributesW((m_probe + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void ExpectSkinLoadsNoLibrary(const VQProbeSkinFolder& skin, const std::wstring& arguments, const std::wstring& logPath,
+                              const wchar_t* windowClass, const std::wstring& logText) {
+    VQStartedProgram program;
+    ASSERT_TRUE(StartProgram(skin.Program(), arguments, logPath, program));
+    HWND window = program.WaitWindow(windowClass);
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(WaitForLogText(logPath, logText));
+    DWORD_PTR result = 1;
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    // Laid out and painted after the skin (a delayed object is made then).
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitExit());
+    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into " << WideToNarrow(skin.Program());
+}
+
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     do {
@@ -178,6 +147,14 @@ bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD t
         ::Sleep(20);
     } while (::IsWindow(box) && ::GetTickCount() - start < timeoutMs);
     return false;
+}
+
+bool AnswerErrorBox(const VQStartedProgram& program, VQErrorBox& box) {
+    HWND dialog = program.WaitWindow(L"#32770");
+    if (dialog == nullptr) return false;
+    const bool read = ReadMessageBox(dialog, box.text, box.caption);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return read;
 }
 
 std::wstring ReadLogFile(const std::wstring& path) {

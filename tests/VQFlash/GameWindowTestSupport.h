@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/ClassRegistration.h"
+
 namespace Tessar {
 class VQTempFolder;
 }
@@ -16,20 +18,11 @@ class VQTempFolder;
 namespace Tessar {
 namespace Test {
 
-// The test control's DLL in the build's fixture folder (a Windows path).
-std::wstring TestControlDllPath();
-
 // Registers the test control as the in-process server of `clsid` in
 // HKEY_LOCAL_MACHINE\Software\Classes; removed again on destruction.
-class VQStandInRegistration {
+class VQStandInRegistration : public VQClassRegistration {
 public:
-    explicit VQStandInRegistration(const std::wstring& clsid);
-    ~VQStandInRegistration();
-    bool IsValid() const { return m_valid; }
-
-private:
-    std::wstring m_clsid;
-    bool m_valid = false;
+    explicit VQStandInRegistration(const std::wstring& clsid) : VQClassRegistration(clsid, TestControlDllPath()) {}
 };
 
 // The newest live test control object's call log in this process.
@@ -72,9 +65,24 @@ private:
     std::wstring m_probe;
 };
 
+// The program started from the probe skin folder with `arguments`, in
+// a window of `windowClass`: it hands the game to the registered control
+// (`logText` in the call log), takes a skin reload and a repaint, ends with
+// 0 when closed, and never loads the skin's library (gtest expectations).
+void ExpectSkinLoadsNoLibrary(const VQProbeSkinFolder& skin, const std::wstring& arguments, const std::wstring& logPath,
+                              const wchar_t* windowClass, const std::wstring& logText);
+
 // The text and caption of another process's message box, once it has
 // filled them in; false when they stay empty within the time.
 bool ReadMessageBox(HWND box, std::wstring& text, std::wstring& caption, DWORD timeoutMs = 30000);
+
+// The message box a game program shows for bad arguments, read and then
+// closed with OK; false when none came or it stayed empty.
+struct VQErrorBox {
+    std::wstring text;
+    std::wstring caption;
+};
+bool AnswerErrorBox(const VQStartedProgram& program, VQErrorBox& box);
 
 // The UTF-8 lines of a log file as wide text, joined with ';'.
 std::wstring ReadLogFile(const std::wstring& path);

@@ -25,20 +25,9 @@ TEST(PallicoProgramTest, ASelectedSkinCannotMakeItLoadALibrary) {
     ASSERT_TRUE(folder.WriteFile(L"movie.swf", "FWS"));
     Tessar::Test::VQProbeSkinFolder skin;
     ASSERT_TRUE(skin.Prepare(folder, L"Pallico.exe", L"FlashWnd", 123));
-    const std::wstring log = folder.PathOf(L"calls.log");
-    Tessar::Test::VQStartedProgram program;
-    ASSERT_TRUE(Tessar::Test::StartProgram(skin.Program(), L"\"" + folder.PathOf(L"movie.swf") + L"\"", log, program));
-    HWND window = program.WaitWindow(L"VQFlashWnd");
-    ASSERT_NE(nullptr, window);
-    const std::wstring expected = L"movie=" + folder.PathOf(L"movie.swf");
-    EXPECT_TRUE(Tessar::Test::WaitForLogText(log, expected));
-    DWORD_PTR result = 1;
-    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_USER + 1, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    EXPECT_NE(0, ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &result));
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitExit());
-    EXPECT_FALSE(skin.ProbeLoaded()) << "the skin got its library loaded into Pallico";
+    Tessar::Test::ExpectSkinLoadsNoLibrary(skin, L"\"" + folder.PathOf(L"movie.swf") + L"\"",
+                                           folder.PathOf(L"calls.log"), L"VQFlashWnd",
+                                           L"movie=" + folder.PathOf(L"movie.swf"));
 }
 
 TEST(PallicoProgramTest, PlaysAGameFromItsIniOrItsMovieAndEndsWhenClosed) {
@@ -89,21 +78,6 @@ TEST(PallicoProgramTest, PlaysAGameFromItsIniOrItsMovieAndEndsWhenClosed) {
 namespace Tessar {
 namespace {
 
-// The message box a game program shows for bad arguments: its text and
-// caption, then closed with OK.
-struct ErrorBox {
-    std::wstring text;
-    std::wstring caption;
-};
-
-bool AnswerErrorBox(const Tessar::Test::VQStartedProgram& program, ErrorBox& box) {
-    HWND dialog = program.WaitWindow(L"#32770");
-    if (dialog == nullptr) return false;
-    const bool read = Tessar::Test::ReadMessageBox(dialog, box.text, box.caption);
-    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return read;
-}
-
 TEST(PallicoProgramTest, BadArgumentsShowTheirMessageAndEnd) {
     VQTempFolder folder;
     ASSERT_TRUE(folder.WriteFile(L"notes.txt", "text"));
@@ -123,8 +97,8 @@ TEST(PallicoProgramTest, BadArgumentsShowTheirMessageAndEnd) {
         Tessar::Test::VQStartedProgram program;
         ASSERT_TRUE(Tessar::Test::StartProgram(L"Pallico.exe", L"\"" + c.argument + L"\"", folder.PathOf(L"x.log"),
                                                program));
-        ErrorBox box;
-        ASSERT_TRUE(AnswerErrorBox(program, box));
+        Tessar::Test::VQErrorBox box;
+        ASSERT_TRUE(Tessar::Test::AnswerErrorBox(program, box));
         EXPECT_EQ(c.text, box.text);
         EXPECT_EQ(std::wstring(L"\x9519\x8BEF"), box.caption);
         EXPECT_EQ(0u, program.WaitExit());

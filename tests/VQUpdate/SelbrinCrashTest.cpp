@@ -7,6 +7,7 @@
 #include "tests/programs/upgradeseam/EnvironmentSeam.h"
 #include "common/PathText.h"
 #include "tests/VQUpdate/SelbrinWorld.h"
+#include "tests/support/HeldFile.h"
 
 #include <windows.h>
 
@@ -19,22 +20,6 @@ namespace Tessar {
 namespace {
 
 using namespace ::Tessar::Test;
-
-class VQReadOnlyHold {
-public:
-    explicit VQReadOnlyHold(const std::wstring& path)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~VQReadOnlyHold() { Release(); }
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 TEST(SelbrinCrash, AnUpgradeKilledAtAnyStepIsFinishedOrUndoneWholeAtTheNextStart) {
     struct Case {
@@ -54,9 +39,9 @@ TEST(SelbrinCrash, AnUpgradeKilledAtAnyStepIsFinishedOrUndoneWholeAtTheNextStart
         VQSelbrinWorld world;
         ASSERT_TRUE(world.Ready()) << name;
         ASSERT_TRUE(world.WriteRestartMarkerFor(L"-background")) << name;
-        std::unique_ptr<VQReadOnlyHold> hold;
+        std::unique_ptr<VQHeldFile> hold;
         if (c.lockFile) {
-            hold.reset(new VQReadOnlyHold(world.ProgramPath(L"sub\\res.txt")));
+            hold.reset(new VQHeldFile(world.ProgramPath(L"sub\\res.txt")));
             ASSERT_TRUE(hold->Held()) << name;
         }
         std::wstring seamFile = world.Root(L"seam.txt");

@@ -4,6 +4,7 @@
 // as it was, and a locked program file that forces a roll-back.
 #include "VQUpdate/UpgradeJournal.h"
 #include "tests/VQUpdate/SelbrinWorld.h"
+#include "tests/support/HeldFile.h"
 
 #include <windows.h>
 
@@ -203,29 +204,12 @@ TEST(SelbrinRun, ExitDuringAStalledDownloadCancelsIt) {
     EXPECT_EQ(L"", world.Leftovers()) << "the worker ended before the window's records went";
 }
 
-// Holds a file open for reading only: it can be saved, not replaced.
-class VQLockedFile {
-public:
-    explicit VQLockedFile(const std::wstring& path)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~VQLockedFile() { Release(); }
-    bool Locked() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle;
-};
-
 TEST(SelbrinRun, ALockedProgramFileRollsTheWholeUpgradeBack) {
     VQSelbrinWorld world;
     ASSERT_TRUE(world.Ready());
     ASSERT_TRUE(world.WriteRestartMarkerFor(L"-background"));
-    VQLockedFile locked(world.ProgramPath(L"sub\\res.txt"));
-    ASSERT_TRUE(locked.Locked());
+    VQHeldFile locked(world.ProgramPath(L"sub\\res.txt"));
+    ASSERT_TRUE(locked.Held());
     VQProcess selbrin;
     ASSERT_TRUE(selbrin.Start(world.ProgramPath(L"Selbrin.exe"), L"-update"));
     DWORD code = 99;

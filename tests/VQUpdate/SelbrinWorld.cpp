@@ -10,6 +10,7 @@
 #include "common/PathText.h"
 #include "tests/programs/upgradeseam/EnvironmentSeam.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/ProcessWindow.h"
 #include "tests/ui/WindowScreenshot.h"
 
 namespace Tessar {
@@ -131,39 +132,15 @@ bool KillProcessById(DWORD id) {
     return killed;
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    wchar_t className[128] = {};
-    GetClassNameW(window, className, 128);
-    if (search->className != nullptr && wcscmp(className, search->className) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
-
 HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
-    WindowSearch search = {processId, className, nullptr};
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            found = FindWindowOfProcess(processId, className, true);
+            return found != nullptr;
         },
         timeoutMs);
-    return search.found;
+    return found;
 }
 
 VQSelbrinWorld::VQSelbrinWorld() {

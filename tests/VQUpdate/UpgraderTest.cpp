@@ -12,6 +12,7 @@
 #include "common/PathText.h"
 #include "common/SystemUtil.h"
 #include "tests/VQUpdate/UpdateTestUtil.h"
+#include "tests/support/HeldFile.h"
 
 #include <windows.h>
 
@@ -26,28 +27,10 @@ namespace Tessar {
 namespace {
 
 using ::Tessar::Test::ReadBytes;
+using ::Tessar::Test::VQHeldFile;
 using ::Tessar::Test::WriteBytes;
 
 typedef std::map<std::wstring, std::string> Tree;  // relative path -> bytes
-
-// Holds a file open for reading without sharing write or delete, as a
-// running program holds its files: it can be read but not replaced. Other
-// holders share more.
-class VQHeldFile {
-public:
-    explicit VQHeldFile(const std::wstring& path, DWORD share = FILE_SHARE_READ)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~VQHeldFile() { Release(); }
-    bool Held() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 class UpgraderTest : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/e2e/ManagerHarness.h"
+#include "tests/support/ProcessWindow.h"
 
 namespace Tessar {
 namespace Test {
@@ -17,28 +18,8 @@ const DWORD kStartTimeout = 90000;
 const DWORD kTimeout = 30000;
 const WORD kRuntimeCheckCommand = 1016;
 
-struct FindRequest {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindEnvironmentWindow(HWND hwnd, LPARAM param) {
-    auto* request = reinterpret_cast<FindRequest*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (pid == request->pid && wcscmp(name, L"VQEnvironmentWnd") == 0) {
-        request->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND EnvironmentWindowOf(DWORD pid) {
-    FindRequest request = {pid, nullptr};
-    ::EnumWindows(&FindEnvironmentWindow, reinterpret_cast<LPARAM>(&request));
-    return request.found;
+    return FindWindowOfProcess(pid, L"VQEnvironmentWnd", false);
 }
 
 std::wstring TitleOf(HWND hwnd) {

@@ -16,6 +16,7 @@
 #include "VQCore/gamelib/Settings.h"
 #include "common/FileUtil.h"
 #include "tests/support/LocalServer.h"
+#include "tests/support/ProcessWindow.h"
 
 namespace Tessar {
 namespace Test {
@@ -63,7 +64,7 @@ bool IsManagerWindow(HWND hwnd) {
     return wcscmp(className, kManagerClass) == 0 && wcscmp(title, kManagerTitle) == 0;
 }
 
-BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM lParam) {
+BOOL CALLBACK MatchManagerWindow(HWND hwnd, LPARAM lParam) {
     WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
     if (!IsManagerWindow(hwnd)) return TRUE;
     ++search->count;
@@ -219,7 +220,7 @@ void VQManagerFolder::KillAll() {
 
 HWND VQManagerFolder::FindMainWindow(DWORD pid) const {
     WindowSearch search = {pid, &m_started, nullptr, 0};
-    EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(&MatchManagerWindow, reinterpret_cast<LPARAM>(&search));
     // Test programs share the display: kept above the others' windows, the
     // screen pictures of the manager show the manager (without activating it).
     if (search.found)
@@ -229,7 +230,7 @@ HWND VQManagerFolder::FindMainWindow(DWORD pid) const {
 
 int VQManagerFolder::CountMainWindows() const {
     WindowSearch search = {0, nullptr, nullptr, 0};
-    EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(&MatchManagerWindow, reinterpret_cast<LPARAM>(&search));
     return search.count;
 }
 
@@ -247,25 +248,6 @@ bool WriteInstalledDemoGame(const std::wstring& listPath, uint32_t gameId, const
 
 namespace {
 
-struct ProcessWindowRequest {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM param) {
-    auto* request = reinterpret_cast<ProcessWindowRequest*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid == request->pid && wcscmp(name, request->className) == 0 && IsWindowVisible(hwnd)) {
-        request->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK ListProcessWindow(HWND hwnd, LPARAM param) {
     auto* request = reinterpret_cast<std::pair<DWORD, std::wstring>*>(param);
     DWORD pid = 0;
@@ -280,9 +262,7 @@ BOOL CALLBACK ListProcessWindow(HWND hwnd, LPARAM param) {
 }  // namespace
 
 HWND FindProcessWindow(DWORD pid, const wchar_t* className) {
-    ProcessWindowRequest request = {pid, className, nullptr};
-    EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&request));
-    return request.found;
+    return FindWindowOfProcess(pid, className, true);
 }
 
 std::string WindowsOf(DWORD pid) {
@@ -369,34 +349,13 @@ bool SaveImagePng(const VQScreenImage& image, const std::wstring& path) {
     return ok;
 }
 
-namespace {
-
-struct ClassSearch {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleOfClass(HWND hwnd, LPARAM data) {
-    auto* search = reinterpret_cast<ClassSearch*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid != search->pid || wcscmp(name, search->className) != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-}  // namespace
-
 HWND WaitForProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs) {
-    ClassSearch search = {pid, className, nullptr};
+    HWND found = nullptr;
     WaitFor([&] {
-        EnumWindows(&FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        found = FindWindowOfProcess(pid, className, true);
+        return found != nullptr;
     }, timeoutMs);
-    return search.found;
+    return found;
 }
 
 void PostClientClick(HWND hwnd, int x, int y) {

@@ -42,24 +42,28 @@ protected:
         return window;
     }
 
+    // Started in the background with the catalogue job's day timer fired
+    // now (instead of in minutes); the server answers every update request
+    // only after two minutes of silence, and the job has asked it.
+    void StartWithHangingCatalogueJob(VQUpdateServer& server, VQManagerProcess& manager, HWND& window) {
+        ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
+        const std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
+        ASSERT_TRUE(m_folder.WriteServers(std::string(stalled.begin(), stalled.end()), ""));
+        window = StartAndWait(L"-background", manager);
+        ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
+        ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
+        ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout))
+            << "the catalogue job did not ask the server";
+    }
+
     VQManagerFolder m_folder;
 };
 
 TEST_F(ManagerShutdownTest, CloseWhileACatalogueUpdateHangsEndsInTime) {
     VQUpdateServer server;
-    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
-    // Every update request is answered only after two minutes of silence.
-    std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
-    std::string ini = "[Servers]\r\nUpdateServer=" + std::string(stalled.begin(), stalled.end()) + "\r\n";
-    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini", ini));
-
     VQManagerProcess manager;
-    HWND window = StartAndWait(L"-background", manager);
-    ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
-    // The day timer of the catalogue job fires now instead of in minutes.
-    ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout))
-        << "the catalogue job did not ask the server";
+    HWND window = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWithHangingCatalogueJob(server, manager, window));
 
     DWORD closed = GetTickCount();
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
@@ -95,16 +99,9 @@ TEST_F(ManagerShutdownTest, CloseWhileTheOnlineReportHangsEndsInTime) {
 
 TEST_F(ManagerShutdownTest, ADayTimerWhileTheLastJobStillHangsKeepsTheWindowAnswering) {
     VQUpdateServer server;
-    ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
-    std::wstring stalled = server.Url(L"/__fault/stallhead-120000");
-    std::string ini = "[Servers]\r\nUpdateServer=" + std::string(stalled.begin(), stalled.end()) + "\r\n";
-    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini", ini));
-
     VQManagerProcess manager;
-    HWND window = StartAndWait(L"-background", manager);
-    ASSERT_NE(nullptr, window) << "exit code " << manager.ExitCode();
-    ASSERT_TRUE(PostMessageW(window, WM_TIMER, kDatabaseTimer, 0));
-    ASSERT_TRUE(WaitFor([&] { return HasRequestContaining(server, "update_database.php"); }, kStartTimeout));
+    HWND window = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWithHangingCatalogueJob(server, manager, window));
     // The next day's round comes while the first job still waits; the
     // window handles it and answers.
     DWORD_PTR result = 0;
@@ -118,9 +115,8 @@ TEST_F(ManagerShutdownTest, ADayTimerWhileTheLastJobStillHangsKeepsTheWindowAnsw
 TEST_F(ManagerShutdownTest, DataUpdateModeAsksTheServerAndEndsWithoutAWindow) {
     VQUpdateServer server;
     ASSERT_TRUE(server.Start(m_folder.Temp().Path()));
-    std::wstring base = server.Url(L"");
-    std::string ini = "[Servers]\r\nUpdateServer=" + std::string(base.begin(), base.end()) + "\r\n";
-    ASSERT_TRUE(m_folder.Temp().WriteFile(L"Norvane\\servers.ini", ini));
+    const std::wstring base = server.Url(L"");
+    ASSERT_TRUE(m_folder.WriteServers(std::string(base.begin(), base.end()), ""));
     VQManagerProcess updater = m_folder.Start(L"-update_data");
     ASSERT_TRUE(updater.WaitForExit(kShutdownBound));
     EXPECT_EQ(static_cast<DWORD>(-1), updater.ExitCode());

@@ -29,20 +29,9 @@ void SetBuiltIn(VQActiveX& control, const wchar_t* name, const std::wstring& val
 const wchar_t kBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 const wchar_t kFlashClsid[] = L"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 
-class ActiveXControlTest : public ::testing::Test {
+class ActiveXControlTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded());
-        m_library.Configure(TestOptionWindowless);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects());
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
-        m_library.Configure(0);
-        ::OleUninitialize();
-    }
-    VQTestControlLibrary m_library;
+    ActiveXControlTest() : VQActiveXLibraryTest(TestOptionWindowless) {}
 };
 
 TEST_F(ActiveXControlTest, AnswersForActiveXAndControlTypesOnly) {

@@ -138,6 +138,59 @@ TEST(ActiveXEventSinkTest, ForwardsEventsToTheWindowsCallback) {
     ::SysFreeString(url);
 }
 
+// A sink made for the older DWebBrowserEvents hears only its NewWindow: it
+// marks the event processed (with or without a window to tell) and passes
+// the address on; the events the newer interface also has are not heard
+// twice.
+TEST(ActiveXEventSinkTest, OlderInterfaceSinkHearsOnlyNewWindowAndMarksItProcessed) {
+    VARIANT_BOOL processed = VARIANT_FALSE;
+    BSTR url = ::SysAllocString(L"http://127.0.0.1/old.html");
+    VARIANT urlArg;
+    urlArg.vt = VT_BSTR;
+    urlArg.bstrVal = url;
+    VARIANT done;
+    done.vt = VT_BYREF | VT_BOOL;
+    done.pboolVal = &processed;
+    VARIANT empty;
+    ::VariantInit(&empty);
+    VARIANT enable;
+    enable.vt = VT_BOOL;
+    enable.boolVal = VARIANT_TRUE;
+    struct Case {
+        const char* name;
+        bool withWindow;
+        DISPID id;
+        std::vector<VARIANT> args;  // last argument first, as callers pass them
+        VARIANT_BOOL processed;
+        std::vector<std::wstring> heard;
+    };
+    const std::vector<std::wstring> none;
+    const std::vector<Case> cases = {
+        {"new window", true, DISPID_NEWWINDOW, {done, empty, empty, empty, Long(0), urlArg}, VARIANT_TRUE,
+         {L"http://127.0.0.1/old.html"}},
+        {"no window to tell", false, DISPID_NEWWINDOW, {done, empty, empty, empty, Long(0), urlArg}, VARIANT_TRUE,
+         none},
+        {"without Processed", true, DISPID_NEWWINDOW, {urlArg}, VARIANT_FALSE, {L"http://127.0.0.1/old.html"}},
+        {"address not a text", true, DISPID_NEWWINDOW, {done, empty, empty, empty, Long(0), Long(7)}, VARIANT_TRUE,
+         none},
+        {"command state", true, DISPID_COMMANDSTATECHANGE, {enable, Long(2)}, VARIANT_FALSE, none},
+        {"progress", true, DISPID_PROGRESSCHANGE, {Long(200), Long(-1)}, VARIANT_FALSE, none},
+    };
+    for (Case c : cases) {
+        processed = VARIANT_FALSE;
+        VQHeardEvents heard;
+        VQActiveXEventSink* sink = new VQActiveXEventSink(c.withWindow ? &heard : nullptr, VQBrowserEvents::Older);
+        DISPPARAMS params = {c.args.data(), nullptr, static_cast<UINT>(c.args.size()), 0};
+        EXPECT_EQ(S_OK, sink->Invoke(c.id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr))
+            << c.name;
+        EXPECT_EQ(c.processed, processed) << c.name;
+        EXPECT_EQ(c.heard, heard.olderNewWindows) << c.name;
+        EXPECT_TRUE(heard.commands.empty() && heard.progress_.empty() && heard.newWindows.empty()) << c.name;
+        EXPECT_EQ(0u, sink->Release());
+    }
+    ::SysFreeString(url);
+}
+
 TEST(ActiveXEventSinkTest, CloseMemberClosesOnCallAndReadsAsTrue) {
     VQHeardEvents heard;
     VQActiveXEventSink* sink = new VQActiveXEventSink(&heard);
@@ -159,20 +212,9 @@ TEST(ActiveXEventSinkTest, CloseMemberClosesOnCallAndReadsAsTrue) {
     EXPECT_EQ(0u, sink->Release());
 }
 
-class ActiveXEventSinkObjectTest : public ::testing::Test {
+class ActiveXEventSinkObjectTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded());
-        m_library.Configure(TestOptionWindowless);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects());
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
-        m_library.Configure(0);
-        ::OleUninitialize();
-    }
-    VQTestControlLibrary m_library;
+    ActiveXEventSinkObjectTest() : VQActiveXLibraryTest(TestOptionWindowless) {}
 };
 
 TEST_F(ActiveXEventSinkObjectTest, ConnectsToTheObjectAndHearsEventsUntilDisconnected) {

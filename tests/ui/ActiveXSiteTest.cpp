@@ -23,18 +23,8 @@ using Test::VQTestControlLibrary;
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-class ActiveXSiteTest : public ::testing::Test {
+class ActiveXSiteTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded());
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects());
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
-        m_library.Configure(0);
-        ::OleUninitialize();
-    }
     void Create(VQActiveXHost& host, DWORD options) {
         m_library.Configure(options);
         host.Set(L"modulename", VQTestControlLibrary::Path());
@@ -43,8 +33,6 @@ protected:
         ASSERT_NE(nullptr, host.Control()->GetSite());
         ASSERT_TRUE(host.Control()->GetSite()->IsInPlaceActive());
     }
-
-    VQTestControlLibrary m_library;
 };
 
 struct ProbeCase {

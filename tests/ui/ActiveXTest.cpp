@@ -21,20 +21,8 @@ using Test::WindowPixel;
 
 const COLORREF kControlColor = RGB(0x20, 0x80, 0xE0);
 
-class ActiveXTest : public ::testing::Test {
+class ActiveXTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded()) << "test control missing: " << std::string(m_library.Path().begin(), m_library.Path().end());
-        m_library.Configure(0);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects()) << "objects left alive";
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount()) << "sites left alive";
-        m_library.Configure(0);
-        ::OleUninitialize();
-    }
-
     // A host whose control loads the test control from its module.
     void UseModule(VQActiveXHost& host) {
         host.Set(L"modulename", VQTestControlLibrary::Path());
@@ -45,8 +33,6 @@ protected:
         std::wstring log = L";" + m_library.CallLog() + L";";
         return log.find(L";" + entry + L";") != std::wstring::npos;
     }
-
-    VQTestControlLibrary m_library;
 };
 
 TEST_F(ActiveXTest, WindowlessObjectIsCreatedFromItsModuleActivatedAndDrawn) {

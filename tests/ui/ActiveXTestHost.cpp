@@ -1,26 +1,11 @@
 #include "tests/ui/ActiveXTestHost.h"
 
-#include <cstdlib>
-
-#include "common/CodePage.h"
+#include "ui/ActiveXCtrl.h"
 
 namespace Tessar {
 namespace Test {
 
 namespace {
-
-const wchar_t kClassesKey[] = L"Software\\Classes\\";
-
-bool SetDefaultValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
 
 template <typename T>
 T Function(HMODULE module, const char* name) {
@@ -32,12 +17,21 @@ T Function(HMODULE module, const char* name) {
 // ---- the DLL ----
 
 std::wstring VQTestControlLibrary::Path() {
-    const char* binary = std::getenv("VQ_BINARY_DIR");
-    if (!binary) return std::wstring();
-    std::wstring path = L"Z:" + NarrowToWide(binary) + L"/fixtures/activex/" VQ_TEST_CONTROL_DLL;
-    for (wchar_t& ch : path)
-        if (ch == L'/') ch = L'\\';
-    return path;
+    return TestControlDllPath();
+}
+
+void VQActiveXLibraryTest::SetUp() {
+    ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+    ASSERT_TRUE(m_library.IsLoaded()) << "test control missing: "
+                                      << std::string(m_library.Path().begin(), m_library.Path().end());
+    m_library.Configure(m_options);
+}
+
+void VQActiveXLibraryTest::TearDown() {
+    EXPECT_EQ(0, m_library.LiveObjects()) << "objects left alive";
+    EXPECT_EQ(0, VQActiveXCtrl::LiveCount()) << "sites left alive";
+    m_library.Configure(0);
+    ::OleUninitialize();
 }
 
 VQTestControlLibrary::VQTestControlLibrary() {
@@ -80,17 +74,11 @@ VQTestControlRegistration::VQTestControlRegistration() {
     m_clsidText = text;
     m_progId = L"Tessar.VQTestControl." + std::to_wstring(::GetCurrentProcessId()) + L"." +
                std::to_wstring(m_clsid.Data1);
-    std::wstring server = std::wstring(kClassesKey) + L"CLSID\\" + m_clsidText + L"\\InprocServer32";
-    m_valid = SetDefaultValue(server, nullptr, VQTestControlLibrary::Path()) &&
-              SetDefaultValue(server, L"ThreadingModel", L"Apartment") &&
-              SetDefaultValue(std::wstring(kClassesKey) + m_progId + L"\\CLSID", nullptr, m_clsidText);
+    m_registration.reset(new VQClassRegistration(m_clsidText, TestControlDllPath(), m_progId));
+    m_valid = m_registration->IsValid();
 }
 
-VQTestControlRegistration::~VQTestControlRegistration() {
-    if (m_clsidText.empty()) return;
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + L"CLSID\\" + m_clsidText).c_str());
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kClassesKey) + m_progId).c_str());
-}
+VQTestControlRegistration::~VQTestControlRegistration() {}
 
 // ---- the host window ----
 

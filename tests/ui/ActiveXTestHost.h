@@ -1,16 +1,21 @@
 #pragma once
-// What the ActiveX host tests share: the test control DLL's functions, its
-// registration under a class id in the prefix's machine-wide classes, and a
-// window holding one VQActiveX in a container that records notifications
-// and hears the object's browser events.
+// What the ActiveX host tests share: the test control DLL's functions, the
+// fixture around a test that uses it, its registration under a class id in
+// the prefix's machine-wide classes, and a window holding one VQActiveX in
+// a container that records notifications and hears the object's browser
+// events.
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/programs/activex/TestControlApi.h"
+#include "tests/support/ClassRegistration.h"
 #include "tests/ui/TestWindow.h"
 #include "ui/ActiveX.h"
 #include "ui/ActiveXEventSink.h"
@@ -46,6 +51,21 @@ private:
     VQTestControlProbeProc m_probe = nullptr;
 };
 
+// A test with OLE and the test control library, whose control options are
+// set before each test; afterwards no object of the control and no site is
+// left alive, and the options are back at 0.
+class VQActiveXLibraryTest : public ::testing::Test {
+protected:
+    explicit VQActiveXLibraryTest(DWORD options = 0) : m_options(options) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    VQTestControlLibrary m_library;
+
+private:
+    DWORD m_options;
+};
+
 // Registers the test control as an in-process server under a class id and
 // program id of its own, made fresh for each registration so that test
 // programs sharing the prefix never meet, in HKEY_LOCAL_MACHINE\Software\Classes
@@ -63,6 +83,7 @@ private:
     CLSID m_clsid = {};
     std::wstring m_clsidText;
     std::wstring m_progId;
+    std::unique_ptr<VQClassRegistration> m_registration;
     bool m_valid = false;
 };
 
@@ -81,6 +102,7 @@ struct VQHeardEvents : public VQActiveXDispatch {
         if (cancel) *cancel = VARIANT_TRUE;
     }
     void OnScriptClose() override { ++scriptCloses; }
+    void OnOlderNewWindow(const std::wstring& url) override { olderNewWindows.push_back(url); }
 
     std::vector<std::pair<LONG, LONG>> progress_;
     std::vector<std::pair<LONG, LONG>> commands;
@@ -89,6 +111,7 @@ struct VQHeardEvents : public VQActiveXDispatch {
     int newWindow3 = 0;
     int scriptCloses = 0;
     std::wstring lastUrl;
+    std::vector<std::wstring> olderNewWindows;
 };
 
 // A test window with a container root holding one floating VQActiveX at

@@ -78,18 +78,11 @@ private:
     VQActiveXEventSink* m_sink = nullptr;
 };
 
-class ActiveXWindowTest : public ::testing::Test {
+class ActiveXWindowTest : public Test::VQActiveXLibraryTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        ASSERT_TRUE(m_library.IsLoaded());
-    }
     void TearDown() override {
-        EXPECT_EQ(0, m_library.LiveObjects());
         EXPECT_EQ(0, m_library.SiteReferences());
-        EXPECT_EQ(0, VQActiveXCtrl::LiveCount());
-        m_library.Configure(0);
-        ::OleUninitialize();
+        VQActiveXLibraryTest::TearDown();
     }
 
     // The layout of a player window with the control at 20,30-120,90.
@@ -99,8 +92,6 @@ protected:
                VQTestControlLibrary::Path() + L"\" clsid=\"" VQ_TEST_CONTROL_CLSID_TEXT L"\" windowless=\"" +
                (windowless ? L"true" : L"false") + L"\" delaycreate=\"false\"/></Container></Window>";
     }
-
-    VQTestControlLibrary m_library;
 };
 
 TEST_F(ActiveXWindowTest, PlayerFromMarkupIsLoadedDrawnAndHeardByItsWindow) {

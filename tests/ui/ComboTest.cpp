@@ -57,6 +57,15 @@ protected:
     bool StillOpen(VQComboWnd* dropDown) const {
         return dropDown && combo->GetDropDown() == dropDown && ::IsWindow(dropDown->GetHWND());
     }
+    // Opens the list and runs `step` on it while it stays open, again when
+    // another window took the focus meanwhile (FocusRetry.h); false when it
+    // never succeeded.
+    bool WithOpenList(const std::function<bool(VQComboWnd*)>& step) {
+        return RunUndisturbed([&] {
+            VQComboWnd* dropDown = Open();
+            return StillOpen(dropDown) && step(dropDown);
+        });
+    }
     bool WaitClosed() {
         return PumpUntil([&] { return combo->GetDropDown() == nullptr; });
     }
@@ -141,9 +150,7 @@ TEST_F(ComboFixture, OpensBelowScrollsAndIsChosenByMouse) {
     int scrolled = 0;
     int index = -1;
     const int openingsBefore = window.Count(NotifyDropDown, combo);
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         ::GetWindowRect(dropDown->GetHWND(), &list);
         ::GetClassNameW(dropDown->GetHWND(), className, 64);
         VQPaintManager& listManager = dropDown->GetManager();
@@ -193,9 +200,7 @@ TEST_F(ComboFixture, OpensBelowScrollsAndIsChosenByMouse) {
 TEST_F(ComboFixture, ChosenByKeyboardInTheOpenList) {
     Build();
     bool highlightOnly = false;
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         HWND list = dropDown->GetHWND();
         for (UINT key : {VK_DOWN, VK_DOWN, VK_NEXT, VK_UP}) PostKeyDown(list, key);
         PumpPending();
@@ -213,9 +218,7 @@ TEST_F(ComboFixture, ChosenByKeyboardInTheOpenList) {
 
     // Opened again, the list starts from the highlight it had.
     bool keptHighlight = false;
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         keptHighlight = combo->GetComboItem(2)->IsSelected();
         PostKeyDown(dropDown->GetHWND(), VK_END);
         PostKeyDown(dropDown->GetHWND(), VK_F4);
@@ -229,9 +232,7 @@ TEST_F(ComboFixture, ChosenByKeyboardInTheOpenList) {
 TEST_F(ComboFixture, ListSizedByItsItemsWhenNoSizeIsGiven) {
     Build(L"0,0", 3);
     RECT list = {};
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         ::GetWindowRect(dropDown->GetHWND(), &list);
         return true;
     }));
@@ -246,9 +247,7 @@ TEST_F(ComboFixture, ListSizedByItsItemsWhenNoSizeIsGiven) {
 TEST_F(ComboFixture, DestroyedWhileOpenLeavesNoWindowBehind) {
     Build();
     HWND list = nullptr;
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         list = dropDown->GetHWND();
         return true;
     }));
@@ -262,9 +261,7 @@ TEST_F(ComboFixture, DestroyedWhileOpenLeavesNoWindowBehind) {
 TEST_F(ComboFixture, TheOwningWindowDestroyedWhileOpenTakesTheListWithIt) {
     Build();
     HWND list = nullptr;
-    ASSERT_TRUE(RunUndisturbed([&] {
-        VQComboWnd* dropDown = Open();
-        if (!StillOpen(dropDown)) return false;
+    ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
         list = dropDown->GetHWND();
         return true;
     }));
@@ -280,9 +277,7 @@ TEST_F(ComboFixture, UsedAgainAfterClosingAndDestroyedWithItsWindow) {
     Build();
     for (int round = 0; round < 2; ++round) {
         // Closed by WM_CLOSE (or, should another program take the focus, by that).
-        ASSERT_TRUE(RunUndisturbed([&] {
-            VQComboWnd* dropDown = Open();
-            if (!StillOpen(dropDown)) return false;
+        ASSERT_TRUE(WithOpenList([&](VQComboWnd* dropDown) {
             ::PostMessageW(dropDown->GetHWND(), WM_CLOSE, 0, 0);
             return true;
         })) << round;

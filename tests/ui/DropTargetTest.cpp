@@ -6,79 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FileDropData.h"
 #include "tests/support/PointerParking.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace Tessar {
 namespace {
 
-// A data object holding file names as CF_HDROP, as the shell hands over.
-class FileDropData : public IDataObject {
-public:
-    explicit FileDropData(std::vector<std::wstring> files) : m_files(std::move(files)) {}
-    LONG RefCount() const { return m_refs; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *ppv = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        HRESULT hr = QueryGetData(format);
-        if (FAILED(hr))
-            return hr;
-        size_t chars = 1;
-        for (const auto& file : m_files) chars += file.size() + 1;
-        HGLOBAL global = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-        if (global == nullptr)
-            return E_OUTOFMEMORY;
-        auto* drop = static_cast<DROPFILES*>(::GlobalLock(global));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        auto* names = reinterpret_cast<wchar_t*>(drop + 1);
-        for (const auto& file : m_files) {
-            std::memcpy(names, file.c_str(), (file.size() + 1) * sizeof(wchar_t));
-            names += file.size() + 1;
-        }
-        ::GlobalUnlock(global);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* format) override {
-        if (format->cfFormat != CF_HDROP)
-            return DV_E_FORMATETC;
-        return (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_TYMED;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    std::vector<std::wstring> m_files;
-    LONG m_refs = 1;
-};
+using Test::VQFileDropData;
 
 // File names of a data object's CF_HDROP, read the way a window would.
 std::vector<std::wstring> DroppedFiles(IDataObject* data) {
@@ -222,7 +161,7 @@ TEST_F(DropTargetTest, CallbacksBecomeMessagesWithTheirRecords) {
     OwnerWindow window(OwnerProc);
     ASSERT_NE(nullptr, window.Handle());
     VQDropTargetEx target(window.Handle());
-    FileDropData data({L"C:\\games\\one.swf", L"D:\\游戏\\two.exe"});
+    VQFileDropData data({L"C:\\games\\one.swf", L"D:\\游戏\\two.exe"});
     m_script.reply = S_FALSE;
     m_script.chosenEffect = DROPEFFECT_COPY;
 
@@ -275,7 +214,7 @@ TEST_F(DropTargetTest, WindowThatIgnoresTheMessagesLeavesOkAndTheEffect) {
     OwnerWindow window(::DefWindowProcW);
     ASSERT_NE(nullptr, window.Handle());
     VQDropTargetEx target(window.Handle());
-    FileDropData data({L"C:\\a.swf"});
+    VQFileDropData data({L"C:\\a.swf"});
     struct Case {
         const char* name;
         int call;
@@ -348,7 +287,7 @@ TEST_F(DropTargetTest, RegisteredWindowReceivesAWholeDrag) {
     ::SetCursorPos(centre.x, centre.y);
     m_script.chosenEffect = DROPEFFECT_COPY;
 
-    FileDropData data({L"Z:\\tmp\\game.swf"});
+    VQFileDropData data({L"Z:\\tmp\\game.swf"});
     DropAfterEnter source;
     DWORD effect = DROPEFFECT_NONE;
     HRESULT hr = ::DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);

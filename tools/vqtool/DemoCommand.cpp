@@ -18,6 +18,7 @@
 #include "common/ScrambledXmlFile.h"
 #include "common/XmlDocument.h"
 #include "common/XmlElement.h"
+#include "tools/imageencode/BitmapCanvas.h"
 #include "tools/imageencode/ImageEncode.h"
 #include "VQCore/gamelib/GameId.h"
 
@@ -43,21 +44,9 @@ const COLORREF kCardColours[] = {
 
 // Draws the card with GDI into a 32-bit DIB and returns it as PNG bytes.
 bool DrawCard(uint32_t id, wchar_t character, std::string& png) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kCardSide;
-    info.bmiHeader.biHeight = -kCardSide;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc == nullptr || bitmap == nullptr) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return false;
-    }
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    VQBitmapCanvas canvas(kCardSide, kCardSide);
+    if (!canvas.IsValid()) return false;
+    HDC dc = canvas.DC();
     COLORREF colour = kCardColours[id % (sizeof(kCardColours) / sizeof(kCardColours[0]))];
     // A vertical blend from the colour to a darker shade.
     for (int y = 0; y < kCardSide; ++y) {
@@ -77,28 +66,19 @@ bool DrawCard(uint32_t id, wchar_t character, std::string& png) {
     SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
     RECT all = {0, 0, kCardSide, kCardSide};
     DrawTextW(dc, &character, 1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    GdiFlush();
-    // BGRA rows to opaque RGBA, rounded corners left transparent.
-    std::vector<unsigned char> rgba(static_cast<size_t>(kCardSide) * kCardSide * 4);
-    const unsigned char* source = static_cast<const unsigned char*>(bits);
+    // Opaque RGBA, rounded corners left transparent.
+    std::vector<unsigned char> rgba = canvas.OpaqueRgba();
     const int radius = 6;
     for (int y = 0; y < kCardSide; ++y) {
         for (int x = 0; x < kCardSide; ++x) {
             size_t at = (static_cast<size_t>(y) * kCardSide + x) * 4;
             int dx = x < radius ? radius - x : (x >= kCardSide - radius ? x - (kCardSide - radius - 1) : 0);
             int dy = y < radius ? radius - y : (y >= kCardSide - radius ? y - (kCardSide - radius - 1) : 0);
-            bool outside = dx * dx + dy * dy > radius * radius;
-            rgba[at] = source[at + 2];
-            rgba[at + 1] = source[at + 1];
-            rgba[at + 2] = source[at];
-            rgba[at + 3] = outside ? 0 : 0xFF;
+            if (dx * dx + dy * dy > radius * radius) rgba[at + 3] = 0;
         }
     }
     SelectObject(dc, oldFont);
     DeleteObject(font);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return EncodePng(rgba.data(), kCardSide, kCardSide, png);
 }
 

@@ -3,14 +3,10 @@
 // pixels as a PNG (the run command's picture when there is no display).
 #include "tools/vqtool/Command.h"
 
+#include "tools/imageencode/BitmapCanvas.h"
 #include "tools/imageencode/ImageEncode.h"
 
 #include <windows.h>
-
-#include <cstdint>
-#include <cstdio>
-#include <vector>
-
 
 namespace Tessar {
 namespace {
@@ -22,36 +18,10 @@ bool CaptureToPng(HWND hwnd, std::string& png) {
     if (!GetWindowRect(hwnd, &rc)) return false;
     int width = rc.right - rc.left, height = rc.bottom - rc.top;
     if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-        GdiFlush();
-        std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-        const unsigned char* source = static_cast<const unsigned char*>(bits);
-        for (size_t i = 0; i < rgba.size(); i += 4) {
-            rgba[i] = source[i + 2];
-            rgba[i + 1] = source[i + 1];
-            rgba[i + 2] = source[i];
-            rgba[i + 3] = 0xFF;
-        }
-        ok = EncodePng(rgba.data(), width, height, png);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
+    VQBitmapCanvas canvas(width, height);
+    if (!canvas.IsValid()) return false;
+    canvas.CopyScreen(rc.left, rc.top);
+    return EncodePng(canvas.OpaqueRgba().data(), width, height, png);
 }
 
 int RunScreenshot(const VQToolArgs& args) {
@@ -66,10 +36,7 @@ int RunScreenshot(const VQToolArgs& args) {
     Sleep(kPaintSettleMs);  // the first pages and pictures paint
     std::string png;
     if (!CaptureToPng(window, png)) return ToolError(L"cannot capture the window");
-    FILE* file = _wfopen(args[0].c_str(), L"wb");
-    if (file == nullptr) return ToolError(L"cannot write " + args[0]);
-    fwrite(png.data(), 1, png.size(), file);
-    fclose(file);
+    if (!WriteImageFile(args[0], png)) return ToolError(L"cannot write " + args[0]);
     return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "tests/VQFlash/GameWindowTestSupport.h"
 #include "tests/e2e/ManagerHarness.h"
 #include "tests/programs/activex/TestControlApi.h"
+#include "tests/support/ProcessWindow.h"
 
 namespace Tessar {
 namespace Test {
@@ -22,27 +23,8 @@ const wchar_t kBrowserClsid[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 const UINT kCmdFeedback = 1004;
 const UINT kCmdTrayFeedback = 32784;
 
-struct WindowSearch {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    ::GetClassNameW(hwnd, name, 64);
-    if (pid != search->pid || std::wstring(name) != search->className) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
 HWND WindowOfProcess(DWORD pid, const wchar_t* className) {
-    WindowSearch search = {pid, className, nullptr};
-    ::EnumWindows(&FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindWindowOfProcess(pid, className, false);
 }
 
 size_t Count(const std::wstring& text, const std::wstring& needle) {
