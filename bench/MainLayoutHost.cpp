@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "VQCore/app/AppControlTypes.h"
-#include "VQCore/app/GameIcon.h"
-#include "VQCore/app/IconList.h"
-#include "VQCore/app/TabPages.h"
+#include "VQCore/app/start/AppControlTypes.h"
+#include "VQCore/app/pages/GameIcon.h"
+#include "VQCore/app/pages/IconList.h"
+#include "VQCore/app/mainwindow/TabPages.h"
 #include "ui/DialogBuilder.h"
 #include "ui/TabCtrl.h"
 #include "tools/imageencode/ImageEncode.h"

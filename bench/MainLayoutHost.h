@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "VQCore/app/ControlFactory.h"
+#include "VQCore/app/start/ControlFactory.h"
 #include "tools/imageencode/BitmapCanvas.h"
 #include "ui/Event.h"
 #include "ui/PaintManager.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "VQCore/app/DialogWindow.h"
+#include "VQCore/app/windows/DialogWindow.h"
 
 namespace Tessar {
 namespace Test {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "VQCore/app/AppControlTypes.h"
-#include "VQCore/app/IconListPage.h"
-#include "VQCore/app/TabPages.h"
+#include "VQCore/app/start/AppControlTypes.h"
+#include "VQCore/app/pages/IconListPage.h"
+#include "VQCore/app/mainwindow/TabPages.h"
 #include "tests/ui/WindowInput.h"
 #include "ui/Container.h"
 #include "ui/PaintManager.h"

@@ -9,9 +9,9 @@
 #include <functional>
 #include <vector>
 
-#include "VQCore/app/PageFilters.h"
-#include "VQCore/app/PageSlide.h"
-#include "VQCore/app/TileMoves.h"
+#include "VQCore/app/pages/PageFilters.h"
+#include "VQCore/app/mainwindow/PageSlide.h"
+#include "VQCore/app/mainwindow/TileMoves.h"
 #include "bench/MainLayoutHost.h"
 
 namespace Tessar {

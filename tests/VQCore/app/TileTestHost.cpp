@@ -1,9 +1,9 @@
 #include "tests/VQCore/app/TileTestHost.h"
 
-#include "VQCore/app/AppControlTypes.h"
-#include "VQCore/app/GameIcon.h"
-#include "VQCore/app/IconList.h"
-#include "VQCore/app/IconListPage.h"
+#include "VQCore/app/start/AppControlTypes.h"
+#include "VQCore/app/pages/GameIcon.h"
+#include "VQCore/app/pages/IconList.h"
+#include "VQCore/app/pages/IconListPage.h"
 #include "common/FormatText.h"
 #include "ui/DialogBuilder.h"
 

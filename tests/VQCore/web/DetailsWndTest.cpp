@@ -4,7 +4,7 @@
 // turning loading picture, which stops and gives way to the page when the
 // browser reports it complete.
 
-#include "VQCore/app/DetailsWnd.h"
+#include "VQCore/app/windows/DetailsWnd.h"
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 
@@ -14,7 +14,7 @@
 
 #include <vector>
 
-#include "VQCore/app/LoadingPicture.h"
+#include "VQCore/app/windows/LoadingPicture.h"
 #include "common/ServerAddresses.h"
 #include "tests/programs/activex/TestControlApi.h"
 #include "ui/ActiveX.h"

@@ -5,7 +5,7 @@
 // picture, hides on close and on the page's close call, and deletes itself
 // with its native window.
 
-#include "VQCore/app/WebWnd.h"
+#include "VQCore/app/windows/WebWnd.h"
 
 #include "tests/VQFlash/GameWindowTestSupport.h"
 
