@@ -67,8 +67,9 @@ TEST(FileCipherTest, RoundTripKeepsEveryLength) {
         std::string cipher = Cipher(plain, true);
         uint32_t whole = length / 8 * 8;
         EXPECT_EQ(plain.substr(whole), cipher.substr(whole)) << "tail, length " << length;
-        if (whole > 0)
+        if (whole > 0) {
             EXPECT_NE(plain.substr(0, whole), cipher.substr(0, whole)) << "length " << length;
+        }
         EXPECT_EQ(plain, Cipher(cipher, false)) << "length " << length;
     }
 }

@@ -39,8 +39,9 @@ std::string Encipher(const std::string& plain) {
     uint32_t key[kCipherKeyWords];
     BuildCipherKey(key);
     std::string out = plain;
-    if (plain.size() >= 4)
+    if (plain.size() >= 4) {
         EXPECT_TRUE(CipherBuffer(static_cast<uint32_t>(plain.size()), key, plain.data(), &out[0], true));
+    }
     return out;
 }
 

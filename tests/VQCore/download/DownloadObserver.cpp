@@ -7,9 +7,15 @@ namespace Test {
 
 namespace {
 
+// The thread's stack is one reservation: an address lies on it when its
+// allocation is the one of a local of this call.
 bool OnCurrentStack(const void* address) {
-    const NT_TIB* tib = reinterpret_cast<const NT_TIB*>(NtCurrentTeb());
-    return address < tib->StackBase && address >= tib->StackLimit;
+    int local = 0;
+    MEMORY_BASIC_INFORMATION ours = {};
+    MEMORY_BASIC_INFORMATION theirs = {};
+    if (VirtualQuery(&local, &ours, sizeof(ours)) == 0 || VirtualQuery(address, &theirs, sizeof(theirs)) == 0)
+        return false;
+    return ours.AllocationBase == theirs.AllocationBase;
 }
 
 }  // namespace

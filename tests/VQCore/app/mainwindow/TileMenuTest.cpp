@@ -84,7 +84,9 @@ TEST(TileMenu, TheInstalledTwinIsATileInStateOne) {
                             IconListMarkup(121, L"quicklist", 1, 8));
         VQGameIcon* tile = MakeTile(7, L"游戏", kTileNotInstalled);
         ASSERT_TRUE(host.List(114)->AddTile(tile)) << c.name;
-        if (c.twinList != 0) ASSERT_TRUE(host.List(c.twinList)->AddTile(MakeTile(7, L"游戏", c.twinState))) << c.name;
+        if (c.twinList != 0) {
+            ASSERT_TRUE(host.List(c.twinList)->AddTile(MakeTile(7, L"游戏", c.twinState))) << c.name;
+        }
         const VQTileMenuFacts facts = TileMenuFactsOf(*tile);
         EXPECT_EQ(114, facts.listId) << c.name;
         EXPECT_EQ(c.twin, facts.hasInstalledTwin) << c.name;

@@ -252,7 +252,9 @@ TEST_F(GameListStateTest, TilesOfGamesWithADesktopShortcutAreMarkedAtLoad) {
     VQInstalledXmlFile::Records installed;
     for (const auto& c : cases) {
         linkIni.DeleteSection(FormatString(L"%05u", c.id));
-        if (!c.lnk.empty()) ASSERT_TRUE(linkIni.WriteString(FormatString(L"%05u", c.id), L"lnk", c.lnk)) << c.name;
+        if (!c.lnk.empty()) {
+            ASSERT_TRUE(linkIni.WriteString(FormatString(L"%05u", c.id), L"lnk", c.lnk)) << c.name;
+        }
         installed.push_back(Installed(c.id));
     }
     ASSERT_TRUE(WriteInstalled(installed, {}));
