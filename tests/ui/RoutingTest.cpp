@@ -309,7 +309,9 @@ TEST(Routing, SetCursorGoesToAFlaggedControlUnderTheCursorUnlessCaptured) {
         ::SendMessageW(window.GetHWND(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHWND()),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         ASSERT_EQ(before + c.events, probe->Count(EventSetCursor)) << c.name;
-        if (c.events) EXPECT_EQ(cursor.x, probe->Last(EventSetCursor)->mouse.x) << c.name;
+        if (c.events) {
+            EXPECT_EQ(cursor.x, probe->Last(EventSetCursor)->mouse.x) << c.name;
+        }
         if (c.captured) window.GetPaintManager().ReleaseCapture();
     }
 }
