@@ -252,18 +252,28 @@ void VQGameListState::TopUpQuickStrip(VQGameIcon* tool) {
     quick.push_back(copy);
 }
 
+VQGameIcon* VQGameListState::NewCatalogueTile(const VQGameRecord& entry) {
+    VQGameIcon* tile = new (std::nothrow) VQGameIcon();
+    if (!tile) return nullptr;
+    tile->SetState(kTileNotInstalled);
+    FillIconFromEntry(entry, tile);
+    tile->SetState(kTileNotInstalled);
+    return tile;
+}
+
+const VQGameRecord* VQGameListState::PublishedEntry(int32_t id) const {
+    const VQGameRecord* entry = m_database ? m_database->FindById(static_cast<uint32_t>(id)) : nullptr;
+    return entry && entry->Publish ? entry : nullptr;
+}
+
 bool VQGameListState::LoadAdvertIcons() {
     VQRecommendXmlFile file(OrDefault(m_paths.advertList, GetAdvertListPath), VQRecommendXmlFile::AdvertList);
     if (!file.Load()) return false;
     for (int kind = 0; kind < VQRecommendXmlFile::kKindLists; ++kind) {
         for (int32_t id : file.GetList(kind)) {
-            const VQGameRecord* entry = m_database ? m_database->FindById(static_cast<uint32_t>(id)) : nullptr;
-            if (!entry || !entry->Publish) continue;
-            VQGameIcon* tile = new (std::nothrow) VQGameIcon();
+            const VQGameRecord* entry = PublishedEntry(id);
+            VQGameIcon* tile = entry ? NewCatalogueTile(*entry) : nullptr;
             if (!tile) continue;
-            tile->SetState(kTileNotInstalled);
-            FillIconFromEntry(*entry, tile);
-            tile->SetState(kTileNotInstalled);
             m_lists[FirstKindList + kind].push_back(tile);
             if (kind == 4) TopUpQuickStrip(tile);
         }
@@ -281,11 +291,8 @@ void VQGameListState::AddKindTiles(int kind, const std::vector<int32_t>& ids, si
         const VQGameRecord* entry = m_database ? m_database->FindById(id) : nullptr;
         if (!entry) continue;
         if (skipToolType4 && IsToolGameId(id) && entry->Type == 4) continue;
-        VQGameIcon* tile = new (std::nothrow) VQGameIcon();
+        VQGameIcon* tile = NewCatalogueTile(*entry);
         if (!tile) continue;
-        tile->SetState(kTileNotInstalled);
-        FillIconFromEntry(*entry, tile);
-        tile->SetState(kTileNotInstalled);
         page.push_back(tile);
         if (kind == 4) TopUpQuickStrip(tile);
     }
@@ -310,13 +317,9 @@ bool VQGameListState::LoadHotIcons() {
     if (!file.Load()) return false;
     for (int kind = 0; kind < VQRecommendXmlFile::kKindLists; ++kind) {
         for (int32_t id : file.GetList(kind)) {
-            const VQGameRecord* entry = m_database ? m_database->FindById(static_cast<uint32_t>(id)) : nullptr;
-            if (!entry || !entry->Publish) continue;
-            VQGameIcon* tile = new (std::nothrow) VQGameIcon();
+            const VQGameRecord* entry = PublishedEntry(id);
+            VQGameIcon* tile = entry ? NewCatalogueTile(*entry) : nullptr;
             if (!tile) continue;
-            tile->SetState(kTileNotInstalled);
-            FillIconFromEntry(*entry, tile);
-            tile->SetState(kTileNotInstalled);
             m_lists[HotList].push_back(tile);
         }
     }

@@ -102,6 +102,11 @@ public:
 private:
     void AddKindTiles(int kind, const std::vector<int32_t>& ids, size_t skipFirst, bool skipToolType4);
     void TopUpQuickStrip(VQGameIcon* tool);
+    // A not-installed tile of a catalogue game, as the kind, advert and hot
+    // pages show it; null when out of memory.
+    VQGameIcon* NewCatalogueTile(const VQGameRecord& entry);
+    // The catalogue's record of a game id, when the game is published.
+    const VQGameRecord* PublishedEntry(int32_t id) const;
     bool AutoStartUndone() const;
     void NoteUnreadable(ListIndex list, const std::wstring& path);
 
