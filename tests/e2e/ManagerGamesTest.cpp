@@ -43,43 +43,6 @@ const int kShortcutItemY = 4 + kMenuRow + kMenuSeparator + 2 * kMenuRow + kMenuR
 const int kDeleteIconItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow / 2;
 const int kUninstallItemY = 4 + kMenuRow + kMenuSeparator + 3 * kMenuRow + kMenuSeparator + kMenuRow + kMenuRow / 2;
 
-std::wstring StandInPath() { return UnixToWindowsPath(BinaryDirUnix() + "/fixtures/games") + L"\\GameStandIn.exe"; }
-
-std::vector<std::wstring> ReadLines(const std::wstring& path) {
-    std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::wstring text;
-    wchar_t buffer[1024];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read / sizeof(wchar_t));
-    CloseHandle(file);
-    size_t start = 0;
-    for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
-DWORD PidOf(const std::wstring& line) { return static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)); }
-
-// One installed game whose program is the stand-in with these arguments;
-// `createdFolder` is the folder its install made, when it made one.
-bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
-                        const std::wstring& arguments, const std::wstring& setupFolder,
-                        const std::wstring& createdFolder = std::wstring()) {
-    VQInstalledXmlFile list;
-    auto record = boost::make_shared<VQGameInstalledInfo>();
-    record->ID = gameId;
-    record->FullPath = program;
-    record->RunArg = arguments;
-    record->SetupDir = setupFolder;
-    record->CreatedDir = createdFolder;
-    record->SetupTime = 1700000000;
-    list.SetRecords({record}, {});
-    return list.Save(listPath);
-}
-
 std::vector<uint32_t> InstalledIds(const std::wstring& listPath) {
     std::vector<uint32_t> ids;
     VQInstalledXmlFile list;
@@ -95,7 +58,7 @@ protected:
         m_record = m_folder.Temp().PathOf(L"starts.txt");
     }
     void TearDown() override {
-        for (const std::wstring& line : ReadLines(m_record)) EndProcess(PidOf(line));
+        for (const std::wstring& line : ReadStartRecords(m_record)) EndProcess(ProcessIdOfRecord(line));
         m_folder.KillAll();
         if (!m_uninstallKey.empty()) RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_uninstallKey.c_str());
     }
@@ -153,18 +116,18 @@ protected:
 TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
     const std::wstring game = m_folder.Temp().PathOf(L"Stand In\\game.exe");
     CreateDirectoryW(m_folder.Temp().PathOf(L"Stand In").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), game.c_str(), FALSE));
     const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
     ASSERT_TRUE(WriteInstalledGame(list, 90001, game, L"--record \"" + m_record + L"\" --ignore-close", L""));
     StartShown();
 
     // A click starts the game only on the tile's icon: down the tile until it does.
-    for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20 && ReadLines(m_record).empty(); y += 20) {
+    for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20 && ReadStartRecords(m_record).empty(); y += 20) {
         ClickAt(m_window, POINT{kFirstTile.x, y});
-        WaitFor([&] { return !ReadLines(m_record).empty(); }, 4000);
+        WaitFor([&] { return !ReadStartRecords(m_record).empty(); }, 4000);
     }
-    ASSERT_TRUE(WaitFor([&] { return ReadLines(m_record).size() == 1; }, kTimeout)) << "the game did not start";
-    const DWORD pid = PidOf(ReadLines(m_record)[0]);
+    ASSERT_TRUE(WaitFor([&] { return ReadStartRecords(m_record).size() == 1; }, kTimeout)) << "the game did not start";
+    const DWORD pid = ProcessIdOfRecord(ReadStartRecords(m_record)[0]);
     HWND gameWindow = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (gameWindow = FindProcessWindow(pid, L"VQGameStandIn")) != nullptr; }, kTimeout));
     // The start was recorded on the tile and written to the list.
@@ -181,7 +144,7 @@ TEST_F(ManagerGamesTest, ClickingTheTileRunsTheGameOnceAndKillKeyEndsIt) {
     Sleep(500);
     for (int y = kFirstTile.y - 80; y <= kFirstTile.y + 20; y += 20) ClickAt(m_window, POINT{kFirstTile.x, y});
     Sleep(3000);
-    EXPECT_EQ(1u, ReadLines(m_record).size());
+    EXPECT_EQ(1u, ReadStartRecords(m_record).size());
 
     // Ctrl+Alt+K with the game in front: it ignores WM_CLOSE and is ended.
     SetForegroundWindow(gameWindow);
@@ -270,9 +233,9 @@ TEST_F(ManagerGamesTest, UninstallRemovesOnlyTheInstallsOwnFolderAndOnlyWhenTheU
         CreateDirectoryW(m_folder.Temp().PathOf(L"games").c_str(), nullptr);
         CreateDirectoryW(folder.c_str(), nullptr);
         const std::wstring game = folder + L"\\game.exe";
-        ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE)) << c.name;
+        ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), game.c_str(), FALSE)) << c.name;
         const std::wstring uninstaller = folder + L"\\unins000.exe";
-        ASSERT_TRUE(CopyFileW(StandInPath().c_str(), uninstaller.c_str(), FALSE)) << c.name;
+        ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), uninstaller.c_str(), FALSE)) << c.name;
         const std::wstring ran = m_folder.Temp().PathOf(L"uninstall-ran.txt");
         DeleteFileW(ran.c_str());
         HKEY key = nullptr;
@@ -288,14 +251,14 @@ TEST_F(ManagerGamesTest, UninstallRemovesOnlyTheInstallsOwnFolderAndOnlyWhenTheU
 
         StartShown();
         // A click posted while the menu still lays out can miss: open it again.
-        for (int attempt = 0; attempt < 3 && ReadLines(ran).empty(); ++attempt) {
+        for (int attempt = 0; attempt < 3 && ReadStartRecords(ran).empty(); ++attempt) {
             HWND menu = OpenTileMenu();
             ASSERT_NE(nullptr, menu) << c.name << ": the tile menu did not open";
             Sleep(300);
             ChooseMenuItem(menu, kUninstallItemY);
-            WaitFor([&] { return !ReadLines(ran).empty(); }, 8000);
+            WaitFor([&] { return !ReadStartRecords(ran).empty(); }, 8000);
         }
-        ASSERT_FALSE(ReadLines(ran).empty()) << c.name << ": no uninstaller";
+        ASSERT_FALSE(ReadStartRecords(ran).empty()) << c.name << ": no uninstaller";
         if (c.listed) {
             Sleep(3000);
             EXPECT_EQ(std::vector<uint32_t>{kGameId}, InstalledIds(list)) << c.name << ": the tile went";
@@ -384,7 +347,7 @@ TEST_F(ManagerGamesTest, RemovingAFlashGameDeletesOnlyTheFolderItsInstallMade) {
 TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     const uint32_t kGameId = 1;
     const std::wstring game = m_folder.Temp().PathOf(L"game.exe");
-    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), game.c_str(), FALSE));
     ASSERT_TRUE(WriteInstalledGame(m_folder.PathOf(L"data\\install.vqx"), kGameId, game,
                                    L"--record \"" + m_record + L"\" --exit 0", L""));
     const std::wstring shared = GetSharedDataFolder();
@@ -413,7 +376,7 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_EQ(game, std::wstring(value));
     VQManagerProcess second = m_folder.Start(L"-exec_app=00001");
     EXPECT_TRUE(second.WaitForExit(kTimeout));
-    EXPECT_TRUE(WaitFor([&] { return ReadLines(m_record).size() == 1; }, kTimeout)) << "the game did not start";
+    EXPECT_TRUE(WaitFor([&] { return ReadStartRecords(m_record).size() == 1; }, kTimeout)) << "the game did not start";
 
     // The same menu item removes it again.
     HWND menu = OpenTileMenu();
@@ -429,7 +392,7 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
 TEST_F(ManagerGamesTest, AfterARestartRemovingTheGameTakesItsShortcutAlong) {
     const uint32_t kGameId = 1;
     const std::wstring game = m_folder.Temp().PathOf(L"game.exe");
-    ASSERT_TRUE(CopyFileW(StandInPath().c_str(), game.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(StandInGamePath().c_str(), game.c_str(), FALSE));
     const std::wstring list = m_folder.PathOf(L"data\\install.vqx");
     ASSERT_TRUE(WriteInstalledGame(list, kGameId, game, L"--exit 0", L""));
     const std::wstring linkIni = GetLinkIniPath(GetSharedDataFolder());

@@ -79,13 +79,15 @@ std::vector<std::wstring> ReadStartRecords(const std::wstring& path) {
 DWORD ProcessIdOfRecord(const std::wstring& line) { return static_cast<DWORD>(wcstoul(line.c_str(), nullptr, 10)); }
 
 bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
-                        const std::wstring& arguments, const std::wstring& setupFolder) {
+                        const std::wstring& arguments, const std::wstring& setupFolder,
+                        const std::wstring& createdFolder) {
     VQInstalledXmlFile list;
     auto record = boost::make_shared<VQGameInstalledInfo>();
     record->ID = gameId;
     record->FullPath = program;
     record->RunArg = arguments;
     record->SetupDir = setupFolder;
+    record->CreatedDir = createdFolder;
     record->SetupTime = 1700000000;
     list.SetRecords({record}, {});
     return list.Save(listPath);

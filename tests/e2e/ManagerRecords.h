@@ -35,9 +35,11 @@ std::wstring StandInGamePath();
 std::vector<std::wstring> ReadStartRecords(const std::wstring& path);
 // The process id of such a line.
 DWORD ProcessIdOfRecord(const std::wstring& line);
-// An installed-games list with one game run by that program.
+// An installed-games list with one game run by that program;
+// `createdFolder` is the folder its install made, when it made one.
 bool WriteInstalledGame(const std::wstring& listPath, uint32_t gameId, const std::wstring& program,
-                        const std::wstring& arguments, const std::wstring& setupFolder);
+                        const std::wstring& arguments, const std::wstring& setupFolder,
+                        const std::wstring& createdFolder = std::wstring());
 // Waits for the process to end; true also when it is gone already.
 bool ProcessEnded(DWORD pid, DWORD timeoutMs);
 // Ends the process (a game a test started through the manager).
