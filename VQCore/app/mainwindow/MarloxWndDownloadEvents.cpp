@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "VQCore/app/operations/DownloadCacheCheck.h"
 #include "VQCore/app/operations/DownloadEndRules.h"
 #include "VQCore/app/operations/DownloadTasks.h"
 #include "VQCore/app/pages/GameIcon.h"
@@ -14,7 +15,6 @@
 #include "VQCore/app/operations/InstallQueue.h"
 #include "VQCore/app/mainwindow/PostedDownloadEvent.h"
 #include "VQCore/app/operations/Statistics.h"
-#include "VQCore/download/DownloadCache.h"
 #include "VQCore/download/DownloadQueue.h"
 #include "VQCore/gamelib/Settings.h"
 
@@ -43,7 +43,7 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     switch (event->code) {
     case kDownloadEventRecordPath:
         data.logPath = event->text;
-        GetDownloadCache().StampEntry(event->taskId, event->text);
+        StampCacheEntryInBackground(event->taskId, event->text);
         break;
     case kDownloadEventSetupPath: data.setupPath = event->text; break;
     case kDownloadEventStage: {
@@ -99,7 +99,7 @@ void VQMarloxWnd::OnDownloadEnd(VQGameIcon* tile, uint32_t code, uint32_t detail
     switch (DecideDownloadEnd(kind, code, task ? task->GetFailureCount() : 0)) {
     case VQDownloadEndAction::kInstall: {
         GetInstallQueue().Push(tile);
-        GetDownloadCache().StampEntry(tile->GetGameId(), tile->Data().setupPath);
+        StampCacheEntryInBackground(tile->GetGameId(), tile->Data().setupPath);
         StartNextWaitingTask();
         std::wstring extra;
         if (task != nullptr) {
