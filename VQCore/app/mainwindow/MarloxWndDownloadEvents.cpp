@@ -34,6 +34,9 @@ uint32_t TileStateOfTask(uint32_t taskState) {
 void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     std::unique_ptr<VQPostedDownloadEvent> event(reinterpret_cast<VQPostedDownloadEvent*>(wParam));
     if (!event) return;
+    // The newest count, taken whatever becomes of it: the task's next count
+    // is posted again.
+    if (event->code == kDownloadEventBytesDone) m_progress.Take(event->taskId, event->value);
     VQGameIcon* tile = FindTileById(kDownloadListId, event->taskId);
     if (tile == nullptr) {
         if (event->code == kDownloadEventEnd) StartNextWaitingTask();
@@ -54,7 +57,12 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
         return;
     }
     case kDownloadEventTotalSize: data.totalBytes = static_cast<int64_t>(event->value); break;
-    case kDownloadEventBytesDone: data.completedBytes = static_cast<int64_t>(event->value); break;
+    case kDownloadEventBytesDone:
+        data.completedBytes = static_cast<int64_t>(event->value);
+        // Counts held back after this one arrive with the next, or else
+        // with the timer.
+        SetTimer(m_hwnd, kTimerProgress, 2 * kProgressEveryMs, nullptr);
+        break;
     case kDownloadEventSpeed:
         m_speeds[event->taskId] = VQTileSpeed{SpeedValueSpeed(event->value), SpeedValueTick(event->value)};
         return;
@@ -76,6 +84,19 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     default: break;
     }
     tile->Invalidate();
+}
+
+void VQMarloxWnd::OnProgressTimer() {
+    KillTimer(m_hwnd, kTimerProgress);
+    VQIconList* downloads = FindIconList(kDownloadListId);
+    if (downloads == nullptr) return;
+    for (VQGameIcon* tile : downloads->GetTiles()) {
+        uint64_t newest = 0;
+        const uint32_t taskId = tile->GetGameId();
+        if (!m_progress.TakeWaiting(taskId) || !m_progress.Take(taskId, newest)) continue;
+        tile->Data().completedBytes = static_cast<int64_t>(newest);
+        tile->Invalidate();
+    }
 }
 
 void VQMarloxWnd::AfterDownloadChange() {
