@@ -15,8 +15,8 @@
 //
 // Threads: the status list is filled before the worker starts and only
 // read by it; cache.ini is written through the profile functions, which
-// serialise file access. StampEntry and CleanupEntry run on the main and
-// install threads.
+// serialise file access. StampEntry and CleanupEntry run on the main
+// window's list saver and the install threads.
 
 #include "common/Thread.h"
 

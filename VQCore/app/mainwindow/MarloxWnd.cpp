@@ -258,7 +258,7 @@ LRESULT VQMarloxWnd::OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
     StopWorkers();
     // An install in progress is cancelled; a running setup program is left alone.
     GetInstallQueue().Stop();
-    for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerPageFill; ++id) KillTimer(m_hwnd, id);
+    for (UINT_PTR id = kTimerDatabaseUpdate; id <= kTimerProgress; ++id) KillTimer(m_hwnd, id);
     RewriteDownloadList();
     // Every list handed to the saver is on the disk before the window goes.
     GetListSaver().Flush();

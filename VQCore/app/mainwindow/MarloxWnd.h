@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "VQCore/app/mainwindow/ProgressMailbox.h"
 #include "VQCore/app/start/AppControlTypes.h"
 #include "VQCore/app/operations/GameFolderRules.h"
 #include "VQCore/app/pages/GameListState.h"
@@ -127,6 +128,9 @@ enum VQMarloxTimer : UINT_PTR {
     // messages, so the window paints before the slices (WM_PAINT comes
     // before WM_TIMER, posted messages before both).
     kTimerPageFill = 1010,
+    // A download count held back (VQProgressMailbox) while no more come:
+    // taken a moment after the last one arrived.
+    kTimerProgress = 1011,
 };
 
 // Control ids of the main window's layout that the window itself uses.
@@ -381,6 +385,10 @@ private:
     LRESULT OnDragOver(LPARAM info);
     LRESULT OnDrop(LPARAM info);
     void OnDownloadEvent(WPARAM event);
+    // kTimerProgress: the counts still held back onto their tiles.
+    void OnProgressTimer();
+    // One event to the UI thread as kMsgDownloadEvent.
+    void PostDownloadEvent(uint32_t code, uint32_t taskId, uint64_t value, const std::wstring& text);
     // Download events and the install's end (MarloxWndDownloadEvents.cpp,
     // MarloxWndDownloads.cpp).
     // detail: what the task gave with the code (DownloadMessage.h).
@@ -466,6 +474,9 @@ private:
     bool m_dropRegistered = false;
     std::wstring m_dropPath;
     VQSharedEvent m_stopEvent;
+    // The tasks' byte counts on their way to the tiles (VQProgressMailbox);
+    // before the queue, so that it outlives the tasks that report to it.
+    VQProgressMailbox m_progress;
     std::unique_ptr<VQDownloadQueue> m_downloadQueue;
     // The last speed report of each download (game id -> speed, tick).
     struct VQTileSpeed {

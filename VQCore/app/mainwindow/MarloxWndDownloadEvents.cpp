@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "VQCore/app/operations/DownloadCacheCheck.h"
 #include "VQCore/app/operations/DownloadEndRules.h"
 #include "VQCore/app/operations/DownloadTasks.h"
 #include "VQCore/app/pages/GameIcon.h"
@@ -14,7 +15,6 @@
 #include "VQCore/app/operations/InstallQueue.h"
 #include "VQCore/app/mainwindow/PostedDownloadEvent.h"
 #include "VQCore/app/operations/Statistics.h"
-#include "VQCore/download/DownloadCache.h"
 #include "VQCore/download/DownloadQueue.h"
 #include "VQCore/gamelib/Settings.h"
 
@@ -34,6 +34,9 @@ uint32_t TileStateOfTask(uint32_t taskState) {
 void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     std::unique_ptr<VQPostedDownloadEvent> event(reinterpret_cast<VQPostedDownloadEvent*>(wParam));
     if (!event) return;
+    // The newest count, taken whatever becomes of it: the task's next count
+    // is posted again.
+    if (event->code == kDownloadEventBytesDone) m_progress.Take(event->taskId, event->value);
     VQGameIcon* tile = FindTileById(kDownloadListId, event->taskId);
     if (tile == nullptr) {
         if (event->code == kDownloadEventEnd) StartNextWaitingTask();
@@ -43,7 +46,7 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     switch (event->code) {
     case kDownloadEventRecordPath:
         data.logPath = event->text;
-        GetDownloadCache().StampEntry(event->taskId, event->text);
+        StampCacheEntryInBackground(event->taskId, event->text);
         break;
     case kDownloadEventSetupPath: data.setupPath = event->text; break;
     case kDownloadEventStage: {
@@ -54,7 +57,12 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
         return;
     }
     case kDownloadEventTotalSize: data.totalBytes = static_cast<int64_t>(event->value); break;
-    case kDownloadEventBytesDone: data.completedBytes = static_cast<int64_t>(event->value); break;
+    case kDownloadEventBytesDone:
+        data.completedBytes = static_cast<int64_t>(event->value);
+        // Counts held back after this one arrive with the next, or else
+        // with the timer.
+        SetTimer(m_hwnd, kTimerProgress, 2 * kProgressEveryMs, nullptr);
+        break;
     case kDownloadEventSpeed:
         m_speeds[event->taskId] = VQTileSpeed{SpeedValueSpeed(event->value), SpeedValueTick(event->value)};
         return;
@@ -78,6 +86,19 @@ void VQMarloxWnd::OnDownloadEvent(WPARAM wParam) {
     tile->Invalidate();
 }
 
+void VQMarloxWnd::OnProgressTimer() {
+    KillTimer(m_hwnd, kTimerProgress);
+    VQIconList* downloads = FindIconList(kDownloadListId);
+    if (downloads == nullptr) return;
+    for (VQGameIcon* tile : downloads->GetTiles()) {
+        uint64_t newest = 0;
+        const uint32_t taskId = tile->GetGameId();
+        if (!m_progress.TakeWaiting(taskId) || !m_progress.Take(taskId, newest)) continue;
+        tile->Data().completedBytes = static_cast<int64_t>(newest);
+        tile->Invalidate();
+    }
+}
+
 void VQMarloxWnd::AfterDownloadChange() {
     RewriteDownloadList();
     if (m_downloadQueue) m_downloadQueue->ShareSpeedLimit();
@@ -99,7 +120,7 @@ void VQMarloxWnd::OnDownloadEnd(VQGameIcon* tile, uint32_t code, uint32_t detail
     switch (DecideDownloadEnd(kind, code, task ? task->GetFailureCount() : 0)) {
     case VQDownloadEndAction::kInstall: {
         GetInstallQueue().Push(tile);
-        GetDownloadCache().StampEntry(tile->GetGameId(), tile->Data().setupPath);
+        StampCacheEntryInBackground(tile->GetGameId(), tile->Data().setupPath);
         StartNextWaitingTask();
         std::wstring extra;
         if (task != nullptr) {

@@ -136,6 +136,10 @@ LRESULT VQMarloxWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnFillPages();
             return 0;
         }
+        if (wParam == kTimerProgress) {
+            OnProgressTimer();
+            return 0;
+        }
         if (wParam >= kTimerDatabaseUpdate && wParam <= kTimerTrayRotation) return OnTimerMessage(wParam);
         break;
     case WM_HOTKEY:
@@ -412,13 +416,33 @@ void VQMarloxWnd::UpdateSpeedLabel() {
 // Called on the task's thread: nothing here touches a tile.
 void VQMarloxWnd::OnDownloadMessage(uint32_t code, const VQDownloadMessageInfo* info) {
     if (info == nullptr || m_hwnd == nullptr) return;
+    const uint32_t taskId = info->taskId;
+    if (code == kDownloadEventBytesDone) {
+        // Counts come with every block: the tile takes the newest when the
+        // one message on its way arrives.
+        if (m_progress.Offer(taskId, info->value, GetTickCount())) PostDownloadEvent(code, taskId, 0, std::wstring());
+        return;
+    }
+    // A count held back goes first, so the tile ends on the task's last one.
+    if (m_progress.TakeWaiting(taskId)) PostDownloadEvent(kDownloadEventBytesDone, taskId, 0, std::wstring());
+    const bool withText = (code == 0 || code == 2) && info->value != 0;
+    PostDownloadEvent(code, taskId, info->value, withText ? std::wstring(MessageText(*info)) : std::wstring());
+}
+
+// Any thread.
+void VQMarloxWnd::PostDownloadEvent(uint32_t code, uint32_t taskId, uint64_t value, const std::wstring& text) {
     VQPostedDownloadEvent* event = new (std::nothrow) VQPostedDownloadEvent;
-    if (event == nullptr) return;
-    event->code = code;
-    event->taskId = info->taskId;
-    event->value = info->value;
-    if ((code == 0 || code == 2) && info->value != 0) event->text = MessageText(*info);
-    if (!PostMessageW(m_hwnd, kMsgDownloadEvent, reinterpret_cast<WPARAM>(event), 0)) delete event;
+    if (event != nullptr) {
+        event->code = code;
+        event->taskId = taskId;
+        event->value = value;
+        event->text = text;
+        if (PostMessageW(m_hwnd, kMsgDownloadEvent, reinterpret_cast<WPARAM>(event), 0)) return;
+        delete event;
+    }
+    // No count on its way after all: the next one is posted again.
+    uint64_t dropped = 0;
+    if (code == kDownloadEventBytesDone) m_progress.Take(taskId, dropped);
 }
 
 }  // namespace Tessar

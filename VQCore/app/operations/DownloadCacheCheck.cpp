@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "VQCore/app/pages/GameIcon.h"
+#include "VQCore/app/pages/ListSaver.h"
 #include "VQCore/download/DownloadCache.h"
+#include "common/FormatText.h"
 
 namespace Tessar {
 
@@ -26,6 +28,13 @@ bool StartDownloadCacheCheck(VQCleanupDiskSpace& cache, const VQTileList& instal
     AddStates(quick, installedStates);
     AddStates(downloads, downloadStates);
     return cache.StartupCheck(installedStates, downloadStates);
+}
+
+void StampCacheEntryInBackground(uint32_t gameId, const std::wstring& path) {
+    // One job per game: a newer stamp of the same game replaces one not yet
+    // written, and stamps of other games keep theirs.
+    const std::wstring job = L"cache.ini#" + FormatString(L"%05u", gameId);
+    GetListSaver().Post(job, [gameId, path] { return GetDownloadCache().StampEntry(gameId, path); });
 }
 
 }  // namespace Tessar
