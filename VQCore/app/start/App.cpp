@@ -10,6 +10,7 @@
 #include "VQCore/app/pages/GameIcon.h"
 #include "VQCore/app/pages/IconList.h"
 #include "VQCore/app/mainwindow/MarloxWnd.h"
+#include "VQCore/app/start/PeerToPeerStart.h"
 #include "VQCore/app/start/ResourceString.h"
 #include "VQCore/app/start/StartupChecks.h"
 #include "VQCore/app/start/StartupPages.h"
@@ -125,7 +126,12 @@ bool VQApp::OpenDatabaseAndFillPages() {
     m_window->BeginPageFill(std::move(fill));
     ScheduleJobTimers();
     uint32_t flags = m_commandLine.flags;
-    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) m_window->ShowWindow(true, true);
+    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) {
+        m_window->ShowWindow(true, true);
+        // Painted now: what follows is not needed for the first page.
+        UpdateWindow(m_window->GetHWND());
+    }
+    StartPeerToPeer();
     if (flags & kStartExecApp) {
         if (!m_window->RunGameById(m_commandLine.exec.gameId, m_commandLine.exec.arguments))
             m_window->ShowWindow(true, true);
