@@ -10,6 +10,7 @@
 #include "VQCore/app/pages/GameIcon.h"
 #include "VQCore/app/pages/IconList.h"
 #include "VQCore/app/mainwindow/MarloxWnd.h"
+#include "VQCore/app/start/HotPagePictures.h"
 #include "VQCore/app/start/PeerToPeerStart.h"
 #include "VQCore/app/start/ResourceString.h"
 #include "VQCore/app/start/StartupChecks.h"
@@ -117,7 +118,11 @@ bool VQApp::CreateMainWindow() {
 bool VQApp::OpenDatabaseAndFillPages() {
     // While the catalogue is still being read, the window's pictures are
     // decoded and its tree laid out, off the path to the first paint.
-    if (m_catalogueLoad.valid()) m_window->GetPaintManager().PaintUnseen();
+    // So are the pictures of the hot page's first tiles.
+    if (m_catalogueLoad.valid()) {
+        m_window->GetPaintManager().PaintUnseen();
+        PreloadHotPagePictures(*m_window);
+    }
     VQLoadedCatalogue catalogue = TakeCatalogue();
     std::unique_ptr<VQDatabaseXmlFile> database = std::move(catalogue.file);
     if (!catalogue.loaded && !DownloadDatabaseWithRetry(*database)) return false;
