@@ -5,6 +5,8 @@
 
 #include "ui/PaintManager.h"
 
+#include "common/SystemLibrary.h"
+
 namespace Tessar {
 
 namespace {
@@ -108,6 +110,8 @@ void VQPaintManager::ShowToolTip(VQControl* control) {
     m_toolInfo.lpszText = &m_toolTipText[0];
     m_toolInfo.rect = control->GetPos();
     if (!m_toolTipWindow) {
+        // The tooltip class comes with the common controls, loaded now.
+        if (!LoadSystemLibrary(L"comctl32.dll")) return;
         m_toolTipWindow = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                             m_hostWindow, nullptr, ::GetModuleHandleW(nullptr), nullptr);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/SystemLibrary.h"
 #include "ui/PaintManager.h"
 #include "ui/RichEdit.h"
 #include "ui/ScrollBar.h"
@@ -89,8 +90,12 @@ bool VQTxtWinHost::Init(VQRichEdit* owner) {
     // read the back style only when they are created.
     SetFlag(TxtHostTransparent, true);
 
+    // The text services' library is loaded with the first rich edit.
+    typedef HRESULT(WINAPI * CreateTextServicesProc)(IUnknown*, ITextHost*, IUnknown**);
+    static const CreateTextServicesProc create =
+        SystemLibraryFunction<CreateTextServicesProc>(L"riched20.dll", "CreateTextServices");
     IUnknown* unknown = nullptr;
-    if (FAILED(::CreateTextServices(nullptr, this, &unknown)) || !unknown) return false;
+    if (!create || FAILED(create(nullptr, this, &unknown)) || !unknown) return false;
     HRESULT hr = unknown->QueryInterface(kIidTextServices, reinterpret_cast<void**>(&m_services));
     unknown->Release();
     if (FAILED(hr) || !m_services) {

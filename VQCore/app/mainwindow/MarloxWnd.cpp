@@ -50,7 +50,6 @@ const UINT kLayoutResource = 226;
 const UINT kStyleResource = 331;
 const wchar_t kLayoutName[] = L"MarloxWnd";
 const uint32_t kRunningDownloadLimit = 3;
-const uint32_t kSeedLimit = 5;
 
 struct HotKeyDef {
     const wchar_t* setting;
@@ -130,12 +129,6 @@ LRESULT VQMarloxWnd::OnCreate(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
     m_stopEvent = MakeSharedEvent(true);
     m_downloadQueue.reset(new VQDownloadQueue(this, kRunningDownloadLimit));
     ApplySpeedLimit();
-    // The peer-to-peer session is made on the download folder, which a first
-    // start (or a newly chosen folder) has not made yet: without it there is
-    // no session and every peer-to-peer download fails.
-    const std::wstring downloadFolder = GetDownloadFolder();
-    CreateFolderChain(downloadFolder);
-    VQSingleton<VQBTManager>::Instance().Init(downloadFolder, kSeedLimit);
     handled = TRUE;
     return 0;
 }

@@ -10,6 +10,8 @@
 #include "VQCore/app/pages/GameIcon.h"
 #include "VQCore/app/pages/IconList.h"
 #include "VQCore/app/mainwindow/MarloxWnd.h"
+#include "VQCore/app/start/HotPagePictures.h"
+#include "VQCore/app/start/PeerToPeerStart.h"
 #include "VQCore/app/start/ResourceString.h"
 #include "VQCore/app/start/StartupChecks.h"
 #include "VQCore/app/start/StartupPages.h"
@@ -116,7 +118,11 @@ bool VQApp::CreateMainWindow() {
 bool VQApp::OpenDatabaseAndFillPages() {
     // While the catalogue is still being read, the window's pictures are
     // decoded and its tree laid out, off the path to the first paint.
-    if (m_catalogueLoad.valid()) m_window->GetPaintManager().PaintUnseen();
+    // So are the pictures of the hot page's first tiles.
+    if (m_catalogueLoad.valid()) {
+        m_window->GetPaintManager().PaintUnseen();
+        PreloadHotPagePictures(*m_window);
+    }
     VQLoadedCatalogue catalogue = TakeCatalogue();
     std::unique_ptr<VQDatabaseXmlFile> database = std::move(catalogue.file);
     if (!catalogue.loaded && !DownloadDatabaseWithRetry(*database)) return false;
@@ -125,7 +131,12 @@ bool VQApp::OpenDatabaseAndFillPages() {
     m_window->BeginPageFill(std::move(fill));
     ScheduleJobTimers();
     uint32_t flags = m_commandLine.flags;
-    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) m_window->ShowWindow(true, true);
+    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) {
+        m_window->ShowWindow(true, true);
+        // Painted now: what follows is not needed for the first page.
+        UpdateWindow(m_window->GetHWND());
+    }
+    StartPeerToPeer();
     if (flags & kStartExecApp) {
         if (!m_window->RunGameById(m_commandLine.exec.gameId, m_commandLine.exec.arguments))
             m_window->ShowWindow(true, true);

@@ -1,5 +1,7 @@
 #include "VQCore/app/start/StartupPages.h"
 
+#include "VQCore/app/start/PeerToPeerStart.h"
+
 #include "VQCore/app/jobs/BackgroundJobs.h"
 #include "VQCore/app/pages/GameIcon.h"
 #include "VQCore/app/pages/IconList.h"
@@ -7,6 +9,7 @@
 #include "VQCore/app/mainwindow/MarloxWnd.h"
 #include "VQCore/download/DownloadQueue.h"
 #include "VQCore/gamelib/DatabaseXmlFile.h"
+#include "VQCore/gamelib/Settings.h"
 
 namespace Tessar {
 
@@ -30,6 +33,9 @@ void VQStartupPageFill::FillFirstPages(VQBackgroundJobs* jobs) {
     // Downloaded games wait for the user unless AutoStartUndone asks to go on.
     GetInstallQueue().SetReportWindow(m_window.GetHWND());
     m_lists.SetInstallPush([](VQGameIcon* tile) { GetInstallQueue().Push(tile); });
+    // A download list that starts its downloads needs the peer-to-peer
+    // session now; otherwise it is opened once the first page is on screen.
+    if (VQSettings::Instance().GetBool(L"AutoStartUndone")) StartPeerToPeer();
     m_lists.LoadDownloadIcons(m_window.GetDownloadQueue());
     for (const VQGameListState::UnreadableList& unreadable : m_lists.UnreadableLists())
         m_window.NoteUnreadableListFile(unreadable.list == VQGameListState::InstalledList, unreadable.aside);

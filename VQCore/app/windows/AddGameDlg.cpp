@@ -16,6 +16,7 @@
 #include "common/IconExtractor.h"
 #include "common/PathText.h"
 #include "common/Shortcut.h"
+#include "common/SystemLibrary.h"
 #include "common/Thread.h"
 #include "ui/Control.h"
 
@@ -221,7 +222,10 @@ void VQAddGameDlg::Browse() {
     request.lpstrTitle = title.c_str();
     request.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_ENABLEHOOK;
     request.lpfnHook = &OpenFileHook;
-    if (::GetOpenFileNameW(&request)) SetFile(buffer.data());
+    // The common dialogs' library is loaded with the first of them.
+    typedef BOOL(WINAPI * OpenFileProc)(OPENFILENAMEW*);
+    static const OpenFileProc openFile = SystemLibraryFunction<OpenFileProc>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (openFile && openFile(&request)) SetFile(buffer.data());
 }
 
 void VQAddGameDlg::Notify(VQNotifyMsg& msg) {
