@@ -79,6 +79,17 @@ bool VQEngineSession::Open(uint16_t firstPort, uint16_t lastPort, const std::str
     pack.set_bool(lt::settings_pack::enable_natpmp, false);
     pack.set_int(lt::settings_pack::stop_tracker_timeout, 1);
     pack.set_str(lt::settings_pack::user_agent, "Tarnwick/1.0");
+    // Outgoing connections go over TCP, which every peer speaks: a first
+    // try over uTP waits out its time-out (3 s) on a peer without it
+    // before the TCP one is made. Peers may still come in over uTP.
+    pack.set_bool(lt::settings_pack::enable_outgoing_utp, false);
+    // One disk thread, one hashing thread. Every batch of blocks from the
+    // network wakes all idle disk threads; with the library's ten, most of
+    // them wake to find nothing, and each wake and lock hand-over is a
+    // round trip to the system (on Wine, to its server). One thread takes
+    // the batch in turn; writes into the system's cache keep up with it.
+    pack.set_int(lt::settings_pack::aio_threads, 1);
+    pack.set_int(lt::settings_pack::hashing_threads, 1);
 
     lt::session_params params(std::move(pack));
     m_session.reset(new lt::session(std::move(params)));

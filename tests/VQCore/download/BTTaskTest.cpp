@@ -11,6 +11,8 @@
 #include "common/PathText.h"
 #include "tests/VQCore/download/BTFixture.h"
 
+#include <atomic>
+
 namespace Tessar {
 namespace Test {
 namespace {
@@ -83,22 +85,28 @@ TEST_F(BTTaskTest, StopsAndResumesAfterTheSessionRestarts) {
     BTManager().Shutdown();
     ASSERT_TRUE(BTManager().Init(DownloadFolder(), VQBTManager::kDefaultSeedLimit));
     observer_.Clear();
-    queue_->SetSpeedLimit(0);
     task = new VQBTTask(102, DownloadFolder(), record);
     ASSERT_TRUE(queue_->Add(task));
-    uint64_t firstSeen = 0;
+    // Still limited until the first count is reported (the timer's first
+    // round, a second in): unlimited, the rest of the game could come in
+    // before it, and the count would not tell a resumed download from one
+    // started over.
+    std::atomic<uint64_t> firstSeen{0};
     observer_.hook = [&](uint32_t code, const VQDownloadMessageInfo& info) {
-        if (code == kDownloadEventBytesDone && firstSeen == 0)
+        if (code == kDownloadEventBytesDone && firstSeen.load() == 0)
             firstSeen = info.value;
     };
     ASSERT_TRUE(queue_->StartNext(task));
+    queue_->ShareSpeedLimit();
+    ASSERT_TRUE(WaitUntil([&] { return firstSeen.load() != 0; }, 60000));
+    queue_->SetSpeedLimit(0);
     queue_->ShareSpeedLimit();
     ASSERT_TRUE(observer_.WaitForEnds(1, 120000));
     observer_.hook = nullptr;
     EXPECT_EQ(kDownloadFinished, observer_.LastEndCode());
     // No torrent fetched anew, no new record named: the old one went on.
     EXPECT_TRUE(observer_.EventsOf(kDownloadEventRecordPath).empty());
-    EXPECT_GE(firstSeen + 256 * 1024, doneAtStop);
+    EXPECT_GE(firstSeen.load() + 256 * 1024, doneAtStop);
     ExpectSameGame(L"seed\\game", L"down\\game");
     queue_->Remove(task, false);
 }
