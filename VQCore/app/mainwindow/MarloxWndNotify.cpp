@@ -158,6 +158,10 @@ void VQMarloxWnd::OnSelectionNotify(VQNotifyMsg& msg) {
         const bool downloads = static_cast<VQControl*>(tabs->GetSelectedItem()) == tabs->GetItemAt(kPageDownloads);
         ApplySpeedDisplay(downloads && VQSettings::Instance().GetBool(L"ShowSpeed"));
     }
+    // A page of an icon list changed only that list's area, which its page
+    // strip invalidated already (and the slide, step by step): the rest of
+    // the window is not painted again for it.
+    if (tabs->GetInterface(ControlTypePageTabCtrl)) return;
     m_paintManager.InvalidateWindow();
 }
 

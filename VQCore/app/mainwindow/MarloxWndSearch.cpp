@@ -62,9 +62,11 @@ void VQMarloxWnd::OnSearchTextChanged() {
     }
     std::vector<VQSearchResult> results;
     SearchNames(text, results);
-    m_searchWindow->ClearItems();
-    for (const VQSearchResult& result : results) m_searchWindow->AddItem(result.name);
-    m_searchWindow->AddMoreItem();
+    std::vector<std::wstring> names;
+    names.reserve(results.size());
+    for (const VQSearchResult& result : results) names.push_back(result.name);
+    // The same names as before: the drop-down keeps its rows and paints nothing again.
+    const bool changed = m_searchWindow->SetItems(names);
     // The text a choice put there: the list is new, the drop-down stays away.
     if (m_searchWindow->TakeChoosingFlag()) {
         ::ShowWindow(m_searchWindow->GetHWND(), SW_HIDE);
@@ -75,7 +77,7 @@ void VQMarloxWnd::OnSearchTextChanged() {
     ::ClientToScreen(m_hwnd, &below);
     ::SetWindowPos(m_searchWindow->GetHWND(), HWND_TOPMOST, below.x, below.y, 0, 0,
                    SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    ::InvalidateRect(m_searchWindow->GetHWND(), nullptr, FALSE);
+    if (changed) ::InvalidateRect(m_searchWindow->GetHWND(), nullptr, FALSE);
     ::UpdateWindow(m_searchWindow->GetHWND());
 }
 

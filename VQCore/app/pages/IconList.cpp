@@ -122,6 +122,20 @@ void VQIconList::PlaceTile(VQGameIcon* tile, bool keepAddTileLast) {
 bool VQIconList::AddTile(VQControl* control) {
     VQGameIcon* tile = control ? static_cast<VQGameIcon*>(control->GetInterface(ControlTypeGameIcon)) : nullptr;
     if (!tile) return false;
+    const int pagesBefore = m_pageCount;
+    if (!InsertTile(tile)) return false;
+    if (pagesBefore == 0 && m_pageCount == 1 && IsEnabled() && m_pageBar) ShowFirstPage();
+    return true;
+}
+
+void VQIconList::AddTiles(const std::vector<VQGameIcon*>& tiles, std::vector<VQGameIcon*>& refused) {
+    const int pagesBefore = m_pageCount;
+    for (VQGameIcon* tile : tiles)
+        if (!tile || !InsertTile(tile)) refused.push_back(tile);
+    if (pagesBefore == 0 && m_pageCount >= 1 && IsEnabled() && m_pageBar) ShowFirstPage();
+}
+
+bool VQIconList::InsertTile(VQGameIcon* tile) {
     if (!m_context) DoInit();
     if (!m_context) return false;
     tile->SetOwnerList(this);
@@ -129,7 +143,6 @@ bool VQIconList::AddTile(VQControl* control) {
     const bool beforeAdd = m_hasAddTile && !m_tiles.empty() && m_tiles.back()->IsAddTile();
     if (beforeAdd) m_tiles.insert(m_tiles.end() - 1, tile);
     else m_tiles.push_back(tile);
-    const int pagesBefore = m_pageCount;
     bool failed = false;
     const bool newPage = m_context->AddTile(tile, true, failed);
     if (failed) {
@@ -141,7 +154,6 @@ bool VQIconList::AddTile(VQControl* control) {
         ++m_pageCountClamp;
         if (m_pageBar) m_pageBar->AddPageTab(m_context->GetItemAt(m_context->GetCount() - 1)->GetId());
     }
-    if (pagesBefore == 0 && m_pageCount == 1 && IsEnabled() && m_pageBar) ShowFirstPage();
     return true;
 }
 
@@ -190,13 +202,22 @@ void VQIconList::ClearPages() {
 }
 
 void VQIconList::RemoveAllTiles() {
-    ClearPages();
     std::vector<VQGameIcon*> tiles;
+    ReleaseAllTiles(tiles);
+    for (VQGameIcon* tile : tiles) delete tile;
+}
+
+void VQIconList::ReleaseAllTiles(std::vector<VQGameIcon*>& tiles) {
+    ClearPages();
+    tiles.clear();
     tiles.swap(m_tiles);
     // Through the removal notification: the tip or a menu may hold one.
+    // The manager forgets each at once (hover, capture, timers), not when
+    // it is deleted.
     for (VQGameIcon* tile : tiles) {
         tile->NotifyRemoval();
-        delete tile;
+        tile->SetParent(nullptr);
+        if (m_manager) m_manager->ReapControl(tile);
     }
     m_hasAddTile = false;
     NeedUpdate();

@@ -40,10 +40,18 @@ public:
 
     // Only game tiles; a tile lands before the add tile when there is one.
     bool AddTile(VQControl* control);
+    // AddTile for each; those the list refused are left in `refused` for
+    // the caller. A first page made here shows once it holds all of its
+    // tiles, so that each tile does not invalidate the window on its own.
+    void AddTiles(const std::vector<VQGameIcon*>& tiles, std::vector<VQGameIcon*>& refused);
     // Only on the downloads (119) and installed (120) lists, never the add
     // tile. Delayed deletion goes through the manager's clean-up list.
     bool RemoveTile(VQGameIcon* tile, bool deleteLater);
     void RemoveAllTiles();
+    // Takes every tile off the list as RemoveAllTiles does (each told of its
+    // removal and forgotten by the manager) but hands them to the caller
+    // to delete, so that thousands of them can go in slices.
+    void ReleaseAllTiles(std::vector<VQGameIcon*>& tiles);
     // Rebuilds the pages from the vector after tiles were hidden, shown or
     // re-ordered; hidden tiles sit on no page.
     void Relayout();
@@ -92,6 +100,8 @@ public:
 private:
     void ClearPages();
     void PlaceTile(VQGameIcon* tile, bool keepAddTileLast);
+    // AddTile without showing the first page.
+    bool InsertTile(VQGameIcon* tile);
 
     std::wstring m_tabCtrlAttributes;
     std::wstring m_tabItemAttributes;

@@ -80,6 +80,7 @@ VQPageFilters::VQPageFilters(VQPaintManager* manager) : m_manager(manager) {}
 
 VQPageFilters::~VQPageFilters() {
     delete m_snapshot;
+    DeleteRetiredTiles(m_retiring.size());
 }
 
 namespace {
@@ -168,7 +169,12 @@ void VQPageFilters::ShowSearchResults() {
 
     m_pendingIds.clear();
     m_pendingNext = 0;
-    list->RemoveAllTiles();
+    // Thousands of old results would cost the keystroke its frame: they
+    // leave the list now and are deleted in slices.
+    std::vector<VQGameIcon*> old;
+    list->ReleaseAllTiles(old);
+    if (m_retiring.empty()) m_retiring.swap(old);
+    else m_retiring.insert(m_retiring.end(), old.begin(), old.end());
     if (VQControl* control = m_manager->FindControlById(IdSearchKindCombo)) {
         if (VQCombo* combo = static_cast<VQCombo*>(control->GetInterface(ControlTypeCombo))) combo->SelectItem(0);
     }
@@ -219,32 +225,47 @@ void VQPageFilters::AddResultTiles(size_t count) {
                 if (tile->GetState() == kTileInstalled) installed.insert(tile->GetGameId());
     }
     const size_t end = std::min(m_pendingIds.size(), m_pendingNext + count);
+    std::vector<VQGameIcon*> tiles;
+    tiles.reserve(end - m_pendingNext);
     for (; m_pendingNext < end; ++m_pendingNext) {
         const uint32_t id = m_pendingIds[m_pendingNext];
         const VQGameRecord* record = database->FindById(id);
         if (!record) continue;
         VQGameIcon* tile = new (std::nothrow) VQGameIcon();
         if (!tile) continue;
-        tile->SetManager(m_manager);
+        // Made whole before the list gives it its manager: a tile without
+        // one asks the window for no repaint of a place it does not have yet.
         tile->SetFromRecord(*record);
         tile->SetImage(ResultIcon(id));
         tile->SetState(installed.count(tile->GetGameId()) ? kTileInstalled : kTileNotInstalled);
-        if (!list->AddTile(tile)) delete tile;
+        tiles.push_back(tile);
     }
+    std::vector<VQGameIcon*> refused;
+    list->AddTiles(tiles, refused);
+    for (VQGameIcon* tile : refused) delete tile;
     if (m_pendingNext >= m_pendingIds.size()) {
         m_pendingIds.clear();
         m_pendingNext = 0;
     }
 }
 
+void VQPageFilters::DeleteRetiredTiles(size_t count) {
+    count = std::min(count, m_retiring.size());
+    const auto from = m_retiring.end() - static_cast<std::ptrdiff_t>(count);
+    for (auto it = from; it != m_retiring.end(); ++it) delete *it;
+    m_retiring.erase(from, m_retiring.end());
+}
+
 bool VQPageFilters::FillNextSearchSlice() {
     if (!HasPendingResults()) return false;
-    AddResultTiles(kResultSliceTiles);
+    DeleteRetiredTiles(kRetireSliceTiles);
+    if (m_pendingNext < m_pendingIds.size()) AddResultTiles(kResultSliceTiles);
     return HasPendingResults();
 }
 
 void VQPageFilters::FinishSearchFill() {
-    if (HasPendingResults()) AddResultTiles(m_pendingIds.size());
+    DeleteRetiredTiles(m_retiring.size());
+    if (m_pendingNext < m_pendingIds.size()) AddResultTiles(m_pendingIds.size());
 }
 
 void VQPageFilters::OnPageFilterSelected(VQNotifyMsg& msg) {

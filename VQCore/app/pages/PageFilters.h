@@ -51,13 +51,18 @@ public:
     // FillNextSearchSlice, so that a keystroke never makes thousands of
     // tiles before the page shows.
     void ShowSearchResults();
-    // Adds the next kResultSliceTiles results to the list; true while more
-    // are left (the window calls again from its message loop).
+    // Adds the next kResultSliceTiles results to the list and deletes up to
+    // kRetireSliceTiles tiles of the search before (they left the list at
+    // the keystroke); true while more are left (the window calls again
+    // from its message loop).
     bool FillNextSearchSlice();
-    bool HasPendingResults() const { return m_pendingNext < m_pendingIds.size(); }
-    // Adds every result still waiting (before the list is filtered).
+    // Results still to add, or old results still to delete.
+    bool HasPendingResults() const { return m_pendingNext < m_pendingIds.size() || !m_retiring.empty(); }
+    // Adds every result still waiting (before the list is filtered) and
+    // deletes the old tiles still waiting.
     void FinishSearchFill();
     static const size_t kResultSliceTiles = 40;
+    static const size_t kRetireSliceTiles = 200;
     // A combo item selected (notification 19): filter or sort its list.
     void OnPageFilterSelected(VQNotifyMsg& msg);
     // Installed-state copies of the list's current page, as page 174.
@@ -88,6 +93,8 @@ private:
     std::wstring ResultIcon(uint32_t gameId);
     // Makes tiles for the next `count` waiting results.
     void AddResultTiles(size_t count);
+    // Deletes up to `count` tiles of earlier results.
+    void DeleteRetiredTiles(size_t count);
 
     VQPaintManager* m_manager;
     VQIconListPage* m_snapshot = nullptr;
@@ -104,6 +111,8 @@ private:
     // Results of the last search not yet on the list.
     std::vector<uint32_t> m_pendingIds;
     size_t m_pendingNext = 0;
+    // Tiles of earlier results, off the list, waiting to be deleted.
+    std::vector<VQGameIcon*> m_retiring;
 };
 
 }  // namespace Tessar

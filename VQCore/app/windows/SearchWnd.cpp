@@ -67,6 +67,11 @@ std::wstring VQSearchWnd::GetItemText(int index) const {
 }
 
 void VQSearchWnd::AddItem(const std::wstring& text) {
+    AppendItem(text);
+    Resize();
+}
+
+void VQSearchWnd::AppendItem(const std::wstring& text) {
     auto* root = static_cast<VQContainer*>(m_paintManager.GetRoot());
     if (!root) return;
     VQOption* item = new VQOption();
@@ -79,10 +84,28 @@ void VQSearchWnd::AddItem(const std::wstring& text) {
     item->SetText(text);
     root->Add(item);
     item->SetGroup(kItemGroup);
-    Resize();
 }
 
 void VQSearchWnd::AddMoreItem() { AddItem(LoadResourceString(kTextSearchMore)); }
+
+bool VQSearchWnd::SetItems(const std::vector<std::wstring>& names) {
+    const std::wstring more = LoadResourceString(kTextSearchMore);
+    const int count = GetItemCount();
+    bool same = count == static_cast<int>(names.size()) + 1 && GetItemText(count - 1) == more;
+    for (int i = 0; same && i < count - 1; ++i) same = GetItemText(i) == names[static_cast<size_t>(i)];
+    if (same) {
+        // As a new list would: nothing picked.
+        const int picked = GetSelectedIndex();
+        if (VQOption* item = ItemAt(picked)) item->Selected(false);
+        return false;
+    }
+    ClearItems();
+    for (const std::wstring& name : names) AppendItem(name);
+    AppendItem(more);
+    // One move of the window for the whole list, not one per name.
+    Resize();
+    return true;
+}
 
 void VQSearchWnd::ClearItems() {
     if (auto* root = static_cast<VQContainer*>(m_paintManager.GetRoot())) root->RemoveAll();

@@ -36,6 +36,10 @@ public:
     void AddItem(const std::wstring& text);
     void AddMoreItem();
     void ClearItems();
+    // The names, then the search-more entry, sized once. False when the
+    // list shows those already: it is kept (only a picked row is let go)
+    // and nothing needs painting again.
+    bool SetItems(const std::vector<std::wstring>& names);
     int GetItemCount() const;
     std::wstring GetItemText(int index) const;
     // -1 when none is selected.
@@ -53,6 +57,8 @@ public:
 
 private:
     void Resize();
+    // AddItem without sizing the window.
+    void AppendItem(const std::wstring& text);
     VQOption* ItemAt(int index) const;
 
     VQSearchBox m_box;
