@@ -378,11 +378,16 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
     EXPECT_TRUE(second.WaitForExit(kTimeout));
     EXPECT_TRUE(WaitFor([&] { return ReadStartRecords(m_record).size() == 1; }, kTimeout)) << "the game did not start";
 
-    // The same menu item removes it again.
-    HWND menu = OpenTileMenu();
-    ASSERT_NE(nullptr, menu);
-    ChooseMenuItem(menu, kShortcutItemY);
-    EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
+    // The same menu item removes it again. The game just started can take
+    // the foreground and so close a menu opened meanwhile: then the menu is
+    // opened again.
+    for (int attempt = 0; attempt < 3 && GetFileAttributesW(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
+        HWND menu = OpenTileMenu();
+        ASSERT_NE(nullptr, menu);
+        ChooseMenuItem(menu, kShortcutItemY);
+        WaitFor([&] { return GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES; }, 8000);
+    }
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortcut.c_str())) << "the shortcut is still there";
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(icon.c_str()) == INVALID_FILE_ATTRIBUTES; }, kTimeout));
     DeleteFileW(shortcut.c_str());
     DeleteFileW(icon.c_str());
