@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 namespace Tessar {
@@ -276,11 +277,27 @@ void ParseImageDescription(const wchar_t* text, VQImageDescription& description)
 bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& paint, const wchar_t* description,
                                      const wchar_t* modifier) {
     if (description == nullptr || *description == 0) return false;
-    VQImageDescription d;
-    d.name = description;
-    ParsePairs(description, d);
-    if (modifier != nullptr) ParsePairs(modifier, d);
-    if (d.name.empty()) return false;
+    // Controls repaint with the same few descriptions again and again: each
+    // is parsed once. A bound on the number kept: past it the cache starts
+    // again.
+    static thread_local std::unordered_map<std::wstring, VQImageDescription> parsed;
+    std::wstring key = description;
+    if (modifier != nullptr) {
+        // A description never holds a NUL: the two stay apart in the key.
+        key.push_back(L'\0');
+        key += modifier;
+    }
+    auto found = parsed.find(key);
+    if (found == parsed.end()) {
+        if (parsed.size() >= 4096) parsed.clear();
+        VQImageDescription fresh;
+        fresh.name = description;
+        ParsePairs(description, fresh);
+        if (modifier != nullptr) ParsePairs(modifier, fresh);
+        found = parsed.emplace(std::move(key), std::move(fresh)).first;
+    }
+    if (found->second.name.empty()) return false;
+    VQImageDescription d = found->second;
 
     // Descriptions come from skin files: offsets are added without
     // overflowing and kept to a range any device context can hold.

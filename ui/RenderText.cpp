@@ -5,6 +5,8 @@
 #include "ui/RenderInternal.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace Tessar {
@@ -20,6 +22,30 @@ const int kShadowOffsetY = 7;
 const int kShadowRadius = 3;
 const int kShadowDivisor = 36;
 const int64_t kMaxShadowPixels = 4096 * 2160;
+
+// A caption's halo is the same on every repaint: the blurred alpha of the
+// part that can show is kept, keyed by everything that shapes it (text,
+// font, format and rectangle size), and later only blended.
+struct HaloShape {
+    HFONT font;
+    LOGFONTW logFont;
+    UINT format;
+    int width;
+    int height;
+    RECT halo;  // in the scratch surface; empty when nothing shows
+    std::vector<uint32_t> pixels;
+};
+const size_t kMaxCachedHaloTexts = 1024;
+
+bool SameShape(const HaloShape& shape, HFONT font, const LOGFONTW& logFont, UINT format, int width, int height) {
+    return shape.font == font && shape.format == format && shape.width == width && shape.height == height &&
+           std::memcmp(&shape.logFont, &logFont, sizeof logFont) == 0;
+}
+
+std::unordered_map<std::wstring, std::vector<HaloShape>>& HaloCache() {
+    static thread_local std::unordered_map<std::wstring, std::vector<HaloShape>> cache;
+    return cache;
+}
 
 COLORREF ToColorRef(uint32_t argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
@@ -153,10 +179,28 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
     const int width = textWidth + kShadowGrow, height = textHeight + kShadowGrow;
     VQMemoryBitmap* surface = ScratchSurface(hdc, width, height);
     if (surface == nullptr) return;
+    HFONT font = manager != nullptr ? manager->GetFont(fontName) : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
+    LOGFONTW logFont = {};
+    if (font != nullptr) ::GetObjectW(font, sizeof logFont, &logFont);
+    // A bound on the texts kept: past it the cache starts again.
+    if (HaloCache().size() >= kMaxCachedHaloTexts && HaloCache().find(text) == HaloCache().end()) HaloCache().clear();
+    std::vector<HaloShape>& shapes = HaloCache()[text];
+    for (const HaloShape& shape : shapes) {
+        if (!SameShape(shape, font, logFont, format, textWidth, textHeight)) continue;
+        const RECT& halo = shape.halo;
+        if (halo.right <= halo.left) return;
+        const int haloWidth = halo.right - halo.left;
+        ::GdiFlush();
+        for (int y = halo.top; y < halo.bottom; ++y)
+            std::memcpy(SurfaceRow(*surface, y) + halo.left,
+                        &shape.pixels[static_cast<size_t>(y - halo.top) * haloWidth], haloWidth * sizeof(uint32_t));
+        BlendSurface(hdc, rc.left - kShadowOffsetX + halo.left, rc.top - kShadowOffsetY + halo.top, *surface, halo,
+                     255);
+        return;
+    }
+    shapes.push_back({font, logFont, format, textWidth, textHeight, {0, 0, 0, 0}, {}});
     MarkUntouched(*surface, width, height);
     {
-        HFONT font = manager != nullptr ? manager->GetFont(fontName)
-                                        : static_cast<HFONT>(::GetCurrentObject(hdc, OBJ_FONT));
         UseScratchFont(surface->GetDC(), font);
         ::SetTextColor(surface->GetDC(), RGB(0, 0, 0));
         // Placed so that the halo, moved by the blur and the blend offset,
@@ -209,6 +253,12 @@ void VQRenderEngine::DrawTextShadow(HDC hdc, VQPaintManager* manager, const RECT
             sum -= column[x];
         }
     }
+    HaloShape& kept = shapes.back();
+    kept.halo = halo;
+    kept.pixels.resize(static_cast<size_t>(haloWidth) * haloHeight);
+    for (int y = 0; y < haloHeight; ++y)
+        std::memcpy(&kept.pixels[static_cast<size_t>(y) * haloWidth], SurfaceRow(*surface, halo.top + y) + halo.left,
+                    haloWidth * sizeof(uint32_t));
     BlendSurface(hdc, rc.left - kShadowOffsetX + halo.left, rc.top - kShadowOffsetY + halo.top, *surface, halo, 255);
 }
 
