@@ -4,6 +4,7 @@
 #include "common/FileHandle.h"
 #include "common/FileUtil.h"
 #include "common/HttpRequest.h"
+#include "common/Md5Follower.h"
 #include "common/NumberText.h"
 #include "common/PathText.h"
 #include "common/Thread.h"
@@ -186,6 +187,7 @@ bool HttpRangeDownloader::ReadResumeRecord(const std::wstring& path) {
 
 bool HttpRangeDownloader::WriteResumeRecord(uint32_t index, uint64_t doneInRange, HANDLE record) {
     VQRangeRecord range;
+    VQMd5Follower* follower = nullptr;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (index >= m_ranges.size())
@@ -203,7 +205,10 @@ bool HttpRangeDownloader::WriteResumeRecord(uint32_t index, uint64_t doneInRange
             }
         }
         range = entry;
+        follower = m_follower;
     }
+    if (follower != nullptr)
+        follower->Nudge();
     m_loaded = false;
     return WriteRangeRecord(record, index, range);
 }

@@ -28,6 +28,7 @@
 
 namespace Tessar {
 
+class VQMd5Follower;
 class VQThread;
 
 class HttpRangeDownloader {
@@ -147,6 +148,9 @@ private:
     VQResumeHead m_head;
     std::vector<std::unique_ptr<VQThread>> m_workers;
     std::vector<VQRangeRecord> m_ranges;  // m_lock
+    // The running download's MD5 follower, nudged at each record write; it
+    // outlives the range workers. m_lock
+    VQMd5Follower* m_follower = nullptr;
     VQHttpDownloadCallback* m_callback;
     std::wstring m_currentHost;
     std::wstring m_currentPath;

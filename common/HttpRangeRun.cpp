@@ -59,6 +59,10 @@ uint32_t HttpRangeDownloader::RunDownload() {
     VQMd5Follower md5;
     const bool hashing = !stop && !GetMd5Text().empty() &&
                          md5.Start(GetDataPath(), m_head.totalSize, [this] { return FetchedFromStart(); });
+    if (hashing) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_follower = &md5;
+    }
 
     while (!stop) {
         std::vector<HANDLE> handles;
@@ -125,6 +129,7 @@ uint32_t HttpRangeDownloader::RunDownload() {
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_stamps.clear();
+        m_follower = nullptr;
     }
     // Ranges that failed on the way do not count when the run ended
     // otherwise (or well).

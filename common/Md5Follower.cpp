@@ -17,7 +17,7 @@ namespace {
 // little beside the hashing, small enough to follow the writer closely.
 const uint32_t kFollowChunk = 1u << 20;
 // How long the follower waits before asking the writer again once it has
-// caught up.
+// caught up, unless the writer nudges it first.
 const auto kCaughtUpWait = std::chrono::milliseconds(2);
 
 }  // namespace
@@ -52,10 +52,13 @@ void VQMd5Follower::Run(std::wstring path, uint64_t size) {
         uint64_t done = 0;
         bool failed = chunk.data == nullptr;
         while (!failed && done < size && !m_stop) {
+            // Read before the frontier: a nudge after it ends the wait below.
+            const uint64_t seen = m_nudges.load();
             const uint64_t ready = std::min(size, m_written());
             if (ready <= done) {
                 std::unique_lock<std::mutex> hold(m_lock);
-                m_changed.wait_for(hold, kCaughtUpWait, [this] { return m_stop.load(); });
+                m_changed.wait_for(hold, kCaughtUpWait,
+                                   [this, seen] { return m_stop.load() || m_nudges.load() != seen; });
                 continue;
             }
             const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(ready - done, kFollowChunk));
@@ -91,6 +94,12 @@ bool VQMd5Follower::WaitDone(uint32_t timeoutMs) {
 std::wstring VQMd5Follower::Digest() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_digest;
+}
+
+void VQMd5Follower::Nudge() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nudges;
+    m_changed.notify_all();
 }
 
 void VQMd5Follower::Stop() {

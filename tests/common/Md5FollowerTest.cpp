@@ -49,6 +49,30 @@ TEST(Md5Follower, FollowsAWriterToTheWholeFilesDigest) {
     EXPECT_EQ(Md5OfBuffer(bytes.data(), static_cast<int32_t>(bytes.size())), follower.Digest());
 }
 
+TEST(Md5Follower, NudgedByItsWriterReachesTheSameDigest) {
+    VQTempFolder temp;
+    const std::wstring path = temp.PathOf(L"nudged.bin");
+    const std::string bytes = MakeTestBytes(2 * 1024 * 1024 + 5, 9);
+    ASSERT_TRUE(temp.WriteFile(L"nudged.bin", std::string(bytes.size(), '\xCC')));
+    HANDLE file = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL));
+    std::atomic<uint64_t> written(0);
+    VQMd5Follower follower;
+    ASSERT_TRUE(follower.Start(path, bytes.size(), [&] { return written.load(); }));
+    follower.Nudge();  // nothing new yet: the follower only looks again
+    const size_t step = 300000;
+    for (size_t at = 0; at < bytes.size(); at += step) {
+        const size_t count = std::min(step, bytes.size() - at);
+        ASSERT_TRUE(WriteAt(file, bytes, at, count));
+        written = at + count;
+        follower.Nudge();
+    }
+    ASSERT_TRUE(follower.WaitDone(30000));
+    CloseFileHandle(file);
+    EXPECT_EQ(Md5OfBuffer(bytes.data(), static_cast<int32_t>(bytes.size())), follower.Digest());
+}
+
 TEST(Md5Follower, StoppedOrUnreadableGivesNoDigest) {
     VQTempFolder temp;
     ASSERT_TRUE(temp.WriteFile(L"half.bin", MakeTestBytes(1000, 8)));
