@@ -89,14 +89,19 @@ protected:
         HWND menu = OpenTileMenu();
         ASSERT_NE(nullptr, menu) << "the tile menu did not open";
         ChooseMenuItem(menu, kShortcutItemY);
-        wchar_t value[MAX_PATH] = {};
+        // The record's keys are written one after the other: both paths are
+        // read once both are there.
+        wchar_t lnk[MAX_PATH] = {};
+        wchar_t ico[MAX_PATH] = {};
         ASSERT_TRUE(WaitFor(
-            [&] { return GetPrivateProfileStringW(L"00001", L"lnk", L"", value, MAX_PATH, linkIni.c_str()) > 0; },
+            [&] {
+                return GetPrivateProfileStringW(L"00001", L"lnk", L"", lnk, MAX_PATH, linkIni.c_str()) > 0 &&
+                       GetPrivateProfileStringW(L"00001", L"ico", L"", ico, MAX_PATH, linkIni.c_str()) > 0;
+            },
             kTimeout))
             << "no link.ini record";
-        shortcut = value;
-        GetPrivateProfileStringW(L"00001", L"ico", L"", value, MAX_PATH, linkIni.c_str());
-        icon = value;
+        shortcut = lnk;
+        icon = ico;
     }
     // The catalogue's uninstall key name of a game.
     std::wstring CatalogueUninstallKey(uint32_t gameId) {
@@ -372,7 +377,8 @@ TEST_F(ManagerGamesTest, TileMenuMakesADesktopShortcutThatHandsTheGameOver) {
 
     // What the shortcut starts: a second manager that hands the game over.
     wchar_t value[MAX_PATH] = {};
-    GetPrivateProfileStringW(L"00001", L"exe", L"", value, MAX_PATH, linkIni.c_str());
+    WaitFor([&] { return GetPrivateProfileStringW(L"00001", L"exe", L"", value, MAX_PATH, linkIni.c_str()) > 0; },
+            kTimeout);
     EXPECT_EQ(game, std::wstring(value));
     VQManagerProcess second = m_folder.Start(L"-exec_app=00001");
     EXPECT_TRUE(second.WaitForExit(kTimeout));
