@@ -24,53 +24,48 @@ bool WriteAt(HANDLE file, const std::string& bytes, size_t from, size_t count) {
     return ::WriteFile(file, bytes.data() + from, static_cast<DWORD>(count), &written, &at) && written == count;
 }
 
+// A writer fills a pre-sized file full of junk from its start, as a
+// download's data file is filled; the follower either looks again on its own
+// or is nudged after each write.
 TEST(Md5Follower, FollowsAWriterToTheWholeFilesDigest) {
-    VQTempFolder temp;
-    const std::wstring path = temp.PathOf(L"growing.bin");
-    const std::string bytes = MakeTestBytes(3 * 1024 * 1024 + 17, 7);
-    // Pre-sized and full of junk, as a download's data file is.
-    ASSERT_TRUE(temp.WriteFile(L"growing.bin", std::string(bytes.size(), '\xCC')));
-    HANDLE file = INVALID_HANDLE_VALUE;
-    ASSERT_TRUE(OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL));
-    std::atomic<uint64_t> written(0);
-    VQMd5Follower follower;
-    ASSERT_TRUE(follower.Start(path, bytes.size(), [&] { return written.load(); }));
-    EXPECT_FALSE(follower.WaitDone(20)) << "nothing written yet";
-    const size_t step = 100000;
-    for (size_t at = 0; at < bytes.size(); at += step) {
-        const size_t count = std::min(step, bytes.size() - at);
-        ASSERT_TRUE(WriteAt(file, bytes, at, count));
-        written = at + count;
-        if (at % (10 * step) == 0) Sleep(1);
+    const struct {
+        const char* name;
+        size_t size;
+        char seed;
+        size_t step;
+        bool nudged;
+    } cases[] = {
+        {"looks again on its own", 3 * 1024 * 1024 + 17, 7, 100000, false},
+        {"nudged by its writer", 2 * 1024 * 1024 + 5, 9, 300000, true},
+    };
+    for (const auto& c : cases) {
+        VQTempFolder temp;
+        const std::wstring path = temp.PathOf(L"growing.bin");
+        const std::string bytes = MakeTestBytes(c.size, c.seed);
+        ASSERT_TRUE(temp.WriteFile(L"growing.bin", std::string(bytes.size(), '\xCC'))) << c.name;
+        HANDLE file = INVALID_HANDLE_VALUE;
+        ASSERT_TRUE(OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL))
+            << c.name;
+        std::atomic<uint64_t> written(0);
+        VQMd5Follower follower;
+        ASSERT_TRUE(follower.Start(path, bytes.size(), [&] { return written.load(); })) << c.name;
+        if (c.nudged) follower.Nudge();  // nothing new yet: the follower only looks again
+        EXPECT_FALSE(follower.WaitDone(20)) << c.name << ": nothing written yet";
+        for (size_t at = 0; at < bytes.size(); at += c.step) {
+            const size_t count = std::min(c.step, bytes.size() - at);
+            ASSERT_TRUE(WriteAt(file, bytes, at, count)) << c.name;
+            written = at + count;
+            if (c.nudged) {
+                follower.Nudge();
+            } else if (at % (10 * c.step) == 0) {
+                Sleep(1);
+            }
+        }
+        ASSERT_TRUE(follower.WaitDone(30000)) << c.name;
+        CloseFileHandle(file);
+        EXPECT_EQ(Md5OfBuffer(bytes.data(), static_cast<int32_t>(bytes.size())), follower.Digest()) << c.name;
     }
-    ASSERT_TRUE(follower.WaitDone(30000));
-    CloseFileHandle(file);
-    EXPECT_EQ(Md5OfBuffer(bytes.data(), static_cast<int32_t>(bytes.size())), follower.Digest());
-}
-
-TEST(Md5Follower, NudgedByItsWriterReachesTheSameDigest) {
-    VQTempFolder temp;
-    const std::wstring path = temp.PathOf(L"nudged.bin");
-    const std::string bytes = MakeTestBytes(2 * 1024 * 1024 + 5, 9);
-    ASSERT_TRUE(temp.WriteFile(L"nudged.bin", std::string(bytes.size(), '\xCC')));
-    HANDLE file = INVALID_HANDLE_VALUE;
-    ASSERT_TRUE(OpenFileHandle(file, path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL));
-    std::atomic<uint64_t> written(0);
-    VQMd5Follower follower;
-    ASSERT_TRUE(follower.Start(path, bytes.size(), [&] { return written.load(); }));
-    follower.Nudge();  // nothing new yet: the follower only looks again
-    const size_t step = 300000;
-    for (size_t at = 0; at < bytes.size(); at += step) {
-        const size_t count = std::min(step, bytes.size() - at);
-        ASSERT_TRUE(WriteAt(file, bytes, at, count));
-        written = at + count;
-        follower.Nudge();
-    }
-    ASSERT_TRUE(follower.WaitDone(30000));
-    CloseFileHandle(file);
-    EXPECT_EQ(Md5OfBuffer(bytes.data(), static_cast<int32_t>(bytes.size())), follower.Digest());
 }
 
 TEST(Md5Follower, StoppedOrUnreadableGivesNoDigest) {
