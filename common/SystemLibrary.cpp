@@ -1,11 +1,20 @@
 #include "common/SystemLibrary.h"
 
+#include <string>
+
 namespace Tessar {
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
-    // The loader counts the loads and hands the same module back; the
-    // system folder only, so no copy beside the program is taken instead.
-    return name ? ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) : nullptr;
+    if (name == nullptr) return nullptr;
+    // By its full path in the system folder, so no copy beside the program
+    // is taken instead (the search flag for that needs an update that a
+    // plain Windows 7 lacks). The loader counts the loads and hands the
+    // same module back.
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    return ::LoadLibraryW(path.c_str());
 }
 
 }  // namespace Tessar
