@@ -2,6 +2,7 @@
 
 #include "VQCore/gamelib/GameId.h"
 #include "VQCore/gamelib/GameRecordFields.h"
+#include "common/CodePage.h"
 #include "common/ScrambledXmlFile.h"
 #include "common/XmlDocument.h"
 #include "common/XmlElement.h"
@@ -17,7 +18,6 @@ const char kDatabaseSection[] = "DATABASE";
 const char kAddSection[] = "ADD";
 const char kModifySection[] = "MODIFY";
 const wchar_t kVersionElement[] = L"VERSION";
-const wchar_t kMd5Element[] = L"MD5";
 const wchar_t kDatabaseElement[] = L"DATABASE";
 const wchar_t kGameElement[] = L"GAME";
 
@@ -66,6 +66,14 @@ void Link(VQDatabaseXmlFile::GameIndex& index, const std::wstring& key, VQGameRe
     last->NextSameKey = record;
 }
 
+// One field of an entry outside MODIFY.
+void ReadNewGameField(VQNewGame& game, const char* name, const char* text, VQGameFieldCursor& cursor) {
+    if (IsGameIdField(name))
+        game.record->ID = ReadGameId(text);
+    else
+        ReadGameField(*game.record, name, text, game.publishSeen, cursor);
+}
+
 // Reads an entry outside MODIFY into a new record; elements without text
 // leave their field at its default.
 void ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
@@ -75,13 +83,8 @@ void ReadNewGame(const TiXmlElement* game, VQNewGame& parsed) {
     for (const TiXmlElement* field = game->FirstChildElement(); field != nullptr;
          field = field->NextSiblingElement()) {
         const char* text = GameElementText(field);
-        if (text == nullptr)
-            continue;
-        const char* name = field->Value();
-        if (IsGameIdField(name))
-            parsed.record->ID = ReadGameId(text);
-        else
-            ReadGameField(*parsed.record, name, text, parsed.publishSeen, cursor);
+        if (text != nullptr)
+            ReadNewGameField(parsed, field->Value(), text, cursor);
     }
 }
 
@@ -95,14 +98,39 @@ VQDatabaseXmlFile::~VQDatabaseXmlFile() {
 
 bool VQDatabaseXmlFile::Load() {
     Reset();
-    if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && ParseRawText()) {
-        GetElementText(FindChildElement(m_document, kVersionElement), m_version);
-        GetElementText(FindChildElement(m_document, kMd5Element), m_md5);
-        ParseGames(m_document, kDatabaseSection);
-        return true;
+    if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && m_raw.data != nullptr && m_raw.size != 0 &&
+        m_raw.data[m_raw.size - 1] == '\0') {
+        if (ReadPlainCatalogue(m_raw.data, *this))
+            return true;
+        // Outside the plain form: TinyXML reads it, from a clean start.
+        Reset();
+        if (ParseRawText()) {
+            ReadCatalogueTree(*m_document, *this);
+            return true;
+        }
     }
     Reset();
     return false;
+}
+
+void VQDatabaseXmlFile::OnHeadText(const char* element, const char* text) {
+    (std::strcmp(element, "MD5") == 0 ? m_md5 : m_version) = NarrowToWide(text);
+}
+
+void VQDatabaseXmlFile::OnEntryStart() {
+    m_entry.record.reset(new VQGameRecord);
+    m_entry.publishSeen = false;
+    m_entryCursor = VQGameFieldCursor();
+}
+
+void VQDatabaseXmlFile::OnField(const char* name, const char* text) {
+    if (m_entry.record)
+        ReadNewGameField(m_entry, name, text, m_entryCursor);
+}
+
+void VQDatabaseXmlFile::OnEntryEnd() {
+    InsertGame(m_entry, false);
+    m_entry.record.reset();
 }
 
 void VQDatabaseXmlFile::Reset() {

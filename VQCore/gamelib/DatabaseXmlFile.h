@@ -19,7 +19,9 @@
 // No locks: each user (UI thread, update job, disk scan) works on its own
 // object on one thread.
 
+#include "VQCore/gamelib/CatalogueText.h"
 #include "VQCore/gamelib/GameRecord.h"
+#include "VQCore/gamelib/GameRecordFields.h"
 #include "common/XmlFile.h"
 
 #include <cstdint>
@@ -42,7 +44,10 @@ struct VQNewGame {
     bool publishSeen = false;  // the entry had a Publish element
 };
 
-class VQDatabaseXmlFile : public VQXmlFile {
+// The loader reads the file's text with the plain reader and, when that
+// declines, parses it with TinyXML; both give their entries to the same
+// calls (CatalogueText.h), so the records are the same either way.
+class VQDatabaseXmlFile : public VQXmlFile, private ICatalogueTextSink {
 public:
     typedef std::map<uint32_t, std::unique_ptr<VQGameRecord>> GameMap;
     typedef std::map<std::wstring, VQGameRecord*> GameIndex;
@@ -113,6 +118,11 @@ public:
     const std::wstring& GetMd5() const { return m_md5; }
 
 private:
+    void OnHeadText(const char* element, const char* text) override;
+    void OnEntryStart() override;
+    void OnField(const char* name, const char* text) override;
+    void OnEntryEnd() override;
+
     // Close, and the lists and texts emptied as well.
     void Reset();
     bool ApplyIncrement(const unsigned char* text, uint32_t length);
@@ -128,6 +138,9 @@ private:
     GameIndex m_md5Index;
     GameIndex m_exeIndex;
     IdList m_lists[kIdListCount];
+    // The entry being read by Load.
+    VQNewGame m_entry;
+    VQGameFieldCursor m_entryCursor;
 };
 
 }  // namespace Tessar
