@@ -45,8 +45,11 @@ void RunListJob(void* argument) {
     std::unique_ptr<ListJob> job(static_cast<ListJob*>(argument));
     const bool hot = job->kind == VQRecommendXmlFile::HotList;
     const std::wstring request = MakeSoftRequest(hot ? kUpdateHotEndpoint : kUpdateAdvertEndpoint);
+    // The catalogue is read only once a hot list has come: the job runs
+    // beside the start-up's first paint, and a list that does not come
+    // needs no catalogue.
     VQDatabaseXmlFile database(GetDatabasePath());
-    if (!database.Load()) return;
+    bool databaseRead = false;
     VQRecommendXmlFile file(hot ? GetHotListPath() : GetAdvertListPath(), static_cast<uint32_t>(job->kind));
     file.Load();
     for (int attempt = 0; attempt < kListTries; ++attempt) {
@@ -57,6 +60,10 @@ void RunListJob(void* argument) {
             continue;
         }
         if (!hot) return;
+        if (!databaseRead) {
+            databaseRead = database.Load();
+            if (!databaseRead) return;
+        }
         VQGameListState state;
         state.Init(&database);
         if (state.LoadHotIcons()) {
