@@ -134,8 +134,10 @@ public:
 
     // The comctl32 tooltip window, once a tip has been shown.
     HWND GetToolTipWindow() const { return m_toolTipWindow; }
-    // The function that asks for WM_MOUSELEAVE and WM_MOUSEHOVER
-    // (_TrackMouseEvent); tests put a recorder in its place.
+    // The function that asks for WM_MOUSELEAVE and WM_MOUSEHOVER (user32's
+    // TrackMouseEvent: comctl32's wrapper would load the common controls,
+    // and the theme library with them, before every start); tests put a
+    // recorder in its place.
     typedef BOOL(WINAPI* TrackMouseEventProc)(LPTRACKMOUSEEVENT);
     void SetTrackMouseEventProc(TrackMouseEventProc proc) { m_trackMouseEvent = proc; }
 
@@ -239,7 +241,7 @@ private:
     TOOLINFOW m_toolInfo = {};
     std::wstring m_toolTipText;
     bool m_hoverTrackingArmed = false;
-    TrackMouseEventProc m_trackMouseEvent = &::_TrackMouseEvent;
+    TrackMouseEventProc m_trackMouseEvent = &::TrackMouseEvent;
     VQControl* m_hoverTracked = nullptr;
     VQControl* m_hover = nullptr;
     VQControl* m_leftPressed = nullptr;

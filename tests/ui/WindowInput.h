@@ -47,7 +47,7 @@ private:
     BYTE m_saved[256];
 };
 
-// Stands in for _TrackMouseEvent: the display's one mouse pointer is shared
+// Stands in for TrackMouseEvent: the display's one mouse pointer is shared
 // by test programs running side by side, so the system's own hover and
 // leave tracking (which reads it) is replaced by posted WM_MOUSEHOVER and
 // WM_MOUSELEAVE. Records every request.
