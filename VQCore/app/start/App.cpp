@@ -191,11 +191,16 @@ void VQApp::CheckDownloadCache() {
 }
 
 bool VQApp::Init(HINSTANCE instance) {
+    if (!m_commandLineSet) m_commandLine = ParseProcessCommandLine();
+    // The catalogue is read while everything else starts, the display and
+    // COM included; the start-up takes it where it needs it (the old
+    // import touches no catalogue). A data update replaces the file, so
+    // that mode reads none.
+    if (!(m_commandLine.flags & kStartUpdateData)) StartCatalogueLoad();
     if (FAILED(OleInitialize(nullptr))) return false;
     m_oleActive = true;
     VQSkinManager::Instance().SetResourceModule(instance);
     VQSkinManager::Instance().RefreshSkinList(GetSkinFolder());
-    if (!m_commandLineSet) m_commandLine = ParseProcessCommandLine();
 
     if (m_commandLine.flags & kStartUpdateData) return RunDataUpdateMode();
 
@@ -207,9 +212,6 @@ bool VQApp::Init(HINSTANCE instance) {
     if (upgrade == kPendingUpgradeStarted) return false;
     m_upgradePending = upgrade == kPendingUpgradeNotStarted;
 
-    // The catalogue is read while the window is made; the start-up takes it
-    // where it needs it (the old import touches no catalogue).
-    StartCatalogueLoad();
     m_firstRun = ImportOnFirstStart();
     VQSettings::Instance().Load();
 
