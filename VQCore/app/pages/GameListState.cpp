@@ -1,6 +1,7 @@
 #include "VQCore/app/pages/GameListState.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <new>
 
@@ -281,35 +282,46 @@ bool VQGameListState::LoadAdvertIcons() {
     return true;
 }
 
-void VQGameListState::AddKindTiles(int kind, const std::vector<int32_t>& ids, size_t advertCount, bool skipToolType4) {
+void VQGameListState::AddKindTile(int kind, uint32_t id, size_t advertCount, bool skipToolType4) {
     VQTileList& page = m_lists[FirstKindList + kind];
-    for (int32_t signedId : ids) {
-        const uint32_t id = static_cast<uint32_t>(signedId);
-        bool already = false;
-        for (size_t i = 0; i < advertCount && i < page.size() && !already; ++i) already = page[i]->GetGameId() == id;
-        if (already) continue;
-        const VQGameRecord* entry = m_database ? m_database->FindById(id) : nullptr;
-        if (!entry) continue;
-        if (skipToolType4 && IsToolGameId(id) && entry->Type == 4) continue;
-        VQGameIcon* tile = NewCatalogueTile(*entry);
-        if (!tile) continue;
-        page.push_back(tile);
-        if (kind == 4) TopUpQuickStrip(tile);
-    }
+    for (size_t i = 0; i < advertCount && i < page.size(); ++i)
+        if (page[i]->GetGameId() == id) return;
+    const VQGameRecord* entry = m_database ? m_database->FindById(id) : nullptr;
+    if (!entry) return;
+    if (skipToolType4 && IsToolGameId(id) && entry->Type == 4) return;
+    VQGameIcon* tile = NewCatalogueTile(*entry);
+    if (!tile) return;
+    page.push_back(tile);
+    if (kind == 4) TopUpQuickStrip(tile);
 }
 
 bool VQGameListState::LoadRecommendIcons(bool subset) {
     if (!m_database) return false;
-    size_t advertCounts[VQRecommendXmlFile::kKindLists];
-    for (int kind = 0; kind < VQRecommendXmlFile::kKindLists; ++kind)
-        advertCounts[kind] = m_lists[FirstKindList + kind].size();
-    for (int kind = 0; kind < VQRecommendXmlFile::kKindLists; ++kind) {
-        const uint32_t index = (subset ? VQDatabaseXmlFile::kNewSingleList : VQDatabaseXmlFile::kPublishedSingleList) + kind;
-        const VQDatabaseXmlFile::IdList& source = m_database->GetIdList(index);
-        std::vector<int32_t> ids(source.begin(), source.end());
-        AddKindTiles(kind, ids, advertCounts[kind], true);
+    while (LoadRecommendIconsStep(subset, SIZE_MAX)) {
     }
     return true;
+}
+
+bool VQGameListState::LoadRecommendIconsStep(bool subset, size_t budget) {
+    if (!m_database) return false;
+    RecommendCursor& at = m_recommend;
+    if (!at.started) {
+        at = RecommendCursor();
+        at.started = true;
+        for (int kind = 0; kind < VQRecommendXmlFile::kKindLists; ++kind)
+            at.advertCounts[kind] = m_lists[FirstKindList + kind].size();
+    }
+    for (; at.kind < VQRecommendXmlFile::kKindLists; ++at.kind, at.next = 0) {
+        const uint32_t index = (subset ? VQDatabaseXmlFile::kNewSingleList : VQDatabaseXmlFile::kPublishedSingleList) + at.kind;
+        const VQDatabaseXmlFile::IdList& source = m_database->GetIdList(index);
+        for (; at.next < source.size(); ++at.next) {
+            if (budget == 0) return true;
+            --budget;
+            AddKindTile(at.kind, source[at.next], at.advertCounts[at.kind], true);
+        }
+    }
+    at.started = false;
+    return false;
 }
 
 bool VQGameListState::LoadHotIcons() {

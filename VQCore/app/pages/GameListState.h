@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "VQCore/app/pages/RecommendXmlFile.h"
 #include "VQCore/gamelib/ListFileAside.h"
 
 namespace Tessar {
@@ -72,7 +73,14 @@ public:
     bool LoadInstalledIcons();
     bool LoadDownloadIcons(VQDownloadQueue* queue);
     bool LoadAdvertIcons();
+    // The catalogue's tiles of the kind pages after their advert tiles: one
+    // per published game of the kind (newly published ones only when
+    // subset is set) not advertised already, tools of type 4 left out.
     bool LoadRecommendIcons(bool subset);
+    // The same tiles made at most budget at a time, so that a caller on the
+    // UI thread can spread 10000 of them over many frames: true while
+    // games are left (call again with the same subset).
+    bool LoadRecommendIconsStep(bool subset, size_t budget);
     bool LoadHotIcons();
 
     VQTileList GetMissingIconIds() const { return m_lists[MissingIconList]; }
@@ -100,7 +108,9 @@ public:
     void FillIconFromEntry(const VQGameRecord& entry, VQGameIcon* tile);
 
 private:
-    void AddKindTiles(int kind, const std::vector<int32_t>& ids, size_t skipFirst, bool skipToolType4);
+    // The kind page's tile of the game, unless one of its first advertCount
+    // tiles (its advert tiles) is that game.
+    void AddKindTile(int kind, uint32_t id, size_t advertCount, bool skipToolType4);
     void TopUpQuickStrip(VQGameIcon* tool);
     // A not-installed tile of a catalogue game, as the kind, advert and hot
     // pages show it; null when out of memory.
@@ -108,6 +118,15 @@ private:
     // The catalogue's record of a game id, when the game is published.
     const VQGameRecord* PublishedEntry(int32_t id) const;
     bool AutoStartUndone() const;
+
+    // Where LoadRecommendIconsStep goes on.
+    struct RecommendCursor {
+        bool started = false;
+        int kind = 0;
+        size_t next = 0;
+        size_t advertCounts[VQRecommendXmlFile::kKindLists] = {};
+    };
+    RecommendCursor m_recommend;
     void NoteUnreadable(ListIndex list, const std::wstring& path);
 
     // Which games have a picture file: the picture folder is listed once by

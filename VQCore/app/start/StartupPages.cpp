@@ -53,8 +53,6 @@ void VQStartupPageFill::FillFirstPages(VQBackgroundJobs* jobs) {
 }
 
 void VQStartupPageFill::QueueRest() {
-    // The advert tiles of the kind pages come first, then the catalogue's.
-    m_lists.LoadRecommendIcons(false);
     m_recommended = true;
     VQTileList quick = m_lists.GetQuickIds();
     VQTileList moreQuick(quick.begin() + static_cast<std::ptrdiff_t>(std::min(m_quickHanded, quick.size())), quick.end());
@@ -79,7 +77,10 @@ void VQStartupPageFill::QueueRest() {
 bool VQStartupPageFill::FillNextSlice() {
     if (m_done) return false;
     if (!m_recommended) {
-        QueueRest();
+        // The kind pages' catalogue tiles (after their advert tiles) are made
+        // a slice at a time as well: 10000 at once kept the window from
+        // answering for a quarter of a second right after its first paint.
+        if (!m_lists.LoadRecommendIconsStep(false, kSliceTiles)) QueueRest();
         return true;
     }
     size_t budget = kSliceTiles;

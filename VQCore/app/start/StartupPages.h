@@ -32,9 +32,10 @@ public:
     // fetch of a list file that did not load. The window's pages count as
     // filled from here on (the list files are written back from them).
     void FillFirstPages(VQBackgroundJobs* jobs);
-    // One step of the rest: the recommendations made on the first call,
-    // then at most kSliceTiles tiles handed to their lists per call. True
-    // while more is left (the window posts itself another step).
+    // One step of the rest: at most kSliceTiles of the kind pages'
+    // catalogue tiles made per call, then at most kSliceTiles tiles handed
+    // to their lists per call. True while more is left (the window posts
+    // itself another step).
     bool FillNextSlice();
     bool IsDone() const { return m_done; }
     // Games of the pages whose picture file is missing (complete once done).

@@ -444,6 +444,28 @@ TEST_F(GameListStateTest, AdvertToolsTopUpTheQuickStrip) {
     EXPECT_EQ(0, std::count(toolIds.begin() + 10, toolIds.end(), 40010u)) << "a type-4 tool is not recommended";
 }
 
+// The start-up makes the kind pages' tiles a few at a time; the pages end
+// up as one call makes them.
+TEST_F(GameListStateTest, RecommendationsMadeInStepsMatchThoseMadeAtOnce) {
+    ASSERT_TRUE(WriteRecommendList(GetAdvertListPath(), "ADVERT", {{3, 1}, {20002}, {}, {}, {40001, 40002}}));
+    VQGameListState stepped;
+    stepped.Init(m_database.get());
+    for (VQGameListState* state : {&m_state, &stepped})
+        ASSERT_TRUE(state->LoadAdvertIcons());
+    ASSERT_TRUE(m_state.LoadRecommendIcons(false));
+    int steps = 0;
+    while (stepped.LoadRecommendIconsStep(false, 2)) ++steps;
+    EXPECT_GT(steps, 3) << "two tiles a step take several steps";
+    EXPECT_EQ(Ids(m_state.GetSingleGameIds()), Ids(stepped.GetSingleGameIds()));
+    EXPECT_EQ(Ids(m_state.GetOnlineGameIds()), Ids(stepped.GetOnlineGameIds()));
+    EXPECT_EQ(Ids(m_state.GetFlashGameIds()), Ids(stepped.GetFlashGameIds()));
+    EXPECT_EQ(Ids(m_state.GetWebGameIds()), Ids(stepped.GetWebGameIds()));
+    EXPECT_EQ(Ids(m_state.GetToolIds()), Ids(stepped.GetToolIds()));
+    EXPECT_EQ(Ids(m_state.GetQuickIds()), Ids(stepped.GetQuickIds()));
+    EXPECT_EQ(12u, stepped.GetSingleGameIds().size());
+    stepped.DeleteTiles();
+}
+
 TEST_F(GameListStateTest, HotListWithoutItsElementIsEmpty) {
     ASSERT_TRUE(WriteRecommendList(GetHotListPath(), nullptr, {}));
     EXPECT_TRUE(m_state.LoadHotIcons());
