@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace Tessar {
 
@@ -17,6 +18,14 @@ int64_t SystemClock() {
 
 std::string Ansi(const std::wstring& text) {
     return WideToCodePage(CP_ACP, text);
+}
+
+void WriteSessionRate(IBTSession* session, uint32_t bytesPerSecond) {
+    BTSessionSettings settings;
+    session->GetSettings(&settings);
+    settings.words[kBTSetDownloadRate] = bytesPerSecond;
+    settings.words[kBTSetUploadRate] = bytesPerSecond;
+    session->SetSettings(settings);
 }
 
 }  // namespace
@@ -62,12 +71,48 @@ bool VQBTManager::Init(const std::wstring& folder, uint32_t seedLimit) {
     m_seedLimit = seedLimit;
     m_stopping = false;
     m_session = session;
+    ApplySessionRate(session);
     Start();
     LoadSeeds();
     return true;
 }
 
+bool VQBTManager::StartInBackground(const std::wstring& folder, uint32_t seedLimit) {
+    std::lock_guard<std::mutex> hold(m_startLock);
+    if (m_session.load() != nullptr)
+        return true;
+    // A start that ended without a session may be tried again.
+    if (m_start.valid() && m_start.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return true;
+    try {
+        m_start = std::async(std::launch::async, [this, folder, seedLimit] { return Init(folder, seedLimit); }).share();
+    } catch (...) {
+        m_start = std::shared_future<bool>();
+        return false;
+    }
+    return true;
+}
+
+IBTSession* VQBTManager::WaitForSession(uint32_t waitMs) {
+    std::shared_future<bool> start;
+    {
+        std::lock_guard<std::mutex> hold(m_startLock);
+        start = m_start;
+    }
+    if (start.valid())
+        start.wait_for(std::chrono::milliseconds(waitMs));
+    return m_session.load();
+}
+
 void VQBTManager::Shutdown() {
+    // A start under way ends first: it would open the session being ended.
+    std::shared_future<bool> start;
+    {
+        std::lock_guard<std::mutex> hold(m_startLock);
+        start = m_start;
+    }
+    if (start.valid())
+        start.wait();
     m_stopping = true;
     // No seed opens while they are taken down.
     Stop();
@@ -88,14 +133,18 @@ void VQBTManager::Shutdown() {
 }
 
 void VQBTManager::SetSessionRate(uint32_t bytesPerSecond) {
+    std::lock_guard<std::mutex> hold(m_rateLock);
+    m_rateSet = true;
+    m_rate = bytesPerSecond;
     IBTSession* session = m_session.load();
-    if (session == nullptr)
-        return;
-    BTSessionSettings settings;
-    session->GetSettings(&settings);
-    settings.words[kBTSetDownloadRate] = bytesPerSecond;
-    settings.words[kBTSetUploadRate] = bytesPerSecond;
-    session->SetSettings(settings);
+    if (session != nullptr)
+        WriteSessionRate(session, bytesPerSecond);
+}
+
+void VQBTManager::ApplySessionRate(IBTSession* session) {
+    std::lock_guard<std::mutex> hold(m_rateLock);
+    if (m_rateSet)
+        WriteSessionRate(session, m_rate);
 }
 
 uint32_t VQBTManager::ActiveSeedCountLocked() const {

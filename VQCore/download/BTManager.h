@@ -4,7 +4,8 @@
 // seeding, listed in "seeds.xml" of the download folder so that they come
 // back at the next start. Reached through VQSingleton<VQBTManager>.
 //
-// Threads: the owner's thread calls Init, Shutdown and MoveSeedsFile;
+// Threads: the owner's thread calls Init (or StartInBackground, which runs
+// Init on a thread of its own), Shutdown and MoveSeedsFile;
 // download tasks' workers and the engine's callback thread call the seed
 // operations; the VQTaskList worker opens seeds (Process). m_lock guards
 // the seed list and the paths and is never held while calling into the
@@ -21,6 +22,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <future>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -72,12 +74,20 @@ public:
     // its "seeds.xml". True at once when a session exists; false when the
     // engine is missing or gives no session (no peer-to-peer this run).
     bool Init(const std::wstring& folder, uint32_t seedLimit);
+    // Init on a thread of its own, so that the caller never waits for the
+    // engine to load; does nothing while a session exists or a start is
+    // under way. False when no thread could be started.
+    bool StartInBackground(const std::wstring& folder, uint32_t seedLimit);
+    // The session, once a start under way has ended (waiting at most
+    // waitMs for it); at once what GetSession gives otherwise.
+    IBTSession* WaitForSession(uint32_t waitMs);
     // Releases every seed's engine task and ends the session; seeds.xml
     // stays for the next start.
     void Shutdown();
 
     IBTSession* GetSession() const { return m_session.load(); }
-    // Both session rates (bytes per second, 0 = no limit).
+    // Both session rates (bytes per second, 0 = no limit); a rate set
+    // before the session exists is given to it when it opens.
     void SetSessionRate(uint32_t bytesPerSecond);
 
     // Takes over a finished download's engine task as a seed; it runs when
@@ -126,6 +136,14 @@ private:
     uint32_t ActiveSeedCountLocked() const;
     bool IsInsideDownloadFolder(const std::wstring& path) const;
 
+    // Gives the session the last rate set, under m_rateLock.
+    void ApplySessionRate(IBTSession* session);
+
+    std::mutex m_startLock;
+    std::shared_future<bool> m_start;  // m_startLock: the start in the background
+    std::mutex m_rateLock;
+    bool m_rateSet = false;  // m_rateLock
+    uint32_t m_rate = 0;     // m_rateLock
     mutable std::mutex m_lock;
     std::vector<std::shared_ptr<VQSeedTask>> m_seeds;  // m_lock
     std::wstring m_folder;                             // m_lock

@@ -43,6 +43,8 @@ int64_t SignedSize(const std::wstring& text) {
     return static_cast<int64_t>(StringToUInt64(text));
 }
 
+const uint32_t kSessionStartWaitMs = 30000;
+
 }  // namespace
 
 void VQBTTask::WorkerEntry(void* task) {
@@ -51,7 +53,8 @@ void VQBTTask::WorkerEntry(void* task) {
 
 void VQBTTask::RunWorker() {
     ReleaseReplacedTask();
-    IBTSession* session = Manager().GetSession();
+    // The engine may still be starting (it starts after the first paint).
+    IBTSession* session = Manager().WaitForSession(kSessionStartWaitMs);
     if (session == nullptr) {
         Fail(kDownloadNoSession);
         return;

@@ -50,6 +50,8 @@ const UINT kLayoutResource = 226;
 const UINT kStyleResource = 331;
 const wchar_t kLayoutName[] = L"MarloxWnd";
 const uint32_t kRunningDownloadLimit = 3;
+// How long moving the download folder waits for a peer-to-peer start.
+const uint32_t kPeerToPeerStartWaitMs = 10000;
 
 struct HotKeyDef {
     const wchar_t* setting;
@@ -173,7 +175,8 @@ void VQMarloxWnd::ApplySpeedLimit() {
 
 void VQMarloxWnd::MoveDownloadFolder() {
     VQBTManager& manager = VQSingleton<VQBTManager>::Instance();
-    if (manager.GetSession() == nullptr) return;
+    // A session still starting is waited for (bounded: this is the UI thread).
+    if (manager.WaitForSession(kPeerToPeerStartWaitMs) == nullptr) return;
     manager.MoveSeedsFile(GetDownloadFolder());
 }
 

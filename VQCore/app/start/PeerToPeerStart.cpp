@@ -22,7 +22,7 @@ void StartPeerToPeer() {
     // and every peer-to-peer download fails.
     const std::wstring downloadFolder = GetDownloadFolder();
     CreateFolderChain(downloadFolder);
-    manager.Init(downloadFolder, kSeedLimit);
+    manager.StartInBackground(downloadFolder, kSeedLimit);
 }
 
 }  // namespace Tessar

@@ -251,6 +251,30 @@ TEST_F(BTTaskTest, EndsAtOnceWithoutASession) {
     queue_->Remove(task, false);
 }
 
+// The engine starts after the manager's first paint, on a thread of its
+// own: a download begun meanwhile waits for the session instead of failing,
+// and the speed limit set before the session opened is given to it.
+TEST_F(BTTaskTest, ADownloadBegunWhileTheEngineStartsWaitsForIt) {
+    BTManager().Shutdown();
+    ASSERT_TRUE(seeder_.StartSeed(scratch_.PathOf(L"srv\\game.torrent"), scratch_.PathOf(L"seed")));
+    WriteGameInfo(125);
+    BTManager().SetSessionRate(512 * 1024);
+    ASSERT_TRUE(BTManager().StartInBackground(DownloadFolder(), VQBTManager::kDefaultSeedLimit));
+    VQBTTask* task = new VQBTTask(125, DownloadFolder(), L"");
+    ASSERT_TRUE(queue_->Add(task));
+    ASSERT_TRUE(queue_->StartNext(task));
+    ASSERT_NE(nullptr, BTManager().WaitForSession(30000));
+    BTSessionSettings settings;
+    BTManager().GetSession()->GetSettings(&settings);
+    EXPECT_EQ(512u * 1024, settings.words[kBTSetDownloadRate]);
+    EXPECT_EQ(512u * 1024, settings.words[kBTSetUploadRate]);
+    BTManager().SetSessionRate(0);
+    ASSERT_TRUE(observer_.WaitForEnds(1, 120000));
+    EXPECT_EQ(kDownloadFinished, observer_.LastEndCode());
+    ExpectSameGame(L"seed\\game", L"down\\game");
+    queue_->Remove(task, false);
+}
+
 // A task that only notes its release, standing for the task of the other
 // kind that a new one replaces.
 class VQNotedTask : public VQDownloadTask {
