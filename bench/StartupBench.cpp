@@ -1,7 +1,10 @@
 // Start-up of the manager with the 10,000-game catalogue: from process
 // start to the first painted main window (game cards on screen), beside the
-// bare catalogue load of the same file in this process, and beside the
-// start of an empty program (what Wine alone costs a process).
+// bare catalogue load of the same file, and beside the start of an empty
+// program (what Wine alone costs a process). The bare load runs in a fresh
+// process of its own (this program started with --load-once), as the
+// manager's start-up does: in this process, whose heap has grown while it
+// wrote the catalogue, the same load takes about 40% less.
 //
 // Runs on a copy of the build's program folder (build/Norvane) whose
 // catalogue is replaced by the synthetic one; needs a display.
@@ -16,6 +19,7 @@
 #include "tools/imageencode/BitmapCanvas.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -87,6 +91,36 @@ double TimeToFirstPaint(const std::wstring& program) {
     return painted;
 }
 
+// The catalogue load alone, timed in a fresh process; negative on failure.
+double TimeFreshLoad(const std::wstring& database, const std::wstring& result) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DeleteFileW(result.c_str());
+    DWORD pid = 0;
+    HANDLE process = StartProgram(self, L"--load-once \"" + database + L"\" \"" + result + L"\"", pid);
+    if (process == nullptr) return -1;
+    WaitForSingleObject(process, kStartLimitMs);
+    CloseHandle(process);
+    FILE* file = _wfopen(result.c_str(), L"r");
+    double ms = -1;
+    if (file == nullptr || fscanf(file, "%lf", &ms) != 1) ms = -1;
+    if (file) fclose(file);
+    return ms;
+}
+
+// The child of TimeFreshLoad: loads the catalogue once and writes how long
+// it took.
+int LoadOnce(const std::wstring& database, const std::wstring& result) {
+    double begin = NowMs();
+    VQDatabaseXmlFile file(database);
+    if (!file.Load()) return 1;
+    double took = NowMs() - begin;
+    FILE* out = _wfopen(result.c_str(), L"w");
+    if (out == nullptr) return 1;
+    fprintf(out, "%.3f\n", took);
+    return fclose(out) == 0 ? 0 : 1;
+}
+
 double TimeEmptyProcess(const std::wstring& program, const std::wstring& marker) {
     double start = NowMs();
     DWORD pid = 0;
@@ -100,6 +134,10 @@ double TimeEmptyProcess(const std::wstring& program, const std::wstring& marker)
 }  // namespace
 
 int main() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments != nullptr && count == 4 && std::wstring(arguments[1]) == L"--load-once")
+        return LoadOnce(arguments[2], arguments[3]);
     std::wstring build = OwnFolder() + L"\\..";
     wchar_t tempPath[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, tempPath);
@@ -121,7 +159,7 @@ int main() {
     settings.SetBool(L"AutoRun", false);
     settings.Save();
 
-    std::vector<double> loads, starts, empties;
+    std::vector<double> loads, warmLoads, starts, empties;
     for (int run = 0; run < kRuns; ++run) {
         double begin = NowMs();
         VQDatabaseXmlFile file(database);
@@ -129,7 +167,13 @@ int main() {
             printf("startup bench: the catalogue does not load\n");
             return 1;
         }
-        loads.push_back(NowMs() - begin);
+        warmLoads.push_back(NowMs() - begin);
+        double fresh = TimeFreshLoad(database, folder + L"\\load-once.txt");
+        if (fresh < 0) {
+            printf("startup bench: the catalogue does not load in a fresh process\n");
+            return 1;
+        }
+        loads.push_back(fresh);
     }
     std::wstring demoGame = build + L"\\demo\\game\\DemoGame.exe";
     for (int run = 0; run < kRuns; ++run) {
@@ -143,11 +187,13 @@ int main() {
         starts.push_back(start);
     }
     double load = Percentile(loads, 0.5);
+    printf("bare catalogue load (median of 5): in a fresh process %.1f ms, in this warmed process %.1f ms\n", load,
+           Percentile(warmLoads, 0.5));
     double start = Percentile(starts, 0.5);
     double empty = Percentile(empties, 0.5);
-    PrintRatioLine("start to first paint, 10000 games (median of 5)", start, "bare catalogue load", load);
+    PrintRatioLine("start to first paint, 10000 games (median of 5)", start, "bare catalogue load, fresh process", load);
     PrintRatioLine("start to first paint beside an empty program's start", start, "empty program", empty);
     PrintGoalLine("start to first painted cards less an empty program's start, 10000 games", start - empty,
-                  "bare catalogue load", load, "ms", ReferencePlus(150.0));
+                  "bare catalogue load, fresh process", load, "ms", ReferencePlus(150.0));
     return 0;
 }
