@@ -116,32 +116,56 @@ bool VQApp::CreateMainWindow() {
 }
 
 bool VQApp::OpenDatabaseAndFillPages() {
-    // While the catalogue is still being read, the window's pictures are
-    // decoded and its tree laid out, off the path to the first paint.
-    // So are the pictures of the hot page's first tiles.
+    const uint32_t flags = m_commandLine.flags;
+    const bool shown = !(flags & kStartBackground) && !(flags & kStartExecApp);
+    // While the catalogue is still being read, the window shows with its
+    // skin (a hidden start only decodes its pictures and lays it out), so
+    // that its first paint is off the path to the cards; the pictures of
+    // the hot page's first tiles are decoded too.
     if (m_catalogueLoad.valid()) {
-        m_window->GetPaintManager().PaintUnseen();
+        if (shown) {
+            m_window->ShowWindow(true, true);
+            UpdateWindow(m_window->GetHWND());
+        } else {
+            m_window->GetPaintManager().PaintUnseen();
+        }
         PreloadHotPagePictures(*m_window);
     }
     VQLoadedCatalogue catalogue = TakeCatalogue();
     std::unique_ptr<VQDatabaseXmlFile> database = std::move(catalogue.file);
-    if (!catalogue.loaded && !DownloadDatabaseWithRetry(*database)) return false;
+    if (!catalogue.loaded) {
+        // The repair says what it does in balloons over the icon.
+        AddAppTrayIcon();
+        if (!DownloadDatabaseWithRetry(*database)) return false;
+    }
     std::unique_ptr<VQStartupPageFill> fill(new VQStartupPageFill(*m_window, std::move(database)));
     fill->FillFirstPages(m_jobs.get());
     m_window->BeginPageFill(std::move(fill));
     ScheduleJobTimers();
-    uint32_t flags = m_commandLine.flags;
-    if (!(flags & kStartBackground) && !(flags & kStartExecApp)) {
-        m_window->ShowWindow(true, true);
-        // Painted now: what follows is not needed for the first page.
+    if (shown) {
+        if (!IsWindowVisible(m_window->GetHWND())) m_window->ShowWindow(true, true);
+        // The cards painted now: what follows is not needed for the first page.
         UpdateWindow(m_window->GetHWND());
     }
+    // The shell takes tens of milliseconds to add the icon: after the
+    // first paint.
+    AddAppTrayIcon();
     StartPeerToPeer();
     if (flags & kStartExecApp) {
         if (!m_window->RunGameById(m_commandLine.exec.gameId, m_commandLine.exec.arguments))
             m_window->ShowWindow(true, true);
     }
     return true;
+}
+
+void VQApp::StartScheduledUpdate() {
+    if (m_upgradePending || !CheckScheduledUpdate((m_commandLine.flags & kStartBackground) != 0, NowSeconds())) return;
+    ShowTrayBalloon(LoadResourceString(kStringCheckingUpdate), LoadResourceString(kStringAppTitle));
+    WriteRestartMarker(L"", L"", m_commandLine.firstArgument);
+}
+
+void VQApp::AddAppTrayIcon() {
+    if (!HasTrayIcon()) AddTrayIcon(m_window->GetHWND(), LoadResourceString(kStringAppTitle));
 }
 
 void VQApp::StartIconFetch(const std::vector<uint32_t>& missingIds) {
@@ -216,14 +240,10 @@ bool VQApp::Init(HINSTANCE instance) {
     VQSettings::Instance().Load();
 
     if (!CreateMainWindow()) return false;
-    AddTrayIcon(m_window->GetHWND(), LoadResourceString(kStringAppTitle));
-
-    if (!m_upgradePending && CheckScheduledUpdate((m_commandLine.flags & kStartBackground) != 0, NowSeconds())) {
-        ShowTrayBalloon(LoadResourceString(kStringCheckingUpdate), LoadResourceString(kStringAppTitle));
-        WriteRestartMarker(L"", L"", m_commandLine.firstArgument);
-    }
 
     if (!OpenDatabaseAndFillPages()) {
+        // The program's own update is still looked for when it is due.
+        StartScheduledUpdate();
         // The window goes with the failed start; its shutdown saves nothing
         // because the pages were never filled.
         if (m_window && IsWindow(m_window->GetHWND())) DestroyWindow(m_window->GetHWND());
@@ -234,6 +254,7 @@ bool VQApp::Init(HINSTANCE instance) {
         return false;
     }
 
+    StartScheduledUpdate();
     CheckDownloadCache();
     if (IsScheduledImportDue(NowSeconds())) m_window->ShowScanWindow(kScanScheduled);
     if (m_firstRun && !FileExists(GetInstallListPath()) && !FileExists(GetConfigPath())) {

@@ -70,6 +70,11 @@ private:
     bool HandOverToRunningInstance();
     bool CreateMainWindow();
     bool OpenDatabaseAndFillPages();
+    // The notification-area icon of the main window, once.
+    void AddAppTrayIcon();
+    // The program's update check when its day has come (UpdateRegular),
+    // said in a balloon; after the first paint.
+    void StartScheduledUpdate();
 
     void CheckDownloadCache();
     void ScheduleJobTimers();
