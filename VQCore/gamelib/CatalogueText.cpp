@@ -15,28 +15,24 @@ const char kMd5Element[] = "MD5";
 const char kVersionElement[] = "VERSION";
 const char kDatabaseElement[] = "DATABASE";
 
-bool ReadFields(VQPlainXmlReader& reader, const std::string& entry, ICatalogueTextSink& sink) {
-    std::string field, text;
+// Reads the rest of an element whose start tag was read, up to its end
+// tag: text between its children is skipped (no entry or field is text),
+// and each child's start is left to readChild.
+template <typename ReadChild>
+bool ReadChildren(VQPlainXmlReader& reader, const std::string& element, ReadChild readChild) {
+    std::string text;
     for (;;) {
         switch (reader.Next()) {
         case VQPlainXmlReader::kEnd:
-            return reader.ReadEndTag(entry);
+            return reader.ReadEndTag(element);
         case VQPlainXmlReader::kText:
-            // Text beside the fields is no field.
             if (!reader.ReadText(text))
                 return false;
             break;
-        case VQPlainXmlReader::kChild: {
-            bool empty = false;
-            bool hasText = false;
-            if (!reader.ReadStartTag(field, empty))
+        case VQPlainXmlReader::kChild:
+            if (!readChild())
                 return false;
-            if (!empty && !reader.ReadBody(field, text, hasText))
-                return false;
-            if (hasText)
-                sink.OnField(field.c_str(), text.c_str());
             break;
-        }
         case VQPlainXmlReader::kDecline:
             return false;
         }
@@ -45,29 +41,28 @@ bool ReadFields(VQPlainXmlReader& reader, const std::string& entry, ICatalogueTe
 
 bool ReadEntries(VQPlainXmlReader& reader, ICatalogueTextSink& sink) {
     static const std::string database(kDatabaseElement);
-    std::string entry, text;
-    for (;;) {
-        switch (reader.Next()) {
-        case VQPlainXmlReader::kEnd:
-            return reader.ReadEndTag(database);
-        case VQPlainXmlReader::kText:
-            if (!reader.ReadText(text))
-                return false;
-            break;
-        case VQPlainXmlReader::kChild: {
-            bool empty = false;
-            if (!reader.ReadStartTag(entry, empty))
-                return false;
-            sink.OnEntryStart();
-            if (!empty && !ReadFields(reader, entry, sink))
-                return false;
-            sink.OnEntryEnd();
-            break;
-        }
-        case VQPlainXmlReader::kDecline:
+    std::string entry, field, text;
+    return ReadChildren(reader, database, [&] {
+        bool empty = false;
+        if (!reader.ReadStartTag(entry, empty))
             return false;
-        }
-    }
+        sink.OnEntryStart();
+        const bool read = empty || ReadChildren(reader, entry, [&] {
+            bool emptyField = false;
+            bool hasText = false;
+            if (!reader.ReadStartTag(field, emptyField))
+                return false;
+            if (!emptyField && !reader.ReadBody(field, text, hasText))
+                return false;
+            if (hasText)
+                sink.OnField(field.c_str(), text.c_str());
+            return true;
+        });
+        if (!read)
+            return false;
+        sink.OnEntryEnd();
+        return true;
+    });
 }
 
 }  // namespace
