@@ -2,7 +2,30 @@
 
 #include "common/TextUtil.h"
 
+#include <chrono>
+
 namespace Tessar {
+
+namespace {
+
+// A save that fails is tried again a little later: a list file held open
+// for a moment by another program (a virus scanner, an indexer, a reader of
+// the list) refuses to be replaced.
+const int kRetryPausesMs[] = {50, 100, 200, 400};
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() && CompareNoCase(a, b, b.size()) == 0;
+}
+
+bool RunWrite(const std::function<bool()>& write) {
+    try {
+        return write();
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
 
 VQListSaver::~VQListSaver() {
     {
@@ -26,7 +49,7 @@ void VQListSaver::Post(const std::wstring& path, std::function<bool()> write) {
         if (m_thread.joinable()) {
             bool replaced = false;
             for (Job& job : m_jobs) {
-                if (job.path.size() == path.size() && CompareNoCase(job.path, path, path.size()) == 0) {
+                if (SamePath(job.path, path)) {
                     job.write = std::move(write);
                     replaced = true;
                     break;
@@ -62,11 +85,19 @@ void VQListSaver::Run() {
         m_jobs.pop_front();
         m_busy = true;
         hold.unlock();
-        bool written = false;
-        try {
-            written = job.write();
-        } catch (...) {
-            written = false;
+        bool written = RunWrite(job.write);
+        for (int pause : kRetryPausesMs) {
+            if (written) break;
+            // A newer job for the same file holds every change of this one.
+            hold.lock();
+            const bool superseded = m_changed.wait_for(hold, std::chrono::milliseconds(pause), [&] {
+                for (const Job& waiting : m_jobs)
+                    if (SamePath(waiting.path, job.path)) return true;
+                return false;
+            });
+            hold.unlock();
+            if (superseded) break;
+            written = RunWrite(job.write);
         }
         hold.lock();
         m_busy = false;

@@ -6,7 +6,9 @@
 // hands over a job that holds its records as they stand; a newer job for
 // the same file replaces one not yet begun (the newer records hold every
 // change of the older), and the files are written in the order their jobs
-// came.
+// came. A write that fails is tried again four times over about 0.75 s (a
+// file held open by another program for a moment cannot be replaced),
+// unless a newer job for the same file comes meanwhile.
 //
 // Threads: Post and Flush from any thread; m_lock guards the queue and the
 // counts; the jobs run on the saver's thread only.
@@ -34,7 +36,7 @@ public:
     void Post(const std::wstring& path, std::function<bool()> write);
     // Returns once every job posted before has run.
     void Flush();
-    // Jobs that returned false (for tests and logs).
+    // Jobs that still returned false when tried again (for tests and logs).
     uint32_t GetFailureCount() const;
 
 private:

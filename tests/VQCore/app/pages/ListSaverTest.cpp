@@ -41,7 +41,32 @@ TEST(ListSaver, WritesInOrderAndANewerJobReplacesAWaitingOne) {
     saver.Post(L"C:\\a.vqx", [&] { record("a2"); return true; });
     release = true;
     saver.Flush();
-    EXPECT_EQ((std::vector<std::string>{"a1", "b2", "c1", "a2"}), written);
+    // The failing job was tried five times before the next one.
+    EXPECT_EQ((std::vector<std::string>{"a1", "b2", "c1", "c1", "c1", "c1", "c1", "a2"}), written);
+    EXPECT_EQ(1u, saver.GetFailureCount());
+}
+
+// A list file held open by another program for a moment cannot be
+// replaced: the save is tried again and lands once the file is let go; a
+// newer save of the same file ends the tries of the older.
+TEST(ListSaver, AFailedSaveIsTriedAgainUntilItLandsOrANewerOneComes) {
+    VQListSaver saver;
+    std::atomic<int> tries(0);
+    saver.Post(L"C:\held.vqx", [&] { return ++tries >= 3; });
+    saver.Flush();
+    EXPECT_EQ(3, tries.load());
+    EXPECT_EQ(0u, saver.GetFailureCount());
+
+    std::atomic<int> oldTries(0), newTries(0);
+    std::atomic<bool> newPosted(false);
+    saver.Post(L"C:\list.vqx", [&] {
+        ++oldTries;
+        if (!newPosted.exchange(true)) saver.Post(L"c:\LIST.vqx", [&] { ++newTries; return true; });
+        return false;
+    });
+    saver.Flush();
+    EXPECT_EQ(1, oldTries.load()) << "the newer save ended the tries";
+    EXPECT_EQ(1, newTries.load());
     EXPECT_EQ(1u, saver.GetFailureCount());
 }
 
