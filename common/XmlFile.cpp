@@ -22,14 +22,16 @@ void VQXmlFile::DeleteDocument() {
     m_document = nullptr;
 }
 
+const char* VQXmlFile::TerminatedRawText() const {
+    if (m_raw.data == nullptr || m_raw.size == 0 || m_raw.data[m_raw.size - 1] != '\0')
+        return nullptr;
+    return m_raw.data;
+}
+
 bool VQXmlFile::ParseRawText() {
     VQXmlDocument* document = NewDocument();
-    if (m_raw.data == nullptr || m_raw.size == 0)
-        return false;
-    // The raw text always ends in a zero byte, so the parse stays inside it.
-    if (m_raw.data[m_raw.size - 1] != '\0')
-        return false;
-    return document->ParseText(m_raw.data);
+    const char* text = TerminatedRawText();
+    return text != nullptr && document->ParseText(text);
 }
 
 }  // namespace Tessar

@@ -31,6 +31,9 @@ public:
     const VQBuffer<char>& RawText() const { return m_raw; }
 
 protected:
+    // The raw text when there is one ending in its zero byte (so a reader
+    // stays inside it); null otherwise.
+    const char* TerminatedRawText() const;
     // Replaces the document by a fresh one that parses the raw text; false
     // on a parse error (the document then stays, empty or partial).
     bool ParseRawText();

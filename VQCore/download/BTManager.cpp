@@ -93,12 +93,13 @@ bool VQBTManager::StartInBackground(const std::wstring& folder, uint32_t seedLim
     return true;
 }
 
+std::shared_future<bool> VQBTManager::StartUnderWay() {
+    std::lock_guard<std::mutex> hold(m_startLock);
+    return m_start;
+}
+
 IBTSession* VQBTManager::WaitForSession(uint32_t waitMs) {
-    std::shared_future<bool> start;
-    {
-        std::lock_guard<std::mutex> hold(m_startLock);
-        start = m_start;
-    }
+    std::shared_future<bool> start = StartUnderWay();
     if (start.valid())
         start.wait_for(std::chrono::milliseconds(waitMs));
     return m_session.load();
@@ -106,11 +107,7 @@ IBTSession* VQBTManager::WaitForSession(uint32_t waitMs) {
 
 void VQBTManager::Shutdown() {
     // A start under way ends first: it would open the session being ended.
-    std::shared_future<bool> start;
-    {
-        std::lock_guard<std::mutex> hold(m_startLock);
-        start = m_start;
-    }
+    std::shared_future<bool> start = StartUnderWay();
     if (start.valid())
         start.wait();
     m_stopping = true;

@@ -22,8 +22,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <future>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -136,6 +136,9 @@ private:
     uint32_t ActiveSeedCountLocked() const;
     bool IsInsideDownloadFolder(const std::wstring& path) const;
 
+    // A copy of the start in the background (invalid when none was made),
+    // to wait on without holding m_startLock.
+    std::shared_future<bool> StartUnderWay();
     // Gives the session the last rate set, under m_rateLock.
     void ApplySessionRate(IBTSession* session);
 

@@ -98,9 +98,8 @@ VQDatabaseXmlFile::~VQDatabaseXmlFile() {
 
 bool VQDatabaseXmlFile::Load() {
     Reset();
-    if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && m_raw.data != nullptr && m_raw.size != 0 &&
-        m_raw.data[m_raw.size - 1] == '\0') {
-        if (ReadPlainCatalogue(m_raw.data, *this))
+    if (LoadScrambledXmlFile(*this, m_path) == kScrambledLoaded && TerminatedRawText() != nullptr) {
+        if (ReadPlainCatalogue(TerminatedRawText(), *this))
             return true;
         // Outside the plain form: TinyXML reads it, from a clean start.
         Reset();
