@@ -71,6 +71,14 @@ public:
     // the paint rectangle are drawn.
     static void DrawImage(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                           const RECT& corner, bool hasAlpha, int fade = 255, bool hole = false);
+    // The descriptions drawn one over the other (each as DrawImageString
+    // with the item), all within the box, blended as one picture: they are
+    // composed once and the composite is kept while its pictures are.
+    // False, drawing nothing, when they cannot be composed (a layer that
+    // cannot be drawn, an opaque picture, an icon); the caller then draws
+    // them one by one.
+    static bool DrawComposedImages(HDC hdc, const RECT& item, const RECT& paint, const RECT& box,
+                                   const std::wstring* layers, size_t count);
     // Cached images drawn by DrawImageString stay selected in a few memory
     // DCs of the painting thread (selecting a bitmap costs as much as
     // blending a small picture). Whoever deletes such a bitmap, reads its

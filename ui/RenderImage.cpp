@@ -261,6 +261,11 @@ ImageSourceCache& SourceCache() {
 
 void VQRenderEngine::ReleaseImageSource(HBITMAP bitmap) {
     if (!t_sourceCacheGone) SourceCache().Release(bitmap);
+    ForgetComposites(bitmap);
+}
+
+HDC HeldImageSource(HBITMAP bitmap) {
+    return t_sourceCacheGone ? nullptr : SourceCache().Acquire(bitmap);
 }
 
 HDC ImageSourceDC() {
@@ -330,6 +335,7 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
             icon = static_cast<HICON>(::LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE));
         }
         if (icon == nullptr) return false;
+        if (VQLayerRecord* record = LayerRecord()) record->composable = false;
         if (hdc != nullptr) ::DrawIconEx(hdc, dest.left, dest.top, icon, side, side, 0, nullptr, DI_NORMAL);
         ::DestroyIcon(icon);
         return true;
@@ -356,6 +362,11 @@ bool VQRenderEngine::DrawImageString(HDC hdc, const RECT& item, const RECT& pain
         // Kept on the cached record: later descriptions of the image draw opaque too.
         image->hasAlpha = false;
         d.fade = 255;
+    }
+    if (VQLayerRecord* record = LayerRecord()) {
+        record->bitmaps.push_back(image->bitmap);
+        // An opaque copy leaves the alpha byte as the picture had it.
+        if (!image->hasAlpha) record->composable = false;
     }
     if (!Intersects(dest, item) || !Intersects(dest, paint)) return true;
 

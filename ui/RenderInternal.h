@@ -47,8 +47,25 @@ bool VisiblePart(HDC hdc, const RECT& rc, RECT& visible);
 bool ReadBitmapPixels(HBITMAP bitmap, std::vector<uint32_t>& pixels, int& width, int& height);
 // A memory DC of the calling thread for selecting images into (made once).
 HDC ImageSourceDC();
+// A DC of the thread's image sources holding the bitmap (it stays selected
+// until released), or null when the bitmap is selected elsewhere.
+HDC HeldImageSource(HBITMAP bitmap);
 // VQRenderEngine::DrawImage from a DC that holds the picture.
 void DrawNineGrid(HDC hdc, HDC sourceDC, const RECT& dest, const RECT& paint, const RECT& source, const RECT& corner,
                   bool hasAlpha, int fade, bool hole);
+
+// Largest side of a composed picture: composites are for small pictures
+// drawn again and again, not for backgrounds.
+const int kMaxComposedSide = 256;
+// What the layers of a composite being made drew: their pictures, and
+// whether alpha blending alone drew them.
+struct VQLayerRecord {
+    std::vector<HBITMAP> bitmaps;
+    bool composable = true;
+};
+// The record of the composite the thread is making, or null.
+VQLayerRecord* LayerRecord();
+// Drops the thread's composites made from the picture (it is going away).
+void ForgetComposites(HBITMAP source);
 
 }  // namespace Tessar

@@ -184,6 +184,7 @@ private:
     void ShowToolBar();
     void HideToolBar();
     void PaintProgress(HDC hdc);
+    bool PaintComposedPicture(HDC hdc, const std::wstring& place);
     void PaintCaption(HDC hdc, const std::wstring& caption);
     void DropDrag(VQEvent& event);
 
@@ -203,6 +204,10 @@ private:
     int m_wobbleCounter = 0;
     RECT m_iconRect = {};
     RECT m_badgeRect = {};
+    // The frame behind the picture as DoInit set it, and where it lies in
+    // the tile: while it is the one drawn, frame and picture are one image.
+    std::wstring m_plainFrame;
+    RECT m_frameRect = {};
     int m_tileState = 0;
     VQGameIconData m_data;
     VQDownloadTask* m_task = nullptr;

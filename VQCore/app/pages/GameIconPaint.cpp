@@ -49,11 +49,11 @@ void VQGameIcon::DoInit() {
         SetNotifyBit(NotifyContextMenu, true);
         if (!m_dragImage) {
             const int x = (W - kFrameSize) / 2;
-            m_stateImages[ImageNormal] =
-                quick ? FormatString(L"res='%d' restype='PNG' source='0,0,62,62' dest='%d,17,%d,79'", PicIconFrame, x,
-                                     x + kFrameSize)
-                      : FormatString(L"res='%d' restype='PNG' source='0,0,62,62' dest='%d,0,%d,62'", PicIconFrame, x,
-                                     x + kFrameSize);
+            const int top = quick ? 17 : 0;
+            m_stateImages[ImageNormal] = FormatString(L"res='%d' restype='PNG' source='0,0,62,62' dest='%d,%d,%d,%d'",
+                                                      PicIconFrame, x, top, x + kFrameSize, top + kFrameSize);
+            m_plainFrame = m_stateImages[ImageNormal];
+            m_frameRect = {x, top, x + kFrameSize, top + kFrameSize};
         }
     } else if (m_ownerList) {
         m_stateImages[ImageNormal] = m_ownerList->GetAddNormalImage();
@@ -125,11 +125,34 @@ void VQGameIcon::PaintProgress(HDC hdc) {
     if (m_tileState == kTilePaused) DrawImage(hdc, ResPicture(PicDimLayer, icon));
 }
 
+// A tile in its plain look (its frame as set, the game's picture, still)
+// blends frame and picture as one composed image: every repaint of a page
+// would otherwise blend each frame's pixels and then the picture over them.
+bool VQGameIcon::PaintComposedPicture(HDC hdc, const std::wstring& place) {
+    if (m_addTile || m_dragImage || m_wobbleAngle != 0 || m_iconDescription.empty() || m_plainFrame.empty() ||
+        IsOnQuickStrip() || GameKindOf(this) == kCustomGameKind || m_stateImages[ImageNormal] != m_plainFrame)
+        return false;
+    // The base draws the first state image whose state is on; only the
+    // normal one may be drawn here.
+    for (int index : {ImageDisabled, ImageSelected, ImagePushed, ImageHot, ImageFocused})
+        if (!m_stateImages[index].empty()) return false;
+    const RECT box = {m_itemRect.left + m_frameRect.left, m_itemRect.top + m_frameRect.top,
+                      m_itemRect.left + m_frameRect.right, m_itemRect.top + m_frameRect.bottom};
+    const std::wstring layers[] = {m_plainFrame, m_iconDescription + place};
+    return VQRenderEngine::DrawComposedImages(hdc, m_itemRect, m_paintRect, box, layers, 2);
+}
+
 void VQGameIcon::PaintStatusImage(HDC hdc) {
-    VQContainer::PaintStatusImage(hdc);
-    if (m_addTile) return;
     const RECT& icon = m_iconRect;
     const int kind = GameKindOf(this);
+    const std::wstring place =
+        kind == kCustomGameKind
+            ? FormatString(L" rotate='%d'", m_wobbleAngle)
+            : FormatString(L" dest='%d,%d,%d,%d' rotate='%d'", icon.left, icon.top, icon.right, icon.bottom,
+                           m_wobbleAngle);
+    const bool composed = PaintComposedPicture(hdc, place);
+    if (!composed) VQContainer::PaintStatusImage(hdc);
+    if (m_addTile) return;
     const bool quick = IsOnQuickStrip();
     const int listId = GetOwnerListId();
     const wchar_t* prefix = m_dragImage ? L"fade='150' " : L"";
@@ -141,12 +164,7 @@ void VQGameIcon::PaintStatusImage(HDC hdc) {
     if (kind == kCustomGameKind)
         DrawImage(hdc, FormatString(L"res='%d' restype='PNG' dest='%d,%d,%d,%d' rotate='%d'", PicCustomGame, icon.left,
                                     icon.top, icon.right, icon.bottom, m_wobbleAngle));
-    if (!m_iconDescription.empty()) {
-        const std::wstring place =
-            kind == kCustomGameKind
-                ? FormatString(L" rotate='%d'", m_wobbleAngle)
-                : FormatString(L" dest='%d,%d,%d,%d' rotate='%d'", icon.left, icon.top, icon.right, icon.bottom,
-                               m_wobbleAngle);
+    if (!composed && !m_iconDescription.empty()) {
         // The default picture is described only when the game's own fails.
         if (!DrawImage(hdc, prefix + m_iconDescription + place) &&
             !DrawImage(hdc, FormatString(L"res='%d' restype='PNG' dest='%d,%d,%d,%d' rotate='%d'", PicDefaultGame,
