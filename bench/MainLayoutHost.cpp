@@ -80,6 +80,11 @@ void VQMainLayoutHost::PaintToMemory() {
     m_manager.PaintTree(m_canvas.DC(), all);
 }
 
+void VQMainLayoutHost::ValidateAsPainted() {
+    ::ValidateRect(m_hwnd, nullptr);
+    ::SendMessageW(m_hwnd, WM_PAINT, 0, 0);
+}
+
 uint32_t VQMainLayoutHost::PixelAt(int x, int y) const {
     if (!m_canvas.IsValid() || x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
     return m_canvas.Pixels()[y * m_width + x] | 0xFF000000u;

@@ -40,6 +40,12 @@ public:
     void Layout();
     // Paints the whole tree into the memory bitmap (laid out first).
     void PaintToMemory();
+    // What a window's own paint does besides drawing: the window is valid
+    // again, and its manager, finding no update left, asks the window
+    // system afresh for each part that changes next. A timing of changes
+    // that left this out would count fewer repaint requests than a window
+    // makes.
+    void ValidateAsPainted();
     // 0xAARRGGBB of the memory bitmap at client point (x, y).
     uint32_t PixelAt(int x, int y) const;
     HDC MemoryDC() const { return m_canvas.DC(); }

@@ -110,6 +110,7 @@ int main() {
         else hot->ShowNextPage();
         host.Layout();
         host.PaintToMemory();
+        host.ValidateAsPainted();
         GdiFlush();
     });
     PrintRatioLine("page switch to painted page (median)", pageSwitch, "bare repaint", repaint);
@@ -168,6 +169,7 @@ int main() {
         filters.ShowSearchResults();
         host.Layout();
         host.PaintToMemory();
+        host.ValidateAsPainted();
         GdiFlush();
         searches.push_back(NowMs() - start);
         fillRest();

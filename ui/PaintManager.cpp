@@ -44,6 +44,7 @@ void VQPaintManager::Init(HWND hwnd) {
     if (hwnd == m_hostWindow && m_windowDC) return;
     if (m_windowDC) ::ReleaseDC(m_hostWindow, m_windowDC);
     m_hostWindow = hwnd;
+    ForgetInvalid();
     m_windowDC = ::GetDC(hwnd);
     AddPreTranslate(this);
 }
@@ -234,19 +235,52 @@ void VQPaintManager::ReleaseCapture() {
 
 void VQPaintManager::InvalidateWindow() {
     if (!m_hostWindow) return;
-    if (m_layered)
+    if (m_layered) {
         PaintLayered(255);
-    else
+    } else if (!m_wholeWindowInvalid) {
         ::InvalidateRect(m_hostWindow, nullptr, FALSE);
+        NoteInvalid(nullptr);
+    }
 }
 
 void VQPaintManager::InvalidateRect(const RECT& rc) {
     if (!m_hostWindow) return;
     // A layered window is not painted through WM_PAINT: it is drawn again whole.
-    if (m_layered)
+    if (m_layered) {
         PaintLayered(255);
-    else
+    } else if (!IsKnownInvalid(rc)) {
         ::InvalidateRect(m_hostWindow, &rc, FALSE);
+        NoteInvalid(&rc);
+    }
+}
+
+bool VQPaintManager::IsKnownInvalid(const RECT& rc) const {
+    if (m_wholeWindowInvalid) return true;
+    for (size_t i = 0; i < m_knownInvalidCount; ++i) {
+        const RECT& known = m_knownInvalid[i];
+        if (rc.left >= known.left && rc.top >= known.top && rc.right <= known.right && rc.bottom <= known.bottom)
+            return true;
+    }
+    return false;
+}
+
+void VQPaintManager::NoteInvalid(const RECT* rc) {
+    if (rc == nullptr) {
+        m_wholeWindowInvalid = true;
+        return;
+    }
+    // The oldest gives its place: the latest asks are the likeliest to
+    // hold the next ones (a list, then its tiles).
+    if (m_knownInvalidCount == kKnownInvalidRects) {
+        std::copy(m_knownInvalid + 1, m_knownInvalid + kKnownInvalidRects, m_knownInvalid);
+        --m_knownInvalidCount;
+    }
+    m_knownInvalid[m_knownInvalidCount++] = *rc;
+}
+
+void VQPaintManager::ForgetInvalid() {
+    m_knownInvalidCount = 0;
+    m_wholeWindowInvalid = false;
 }
 
 void VQPaintManager::SendNotify(VQControl* sender, int type, WPARAM wParam, LPARAM lParam) {

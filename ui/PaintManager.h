@@ -224,9 +224,21 @@ private:
     // Every manager of the thread, for the message loop's pre-translation.
     static std::vector<VQPaintManager*>& Managers();
 
+    // Whether the rectangle lies in a part of the window asked for repaint
+    // since its last paint began: each ::InvalidateRect is a round trip to
+    // the window system, and filling a page asks for its place once per
+    // tile. Only what this manager invalidated is known.
+    bool IsKnownInvalid(const RECT& rc) const;
+    void NoteInvalid(const RECT* rc);
+    void ForgetInvalid();
+
     HPEN m_debugPen = nullptr;
     bool m_showUpdateRect = false;
     bool m_layered = false;
+    static const size_t kKnownInvalidRects = 8;
+    RECT m_knownInvalid[kKnownInvalidRects] = {};
+    size_t m_knownInvalidCount = 0;
+    bool m_wholeWindowInvalid = false;
     bool m_inLayeredPaint = false;
     bool m_layeredRepaintPending = false;
     // DoInit has run for the current root; controls added later get theirs

@@ -129,13 +129,18 @@ bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
         return true;
     }
     RECT update;
-    if (!::GetUpdateRect(m_hostWindow, &update, FALSE)) return true;
+    if (!::GetUpdateRect(m_hostWindow, &update, FALSE)) {
+        ForgetInvalid();
+        return true;
+    }
     RECT client;
     ::GetClientRect(m_hostWindow, &client);
     PrepareForPaint(client);
     const bool ready = EnsureOffscreenBitmap(client);
     PAINTSTRUCT ps;
     HDC paintDC = ::BeginPaint(m_hostWindow, &ps);
+    // The window is valid again: what is asked from here on must reach it.
+    ForgetInvalid();
     if (ready && paintDC) {
         HGDIOBJ old = ::SelectObject(m_offscreenDC, m_offscreenBitmap);
         PaintTree(m_offscreenDC, ps.rcPaint);

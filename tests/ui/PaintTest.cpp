@@ -154,6 +154,54 @@ TEST(Paint, PaintingDrawsOnlyTheUpdatedPartThroughTheOffscreenBitmap) {
     EXPECT_EQ(90, probe->GetHeight());
 }
 
+TEST(Paint, AskedRepaintsReachTheWindowOnceBetweenPaints) {
+    VQRoutingWindow window(nullptr, 200, 120);
+    input::VQScreenshotOnFailure shot(window.GetHWND());
+    VQProbeControl* probe = new VQProbeControl;
+    window.Attach(probe);
+    VQPaintManager& manager = window.GetPaintManager();
+    const HWND hwnd = window.GetHWND();
+    const RECT outer = {20, 30, 60, 50}, inner = {25, 35, 40, 45}, apart = {100, 60, 140, 80};
+    auto updateIs = [hwnd](const RECT& expected) {
+        RECT update = {};
+        return ::GetUpdateRect(hwnd, &update, FALSE) && ::EqualRect(&update, &expected);
+    };
+
+    // A part inside one already asked for is not asked again: with the
+    // window made valid behind the manager's back, nothing reaches it.
+    manager.InvalidateRect(outer);
+    EXPECT_TRUE(updateIs(outer));
+    ::ValidateRect(hwnd, nullptr);
+    manager.InvalidateRect(inner);
+    EXPECT_FALSE(::GetUpdateRect(hwnd, nullptr, FALSE));
+    // One elsewhere is.
+    manager.InvalidateRect(apart);
+    EXPECT_TRUE(updateIs(apart));
+
+    // After a paint every ask reaches the window again and is drawn.
+    ::UpdateWindow(hwnd);
+    probe->paints.clear();
+    manager.InvalidateRect(inner);
+    ::UpdateWindow(hwnd);
+    ASSERT_EQ(1u, probe->paints.size());
+    EXPECT_TRUE(::EqualRect(&inner, &probe->paints[0]));
+
+    // So after a paint message that found nothing to draw, and after the
+    // whole window was asked for.
+    manager.InvalidateRect(outer);
+    ::ValidateRect(hwnd, nullptr);
+    ::SendMessageW(hwnd, WM_PAINT, 0, 0);
+    manager.InvalidateRect(inner);
+    EXPECT_TRUE(updateIs(inner));
+    manager.InvalidateWindow();
+    ::UpdateWindow(hwnd);
+    probe->paints.clear();
+    manager.InvalidateRect(apart);
+    ::UpdateWindow(hwnd);
+    ASSERT_EQ(1u, probe->paints.size());
+    EXPECT_TRUE(::EqualRect(&apart, &probe->paints[0]));
+}
+
 TEST(Paint, LayeredWindowIsPaintedWholeThroughUpdateLayeredWindow) {
     VQRoutingWindow window(nullptr, 160, 90);
     input::VQScreenshotOnFailure shot(window.GetHWND());
