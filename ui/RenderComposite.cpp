@@ -8,6 +8,7 @@
 #include "ui/SkinManager.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <list>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct Composite {
     std::wstring key;
     HBITMAP bitmap = nullptr;      // null: the layers cannot be composed
     std::vector<HBITMAP> sources;  // the pictures it was made of
+    RECT opaque = {0, 0, 0, 0};    // a part where every pixel is opaque
 };
 
 void FreeComposite(Composite& composite) {
@@ -99,6 +101,40 @@ std::wstring CompositeKey(const RECT& item, const RECT& box, const std::wstring*
     return key;
 }
 
+// A large rectangle of fully opaque pixels about the middle column (a
+// tile's picture inside its frame): copied, it needs no blending.
+RECT OpaqueInterior(const uint32_t* pixels, int width, int height) {
+    const int middle = width / 2;
+    std::vector<int> left(static_cast<size_t>(height)), right(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = pixels + static_cast<size_t>(y) * width;
+        int l = middle, r = middle;
+        if ((row[middle] >> 24) == 0xFF) {
+            while (l > 0 && (row[l - 1] >> 24) == 0xFF) --l;
+            r = middle + 1;
+            while (r < width && (row[r] >> 24) == 0xFF) ++r;
+        }
+        left[static_cast<size_t>(y)] = l;
+        right[static_cast<size_t>(y)] = r;
+    }
+    RECT best = {0, 0, 0, 0};
+    int64_t bestArea = 0;
+    for (int top = 0; top < height; ++top) {
+        int l = 0, r = width;
+        for (int bottom = top; bottom < height; ++bottom) {
+            l = std::max(l, left[static_cast<size_t>(bottom)]);
+            r = std::min(r, right[static_cast<size_t>(bottom)]);
+            if (r <= l) break;
+            const int64_t area = static_cast<int64_t>(r - l) * (bottom + 1 - top);
+            if (area > bestArea) {
+                bestArea = area;
+                best = {l, top, r, bottom + 1};
+            }
+        }
+    }
+    return best;
+}
+
 // The layers drawn over a transparent bitmap of the box's size, the item
 // placed where it lies against the box. False when a layer cannot be drawn
 // or cannot be composed (an opaque picture or an icon leaves no alpha).
@@ -129,6 +165,7 @@ bool MakeComposite(const RECT& item, const RECT& box, const std::wstring* layers
     }
     composite.bitmap = bitmap;
     composite.sources = std::move(record.bitmaps);
+    composite.opaque = OpaqueInterior(static_cast<const uint32_t*>(bits), width, height);
     return true;
 }
 
@@ -159,8 +196,30 @@ bool VQRenderEngine::DrawComposedImages(HDC hdc, const RECT& item, const RECT& p
         composite = &cache.Add(std::move(fresh));
     }
     if (composite->bitmap == nullptr) return false;
-    const RECT whole = {0, 0, width, height};
-    DrawNineGrid(hdc, HeldImageSource(composite->bitmap), box, paint, whole, RECT{0, 0, 0, 0}, true, 255, false);
+    // The opaque part is copied, the rest around it blended: a blend
+    // with nothing to mix costs under Wine as much as any other.
+    HDC source = HeldImageSource(composite->bitmap);
+    const RECT& o = composite->opaque;
+    const bool copied = o.right > o.left && o.bottom > o.top;
+    const RECT blended[] = {
+        copied ? RECT{0, 0, width, o.top} : RECT{0, 0, width, height},
+        {0, o.bottom, width, height},
+        {0, o.top, o.left, o.bottom},
+        {o.right, o.top, width, o.bottom},
+    };
+    const RECT noCorner = {0, 0, 0, 0};
+    for (const RECT& part : blended) {
+        if (part.right <= part.left || part.bottom <= part.top) continue;
+        RECT dest = part;
+        ::OffsetRect(&dest, box.left, box.top);
+        DrawNineGrid(hdc, source, dest, paint, part, noCorner, true, 255, false);
+        if (!copied) break;
+    }
+    if (copied) {
+        RECT dest = o;
+        ::OffsetRect(&dest, box.left, box.top);
+        DrawNineGrid(hdc, source, dest, paint, o, noCorner, false, 255, false);
+    }
     return true;
 }
 

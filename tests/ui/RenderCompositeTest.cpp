@@ -70,6 +70,37 @@ TEST(RenderCompositeTest, ComposedLayersLookLikeTheLayersDrawnOneByOne) {
     }
 }
 
+TEST(RenderCompositeTest, APartialRepaintDrawsItsPartAsAWholeRepaintDoes) {
+    // The picture is opaque inside the frame: that part is copied, the
+    // frame around it blended; a repaint of a part crossing both draws that
+    // part as a whole repaint does.
+    const RECT item = {6, 4, 66, 54};
+    const RECT box = {10, 4, 50, 44};
+    const std::wstring layers[] = {File(SkinFixture(L"nine-alpha.png")) + L" corner='4,4,4,4' dest='4,0,44,40'",
+                                   File(SkinFixture(L"logo.png")) + L" dest='12,8,36,32'"};
+    const RECT all = {0, 0, 72, 60};
+    const RECT paint = {20, 6, 40, 30};
+    VQRenderCanvas separate(72, 60), composed(72, 60), background(72, 60);
+    PaintBackground(separate);
+    PaintBackground(composed);
+    PaintBackground(background);
+    for (const std::wstring& layer : layers)
+        ASSERT_TRUE(VQRenderEngine::DrawImageString(separate.DC(), item, all, layer.c_str()));
+    ASSERT_TRUE(VQRenderEngine::DrawComposedImages(composed.DC(), item, paint, box, layers, 2));
+    int largest = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 72; ++x) {
+            // Outside the part the canvas's clip, not the engine, keeps
+            // pixels unchanged: only the part is compared.
+            const POINT at = {x, y};
+            if (::PtInRect(&paint, at))
+                largest = std::max(largest, LargestChannelDifference(separate.Rgb(x, y), composed.Rgb(x, y)));
+        }
+    }
+    EXPECT_LE(largest, 1);
+    EXPECT_NE(background.Rgb(30, 20), composed.Rgb(30, 20)) << "the picture's middle was drawn";
+}
+
 TEST(RenderCompositeTest, LayersThatCannotBeComposedDrawNothing) {
     const RECT item = {0, 0, 16, 16};
     const std::wstring alpha = File(SkinFixture(L"nine-alpha.png"));
