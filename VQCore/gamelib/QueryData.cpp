@@ -127,7 +127,7 @@ bool VQQueryData::OpenIndex(const std::wstring& indexPath) {
 }
 
 template <class Visit>
-bool VQQueryData::RunMatches(const std::wstring& text, int32_t limit, Visit visit) {
+bool VQQueryData::RunMatches(const std::wstring& text, int32_t limit, bool withNames, Visit visit) {
     const std::string escaped = EscapeLikePattern(WideToUtf8(text));
     const std::string prefix = escaped + "%";
     const std::string anywhere = "%" + escaped + "%";
@@ -136,12 +136,14 @@ bool VQQueryData::RunMatches(const std::wstring& text, int32_t limit, Visit visi
     // anywhere, ordered by the first search that finds them, then by id (the
     // order of a table scan). %Q makes SQLite quote each pattern itself, so
     // no text can end the literal; "limit -1" means no limit.
+    // A caller that wants ids alone does not have thousands of names copied
+    // into the result table.
     SqliteText statement(sqlite3_mprintf(
-        "select id, name from GAME_NAME_SPELL"
+        "select %s from GAME_NAME_SPELL"
         " where name like %Q escape '\\' or spell like %Q escape '\\'"
         " order by case when name like %Q escape '\\' then 0"
         " when spell like %Q escape '\\' then 1 else 2 end, id limit %d;",
-        anywhere.c_str(), anywhere.c_str(), prefix.c_str(), prefix.c_str(), limit));
+        withNames ? "id, name" : "id", anywhere.c_str(), anywhere.c_str(), prefix.c_str(), prefix.c_str(), limit));
     if (!statement)
         return false;
     ScopedResult query;
@@ -150,7 +152,7 @@ bool VQQueryData::RunMatches(const std::wstring& text, int32_t limit, Visit visi
         return false;
     for (int32_t row = 1; row <= rows; ++row) {
         const char* id = SqliteResultText(query.result, row, 0);
-        if (!visit(id ? atoi(id) : 0, SqliteResultText(query.result, row, 1)))
+        if (!visit(id ? atoi(id) : 0, withNames ? SqliteResultText(query.result, row, 1) : nullptr))
             break;
     }
     return true;
@@ -163,7 +165,7 @@ bool VQQueryData::Search(const std::wstring& indexPath, const std::wstring& text
     // Each game's id is unique in the table, so at most as many matching
     // rows repeat a listed game as the list holds: the first
     // kSearchResultLimit rows always fill the list when enough games match.
-    return RunMatches(text, static_cast<int32_t>(kSearchResultLimit), [&](int32_t id, const char* name) {
+    return RunMatches(text, static_cast<int32_t>(kSearchResultLimit), true, [&](int32_t id, const char* name) {
         if (results.size() >= kSearchResultLimit)
             return false;
         for (const VQSearchResult& listed : results) {
@@ -180,7 +182,7 @@ bool VQQueryData::SearchIds(const std::wstring& indexPath, const std::wstring& t
         return false;
     // A set beside the list: an empty text matches every game of the index.
     std::unordered_set<uint32_t> listed(ids.begin(), ids.end());
-    return RunMatches(text, -1, [&](int32_t id, const char*) {
+    return RunMatches(text, -1, false, [&](int32_t id, const char*) {
         if (listed.insert(static_cast<uint32_t>(id)).second)
             ids.push_back(static_cast<uint32_t>(id));
         return true;

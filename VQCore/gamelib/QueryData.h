@@ -73,10 +73,11 @@ private:
     bool RecreateIndex(const std::wstring& indexPath, Fill fill);
     bool OpenIndex(const std::wstring& indexPath);
     // Visits the matching rows in the order described at Search, at most
-    // limit of them (-1: all); the visitor takes (id, name entry or null) and
-    // returns false to stop. False when the query fails.
+    // limit of them (-1: all); the visitor takes (id, name entry or null:
+    // always null without withNames) and returns false to stop. False when
+    // the query fails.
     template <class Visit>
-    bool RunMatches(const std::wstring& text, int32_t limit, Visit visit);
+    bool RunMatches(const std::wstring& text, int32_t limit, bool withNames, Visit visit);
 
     std::wstring m_openIndexPath;
     // Times and size of the index file when it was copied.
