@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "btengine/EngineFiles.h"
 #include "btengine/EngineText.h"
@@ -83,13 +84,17 @@ bool VQEngineSession::Open(uint16_t firstPort, uint16_t lastPort, const std::str
     // try over uTP waits out its time-out (3 s) on a peer without it
     // before the TCP one is made. Peers may still come in over uTP.
     pack.set_bool(lt::settings_pack::enable_outgoing_utp, false);
-    // One disk thread, one hashing thread. Every batch of blocks from the
-    // network wakes all idle disk threads; with the library's ten, most of
-    // them wake to find nothing, and each wake and lock hand-over is a
-    // round trip to the system (on Wine, to its server). One thread takes
-    // the batch in turn; writes into the system's cache keep up with it.
-    pack.set_int(lt::settings_pack::aio_threads, 1);
-    pack.set_int(lt::settings_pack::hashing_threads, 1);
+    // Disk and hashing threads by the processors there are. Every batch of
+    // blocks from the network wakes all idle disk threads, and each wake
+    // and lock hand-over is a round trip to the system (on Wine, to its
+    // server): with two processors one disk and one hashing thread go
+    // fastest, the library's ten mostly wake to find nothing. With eight,
+    // one thread spends half its time waiting on those round trips and the
+    // download runs at a third of what four disk and two hashing threads
+    // give (1 GiB from one seeder on loopback, 48-125 against 170-270 MB/s).
+    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    pack.set_int(lt::settings_pack::aio_threads, static_cast<int>(std::min(4u, std::max(1u, processors / 2))));
+    pack.set_int(lt::settings_pack::hashing_threads, static_cast<int>(std::min(2u, std::max(1u, processors / 4))));
 
     lt::session_params params(std::move(pack));
     m_session.reset(new lt::session(std::move(params)));
