@@ -47,7 +47,7 @@ for attempt in 1 2 3 4 5; do
   port=$(free_port)
   cat > "$scratch/nginx.conf" <<CONF
 $user_line
-worker_processes 1;
+worker_processes 4;
 pid $scratch/nginx.pid;
 error_log $scratch/error.log;
 events { worker_connections 128; }
@@ -55,6 +55,7 @@ http {
   access_log $scratch/access.log;
   $temp_paths
   default_type application/octet-stream;
+  sendfile on;
   keepalive_timeout 60s;
   server {
     listen 127.0.0.1:$port;
