@@ -123,7 +123,12 @@ public:
     SIZE GetMinInfo() const { return m_minInfo; }
     void SetMaxInfo(int cx, int cy) { m_maxInfo = {cx, cy}; }
     SIZE GetMaxInfo() const { return m_maxInfo; }
-    void SetLayered(bool layered) { m_layered = layered; }
+    // A change of mode starts the record of asked repaints afresh: the
+    // layered paint validates the window without a WM_PAINT.
+    void SetLayered(bool layered) {
+        m_layered = layered;
+        ForgetInvalid();
+    }
     bool IsLayered() const { return m_layered; }
     // Outlines every painted rectangle (a debugging aid).
     void SetShowUpdateRect(bool show) { m_showUpdateRect = show; }

@@ -125,6 +125,7 @@ bool VQPaintManager::OnPaintMessage(WPARAM, LPARAM, LRESULT&) {
     if (m_layered) {
         // A layered window has nothing to validate: take the update away.
         ::ValidateRect(m_hostWindow, nullptr);
+        ForgetInvalid();
         PaintLayered(255);
         return true;
     }

@@ -200,6 +200,15 @@ TEST(Paint, AskedRepaintsReachTheWindowOnceBetweenPaints) {
     ::UpdateWindow(hwnd);
     ASSERT_EQ(1u, probe->paints.size());
     EXPECT_TRUE(::EqualRect(&apart, &probe->paints[0]));
+
+    // A layered spell in between (its paint validates the window without
+    // a WM_PAINT) starts the record afresh too.
+    manager.InvalidateWindow();
+    ::ValidateRect(hwnd, nullptr);
+    manager.SetLayered(true);
+    manager.SetLayered(false);
+    manager.InvalidateRect(inner);
+    EXPECT_TRUE(updateIs(inner));
 }
 
 TEST(Paint, LayeredWindowIsPaintedWholeThroughUpdateLayeredWindow) {
