@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -74,27 +75,77 @@ std::vector<uint32_t> InstalledIds(const std::wstring& listPath) {
     return ids;
 }
 
-// Chooses the folder in the folder browser of another process: the path is
-// written into that process for BFFM_SETSELECTIONW, then OK is pressed.
-bool ChooseFolderIn(HANDLE process, HWND browser, const std::wstring& folder) {
-    // The browser fills its tree after it shows: a selection sent before
-    // that is lost.
-    ::Sleep(1000);
-    const SIZE_T bytes = (folder.size() + 1) * sizeof(wchar_t);
-    void* remote = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (remote == nullptr) return false;
-    SIZE_T written = 0;
-    const bool ok = ::WriteProcessMemory(process, remote, folder.c_str(), bytes, &written) && written == bytes;
-    if (ok) {
-        // Twice, a moment apart: the first may meet a tree still filling.
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
-            ::Sleep(500);
-        }
-        ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
+HWND FindTreeIn(HWND browser) {
+    HWND tree = nullptr;
+    ::EnumChildWindows(
+        browser,
+        [](HWND child, LPARAM found) -> BOOL {
+            wchar_t name[64] = {};
+            ::GetClassNameW(child, name, 64);
+            if (wcscmp(name, WC_TREEVIEWW) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+// The text of the browser tree's selected item, read through the other
+// process's memory (both are 64-bit: the item record has one layout).
+std::wstring SelectedTreeText(HANDLE process, HWND tree) {
+    const auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (item == nullptr) return std::wstring();
+    struct Remote {
+        TVITEMW item;
+        wchar_t text[MAX_PATH];
+    };
+    auto* remote = static_cast<Remote*>(
+        ::VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (remote == nullptr) return std::wstring();
+    Remote local = {};
+    local.item.mask = TVIF_TEXT;
+    local.item.hItem = item;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = MAX_PATH;
+    std::wstring text;
+    if (::WriteProcessMemory(process, remote, &local, sizeof(local), nullptr) &&
+        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+        ::ReadProcessMemory(process, remote, &local, sizeof(local), nullptr)) {
+        local.text[MAX_PATH - 1] = L'\0';
+        text = local.text;
     }
     ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return ok;
+    return text;
+}
+
+// Chooses the folder in the folder browser of another process: the path is
+// written into that process for BFFM_SETSELECTIONW, sent until the tree
+// shows the folder selected (the browser fills its tree after it shows,
+// slowly on a busy machine, and a selection sent before that is lost),
+// then OK is pressed. False when the folder never showed selected.
+bool ChooseFolderIn(HANDLE process, HWND browser, const std::wstring& folder) {
+    const HWND tree = FindTreeIn(browser);
+    const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+    const SIZE_T bytes = (folder.size() + 1) * sizeof(wchar_t);
+    void* remote = ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (tree == nullptr || remote == nullptr) return false;
+    SIZE_T written = 0;
+    bool chosen = false;
+    if (::WriteProcessMemory(process, remote, folder.c_str(), bytes, &written) && written == bytes) {
+        // Selected twice in a row a moment apart: a tree still filling may
+        // take a first selection away again.
+        int held = 0;
+        const DWORD start = ::GetTickCount();
+        while (held < 2 && ::GetTickCount() - start < kTimeout) {
+            ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+            ::Sleep(300);
+            held = _wcsicmp(SelectedTreeText(process, tree).c_str(), leaf.c_str()) == 0 ? held + 1 : 0;
+        }
+        chosen = held >= 2;
+        if (chosen) ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
+    }
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return chosen;
 }
 
 TEST(ManagerScan, ChosenFolderScanFindsTheFlashGamesAndYesPutsThemOnTheInstalledPage) {
