@@ -195,31 +195,29 @@ bool VQRenderEngine::DrawComposedImages(HDC hdc, const RECT& item, const RECT& p
         MakeComposite(item, box, layers, count, fresh);
         composite = &cache.Add(std::move(fresh));
     }
-    if (composite->bitmap == nullptr) return false;
-    // The opaque part is copied, the rest around it blended: a blend
-    // with nothing to mix costs under Wine as much as any other.
-    HDC source = HeldImageSource(composite->bitmap);
-    const RECT& o = composite->opaque;
-    const bool copied = o.right > o.left && o.bottom > o.top;
-    const RECT blended[] = {
-        copied ? RECT{0, 0, width, o.top} : RECT{0, 0, width, height},
-        {0, o.bottom, width, height},
-        {0, o.top, o.left, o.bottom},
-        {o.right, o.top, width, o.bottom},
-    };
+    HDC source = composite->bitmap != nullptr ? HeldImageSource(composite->bitmap) : nullptr;
+    if (source == nullptr) return false;
+    const RECT whole = {0, 0, width, height};
     const RECT noCorner = {0, 0, 0, 0};
-    for (const RECT& part : blended) {
-        if (part.right <= part.left || part.bottom <= part.top) continue;
+    // Draws a part of the composite at its place in the box.
+    auto draw = [&](const RECT& part, bool blend) {
+        if (part.right <= part.left || part.bottom <= part.top) return;
         RECT dest = part;
         ::OffsetRect(&dest, box.left, box.top);
-        DrawNineGrid(hdc, source, dest, paint, part, noCorner, true, 255, false);
-        if (!copied) break;
+        DrawNineGrid(hdc, source, dest, paint, part, noCorner, blend, 255, false);
+    };
+    const RECT& o = composite->opaque;
+    if (o.right <= o.left || o.bottom <= o.top) {
+        draw(whole, true);
+        return true;
     }
-    if (copied) {
-        RECT dest = o;
-        ::OffsetRect(&dest, box.left, box.top);
-        DrawNineGrid(hdc, source, dest, paint, o, noCorner, false, 255, false);
-    }
+    // The opaque part is copied, the rest around it blended: a blend
+    // with nothing to mix costs under Wine as much as any other.
+    draw({0, 0, width, o.top}, true);
+    draw({0, o.bottom, width, height}, true);
+    draw({0, o.top, o.left, o.bottom}, true);
+    draw({o.right, o.top, width, o.bottom}, true);
+    draw(o, false);
     return true;
 }
 
